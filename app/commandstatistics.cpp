@@ -1,0 +1,39 @@
+#include "app/commandstatistics.h"
+
+#include <QHash>
+#include <QSettings>
+#include <QStringList>
+
+namespace {
+QHash<QString, int> &table()
+{
+    static QHash<QString, int> counts;
+    return counts;
+}
+} // namespace
+
+void recordCommand(const QString &name)
+{
+    if (name.isEmpty())
+        return;
+    ++table()[name];
+}
+
+void saveCommandStatistics()
+{
+    QStringList list;
+    list.reserve(table().size());
+    for (auto it = table().cbegin(); it != table().cend(); ++it)
+        list.append(QStringLiteral("%1:%2").arg(it.key()).arg(uint(it.value())));
+    QSettings().setValue(QStringLiteral("cmdStatistics"), list);
+}
+
+int commandCount(const QString &name)
+{
+    return table().value(name);
+}
+
+void clearCommandStatistics()
+{
+    table().clear();
+}

@@ -1,0 +1,43 @@
+#include "app/commandline.h"
+#include "app/mainwindow.h"
+#include "app/winapplication.h"
+
+#include <QLocale>
+#include <QTranslator>
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    // --help and --version answer without starting the GUI, so they also
+    // work where there is no display.
+    QStringList rawArgs;
+    for (int i = 0; i < argc; ++i)
+        rawArgs.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine early = CommandLine::parse(rawArgs);
+    if (early.request == CommandLine::ShowHelp) {
+        std::fputs(CommandLine::helpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (early.request == CommandLine::ShowVersion) {
+        std::printf("Mossglen %s\n", MainWindow::Version);
+        return 0;
+    }
+
+    WinApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
+    QCoreApplication::setApplicationName(QStringLiteral("Mossglen"));
+
+    QTranslator translator;
+    (void)translator.load(QCoreApplication::applicationDirPath() + QStringLiteral("/mossglen_")
+                          + QLocale::system().name());
+    QCoreApplication::installTranslator(&translator);
+
+    const CommandLine cmd = CommandLine::parse(QCoreApplication::arguments());
+    auto *window = new MainWindow(cmd.files);
+    window->show();
+    QObject::connect(&app, &WinApplication::imeOpenStatusChanged,
+                     window, &MainWindow::onImeOpenStatusChanged);
+    const int result = app.exec();
+    delete window;
+    return result;
+}

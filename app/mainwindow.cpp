@@ -1,0 +1,153 @@
+#include "app/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "app/inputmethodswitch.h"
+#include "editor/globalsettings.h"
+#include "highlight/viengine.h"
+#include "html/editview.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLabel>
+#include <QSettings>
+#include <QTabWidget>
+
+MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags)
+    , ui(new Ui::MainWindowClass)
+{
+    ui->setupUi(this);
+
+    settings = new GlobalSettings;
+
+    viEngine = new ViEngine;
+    connect(viEngine, &ViEngine::modeChanged, this, &MainWindow::onModeChanged);
+
+    modeLabel = new QLabel(QStringLiteral("INS"));
+    statusBar()->addPermanentWidget(modeLabel, 0);
+
+    untitledCount = 0;
+    setAcceptDrops(true);
+
+    tabWidget = new QTabWidget;
+    tabWidget->setMovable(true);
+    tabWidget->setTabsClosable(true);
+    connect(tabWidget, &QTabWidget::tabCloseRequested, this, &MainWindow::tabCloseRequested);
+    connect(tabWidget, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
+    setCentralWidget(tabWidget);
+
+    const struct { QAction *action; int code; } encodings[] = {
+        {ui->action_UTF8, 3}, {ui->action_UTF16LE, 4}, {ui->action_UTF16BE, 5},
+        {ui->action_SJIS, 1}, {ui->action_EUC, 2},
+    };
+    for (const auto &e : encodings) {
+        e.action->setData(e.code);
+        connect(e.action, &QAction::triggered, this, &MainWindow::setEncoding);
+    }
+    ui->menu_View->addAction(ui->mainToolBar->toggleViewAction());
+
+    restoreWindowState();
+
+    // The engine starts in command mode and announces only changes, so the
+    // start-up mode is shown here.
+    viEngine->setMode(settings->viEnabled ? ViEngine::CommandMode : ViEngine::InsertMode);
+    onModeChanged(viEngine->mode());
+
+    ui->action_viEnabled->setChecked(settings->viEnabled);
+    ui->action_LineNumber->setChecked(settings->lineNumber);
+
+    setWindowTitle(tr("mossGlen version %1").arg(QLatin1String(Version)));
+
+    loadScriptKeywords();
+
+    newDocument();
+    for (const QString &file : files)
+        loadFile(file);
+}
+
+MainWindow::~MainWindow()
+{
+    // Views point to the settings, the engine and the keywords: they go first.
+    while (tabWidget->count() > 0) {
+        QWidget *w = tabWidget->widget(0);
+        tabWidget->removeTab(0);
+        delete w;
+    }
+    delete viEngine;
+    delete settings;
+    delete ui;
+}
+
+QString MainWindow::modeText() const
+{
+    return modeLabel->text();
+}
+
+void MainWindow::onImeOpenStatusChanged()
+{
+    if (viEngine->mode() == ViEngine::CommandMode && !viEngine->inModeChange())
+        viEngine->setMode(ViEngine::InsertMode);
+}
+
+void MainWindow::onModeChanged(uchar mode)
+{
+    if (mode == ViEngine::CommandMode) {
+        InputMethodSwitch::switchOff(window());
+        modeLabel->setText(QStringLiteral("CMD"));
+    } else if (mode == ViEngine::InsertMode) {
+        modeLabel->setText(QStringLiteral("INS"));
+    }
+}
+
+void MainWindow::loadScriptKeywords()
+{
+    QFile file(QCoreApplication::applicationDirPath() + QStringLiteral("/settings/jsKeywords.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (QString line : lines) {
+        line = line.trimmed();
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        if (tab >= 0)
+            line.truncate(tab);
+        if (!line.isEmpty())
+            scriptKeywords.insert(line);
+    }
+}
+
+void MainWindow::restoreWindowState()
+{
+    const QSettings store;
+    restoreGeometry(store.value(QStringLiteral("geometry")).toByteArray());
+    restoreState(store.value(QStringLiteral("windowState")).toByteArray(), 0);
+    settings->load();
+}
+
+void MainWindow::saveWindowState()
+{
+    QSettings store;
+    store.setValue(QStringLiteral("geometry"), saveGeometry());
+    store.setValue(QStringLiteral("windowState"), saveState(0));
+    settings->save();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    for (int i = 0; i < tabWidget->count(); ++i) {
+        EditView *view = viewAt(i);
+        if (view && !maybeSave(view)) {
+            event->ignore();
+            return;
+        }
+    }
+    saveWindowState();
+    QMainWindow::closeEvent(event);
+}
+
+// Exit takes the same road as closing the window: unsaved work is asked
+// about, and the window state and settings are kept.
+void MainWindow::on_action_Exit_triggered()
+{
+    QMainWindow::close();
+}

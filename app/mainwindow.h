@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+namespace Ui { class MainWindowClass; }
+
+class EditView;
+class GlobalSettings;
+class QLabel;
+class QTabWidget;
+class ViEngine;
+
+// The one main window. Its behaviour is split by concern over several source
+// files: mainwindow.cpp (construction, closing, input method),
+// mainwindow_documents.cpp (documents and tabs), mainwindow_actions.cpp
+// (edit and navigation commands).
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static constexpr const char *Version = MOSSGLEN_VERSION;
+
+    explicit MainWindow(const QStringList &files, QWidget *parent = nullptr,
+                        Qt::WindowFlags flags = {});
+    ~MainWindow() override;
+
+    EditView *currentView() const;
+    EditView *viewAt(int index) const;
+    QTabWidget *tabs() const { return tabWidget; }
+    GlobalSettings *globalSettings() const { return settings; }
+    ViEngine *engine() const { return viEngine; }
+    const QSet<QString> &keywords() const { return scriptKeywords; }
+    QString modeText() const;
+
+public slots:
+    void onImeOpenStatusChanged();
+    void onModeChanged(uchar mode);
+
+    void loadFile(const QString &fileName, EditView **view);
+    void loadFile(const QString &fileName) { loadFile(fileName, nullptr); }
+    void close(EditView *view);
+    void activateView(EditView *view, int);
+    void showMessage(const QString &text);
+    void onModificationChanged(bool changed);
+
+    void on_action_New_triggered();
+    void on_action_Open_triggered();
+    bool on_action_Save_triggered();
+    bool on_actionSave_As_triggered();
+    void on_action_Close_triggered();
+    void on_action_Exit_triggered();
+    void on_action_NextTab_triggered();
+    void on_action_PrevTab_triggered();
+    void on_action_PreviousDoc_triggered();
+    void on_action_LineNumber_triggered(bool checked);
+    void on_action_viEnabled_toggled(bool checked);
+    void on_action_Undo_triggered();
+    void on_action_Redo_triggered();
+    void on_action_Cut_triggered();
+    void on_action_Copy_triggered();
+    void on_action_Paste_triggered();
+
+private slots:
+    void tabCloseRequested(int index);
+    void onTabChanged(int index);
+    void setEncoding();
+    void viewFocusIn() {}
+    void viewFocusOut() {}
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void loadScriptKeywords();
+    void saveWindowState();
+    void restoreWindowState();
+
+    EditView *createView(const QString &path);
+    void newDocument();
+    bool maybeSave(EditView *view);
+    void closeEmptyUntitled();
+    void activateTabByTitle(const QString &title);
+    void updateEncodingActions(int encoding);
+    void applyViewSettings(EditView *view);
+
+    Ui::MainWindowClass *ui;
+    GlobalSettings *settings;
+    QTabWidget *tabWidget;
+    int untitledCount = 0;
+    QString curFullPath, curTitle;
+    QString prevFullPath, prevTitle;
+    ViEngine *viEngine;
+    QLabel *modeLabel;
+    QSet<QString> scriptKeywords;
+};

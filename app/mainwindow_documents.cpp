@@ -1,0 +1,371 @@
+// Documents and tabs: making, loading, saving and closing views.
+#include "app/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "app/commandstatistics.h"
+#include "editor/documentfile.h"
+#include "editor/globalsettings.h"
+#include "editor/userprompt.h"
+#include "highlight/viengine.h"
+#include "html/editview.h"
+
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QUrl>
+
+namespace {
+const QString modifiedMarker = QStringLiteral(" *");
+
+QString withoutYenSigns(QString name)
+{
+    // Japanese keyboards type U+00A5 where a path separator is meant.
+    name.replace(QChar(0x00A5), QLatin1Char('/'));
+    return name;
+}
+} // namespace
+
+EditView *MainWindow::viewAt(int index) const
+{
+    return qobject_cast<EditView *>(tabWidget->widget(index));
+}
+
+EditView *MainWindow::currentView() const
+{
+    return qobject_cast<EditView *>(tabWidget->currentWidget());
+}
+
+void MainWindow::applyViewSettings(EditView *view)
+{
+    view->setFont(QFont(settings->fontFamily, settings->fontSize));
+    view->updateSettings();
+}
+
+EditView *MainWindow::createView(const QString &path)
+{
+    auto *view = new EditView(settings, viEngine);
+    view->setFullPath(path);
+    view->setScriptKeywords(&scriptKeywords);
+    applyViewSettings(view);
+    connect(view, &EditViewBase::modificationChanged, this, &MainWindow::onModificationChanged);
+    connect(view, &EditViewBase::showMessage, this, &MainWindow::showMessage);
+    connect(view, &EditView::openFile, this,
+            qOverload<const QString &, EditView **>(&MainWindow::loadFile));
+    connect(view, &EditViewBase::focusIn, this, &MainWindow::viewFocusIn);
+    connect(view, &EditViewBase::focusOut, this, &MainWindow::viewFocusOut);
+    return view;
+}
+
+void MainWindow::newDocument()
+{
+    EditView *view = createView(QString());
+    ++untitledCount;
+    const QString title = tr("Untitled-%1").arg(untitledCount);
+    view->setTitle(title);
+    tabWidget->addTab(view, title);
+    tabWidget->setCurrentWidget(view);
+    view->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::on_action_New_triggered()
+{
+    recordCommand(QStringLiteral("Action.FileNew"));
+    newDocument();
+}
+
+void MainWindow::on_action_Open_triggered()
+{
+    recordCommand(QStringLiteral("Action.FileOpen"));
+    if (EditView *view = currentView())
+        view->setCurrentDirToFile();
+    const QStringList names = UserPrompt::instance()->openFileNames(
+        this, tr("Open Ruby source File"), QString(),
+        tr("Web Files(*.html *.htm *.css *.js *.php);;HTML Files(*.html *.htm);;CSS Files(*.css);;"
+           "JavaScript Files(*.js);;PHP Files(*.php *.phtml);;All Files(*.*)"));
+    for (const QString &name : names)
+        loadFile(name);
+}
+
+void MainWindow::loadFile(const QString &fileName, EditView **result)
+{
+    saveCommandStatistics();
+    if (result)
+        *result = nullptr;
+    const QString name = withoutYenSigns(fileName);
+    const QFileInfo info(name);
+    const QString absPath = info.absoluteFilePath();
+    const bool exists = info.exists();
+    if (exists) {
+        for (int i = 0; i < tabWidget->count(); ++i) {
+            EditView *view = viewAt(i);
+            if (view && view->fullPath() == absPath) {
+                if (result)
+                    *result = view;
+                tabWidget->setCurrentIndex(i);
+                return;
+            }
+        }
+    } else {
+        const auto answer = UserPrompt::warning(
+            this, tr("Mossglen"),
+            tr("The '%1' does not exists.\nDo you want to create the document").arg(name),
+            QMessageBox::Ok | QMessageBox::No | QMessageBox::Cancel);
+        if (answer != QMessageBox::Ok)
+            return;
+    }
+    EditView *view = createView(absPath);
+    if (exists) {
+        if (!readDocument(view, name)) {
+            // Never hand out a view that is not shown.
+            delete view;
+            return;
+        }
+        closeEmptyUntitled();
+    }
+    if (result)
+        *result = view;
+    tabWidget->addTab(view, info.fileName());
+    view->setFocus(Qt::OtherFocusReason);
+    view->setCurrentDirToFile();
+    tabWidget->setCurrentWidget(view);
+    tabWidget->setTabToolTip(tabWidget->indexOf(view), view->titleWithEncoding());
+}
+
+void MainWindow::closeEmptyUntitled()
+{
+    for (int i = tabWidget->count() - 1; i >= 0; --i) {
+        EditView *view = viewAt(i);
+        if (!view || !view->fullPath().isEmpty() || !view->document()->isEmpty())
+            continue;
+        if (!maybeSave(view))
+            continue;
+        tabWidget->removeTab(i);
+        delete view;
+        if (EditView *cur = currentView())
+            cur->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+bool MainWindow::maybeSave(EditView *view)
+{
+    // An emptied document that has a file is still a change to that file;
+    // only an empty untitled document goes without asking.
+    const bool emptyUntitled = view->fullPath().isEmpty() && view->document()->isEmpty();
+    if (!view->document()->isModified() || emptyUntitled)
+        return true;
+    tabWidget->setCurrentWidget(view);
+    const auto answer = UserPrompt::warning(
+        this, tr("Brackwen"),
+        tr("The '%1' has been modified.\nDo you want to save your changes?").arg(view->title()),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    if (answer == QMessageBox::Save)
+        return on_action_Save_triggered();
+    return answer == QMessageBox::Discard;
+}
+
+bool MainWindow::on_action_Save_triggered()
+{
+    recordCommand(QStringLiteral("Action.FileSave"));
+    EditView *view = currentView();
+    if (!view)
+        return false;
+    if (!view->fullPath().isEmpty())
+        return writeDocument(view, view->fullPath(), this);
+    return on_actionSave_As_triggered();
+}
+
+bool MainWindow::on_actionSave_As_triggered()
+{
+    recordCommand(QStringLiteral("Action.FileSaveAs"));
+    EditView *view = currentView();
+    if (!view)
+        return false;
+    view->setCurrentDirToFile();
+    QString filter = QStringLiteral("HTML files(*.html);;All Files(*.*)");
+    const QString suffix = QFileInfo(view->fullPath()).suffix();
+    if (!view->fullPath().isEmpty() && !suffix.isEmpty())
+        filter = QStringLiteral("*.%1;;All Files(*.*)").arg(suffix);
+    const QString answer = UserPrompt::instance()->saveFileName(this, tr("Save File"),
+                                                                view->title(), filter);
+    if (answer.isEmpty())
+        return false;
+    view->setFullPath(QFileInfo(answer).absoluteFilePath());
+    const int index = tabWidget->indexOf(view);
+    if (index >= 0) {
+        QString text = view->title();
+        if (view->document()->isModified())
+            text += modifiedMarker;
+        tabWidget->setTabText(index, text);
+        tabWidget->setTabToolTip(index, view->titleWithEncoding());
+    }
+    return writeDocument(view, answer, this);
+}
+
+void MainWindow::close(EditView *view)
+{
+    if (!maybeSave(view))
+        return;
+    tabWidget->removeTab(tabWidget->indexOf(view));
+    delete view;
+    if (EditView *cur = currentView())
+        cur->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::on_action_Close_triggered()
+{
+    recordCommand(QStringLiteral("Action.closeThisDocument"));
+    tabCloseRequested(tabWidget->currentIndex());
+}
+
+void MainWindow::tabCloseRequested(int index)
+{
+    if (index < 0 || index >= tabWidget->count())
+        return;
+    if (EditView *view = viewAt(index)) {
+        close(view);
+        return;
+    }
+    QWidget *w = tabWidget->widget(index);
+    tabWidget->removeTab(index);
+    delete w;
+}
+
+void MainWindow::onTabChanged(int index)
+{
+    prevFullPath = curFullPath;
+    prevTitle = curTitle;
+    if (index < 0) {
+        ui->menuEncoding_of_cur_doc->setTitle(tr("Encoding of this doc"));
+        curFullPath.clear();
+        curTitle.clear();
+        return;
+    }
+    EditView *view = viewAt(index);
+    if (!view)
+        return;
+    curFullPath = view->fullPath();
+    curTitle = view->title();
+    updateEncodingActions(view->charEncoding());
+    ui->menuEncoding_of_cur_doc->setTitle(tr("Encoding of '%1'").arg(view->title()));
+    view->setCurrentDirToFile();
+    statusBar()->showMessage(view->titleWithEncoding(), 3000);
+}
+
+void MainWindow::updateEncodingActions(int encoding)
+{
+    ui->action_UTF8->setChecked(encoding == UTF8);
+    ui->action_UTF16LE->setChecked(encoding == UTF16LE);
+    ui->action_UTF16BE->setChecked(encoding == UTF16BE);
+    ui->action_SJIS->setChecked(encoding == ShiftJIS);
+    ui->action_EUC->setChecked(encoding == EucJP);
+}
+
+void MainWindow::onModificationChanged(bool changed)
+{
+    auto *view = qobject_cast<QWidget *>(sender());
+    const int index = tabWidget->indexOf(view);
+    if (index < 0)
+        return;
+    QString text = tabWidget->tabText(index);
+    if (changed && !text.endsWith(modifiedMarker))
+        tabWidget->setTabText(index, text + modifiedMarker);
+    else if (!changed && text.endsWith(modifiedMarker))
+        tabWidget->setTabText(index, text.chopped(modifiedMarker.size()));
+}
+
+void MainWindow::setEncoding()
+{
+    recordCommand(QStringLiteral("Action.setEncoding"));
+    EditView *view = currentView();
+    auto *action = qobject_cast<QAction *>(sender());
+    if (!view || !action)
+        return;
+    const int code = action->data().toInt();
+    view->setCharEncoding(CharEncoding(code));
+    // Keep the menu's marks in line at once rather than at the next tab change.
+    updateEncodingActions(code);
+}
+
+void MainWindow::activateView(EditView *view, int)
+{
+    tabWidget->setCurrentWidget(view);
+}
+
+void MainWindow::showMessage(const QString &text)
+{
+    statusBar()->showMessage(text);
+}
+
+void MainWindow::on_action_NextTab_triggered()
+{
+    recordCommand(QStringLiteral("Action.nextTabDoc"));
+    const int n = tabWidget->count();
+    if (n < 2)
+        return;
+    tabWidget->setCurrentIndex((tabWidget->currentIndex() + 1) % n);
+}
+
+void MainWindow::on_action_PrevTab_triggered()
+{
+    recordCommand(QStringLiteral("Action.prevTabDoc"));
+    const int n = tabWidget->count();
+    if (n < 2)
+        return;
+    tabWidget->setCurrentIndex((tabWidget->currentIndex() + n - 1) % n);
+}
+
+void MainWindow::on_action_PreviousDoc_triggered()
+{
+    recordCommand(QStringLiteral("Action.previousDoc"));
+    if (!prevFullPath.isEmpty())
+        loadFile(prevFullPath);
+    else
+        activateTabByTitle(prevTitle);
+}
+
+void MainWindow::activateTabByTitle(const QString &title)
+{
+    for (int i = 0; i < tabWidget->count(); ++i) {
+        EditView *view = viewAt(i);
+        if (view && view->title() == title) {
+            tabWidget->setCurrentIndex(i);
+            return;
+        }
+    }
+}
+
+void MainWindow::on_action_LineNumber_triggered(bool checked)
+{
+    settings->lineNumber = checked;
+    settings->save();
+    for (int i = 0; i < tabWidget->count(); ++i)
+        if (EditView *view = viewAt(i))
+            view->updateSettings();
+}
+
+void MainWindow::on_action_viEnabled_toggled(bool checked)
+{
+    settings->viEnabled = checked;
+    if (!checked)
+        viEngine->setMode(ViEngine::InsertMode);
+    settings->save();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    for (const QUrl &url : urls)
+        loadFile(QDir::toNativeSeparators(url.toLocalFile()));
+}

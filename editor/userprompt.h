@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// Every modal question and file dialog of the program goes through here, so
+// that tests can answer them instead of a person (setInstance with a scripted
+// subclass). The default instance shows the real Qt dialogs.
+class UserPrompt
+{
+public:
+    virtual ~UserPrompt() = default;
+
+    virtual QMessageBox::StandardButton message(QMessageBox::Icon icon, QWidget *parent,
+                                                const QString &title, const QString &text,
+                                                QMessageBox::StandardButtons buttons);
+    virtual QStringList openFileNames(QWidget *parent, const QString &caption,
+                                      const QString &dir, const QString &filter);
+    virtual QString saveFileName(QWidget *parent, const QString &caption,
+                                 const QString &dir, const QString &filter);
+
+    static UserPrompt *instance();
+    // Not owned; nullptr restores the real dialogs.
+    static void setInstance(UserPrompt *prompt);
+
+    static QMessageBox::StandardButton warning(QWidget *parent, const QString &title,
+                                               const QString &text,
+                                               QMessageBox::StandardButtons buttons)
+    {
+        return instance()->message(QMessageBox::Warning, parent, title, text, buttons);
+    }
+    static void critical(QWidget *parent, const QString &title, const QString &text)
+    {
+        instance()->message(QMessageBox::Critical, parent, title, text, QMessageBox::Ok);
+    }
+};

@@ -1,0 +1,83 @@
+#include "testsupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QUuid>
+
+ScopedSettingsStore::ScopedSettingsStore()
+    : m_previousOrganization(QCoreApplication::organizationName())
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(
+        QStringLiteral("Velmora-test-") + QUuid::createUuid().toString(QUuid::WithoutBraces));
+    QCoreApplication::setApplicationName(QStringLiteral("Mossglen"));
+    QSettings().clear();
+}
+
+ScopedSettingsStore::~ScopedSettingsStore()
+{
+    const QString file = fileName();
+    QSettings().clear();
+    QFile::remove(file);
+    QDir().rmdir(QFileInfo(file).absolutePath());
+    QCoreApplication::setOrganizationName(m_previousOrganization);
+}
+
+QString ScopedSettingsStore::fileName() const
+{
+    return QSettings().fileName();
+}
+
+ScriptedPrompt::ScriptedPrompt()
+{
+    UserPrompt::setInstance(this);
+}
+
+ScriptedPrompt::~ScriptedPrompt()
+{
+    UserPrompt::setInstance(nullptr);
+}
+
+QMessageBox::StandardButton ScriptedPrompt::message(QMessageBox::Icon icon, QWidget *,
+                                                    const QString &title, const QString &text,
+                                                    QMessageBox::StandardButtons)
+{
+    asked.append({icon, title, text, {}});
+    if (answers.isEmpty()) {
+        unexpected = true;
+        qWarning("unscripted question: %s / %s", qPrintable(title), qPrintable(text));
+        return QMessageBox::Cancel;
+    }
+    return answers.takeFirst();
+}
+
+QStringList ScriptedPrompt::openFileNames(QWidget *, const QString &caption, const QString &,
+                                          const QString &filter)
+{
+    asked.append({QMessageBox::NoIcon, caption, {}, filter});
+    return openAnswers.isEmpty() ? QStringList() : openAnswers.takeFirst();
+}
+
+QString ScriptedPrompt::saveFileName(QWidget *, const QString &caption, const QString &,
+                                     const QString &filter)
+{
+    asked.append({QMessageBox::NoIcon, caption, {}, filter});
+    return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

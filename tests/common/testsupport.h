@@ -1,0 +1,51 @@
+#pragma once
+
+#include "editor/userprompt.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Points every default-constructed QSettings of the test at a fresh, empty
+// store that is removed again afterwards.
+class ScopedSettingsStore
+{
+public:
+    ScopedSettingsStore();
+    ~ScopedSettingsStore();
+    QString fileName() const;
+
+private:
+    QString m_previousOrganization;
+};
+
+// Answers the program's questions and file dialogs from a script, and records
+// what was asked. An unscripted question fails the running test and answers
+// Cancel, so a test never blocks on a modal dialog.
+class ScriptedPrompt : public UserPrompt
+{
+public:
+    ScriptedPrompt();
+    ~ScriptedPrompt() override;
+
+    QMessageBox::StandardButton message(QMessageBox::Icon icon, QWidget *parent,
+                                        const QString &title, const QString &text,
+                                        QMessageBox::StandardButtons buttons) override;
+    QStringList openFileNames(QWidget *parent, const QString &caption,
+                              const QString &dir, const QString &filter) override;
+    QString saveFileName(QWidget *parent, const QString &caption,
+                         const QString &dir, const QString &filter) override;
+
+    QList<QMessageBox::StandardButton> answers;  // taken from the front
+    QList<QStringList> openAnswers;
+    QStringList saveAnswers;
+
+    struct Asked { QMessageBox::Icon icon; QString title; QString text; QString filter; };
+    QList<Asked> asked;
+    bool unexpected = false;
+};
+
+// Writes bytes to a file, creating directories as needed.
+bool writeFile(const QString &path, const QByteArray &bytes);
+QByteArray readFile(const QString &path);
