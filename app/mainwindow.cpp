@@ -100,20 +100,26 @@ void MainWindow::onModeChanged(uchar mode)
     }
 }
 
-void MainWindow::loadScriptKeywords()
+QSet<QString> MainWindow::parseScriptKeywords(const QByteArray &fileContents)
 {
-    QFile file(QCoreApplication::applicationDirPath() + QStringLiteral("/settings/jsKeywords.txt"));
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QSet<QString> words;
+    const QStringList lines = QString::fromUtf8(fileContents).split(QLatin1Char('\n'));
     for (QString line : lines) {
         line = line.trimmed();
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
         if (tab >= 0)
             line.truncate(tab);
         if (!line.isEmpty())
-            scriptKeywords.insert(line);
+            words.insert(line);
     }
+    return words;
+}
+
+void MainWindow::loadScriptKeywords()
+{
+    QFile file(QCoreApplication::applicationDirPath() + QStringLiteral("/settings/jsKeywords.txt"));
+    if (file.open(QIODevice::ReadOnly))
+        scriptKeywords = parseScriptKeywords(file.readAll());
 }
 
 void MainWindow::restoreWindowState()

@@ -35,6 +35,9 @@ public:
     const QSet<QString> &keywords() const { return scriptKeywords; }
     QString modeText() const;
 
+    // One keyword a line; a TAB starts a description that is not used.
+    static QSet<QString> parseScriptKeywords(const QByteArray &fileContents);
+
 public slots:
     void onImeOpenStatusChanged();
     void onModeChanged(uchar mode);

@@ -1,0 +1,255 @@
+#include "editor/globalsettings.h"
+#include "testsupport.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestGlobalSettings : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { store = new ScopedSettingsStore; }
+    void cleanup() { delete store; store = nullptr; }
+
+    void defaultsOnEmptyStore();
+    void roundTrip();
+    void badStoredValuesFallBack_data();
+    void badStoredValuesFallBack();
+    void shortTextsPaddedToTen();
+    void storedListsTakenAsTheyAre();
+    void historyMovesToFront();
+    void historyKeepsTwentyNewest();
+    void historyIsCaseSensitive();
+    void addFindStringWritesSearchOptions();
+    void saveLeavesHistoriesAlone();
+    void userKeywordFile();
+    void userKeywordFileLocation_data();
+    void userKeywordFileLocation();
+
+private:
+    ScopedSettingsStore *store = nullptr;
+};
+
+void TestGlobalSettings::defaultsOnEmptyStore()
+{
+    GlobalSettings s;
+    s.load();
+    QCOMPARE(s.tabWidth, 2);
+    QCOMPARE(s.fontFamily, QStringLiteral("Courier New"));
+    QCOMPARE(s.fontSize, 12);
+    QVERIFY(!s.viEnabled && !s.lineNumber && !s.softTab && !s.regexp && !s.wordSearch);
+    QCOMPARE(s.ignoreCase, quint8(IgnoreCase));
+    QCOMPARE(s.findLoop, quint8(NoLoop));
+    QCOMPARE(s.userKeywordFileName, QStringLiteral("keyword.txt"));
+    QVERIFY(s.docRootPath.isEmpty());
+    QCOMPARE(s.shortText.size(), 10);
+    QCOMPARE(s.shortText.first(), QStringLiteral("<p>"));
+    QCOMPARE(s.shortText.last(), QStringLiteral("<br>"));
+    QCOMPARE(s.shortText.mid(1, 8), QStringList(8, QString()));
+    QCOMPARE(s.shortTextSel.size(), 10);
+    QCOMPARE(s.shortTextSel.at(0), QStringLiteral("<b>,</b>"));
+    QCOMPARE(s.shortTextSel.at(8), QStringLiteral("<a href=\"\">,</a>"));
+    QCOMPARE(s.shortTextSel.at(9), QStringLiteral("<!--,-->"));
+    QCOMPARE(s.shortTextSel.mid(1, 7), QStringList(7, QString()));
+    QCOMPARE(s.color(GlobalSettings::ColSelBackground).name(), QStringLiteral("#00008b"));
+    QCOMPARE(s.color(GlobalSettings::ColLeftMargin).name(), QStringLiteral("#faebd7"));
+    QCOMPARE(s.color(GlobalSettings::ColComment).name(), QStringLiteral("#006400"));
+    for (int i = 0; i < GlobalSettings::ColorCount; ++i)
+        QVERIFY2(s.colors[i].isValid(), qPrintable(GlobalSettings::colorKey(i)));
+}
+
+void TestGlobalSettings::roundTrip()
+{
+    GlobalSettings a;
+    a.load();
+    a.viEnabled = true;
+    a.lineNumber = true;
+    a.regexp = true;
+    a.ignoreCase = CaseSensitive;
+    a.findLoop = Loop;
+    a.docRootPath = QStringLiteral("/srv/www");
+    a.fontFamily = QStringLiteral("DejaVu Sans Mono");
+    a.fontSize = 15;
+    a.colors[GlobalSettings::ColTag] = QColor(0x12, 0x34, 0x56);
+    a.shortText[3] = QStringLiteral("<h1>");
+    a.shortTextSel[4] = QStringLiteral("<em>,</em>");
+    a.save();
+
+    // Values are stored in the documented forms, readable by other tools.
+    QSettings raw;
+    QCOMPARE(raw.value("viEnabled").toString(), QStringLiteral("1"));
+    QCOMPARE(raw.value("ignoreCase").toString(), QStringLiteral("2"));
+    QCOMPARE(raw.value("col_tag").toString(), QStringLiteral("#123456"));
+
+    GlobalSettings b;
+    b.load();
+    QCOMPARE(b, a);
+}
+
+void TestGlobalSettings::badStoredValuesFallBack_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("expected");  // field value after load, as text
+
+    QTest::newRow("tab width 0") << "tabWidth" << "0" << "2";
+    QTest::newRow("tab width negative") << "tabWidth" << "-4" << "2";
+    QTest::newRow("tab width text") << "tabWidth" << "wide" << "2";
+    QTest::newRow("tab width ok") << "tabWidth" << "8" << "8";
+    QTest::newRow("font size 0") << "fontSize" << "0" << "12";
+    QTest::newRow("font size text") << "fontSize" << "12pt" << "12";
+    QTest::newRow("case mode out of range") << "ignoreCase" << "7" << "0";
+    QTest::newRow("loop mode text") << "findLoop" << "always" << "0";
+    QTest::newRow("switch text") << "viEnabled" << "yes" << "0";
+    QTest::newRow("switch other number") << "lineNumber" << "5" << "1";
+    QTest::newRow("colour not a name") << "col_text" << "blackish" << "#000000";
+    QTest::newRow("colour hex ok") << "col_text" << "#102030" << "#102030";
+}
+
+static QString fieldText(const GlobalSettings &s, const QString &key)
+{
+    if (key == "tabWidth") return QString::number(s.tabWidth);
+    if (key == "fontSize") return QString::number(s.fontSize);
+    if (key == "ignoreCase") return QString::number(s.ignoreCase);
+    if (key == "findLoop") return QString::number(s.findLoop);
+    if (key == "viEnabled") return QString::number(int(s.viEnabled));
+    if (key == "lineNumber") return QString::number(int(s.lineNumber));
+    if (key == "col_text") return s.color(GlobalSettings::ColText).name();
+    return QStringLiteral("?");
+}
+
+void TestGlobalSettings::badStoredValuesFallBack()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(QString, expected);
+    QSettings().setValue(key, stored);
+    GlobalSettings s;
+    s.load();
+    QCOMPARE(fieldText(s, key), expected);
+}
+
+void TestGlobalSettings::shortTextsPaddedToTen()
+{
+    QSettings().setValue("shortText", QStringList{"<h1>", "<h2>", "<h3>"});
+    GlobalSettings s;
+    s.load();
+    QCOMPARE(s.shortText.size(), 10);
+    QCOMPARE(s.shortText.mid(0, 3), (QStringList{"<h1>", "<h2>", "<h3>"}));
+    QCOMPARE(s.shortText.at(9), QString());
+}
+
+void TestGlobalSettings::storedListsTakenAsTheyAre()
+{
+    const QStringList texts{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"};
+    QSettings().setValue("shortTextSel", texts);
+    QSettings().setValue("findStrings", QStringList{"x", "y"});
+    GlobalSettings s;
+    s.load();
+    QCOMPARE(s.shortTextSel, texts);
+    QCOMPARE(s.findStrings, (QStringList{"x", "y"}));
+    QCOMPARE(s.lastFindString(), QStringLiteral("x"));
+}
+
+void TestGlobalSettings::historyMovesToFront()
+{
+    GlobalSettings s;
+    s.load();
+    for (const char *t : {"one", "two", "three"})
+        s.addFindString(QString::fromLatin1(t));
+    s.addFindString(QStringLiteral("one"));  // third, moves to the front
+    QCOMPARE(s.findStrings, (QStringList{"one", "three", "two"}));
+    QCOMPARE(QSettings().value("findStrings").toStringList(), s.findStrings);
+    s.addReplaceString(QStringLiteral("r1"));
+    s.addReplaceString(QStringLiteral("r2"));
+    s.addReplaceString(QStringLiteral("r1"));
+    QCOMPARE(QSettings().value("replaceStrings").toStringList(), (QStringList{"r1", "r2"}));
+}
+
+void TestGlobalSettings::historyKeepsTwentyNewest()
+{
+    GlobalSettings s;
+    s.load();
+    for (int i = 1; i <= 21; ++i)
+        s.addFindString(QStringLiteral("text%1").arg(i));
+    QCOMPARE(s.findStrings.size(), 20);
+    QCOMPARE(s.findStrings.first(), QStringLiteral("text21"));
+    QCOMPARE(s.findStrings.last(), QStringLiteral("text2"));
+    QVERIFY(!s.findStrings.contains(QStringLiteral("text1")));
+}
+
+void TestGlobalSettings::historyIsCaseSensitive()
+{
+    GlobalSettings s;
+    s.load();
+    s.addFindString(QStringLiteral("Div"));
+    s.addFindString(QStringLiteral("div"));
+    QCOMPARE(s.findStrings, (QStringList{"div", "Div"}));
+}
+
+void TestGlobalSettings::addFindStringWritesSearchOptions()
+{
+    GlobalSettings s;
+    s.load();
+    s.regexp = true;
+    s.wordSearch = true;
+    s.ignoreCase = IgnoreCaseIfLower;
+    s.findLoop = Loop;  // not part of what a search text writes
+    s.addFindString(QStringLiteral("x"));
+    QSettings raw;
+    QCOMPARE(raw.value("regexp").toInt(), 1);
+    QCOMPARE(raw.value("wordSearch").toInt(), 1);
+    QCOMPARE(raw.value("ignoreCase").toInt(), 1);
+    QVERIFY(!raw.contains("findLoop"));
+}
+
+void TestGlobalSettings::saveLeavesHistoriesAlone()
+{
+    QSettings().setValue("findStrings", QStringList{"stored"});
+    GlobalSettings s;
+    s.load();
+    s.findStrings = QStringList{"changed in memory"};
+    s.save();
+    QCOMPARE(QSettings().value("findStrings").toStringList(), QStringList{"stored"});
+}
+
+void TestGlobalSettings::userKeywordFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("words.txt");
+    QVERIFY(writeFile(path, "alpha\n  beta\n_gamma\n9x\n\ndelta   \r\n\xe3\x81\x82kana\n#comment\nalpha\n"));
+    QSettings().setValue("userKeywordFileName", path);
+    GlobalSettings s;
+    s.load();
+    QCOMPARE(s.userKeywords, (QSet<QString>{"alpha", "_gamma", "delta"}));
+}
+
+void TestGlobalSettings::userKeywordFileLocation_data()
+{
+    QTest::addColumn<bool>("relative");
+    QTest::newRow("relative with subdirectory") << true;
+    QTest::newRow("absolute") << false;
+}
+
+void TestGlobalSettings::userKeywordFileLocation()
+{
+    QFETCH(bool, relative);
+    // A relative name is looked up below the program's own folder.
+    QTemporaryDir outside;
+    const QString sub = QStringLiteral("kw-test-%1/user.txt").arg(QCoreApplication::applicationPid());
+    const QString beside = QCoreApplication::applicationDirPath() + QLatin1Char('/') + sub;
+    const QString absolute = outside.filePath("user.txt");
+    QVERIFY(writeFile(beside, "beside\n"));
+    QVERIFY(writeFile(absolute, "absolute\n"));
+    QSettings().setValue("userKeywordFileName", relative ? sub : absolute);
+    GlobalSettings s;
+    s.load();
+    QFile::remove(beside);
+    QDir(QCoreApplication::applicationDirPath()).rmdir(QFileInfo(beside).dir().dirName());
+    QCOMPARE(s.userKeywords, QSet<QString>{relative ? "beside" : "absolute"});
+}
+
+QTEST_GUILESS_MAIN(TestGlobalSettings)
+#include "tst_globalsettings.moc"
