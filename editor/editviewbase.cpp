@@ -1,17 +1,77 @@
 #include "editor/editviewbase.h"
 
+#include "app/commandstatistics.h"
 #include "editor/globalsettings.h"
+#include "highlight/viengine.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QWheelEvent>
+
+namespace {
+
+// Line numbers end this many pixels left of the margin's right edge.
+constexpr int MarginNumberGap = 8;
+
+bool inCommandMode(const ViEngine *engine)
+{
+    return engine && engine->mode() == ViEngine::CommandMode;
+}
+
+} // namespace
 
 EditViewBase::EditViewBase(GlobalSettings *settings, ViEngine *viEngine, QWidget *parent)
     : QPlainTextEdit(parent)
     , settings(settings)
     , viEngine(viEngine)
 {
+    connect(this, &QPlainTextEdit::cursorPositionChanged,
+            this, &EditViewBase::onCursorPositionChanged);
     setAcceptDrops(false);
     setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The view draws its own cursor; Qt's stays invisible.
+    setCursorWidth(0);
+
+    lineNumberArea = new QWidget(this);
+    lineNumberArea->installEventFilter(this);
+    updateLineNumberArea();
+    // Repaint the margin only where the text changed or scrolled.
+    connect(this, &QPlainTextEdit::updateRequest, this, &EditViewBase::onLayoutUpdateRequest);
+    connect(this, &QPlainTextEdit::blockCountChanged, this, [this] {
+        if (lineNumberArea->width() != lineNumberAreaWidth())
+            updateLineNumberArea();
+        else
+            lineNumberArea->update();
+    });
+
+    blinkTimer.setSingleShot(true);
+    blinkTimer.setTimerType(Qt::PreciseTimer);
+    connect(&blinkTimer, &QTimer::timeout, this, [this] {
+        repaintCursor();
+        scheduleBlinkRepaint();
+    });
+    if (viEngine) {
+        connect(viEngine, &ViEngine::modeChanged, this, [this] {
+            updateCursorShape();
+            repaintCursor();
+            // Command mode turns input-method input off; let the platform ask again.
+            if (hasFocus())
+                if (QInputMethod *im = QGuiApplication::inputMethod())
+                    im->update(Qt::ImEnabled);
+        });
+    }
+
+    blinkClock.start();
+    lastCursorMove = blinkClock.elapsed();
+    onCursorPositionChanged();
 }
 
 void EditViewBase::setFullPath(const QString &path)
@@ -48,17 +108,370 @@ QString EditViewBase::titleWithEncoding() const
     return text;
 }
 
-void EditViewBase::updateEditorSettings()
+QColor EditViewBase::settingsColor(int index, const QColor &fallback) const
 {
     if (!settings)
-        return;
-    setTabStopDistance(fontMetrics().horizontalAdvance(QString(settings->tabWidth, QLatin1Char(' '))));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Base, settings->color(GlobalSettings::ColBackground));
-    pal.setColor(QPalette::Window, settings->color(GlobalSettings::ColBackground));
-    pal.setColor(QPalette::Text, settings->color(GlobalSettings::ColText));
-    pal.setColor(QPalette::Highlight, settings->color(GlobalSettings::ColSelBackground));
-    pal.setColor(QPalette::HighlightedText, settings->color(GlobalSettings::ColSelText));
-    setPalette(pal);
+        return fallback;
+    const QColor c = settings->color(GlobalSettings::ColorIndex(index));
+    return c.isValid() ? c : fallback;
+}
+
+void EditViewBase::applyTabStop()
+{
+    const int tabWidth = settings ? qMax(settings->tabWidth, 0) : 8;
+    setTabStopDistance(fontMetrics().horizontalAdvance(QString(tabWidth, QLatin1Char(' '))));
+}
+
+void EditViewBase::updateEditorSettings()
+{
+    if (settings) {
+        applyTabStop();
+        QPalette pal = palette();
+        const QColor background = settingsColor(GlobalSettings::ColBackground, pal.color(QPalette::Base));
+        pal.setColor(QPalette::Base, background);
+        pal.setColor(QPalette::Window, background);
+        pal.setColor(QPalette::Text, settingsColor(GlobalSettings::ColText, pal.color(QPalette::Text)));
+        pal.setColor(QPalette::Highlight,
+                     settingsColor(GlobalSettings::ColSelBackground, pal.color(QPalette::Highlight)));
+        pal.setColor(QPalette::HighlightedText,
+                     settingsColor(GlobalSettings::ColSelText, pal.color(QPalette::HighlightedText)));
+        setPalette(pal);
+    }
+    updateLineNumberArea();
     viewport()->update();
+}
+
+int EditViewBase::lineNumberAreaWidth() const
+{
+    const QFontMetrics fm(font());
+    const int digitWidth = fm.horizontalAdvance(QLatin1Char('8'));
+    if (!settings || !settings->lineNumber)
+        return 2 * digitWidth;
+    // Seven digit widths hold numbers up to five digits; longer documents get
+    // a wider margin so that no leading digit is cut off.
+    const int digits = QString::number(qMax(blockCount(), 1)).size();
+    const int needed = fm.horizontalAdvance(QString(digits, QLatin1Char('8')) + QLatin1Char(':'))
+                       + MarginNumberGap + digitWidth / 2;
+    return qMax(7 * digitWidth, needed);
+}
+
+void EditViewBase::updateLineNumberArea()
+{
+    const int w = lineNumberAreaWidth();
+    const QRect cr = contentsRect();
+    lineNumberArea->setGeometry(cr.left(), cr.top(), w, cr.height());
+    setViewportMargins(w, 0, 0, 0);
+    lineNumberArea->update();
+}
+
+void EditViewBase::onLayoutUpdateRequest(const QRect &rect, int dy)
+{
+    if (dy) {
+        lineNumberArea->scroll(0, dy);
+        // The scrolled pixels carry the cursor image along.
+        paintedCursorRect.translate(0, dy);
+    } else
+        lineNumberArea->update(0, rect.y(), lineNumberArea->width(), rect.height());
+}
+
+EditViewBase::VisibleRange EditViewBase::visibleBlocks(int bottom) const
+{
+    VisibleRange range;
+    QTextBlock block = firstVisibleBlock();
+    if (!block.isValid())
+        return range;
+    qreal top = blockBoundingGeometry(block).translated(contentOffset()).top();
+    range.first = block.blockNumber();
+    while (block.isValid() && top <= bottom) {
+        range.last = block.blockNumber();
+        top += blockBoundingRect(block).height();
+        block = block.next();
+    }
+    return range;
+}
+
+QList<EditViewBase::MarginLabel> EditViewBase::marginLabels(int top, int bottom) const
+{
+    QList<MarginLabel> labels;
+    if (!settings || !settings->lineNumber)
+        return labels;
+    const QFontMetrics fm(font());
+    const int areaWidth = lineNumberArea->width();
+    QTextBlock block = firstVisibleBlock();
+    if (!block.isValid())
+        return labels;
+    qreal y = blockBoundingGeometry(block).translated(contentOffset()).top();
+    // Walk only the lines that show: the cost must not depend on how much
+    // of the document lies below the margin.
+    while (block.isValid() && y <= bottom) {
+        const qreal height = blockBoundingRect(block).height();
+        if (block.isVisible() && y + height >= top) {
+            const QTextLayout *layout = block.layout();
+            const qreal lineTop = layout && layout->lineCount() > 0 ? layout->lineAt(0).y() : 0;
+            MarginLabel label;
+            label.text = QStringLiteral("%1:").arg(block.blockNumber() + 1);
+            label.x = areaWidth - fm.horizontalAdvance(label.text) - MarginNumberGap;
+            label.baseline = qRound(y + lineTop) + fm.ascent();
+            labels.append(label);
+        }
+        y += height;
+        block = block.next();
+    }
+    return labels;
+}
+
+void EditViewBase::paintLineNumberArea(QPaintEvent *event)
+{
+    QPainter painter(lineNumberArea);
+    painter.fillRect(event->rect(), settingsColor(GlobalSettings::ColLeftMargin, palette().color(QPalette::Window)));
+    const QList<MarginLabel> labels = marginLabels(event->rect().top(), event->rect().bottom());
+    if (labels.isEmpty())
+        return;
+    painter.setFont(font());
+    painter.setPen(settingsColor(GlobalSettings::ColLineNumber, palette().color(QPalette::Text)));
+    for (const MarginLabel &label : labels)
+        painter.drawText(label.x, label.baseline, label.text);
+}
+
+bool EditViewBase::eventFilter(QObject *object, QEvent *event)
+{
+    if (object == lineNumberArea && event->type() == QEvent::Paint) {
+        paintLineNumberArea(static_cast<QPaintEvent *>(event));
+        return true;
+    }
+    return false;
+}
+
+void EditViewBase::paintEvent(QPaintEvent *event)
+{
+    QPlainTextEdit::paintEvent(event);
+
+    QPainter painter(viewport());
+    const VisibleRange visible = visibleBlocks(event->rect().bottom());
+
+    if (visible.contains(document()->lastBlock().blockNumber())) {
+        QTextCursor end(document());
+        end.movePosition(QTextCursor::End);
+        const QRect r = cursorRect(end);
+        painter.setFont(font());
+        painter.setPen(settingsColor(GlobalSettings::ColEOF, palette().color(QPalette::Text)));
+        painter.drawText(r.left(), r.bottom(), QStringLiteral("[EOF]"));
+    }
+
+    // Whatever of the old cursor image lies outside this paint is still on screen.
+    if (QRegion(paintedCursorRect).subtracted(event->region()).isEmpty())
+        paintedCursorRect = QRect();
+    if (!visible.contains(textCursor().blockNumber()))
+        return;
+    const QColor cursorColor = settingsColor(GlobalSettings::ColTextCursor, palette().color(QPalette::Text));
+    if (hasFocus()) {
+        if (cursorBlinkOn()) {
+            const QRect r = drawnCursorRect();
+            painter.fillRect(r, cursorColor);
+            paintedCursorRect = paintedCursorRect.united(r);
+        }
+    } else {
+        QRect r = cursorRect();
+        r.setWidth(m_cursorWidth);
+        QPen pen(cursorColor, 0, Qt::DotLine, Qt::SquareCap, Qt::BevelJoin);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        // A QRect outline covers one pixel more than the rectangle; keep it inside.
+        painter.drawRect(r.adjusted(0, 0, -1, -1));
+        paintedCursorRect = paintedCursorRect.united(r);
+    }
+}
+
+void EditViewBase::resizeEvent(QResizeEvent *event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    updateLineNumberArea();
+}
+
+void EditViewBase::changeEvent(QEvent *event)
+{
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        // Tab stops, the margin and the cursor are measured in the font.
+        if (settings)
+            applyTabStop();
+        updateLineNumberArea();
+        updateCursorShape();
+    }
+}
+
+void EditViewBase::scrollContentsBy(int dx, int dy)
+{
+    QPlainTextEdit::scrollContentsBy(dx, dy);
+    // Vertical steps count lines here; their pixel shift arrives through
+    // updateRequest. Horizontal steps are pixels.
+    paintedCursorRect.translate(isRightToLeft() ? -dx : dx, 0);
+}
+
+QRect EditViewBase::drawnCursorRect() const
+{
+    QRect r = cursorRect();
+    r.setWidth(m_cursorWidth);
+    if (inCommandMode(viEngine)) {
+        const int h = r.height();
+        r.setTop(r.top() + h / 2);
+        r.setHeight(h / 2);
+    }
+    return r;
+}
+
+bool EditViewBase::cursorBlinkOn() const
+{
+    return (blinkClock.elapsed() - lastCursorMove) % (2 * BlinkPhase) < BlinkPhase;
+}
+
+void EditViewBase::restartCursorBlink()
+{
+    lastCursorMove = blinkClock.elapsed();
+    repaintCursor();
+    scheduleBlinkRepaint();
+}
+
+void EditViewBase::scheduleBlinkRepaint()
+{
+    if (!hasFocus()) {
+        blinkTimer.stop();
+        return;
+    }
+    const qint64 t = blinkClock.elapsed() - lastCursorMove;
+    blinkTimer.start(int(BlinkPhase - t % BlinkPhase));
+}
+
+void EditViewBase::repaintCursor()
+{
+    if (!paintedCursorRect.isNull())
+        viewport()->update(paintedCursorRect.adjusted(-1, -1, 1, 1));
+    // A cursor far outside the viewport is not measured: that would lay out
+    // every line between it and the top of the view.
+    const VisibleRange visible = visibleBlocks(viewport()->height());
+    if (!visible.contains(textCursor().blockNumber()))
+        return;
+    QRect r = cursorRect();
+    r.setWidth(m_cursorWidth);
+    viewport()->update(r.adjusted(-1, -1, 1, 1));
+}
+
+void EditViewBase::updateCursorShape()
+{
+    int width = 1;
+    if (inCommandMode(viEngine)) {
+        const QTextCursor cursor = textCursor();
+        const int pos = cursor.position();
+        QTextCursor next(document());
+        next.setPosition(pos);
+        next.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+        QString text = next.selectedText();
+        if (text.isEmpty() || text.at(0) == QChar::ParagraphSeparator)
+            text = QStringLiteral(" ");
+        width = 0;
+        // The laid-out line knows the real advance, tabs included.
+        const QTextBlock block = cursor.block();
+        const QTextLayout *layout = block.layout();
+        const int column = pos - block.position();
+        if (text != QLatin1String(" ") && layout && layout->lineCount() > 0) {
+            const QTextLine line = layout->lineForTextPosition(column);
+            if (line.isValid())
+                width = qRound(line.cursorToX(column + text.size()) - line.cursorToX(column));
+        }
+        if (width <= 0)
+            width = fontMetrics().horizontalAdvance(text);
+        if (width <= 0)
+            width = fontMetrics().horizontalAdvance(QLatin1Char(' '));
+    }
+    m_cursorWidth = qMax(width, 1);
+}
+
+void EditViewBase::onCursorPositionChanged()
+{
+    lastCursorMove = blinkClock.elapsed();
+    updateCursorShape();
+    repaintCursor();
+    scheduleBlinkRepaint();
+}
+
+void EditViewBase::scrollCursorLineToTop()
+{
+    // Without wrapping the scroll value is the number of the top line.
+    verticalScrollBar()->setValue(textCursor().blockNumber());
+}
+
+void EditViewBase::setModified(bool modified, bool force)
+{
+    if (force || modified != document()->isModified())
+        document()->setModified(modified);
+}
+
+void EditViewBase::jumpToLine(int line)
+{
+    // Without wrapping every line is one block.
+    if (line <= 0 || line > document()->blockCount())
+        return;
+    const int scrollBefore = verticalScrollBar()->value();
+    QTextCursor cursor(document()->findBlockByNumber(line - 1));
+    setTextCursor(cursor);
+    if (verticalScrollBar()->value() != scrollBefore)
+        scrollCursorLineToTop();
+    viewport()->update();
+}
+
+QVariant EditViewBase::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query == Qt::ImEnabled && inCommandMode(viEngine))
+        return false;
+    return QPlainTextEdit::inputMethodQuery(query);
+}
+
+void EditViewBase::mousePressEvent(QMouseEvent *event)
+{
+    recordCommand(QStringLiteral("Edit.mousePress"));
+    QPlainTextEdit::mousePressEvent(event);
+}
+
+void EditViewBase::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    recordCommand(QStringLiteral("Edit.mouseDoubleClick"));
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+}
+
+void EditViewBase::wheelEvent(QWheelEvent *event)
+{
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    if (mods != Qt::ControlModifier) {
+        QPlainTextEdit::wheelEvent(event);
+        return;
+    }
+    recordCommand(QStringLiteral("Edit.WheelZoom"));
+    QFont f = font();
+    int size = f.pointSize();
+    if (size <= 0)  // a font sized in pixels
+        size = QFontInfo(f).pointSize();
+    size = event->angleDelta().y() > 0 ? qMin(size + 1, MaxZoomPointSize)
+                                       : qMax(size - 1, MinZoomPointSize);
+    f.setPointSize(size);
+    setFont(f);
+    emit fontSizeChanged(size);
+    event->accept();
+}
+
+void EditViewBase::focusInEvent(QFocusEvent *event)
+{
+    QPlainTextEdit::focusInEvent(event);
+    emit focusIn();
+    repaintCursor();
+    scheduleBlinkRepaint();
+}
+
+void EditViewBase::focusOutEvent(QFocusEvent *event)
+{
+    QPlainTextEdit::focusOutEvent(event);
+    emit focusOut();
+    blinkTimer.stop();
+    repaintCursor();
 }

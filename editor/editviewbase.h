@@ -2,18 +2,37 @@
 
 #include "editor/charencoding.h"
 
+#include <QElapsedTimer>
+#include <QList>
 #include <QPlainTextEdit>
+#include <QRect>
 #include <QString>
+#include <QTimer>
 
 class GlobalSettings;
 class ViEngine;
 
-// The plain-text editor widget every document view is built on. It carries
-// the document's identity (path, title, encoding).
+// The plain-text editor widget every document view is built on: no rich text,
+// no wrapping, a line-number margin, an "[EOF]" mark and a text cursor drawn
+// by the view itself (coloured, shaped for vi command mode, blinking on its
+// own clock). It carries the document's identity (path, title, encoding).
 class EditViewBase : public QPlainTextEdit
 {
     Q_OBJECT
 public:
+    // One line number of the margin: its text and where it is drawn, in the
+    // margin's coordinates (x is the left edge, y the baseline).
+    struct MarginLabel {
+        QString text;
+        int x = 0;
+        int baseline = 0;
+    };
+
+    // Visible and hidden phase of the blinking cursor, in milliseconds.
+    static constexpr int BlinkPhase = 600;
+    static constexpr int MinZoomPointSize = 4;
+    static constexpr int MaxZoomPointSize = 100;
+
     EditViewBase(GlobalSettings *settings, ViEngine *viEngine, QWidget *parent = nullptr);
 
     GlobalSettings *globalSettings() const { return settings; }
@@ -31,6 +50,30 @@ public:
     QString titleWithEncoding() const;
 
     void updateEditorSettings();
+    void updateLineNumberArea();
+    int lineNumberAreaWidth() const;
+    QWidget *lineNumberWidget() const { return lineNumberArea; }
+    // The labels the margin paints between the two vertical positions
+    // (margin coordinates); only the lines that show there are visited.
+    QList<MarginLabel> marginLabels(int top, int bottom) const;
+
+    // Width of the drawn cursor: 1 in insert mode, the width of the character
+    // under the cursor in vi command mode.
+    int drawnCursorWidth() const { return m_cursorWidth; }
+    // The rectangle the focused cursor fills, in viewport coordinates.
+    QRect drawnCursorRect() const;
+    // Whether a focused cursor is in the visible half of its blink period.
+    bool cursorBlinkOn() const;
+    void restartCursorBlink();
+
+    void scrollCursorLineToTop();
+    void setModified(bool modified, bool force = false);
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+public slots:
+    void jumpToLine(int line);
+    void onCursorPositionChanged();
 
 signals:
     void modificationChanged(bool changed);
@@ -43,11 +86,43 @@ signals:
     void contentsChanged();
 
 protected:
+    bool eventFilter(QObject *object, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
     GlobalSettings *settings;
     ViEngine *viEngine;
 
 private:
+    struct VisibleRange {
+        int first = -1;
+        int last = -1;
+        bool contains(int blockNumber) const { return blockNumber >= first && blockNumber <= last; }
+    };
+
+    QColor settingsColor(int index, const QColor &fallback) const;
+    VisibleRange visibleBlocks(int bottom) const;
+    void paintLineNumberArea(QPaintEvent *event);
+    void updateCursorShape();
+    void applyTabStop();
+    void scheduleBlinkRepaint();
+    void repaintCursor();
+    void onLayoutUpdateRequest(const QRect &rect, int dy);
+
     CharEncoding m_charEncoding = UTF8;
     QString m_title;
     QString m_fullPath;
+    QWidget *lineNumberArea = nullptr;
+    int m_cursorWidth = 1;
+    qint64 lastCursorMove = 0;
+    QElapsedTimer blinkClock;
+    QTimer blinkTimer;
+    QRect paintedCursorRect;  // what the last paint drew, to wipe it on a move
 };
