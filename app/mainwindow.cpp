@@ -6,7 +6,12 @@
 #include "highlight/viengine.h"
 #include "html/editview.h"
 
+#include "panels/filesystemview.h"
+
 #include <QCloseEvent>
+#include <QDockWidget>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
@@ -37,6 +42,24 @@ MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlag
     connect(tabWidget, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
     setCentralWidget(tabWidget);
 
+    createListActions();
+
+    outlineDock = new QDockWidget(tr("Outline"), this);
+    outlineDock->setAllowedAreas(Qt::AllDockWidgetAreas);
+    addDockWidget(Qt::LeftDockWidgetArea, outlineDock);
+    fileSystemDock = new QDockWidget(tr("FileSystem"), this);
+    fileSystemView = new FileSystemView(this);
+    fileSystemModel = new QFileSystemModel(this);
+    fileSystemModel->setRootPath(QStringLiteral("/"));
+    fileSystemView->setModel(fileSystemModel);
+    fileSystemView->setCurrentIndex(fileSystemModel->index(0, 0, QModelIndex()));
+    fileSystemDock->setWidget(fileSystemView);
+    fileSystemDock->setAllowedAreas(Qt::AllDockWidgetAreas);
+    addDockWidget(Qt::LeftDockWidgetArea, fileSystemDock);
+    tabifyDockWidget(outlineDock, fileSystemDock);
+    connect(fileSystemView, &FileSystemView::openFile, this,
+            qOverload<const QString &>(&MainWindow::loadFile));
+
     const struct { QAction *action; int code; } encodings[] = {
         {ui->action_UTF8, 3}, {ui->action_UTF16LE, 4}, {ui->action_UTF16BE, 5},
         {ui->action_SJIS, 1}, {ui->action_EUC, 2},
@@ -46,6 +69,9 @@ MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlag
         connect(e.action, &QAction::triggered, this, &MainWindow::setEncoding);
     }
     ui->menu_View->addAction(ui->mainToolBar->toggleViewAction());
+    QMenu *docks = ui->menu_View->addMenu(tr("DockWidget"));
+    docks->addAction(outlineDock->toggleViewAction());
+    docks->addAction(fileSystemDock->toggleViewAction());
 
     restoreWindowState();
 
@@ -127,6 +153,7 @@ void MainWindow::restoreWindowState()
     const QSettings store;
     restoreGeometry(store.value(QStringLiteral("geometry")).toByteArray());
     restoreState(store.value(QStringLiteral("windowState")).toByteArray(), 0);
+    fileSystemView->header()->restoreState(store.value(QStringLiteral("fileSystemHeader")).toByteArray());
     settings->load();
 }
 
@@ -135,6 +162,7 @@ void MainWindow::saveWindowState()
     QSettings store;
     store.setValue(QStringLiteral("geometry"), saveGeometry());
     store.setValue(QStringLiteral("windowState"), saveState(0));
+    store.setValue(QStringLiteral("fileSystemHeader"), fileSystemView->header()->saveState());
     settings->save();
 }
 

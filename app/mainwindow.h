@@ -9,6 +9,10 @@ namespace Ui { class MainWindowClass; }
 
 class EditView;
 class GlobalSettings;
+class FileSystemView;
+class QAction;
+class QDockWidget;
+class QFileSystemModel;
 class QLabel;
 class QTabWidget;
 class ViEngine;
@@ -22,6 +26,14 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 public:
     static constexpr const char *Version = MOSSGLEN_VERSION;
+    static constexpr int ListLimit = 36;  // one entry per accelerator 1-9, 0, A-Z
+
+    // Menu text of entry `index` of a recent list: "&1 path", "&A path", with
+    // every "&" of the path doubled.
+    static QString listEntryText(int index, const QString &entry);
+    // Puts `entry` at the front of the stored list `key`, without duplicates,
+    // at most ListLimit entries.
+    static void addToStoredList(const QString &key, const QString &entry);
 
     explicit MainWindow(const QStringList &files, QWidget *parent = nullptr,
                         Qt::WindowFlags flags = {});
@@ -30,6 +42,7 @@ public:
     EditView *currentView() const;
     EditView *viewAt(int index) const;
     QTabWidget *tabs() const { return tabWidget; }
+    FileSystemView *fileSystem() const { return fileSystemView; }
     GlobalSettings *globalSettings() const { return settings; }
     ViEngine *engine() const { return viEngine; }
     const QSet<QString> &keywords() const { return scriptKeywords; }
@@ -45,6 +58,7 @@ public slots:
     void loadFile(const QString &fileName, EditView **view);
     void loadFile(const QString &fileName) { loadFile(fileName, nullptr); }
     void close(EditView *view);
+    void openDir(const QString &path);
     void activateView(EditView *view, int);
     void showMessage(const QString &text);
     void onModificationChanged(bool changed);
@@ -65,6 +79,11 @@ public slots:
     void on_action_Cut_triggered();
     void on_action_Copy_triggered();
     void on_action_Paste_triggered();
+    void on_action_Browse_triggered();
+    void on_action_AboutMossglen_triggered();
+    void on_actionAddThisFile_triggered();
+    void openRecentFile();
+    void openRecentFileSystem();
 
 private slots:
     void tabCloseRequested(int index);
@@ -91,6 +110,15 @@ private:
     void updateEncodingActions(int encoding);
     void applyViewSettings(EditView *view);
 
+    void createListActions();
+    void addRecentFile(const QString &path);
+    void addFavoriteFile(const QString &path);
+    void addRecentDir(const QString &path);
+    void updateRecentFileMenu();
+    void updateFavoriteMenu();
+    void updateRecentDirMenus();
+    void noteLoaded(const QString &absolutePath);
+
     Ui::MainWindowClass *ui;
     GlobalSettings *settings;
     QTabWidget *tabWidget;
@@ -100,4 +128,9 @@ private:
     ViEngine *viEngine;
     QLabel *modeLabel;
     QSet<QString> scriptKeywords;
+    FileSystemView *fileSystemView;
+    QFileSystemModel *fileSystemModel;
+    QDockWidget *outlineDock;
+    QDockWidget *fileSystemDock;
+    QList<QAction *> recentFileActions, favoriteFileActions, recentDirOpenActions, recentDirActions;
 };

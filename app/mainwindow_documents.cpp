@@ -8,11 +8,14 @@
 #include "editor/userprompt.h"
 #include "highlight/viengine.h"
 #include "html/editview.h"
+#include "panels/filesystemview.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QDockWidget>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -133,6 +136,7 @@ void MainWindow::loadFile(const QString &fileName, EditView **result)
     view->setCurrentDirToFile();
     tabWidget->setCurrentWidget(view);
     tabWidget->setTabToolTip(tabWidget->indexOf(view), view->titleWithEncoding());
+    noteLoaded(absPath);
 }
 
 void MainWindow::closeEmptyUntitled()
@@ -202,7 +206,10 @@ bool MainWindow::on_actionSave_As_triggered()
         tabWidget->setTabText(index, text);
         tabWidget->setTabToolTip(index, view->titleWithEncoding());
     }
-    return writeDocument(view, answer, this);
+    if (!writeDocument(view, answer, this))
+        return false;
+    noteLoaded(view->fullPath());
+    return true;
 }
 
 void MainWindow::close(EditView *view)
@@ -293,6 +300,18 @@ void MainWindow::setEncoding()
 void MainWindow::activateView(EditView *view, int)
 {
     tabWidget->setCurrentWidget(view);
+}
+
+void MainWindow::openDir(const QString &path)
+{
+    const QModelIndex index = fileSystemModel->index(path, 0);
+    if (!index.isValid())
+        return;
+    fileSystemDock->show();
+    fileSystemDock->raise();
+    fileSystemView->setCurrentIndex(index);
+    fileSystemView->expand(index);
+    fileSystemView->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::showMessage(const QString &text)

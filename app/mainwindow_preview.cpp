@@ -1,0 +1,53 @@
+// Browser preview and the About box.
+#include "app/mainwindow.h"
+
+#include "app/commandstatistics.h"
+#include "html/editview.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QTemporaryFile>
+#include <QUrl>
+
+void MainWindow::on_action_Browse_triggered()
+{
+    EditView *view = currentView();
+    if (!view)
+        return;
+    const QString text = view->toPlainText();
+    if (text.isEmpty())
+        return;
+    QString path = view->fullPath();
+    if (path.isEmpty()) {
+        // The browser reads the file after this returns, so it is left behind.
+        QTemporaryFile file(QDir::tempPath() + QStringLiteral("/XXXXXX.html"));
+        file.setAutoRemove(false);
+        if (!file.open())
+            return;
+        path = file.fileName();
+        file.write(text.toUtf8());
+        file.close();
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void MainWindow::on_action_AboutMossglen_triggered()
+{
+    recordCommand(QStringLiteral("Action.about"));
+    QMessageBox box(this);
+    box.setIconPixmap(QPixmap(QStringLiteral(":MainWindow/Resources/tamsel.png")));
+    box.setText(tr("<div align=center><b>Mossglen</b> version %1</div>").arg(QLatin1String(Version)));
+    box.setInformativeText(QStringLiteral(
+        "<div align=center>"
+        "<p>Copyright &copy; the Mossglen developers. All rights reserved.</p>"
+        "<p>Mossglen %1 &mdash; a web document editor.</p>"
+        "<p>Illustration: %2</p>"
+        "<p>Built with Qt %3.</p>"
+        "</div>")
+        .arg(QLatin1String(Version), QStringLiteral("the Mossglen developers"),
+             QLatin1String(qVersion())));
+    box.setObjectName(QStringLiteral("aboutBox"));
+    box.exec();
+}

@@ -1,0 +1,146 @@
+// Recent files, favourites and recent directories. The lists live only in the
+// settings store; each change reads, edits and writes the stored list, and the
+// menus are rebuilt from the store.
+#include "app/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "app/commandstatistics.h"
+#include "html/editview.h"
+
+#include <QDir>
+#include <QSettings>
+
+namespace {
+const QString recentFileKey = QStringLiteral("recentFileList");
+const QString favoriteFileKey = QStringLiteral("favoriteFileList");
+const QString recentDirKey = QStringLiteral("recentDirList");
+
+QList<QAction *> makeSlots(QObject *parent, QMenu *menu)
+{
+    QList<QAction *> actions;
+    for (int i = 0; i < MainWindow::ListLimit; ++i) {
+        auto *action = new QAction(parent);
+        action->setVisible(false);
+        menu->addAction(action);
+        actions.append(action);
+    }
+    return actions;
+}
+
+void fillSlots(const QList<QAction *> &actions, const QString &key)
+{
+    const QStringList list = QSettings().value(key).toStringList();
+    const int n = std::min<int>(list.size(), MainWindow::ListLimit);
+    for (int i = 0; i < actions.size(); ++i) {
+        QAction *action = actions.at(i);
+        if (i < n) {
+            action->setText(MainWindow::listEntryText(i, list.at(i)));
+            action->setData(list.at(i));
+            action->setStatusTip(list.at(i));
+        }
+        action->setVisible(i < n);
+    }
+}
+} // namespace
+
+QString MainWindow::listEntryText(int index, const QString &entry)
+{
+    const QChar accel = index < 9 ? QChar('1' + index)
+                      : index == 9 ? QChar('0')
+                                   : QChar(index + 55);
+    QString shown = entry;
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return tr("&%1 %2").arg(accel).arg(shown);
+}
+
+void MainWindow::addToStoredList(const QString &key, const QString &entry)
+{
+    QSettings store;
+    QStringList list = store.value(key).toStringList();
+    list.removeAll(entry);
+    list.prepend(entry);
+    while (list.size() > ListLimit)
+        list.removeLast();
+    store.setValue(key, list);
+}
+
+void MainWindow::createListActions()
+{
+    recentFileActions = makeSlots(this, ui->menuRecentFiles);
+    favoriteFileActions = makeSlots(this, ui->menuFavoriteFiles);
+    recentDirOpenActions = makeSlots(this, ui->menuOpenFromRcentDir);
+    recentDirActions = makeSlots(this, ui->menuRecentDir);
+    for (QAction *a : std::as_const(recentFileActions))
+        connect(a, &QAction::triggered, this, &MainWindow::openRecentFile);
+    for (QAction *a : std::as_const(favoriteFileActions))
+        connect(a, &QAction::triggered, this, &MainWindow::openRecentFile);
+    for (QAction *a : std::as_const(recentDirActions))
+        connect(a, &QAction::triggered, this, &MainWindow::openRecentFileSystem);
+    updateRecentFileMenu();
+    updateFavoriteMenu();
+    updateRecentDirMenus();
+}
+
+void MainWindow::addRecentFile(const QString &path)
+{
+    addToStoredList(recentFileKey, path);
+}
+
+void MainWindow::addFavoriteFile(const QString &path)
+{
+    addToStoredList(favoriteFileKey, path);
+}
+
+void MainWindow::addRecentDir(const QString &path)
+{
+    QDir dir(path);
+    dir.cdUp();
+    addToStoredList(recentDirKey, dir.absolutePath());
+}
+
+void MainWindow::updateRecentFileMenu()
+{
+    fillSlots(recentFileActions, recentFileKey);
+}
+
+void MainWindow::updateFavoriteMenu()
+{
+    fillSlots(favoriteFileActions, favoriteFileKey);
+}
+
+void MainWindow::updateRecentDirMenus()
+{
+    fillSlots(recentDirOpenActions, recentDirKey);
+    fillSlots(recentDirActions, recentDirKey);
+}
+
+void MainWindow::noteLoaded(const QString &absolutePath)
+{
+    addRecentFile(absolutePath);
+    addRecentDir(absolutePath);
+    updateRecentFileMenu();
+    updateRecentDirMenus();
+}
+
+void MainWindow::openRecentFile()
+{
+    recordCommand(QStringLiteral("Action.openRecentFile"));
+    if (auto *action = qobject_cast<QAction *>(sender()))
+        loadFile(action->data().toString());
+}
+
+void MainWindow::openRecentFileSystem()
+{
+    recordCommand(QStringLiteral("Action.openRecentFileSystem"));
+    if (auto *action = qobject_cast<QAction *>(sender()))
+        openDir(action->data().toString());
+}
+
+void MainWindow::on_actionAddThisFile_triggered()
+{
+    EditView *view = currentView();
+    if (!view || view->fullPath().isEmpty())
+        return;
+    addFavoriteFile(view->fullPath());
+    updateFavoriteMenu();
+}

@@ -1,0 +1,6 @@
+#include "panels/filesystemview.h"
+
+FileSystemView::FileSystemView(QWidget *parent)
+    : QTreeView(parent)
+{
+}

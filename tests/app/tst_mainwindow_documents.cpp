@@ -1,0 +1,408 @@
+#include "app/commandstatistics.h"
+#include "app/mainwindow.h"
+#include "html/editview.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Catches what the program hands to the desktop's URL handler.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+class TestMainWindowDocuments : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        store = new ScopedSettingsStore;
+        prompt = new ScriptedPrompt;
+        QVERIFY(dir.isValid());
+    }
+    void cleanup()
+    {
+        QVERIFY2(!prompt->unexpected, "a question was asked that the test did not expect");
+        delete prompt;
+        delete store;
+    }
+
+    void untitledNumbersNeverReused();
+    void openingAnOpenFileActivatesItsTab();
+    void createQuestionAnswers_data();
+    void createQuestionAnswers();
+    void modifiedMarkerFollowsTheDocument();
+    void loadingReplacesOnlyEmptyUntitled();
+    void closeQuestions_data();
+    void closeQuestions();
+    void emptiedFileStillAsks();
+    void saveAsFilterAndTitle_data();
+    void saveAsFilterAndTitle();
+    void failedReadLeavesNoView();
+    void tabCyclingWraps();
+    void previousDocumentGoesBackAndForth();
+    void encodingMenuFollowsTab();
+    void recentListOrderAndLimit();
+    void recentMenuAccelerators_data();
+    void recentMenuAccelerators();
+    void favouritesOnlyForFiles();
+    void previewOfUntitledWritesUtf8();
+    void previewOfSavedFileShowsTheFile();
+
+private:
+    QString file(const QString &name, const QByteArray &bytes = "text\n")
+    {
+        const QString path = dir.filePath(name);
+        writeFile(path, bytes);
+        return path;
+    }
+    ScopedSettingsStore *store = nullptr;
+    ScriptedPrompt *prompt = nullptr;
+    QTemporaryDir dir;
+};
+
+void TestMainWindowDocuments::untitledNumbersNeverReused()
+{
+    MainWindow w({});
+    w.on_action_New_triggered();
+    QCOMPARE(w.tabs()->tabText(1), QStringLiteral("Untitled-2"));
+    w.on_action_Close_triggered();
+    w.on_action_Close_triggered();
+    QCOMPARE(w.tabs()->count(), 0);
+    w.on_action_New_triggered();
+    QCOMPARE(w.tabs()->tabText(0), QStringLiteral("Untitled-3"));
+}
+
+void TestMainWindowDocuments::openingAnOpenFileActivatesItsTab()
+{
+    const QString a = file("a.html", "one\n");
+    const QString b = file("b.html");
+    MainWindow w({a, b});
+    QCOMPARE(w.tabs()->currentIndex(), 1);
+    w.viewAt(0)->setPlainText("edited");
+    // Another spelling of the same path finds the same tab.
+    EditView *found = nullptr;
+    w.loadFile(dir.path() + "/./sub/../a.html", &found);
+    QCOMPARE(w.tabs()->count(), 2);
+    QCOMPARE(w.tabs()->currentIndex(), 0);
+    QCOMPARE(found, w.viewAt(0));
+    QCOMPARE(found->toPlainText(), QStringLiteral("edited"));  // not read again
+}
+
+void TestMainWindowDocuments::createQuestionAnswers_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("tabs");
+    QTest::newRow("ok creates an empty tab") << int(QMessageBox::Ok) << 2;
+    QTest::newRow("no") << int(QMessageBox::No) << 1;
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << 1;
+}
+
+void TestMainWindowDocuments::createQuestionAnswers()
+{
+    QFETCH(int, answer);
+    QFETCH(int, tabs);
+    MainWindow w({});
+    w.currentView()->setPlainText("keep me");
+    prompt->answers = {QMessageBox::StandardButton(answer)};
+    const QString missing = dir.filePath("new.html");
+    w.loadFile(missing);
+    QCOMPARE(prompt->asked.size(), 1);
+    QCOMPARE(prompt->asked.first().text,
+             QStringLiteral("The '%1' does not exists.\nDo you want to create the document").arg(missing));
+    QCOMPARE(w.tabs()->count(), tabs);
+    if (answer == QMessageBox::Ok) {
+        QCOMPARE(w.tabs()->tabText(1), QStringLiteral("new.html"));
+        QVERIFY(w.currentView()->toPlainText().isEmpty());
+        QVERIFY(!w.currentView()->document()->isModified());
+        QCOMPARE(QSettings().value("recentFileList").toStringList().value(0), missing);
+        QVERIFY(!QFile::exists(missing));  // the file comes at the first save
+    }
+}
+
+void TestMainWindowDocuments::modifiedMarkerFollowsTheDocument()
+{
+    const QString a = file("a.html", "abc\n");
+    MainWindow w({a});
+    EditView *v = w.currentView();
+    v->moveCursor(QTextCursor::End);
+    v->insertPlainText("x");
+    QCOMPARE(w.tabs()->tabText(0), QStringLiteral("a.html *"));
+    v->undo();
+    QCOMPARE(w.tabs()->tabText(0), QStringLiteral("a.html"));
+    v->insertPlainText("y");
+    QVERIFY(w.on_action_Save_triggered());
+    QCOMPARE(w.tabs()->tabText(0), QStringLiteral("a.html"));
+    QCOMPARE(readFile(a), QByteArray("abc\ny"));
+}
+
+void TestMainWindowDocuments::loadingReplacesOnlyEmptyUntitled()
+{
+    MainWindow w({});
+    w.on_action_New_triggered();
+    w.currentView()->setPlainText("notes");  // Untitled-2 holds text
+    w.loadFile(file("a.html"));
+    QStringList titles;
+    for (int i = 0; i < w.tabs()->count(); ++i)
+        titles << w.tabs()->tabText(i);
+    QCOMPARE(titles, (QStringList{"Untitled-2 *", "a.html"}));
+}
+
+void TestMainWindowDocuments::closeQuestions_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("tabsLeft");
+    QTest::addColumn<QByteArray>("onDisk");
+    QTest::newRow("save") << int(QMessageBox::Save) << 0 << QByteArray("old\nnew");
+    QTest::newRow("discard") << int(QMessageBox::Discard) << 0 << QByteArray("old\n");
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << 1 << QByteArray("old\n");
+}
+
+void TestMainWindowDocuments::closeQuestions()
+{
+    QFETCH(int, answer);
+    QFETCH(int, tabsLeft);
+    QFETCH(QByteArray, onDisk);
+    const QString a = file("a.html", "old\n");
+    MainWindow w({a});
+    w.currentView()->moveCursor(QTextCursor::End);
+    w.currentView()->insertPlainText("new");
+    prompt->answers = {QMessageBox::StandardButton(answer)};
+    w.on_action_Close_triggered();
+    QCOMPARE(prompt->asked.size(), 1);
+    QCOMPARE(prompt->asked.first().title, QStringLiteral("Brackwen"));
+    QCOMPARE(w.tabs()->count(), tabsLeft);
+    QCOMPARE(readFile(a), onDisk);
+}
+
+void TestMainWindowDocuments::emptiedFileStillAsks()
+{
+    const QString a = file("a.html", "precious\n");
+    MainWindow w({a});
+    w.currentView()->selectAll();
+    w.currentView()->textCursor().removeSelectedText();
+    QVERIFY(w.currentView()->document()->isEmpty());
+    prompt->answers = {QMessageBox::Cancel};
+    w.on_action_Close_triggered();
+    QCOMPARE(prompt->asked.size(), 1);
+    QCOMPARE(w.tabs()->count(), 1);
+    // An empty untitled document still closes without a question.
+    w.on_action_New_triggered();
+    w.on_action_Close_triggered();
+    QCOMPARE(prompt->asked.size(), 1);
+    QCOMPARE(w.tabs()->count(), 1);
+}
+
+void TestMainWindowDocuments::saveAsFilterAndTitle_data()
+{
+    QTest::addColumn<QString>("existing");
+    QTest::addColumn<QString>("filter");
+    QTest::newRow("untitled") << QString() << "HTML files(*.html);;All Files(*.*)";
+    QTest::newRow("css file") << "a.css" << "*.css;;All Files(*.*)";
+    QTest::newRow("no suffix") << "Makefile" << "HTML files(*.html);;All Files(*.*)";
+}
+
+void TestMainWindowDocuments::saveAsFilterAndTitle()
+{
+    QFETCH(QString, existing);
+    QFETCH(QString, filter);
+    MainWindow w(existing.isEmpty() ? QStringList() : QStringList{file(existing)});
+    w.currentView()->insertPlainText("body");
+    const QString target = dir.filePath("saved.html");
+    prompt->saveAnswers = {target};
+    QVERIFY(w.on_actionSave_As_triggered());
+    QCOMPARE(prompt->asked.last().filter, filter);
+    QCOMPARE(w.tabs()->tabText(0), QStringLiteral("saved.html"));
+    QCOMPARE(w.tabs()->tabToolTip(0), target + " (UTF-8)");
+    QCOMPARE(w.currentView()->fullPath(), target);
+    QVERIFY(readFile(target).endsWith("body"));
+    QCOMPARE(QSettings().value("recentFileList").toStringList().value(0), target);
+    // Cancel in the dialog changes nothing.
+    prompt->saveAnswers.clear();
+    QVERIFY(!w.on_actionSave_As_triggered());
+    QCOMPARE(w.currentView()->fullPath(), target);
+}
+
+void TestMainWindowDocuments::failedReadLeavesNoView()
+{
+    MainWindow w({});
+    const QString unreadable = dir.filePath("subdir");
+    QVERIFY(QDir().mkpath(unreadable));  // exists, but a directory cannot be read as a file
+    EditView *result = reinterpret_cast<EditView *>(0x1);
+    w.loadFile(unreadable, &result);
+    QCOMPARE(result, nullptr);
+    QCOMPARE(w.tabs()->count(), 1);
+    QCOMPARE(w.tabs()->tabText(0), QStringLiteral("Untitled-1"));
+}
+
+void TestMainWindowDocuments::tabCyclingWraps()
+{
+    MainWindow w({});
+    w.on_action_NextTab_triggered();
+    QCOMPARE(w.tabs()->currentIndex(), 0);
+    w.on_action_New_triggered();
+    w.on_action_New_triggered();
+    QCOMPARE(w.tabs()->currentIndex(), 2);
+    w.on_action_NextTab_triggered();
+    QCOMPARE(w.tabs()->currentIndex(), 0);
+    w.on_action_PrevTab_triggered();
+    QCOMPARE(w.tabs()->currentIndex(), 2);
+    w.on_action_PrevTab_triggered();
+    QCOMPARE(w.tabs()->currentIndex(), 1);
+}
+
+void TestMainWindowDocuments::previousDocumentGoesBackAndForth()
+{
+    const QString a = file("a.html"), b = file("b.html");
+    MainWindow w({a, b});
+    w.on_action_New_triggered();  // Untitled-2, current
+    w.on_action_PreviousDoc_triggered();
+    QCOMPARE(w.currentView()->title(), QStringLiteral("b.html"));
+    w.on_action_PreviousDoc_triggered();
+    QCOMPARE(w.currentView()->title(), QStringLiteral("Untitled-2"));
+    // A closed file's tab comes back by reading the file again.
+    w.tabs()->setCurrentIndex(0);
+    w.tabs()->setCurrentIndex(1);
+    w.on_action_Close_triggered();
+    w.on_action_PreviousDoc_triggered();
+    QCOMPARE(w.currentView()->title(), QStringLiteral("b.html"));
+}
+
+void TestMainWindowDocuments::encodingMenuFollowsTab()
+{
+    MainWindow w({});
+    auto *utf8 = w.findChild<QAction *>("action_UTF8");
+    auto *sjis = w.findChild<QAction *>("action_SJIS");
+    auto *menu = w.findChild<QMenu *>("menuEncoding_of_cur_doc");
+    w.on_action_New_triggered();
+    QVERIFY(utf8->isChecked());
+    QCOMPARE(menu->title(), QStringLiteral("Encoding of 'Untitled-2'"));
+    sjis->trigger();
+    QCOMPARE(w.currentView()->charEncoding(), ShiftJIS);
+    QVERIFY(sjis->isChecked() && !utf8->isChecked());
+    w.tabs()->setCurrentIndex(0);
+    QVERIFY(utf8->isChecked() && !sjis->isChecked());
+    w.on_action_Close_triggered();
+    w.on_action_Close_triggered();
+    QCOMPARE(menu->title(), QStringLiteral("Encoding of this doc"));
+}
+
+void TestMainWindowDocuments::recentListOrderAndLimit()
+{
+    MainWindow w({});
+    QStringList paths;
+    for (int i = 0; i < 37; ++i)
+        paths << file(QStringLiteral("f%1.html").arg(i));
+    for (const QString &p : paths)
+        w.loadFile(p);
+    QStringList list = QSettings().value("recentFileList").toStringList();
+    QCOMPARE(list.size(), 36);
+    QCOMPARE(list.first(), paths.last());
+    QVERIFY(!list.contains(paths.first()));
+    w.loadFile(paths.at(30));  // already open and third: moves to the front
+    list = QSettings().value("recentFileList").toStringList();
+    QCOMPARE(list.size(), 36);
+    QCOMPARE(list.first(), paths.at(30));
+    QCOMPARE(list.count(paths.at(30)), 1);
+    auto *menu = w.findChild<QMenu *>("menuRecentFiles");
+    int visible = 0;
+    for (QAction *a : menu->actions())
+        visible += a->isVisible();
+    QCOMPARE(visible, 36);
+    QCOMPARE(QSettings().value("recentDirList").toStringList(), QStringList{QDir(dir.path()).absolutePath()});
+}
+
+void TestMainWindowDocuments::recentMenuAccelerators_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("first") << 0 << "/web/a.html" << "&1 /web/a.html";
+    QTest::newRow("tenth") << 9 << "/web/a.html" << "&0 /web/a.html";
+    QTest::newRow("eleventh") << 10 << "/web/a.html" << "&A /web/a.html";
+    QTest::newRow("last") << 35 << "/web/a.html" << "&Z /web/a.html";
+    QTest::newRow("ampersand doubled") << 0 << "/web/a&b.html" << "&1 /web/a&&b.html";
+}
+
+void TestMainWindowDocuments::recentMenuAccelerators()
+{
+    QFETCH(int, index);
+    QFETCH(QString, entry);
+    QFETCH(QString, text);
+    QCOMPARE(MainWindow::listEntryText(index, entry), text);
+}
+
+void TestMainWindowDocuments::favouritesOnlyForFiles()
+{
+    const QString a = file("a.html");
+    MainWindow w({a});
+    auto *add = w.findChild<QAction *>("actionAddThisFile");
+    add->trigger();
+    add->trigger();
+    QCOMPARE(QSettings().value("favoriteFileList").toStringList(), QStringList{a});
+    w.on_action_New_triggered();
+    add->trigger();  // untitled: nothing to add
+    QCOMPARE(QSettings().value("favoriteFileList").toStringList(), QStringList{a});
+    // A favourite entry opens its file like a recent entry.
+    w.tabs()->setCurrentIndex(0);
+    w.on_action_Close_triggered();
+    auto *menu = w.findChild<QMenu *>("menuFavoriteFiles");
+    QAction *entry = nullptr;
+    for (QAction *act : menu->actions())
+        if (act->isVisible() && act->data().toString() == a)
+            entry = act;
+    QVERIFY(entry);
+    clearCommandStatistics();
+    entry->trigger();
+    QCOMPARE(w.currentView()->fullPath(), a);
+    QCOMPARE(commandCount("Action.openRecentFile"), 1);
+}
+
+void TestMainWindowDocuments::previewOfUntitledWritesUtf8()
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    MainWindow w({});
+    w.currentView()->setCharEncoding(ShiftJIS);
+    w.currentView()->setPlainText(QString::fromUtf8("<p>\xe6\x97\xa5\xe6\x9c\xac</p>"));
+    w.on_action_Browse_triggered();
+    w.on_action_Browse_triggered();
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(catcher.urls.size(), 2);
+    QVERIFY(catcher.urls.at(0) != catcher.urls.at(1));
+    for (const QUrl &url : catcher.urls) {
+        QVERIFY(url.toLocalFile().endsWith(".html"));
+        QCOMPARE(readFile(url.toLocalFile()), QByteArray("<p>\xe6\x97\xa5\xe6\x9c\xac</p>"));
+        QFile::remove(url.toLocalFile());
+    }
+}
+
+void TestMainWindowDocuments::previewOfSavedFileShowsTheFile()
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    const QString a = file("a.html", "saved\n");
+    MainWindow w({a});
+    w.currentView()->insertPlainText("unsaved ");
+    w.on_action_Browse_triggered();
+    w.on_action_New_triggered();
+    w.on_action_Browse_triggered();  // empty document: nothing to show
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(a)});
+    QCOMPARE(readFile(a), QByteArray("saved\n"));
+}
+
+QTEST_MAIN(TestMainWindowDocuments)
+#include "tst_mainwindow_documents.moc"
