@@ -475,3 +475,8 @@ void EditViewBase::focusOutEvent(QFocusEvent *event)
     blinkTimer.stop();
     repaintCursor();
 }
+
+int EditViewBase::topLine() const
+{
+    return firstVisibleBlock().blockNumber() + 1;
+}

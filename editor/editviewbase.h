@@ -67,6 +67,8 @@ public:
     void restartCursorBlink();
 
     void scrollCursorLineToTop();
+    // Number (from 1) of the line at the top of the viewport.
+    int topLine() const;
     void setModified(bool modified, bool force = false);
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
