@@ -3,37 +3,152 @@
 #include "editor/editviewbase.h"
 #include "editor/userprompt.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include <QTextDocument>
 
-// First cut: UTF-8 only. Encoding detection and the other four encodings
-// replace this.
+namespace {
+
+// A document read with invalid bytes or NUL characters remembers the file it
+// came from, so that overwriting those original bytes is asked first. Kept on
+// the document because it describes the content.
+const char readIssueFileProperty[] = "readIssueFile";
+const char readIssueKindProperty[] = "readIssueKind";
+
+enum ReadIssue { InvalidBytes = 0x1, NulCharacters = 0x2 };
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("MainWindow", text);
+}
+
+QString displayName(CharEncoding encoding)
+{
+    if (const char *name = encodingName(encoding))
+        return QString::fromLatin1(name);
+    return tr("the system encoding");
+}
+
+// Both names refer to the same file (symbolic links resolved where they exist).
+bool sameFile(const QString &a, const QString &b)
+{
+    const QFileInfo fa(a), fb(b);
+    const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
+    if (!ca.isEmpty() && !cb.isEmpty())
+        return ca == cb;
+    return fa.absoluteFilePath() == fb.absoluteFilePath();
+}
+
+void clearReadIssue(QTextDocument *doc)
+{
+    doc->setProperty(readIssueFileProperty, QVariant());
+    doc->setProperty(readIssueKindProperty, QVariant());
+}
+
+// The whole text with every block break as one LF. toPlainText() would also
+// turn no-break spaces into plain spaces, silently changing the file.
+QString documentText(const QTextDocument *doc)
+{
+    QString text = doc->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+} // namespace
+
 bool readDocument(EditViewBase *view, const QString &fileName)
 {
     QString name = fileName;
     name.replace(QChar(0x00A5), QLatin1Char('/'));
+    // Only regular files: a FIFO would block the open, a device like
+    // /dev/zero would never end.
+    const QFileInfo info(name);
+    if (!info.isFile())
+        return false;
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray bytes = file.readAll();
-    view->setPlainText(QString::fromUtf8(bytes));
-    view->document()->setModified(false);
-    view->setCharEncoding(UTF8);
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    file.close();
+
+    DecodedText decoded = decodeBytes(bytes);
+    bytes = QByteArray();  // keep the peak memory of large files down
+    view->setPlainText(decoded.text);
+    const bool hasNul = decoded.text.contains(QChar(0));
+    decoded.text = QString();
+    QTextDocument *doc = view->document();
+    doc->setModified(false);
+    view->setCharEncoding(decoded.encoding);
+
+    const int issues = (decoded.hadErrors ? InvalidBytes : 0) | (hasNul ? NulCharacters : 0);
+    if (!issues) {
+        clearReadIssue(doc);
+        return true;
+    }
+    doc->setProperty(readIssueFileProperty, info.absoluteFilePath());
+    doc->setProperty(readIssueKindProperty, issues);
+    if (issues & InvalidBytes)
+        emit view->showMessage(tr("'%1' has bytes that are not valid %2; they were replaced")
+                                   .arg(info.fileName(), displayName(decoded.encoding)));
+    else
+        emit view->showMessage(tr("'%1' contains NUL characters; it may be a binary file")
+                                   .arg(info.fileName()));
     return true;
 }
 
 bool writeDocument(EditViewBase *view, const QString &fileName, QWidget *dialogParent)
 {
+    QTextDocument *doc = view->document();
+    const CharEncoding encoding = view->charEncoding();
+    const EncodedText encoded = encodeText(documentText(doc), encoding);
+
+    if (encoded.lossy) {
+        const auto answer = UserPrompt::warning(
+            dialogParent, tr("save"),
+            tr("Some characters of '%1' cannot be written in %2 and would be replaced.\n"
+               "Save anyway, or cancel and choose another encoding?")
+                .arg(fileName, displayName(encoding)),
+            QMessageBox::Save | QMessageBox::Cancel);
+        if (answer != QMessageBox::Save)
+            return false;
+    }
+
+    const QString issueFile = doc->property(readIssueFileProperty).toString();
+    const bool overwritesIssueFile = !issueFile.isEmpty() && sameFile(issueFile, fileName);
+    if (overwritesIssueFile) {
+        const int kind = doc->property(readIssueKindProperty).toInt();
+        const QString why = (kind & InvalidBytes)
+            ? tr("'%1' had bytes that are not valid %2 when it was read; they were replaced.")
+                  .arg(fileName, displayName(encoding))
+            : tr("'%1' contained NUL characters when it was read; it may be a binary file.")
+                  .arg(fileName);
+        const auto answer = UserPrompt::warning(
+            dialogParent, tr("save"),
+            why + QLatin1Char('\n') + tr("Saving overwrites the original bytes. Save anyway?"),
+            QMessageBox::Save | QMessageBox::Cancel);
+        if (answer != QMessageBox::Save)
+            return false;
+    }
+
+    // Written to a temporary file and renamed over the old one on commit, so
+    // a full disk or a crash leaves the old file as it was.
     QSaveFile file(fileName);
-    const QByteArray bytes = view->toPlainText().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        UserPrompt::critical(dialogParent, QObject::tr("save"),
-                             QObject::tr("failed to save file '%1'").arg(fileName));
+    const bool written = file.open(QIODevice::WriteOnly)
+        && file.write(encoded.bytes) == encoded.bytes.size()
+        && file.commit();
+    if (!written) {
+        file.cancelWriting();
+        UserPrompt::critical(dialogParent, tr("save"),
+                             tr("failed to save file '%1'").arg(fileName));
         return false;
     }
-    if (view->document()->isModified())
-        view->document()->setModified(false);
+    if (overwritesIssueFile)
+        clearReadIssue(doc);
+    if (doc->isModified())
+        doc->setModified(false);
     return true;
 }
