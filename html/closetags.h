@@ -16,7 +16,7 @@ public:
 
     // The open elements as "</name>", each once, ordered by their most recent
     // opening, names in lower case.
-    QStringList candidates() const { return m_open; }
+    QStringList candidates() const;
 
     // Elements that never take a closing tag.
     static bool isVoidElement(QStringView name);
@@ -27,5 +27,5 @@ public:
     static QStringList forText(QStringView text, qsizetype position);
 
 private:
-    QStringList m_open;
+    QStringList m_open;  // lower-case names, innermost last
 };

@@ -55,6 +55,9 @@ void TestCloseTags::forText_data()
                                         << QStringList{"</ul>", "</li>"};
     QTest::newRow("cursor on an empty last line") << "<ol>\n|" << QStringList{"</ol>"};
     QTest::newRow("tag split over lines") << "<p\nclass=x>|" << QStringList{"</p>"};
+    QTest::newRow("non-ASCII names") << QString::fromUtf16(u"<\u00c9t\u00e9><x\u00e9>\u00e9</X\u00c9>|")
+                                     << QStringList{QString::fromUtf16(u"</\u00e9t\u00e9>")};
+    QTest::newRow("mixed case closes") << "<Div><SPAN></span></DIV>|" << QStringList();
 }
 
 void TestCloseTags::forText()
@@ -88,7 +91,9 @@ void TestCloseTags::isVoidElement_data()
     QTest::addColumn<bool>("result");
     for (const char *name : {"br", "BR", "img", "source", "wbr", "meta"})
         QTest::newRow(name) << QString::fromLatin1(name) << true;
-    for (const char *name : {"div", "b", "brr", "", "image"})
+    QTest::newRow("KELVIN SIGN folds to k") << QString::fromUtf16(u"lin\u212a") << true;
+    QTest::newRow("not accented") << QString::fromUtf16(u"\u00e9mbed") << false;
+    for (const char *name : {"div", "b", "brr", "", "image", "sources", "inputs"})
         QTest::newRow(QByteArray("not ").append(name).constData()) << QString::fromLatin1(name) << false;
 }
 
