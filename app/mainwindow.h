@@ -79,6 +79,10 @@ public slots:
     void on_action_Cut_triggered();
     void on_action_Copy_triggered();
     void on_action_Paste_triggered();
+    void on_action_FindPrev_triggered();
+    void on_action_FindNext_triggered();
+    void on_action_FindWord_triggered();
+    void on_action_Find_Replace_triggered();
     void on_action_Browse_triggered();
     void on_action_AboutMossglen_triggered();
     void on_actionAddThisFile_triggered();

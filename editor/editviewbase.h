@@ -71,6 +71,14 @@ public:
     int topLine() const;
     void setModified(bool modified, bool force = false);
 
+    // Search (editviewbase_search.cpp). A successful step leaves the match
+    // selected; failures beep and report through showMessage.
+    bool ignoresCase(const QString &text) const;
+    bool findOnce(const QString &text, bool backward);
+    bool findWithLoop(const QString &text, bool backward, bool silent);
+    bool findPlain(const QString &text, QTextDocument::FindFlags flags);
+    bool matchesAtCursor(const QString &text) const;
+
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 public slots:
