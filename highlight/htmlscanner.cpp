@@ -67,14 +67,15 @@ bool HtmlScanner::isRegExpContext(QStringView previousToken)
 
 HtmlScanner::ScanToken HtmlScanner::finish()
 {
-    m_token = Span{m_pos, 0};
+    token() = Span{m_pos, 0};
     m_lastKind = End;
     return End;
 }
 
-HtmlScanner::ScanToken HtmlScanner::take(ScanToken kind, qsizetype end)
+inline HtmlScanner::ScanToken HtmlScanner::take(ScanToken kind, qsizetype end)
 {
-    m_token.length = end - m_token.start;
+    Span &t = token();
+    t.length = end - t.start;
     m_pos = end;
     m_lastKind = kind;
     return kind;
@@ -82,7 +83,7 @@ HtmlScanner::ScanToken HtmlScanner::take(ScanToken kind, qsizetype end)
 
 // One character for the single-character tokens: a surrogate pair is kept
 // whole so that no token ends in the middle of a code point.
-qsizetype HtmlScanner::charEnd(qsizetype at) const
+inline qsizetype HtmlScanner::charEnd(qsizetype at) const
 {
     const qsizetype n = m_text.size();
     if (at + 1 < n && m_text.at(at).isHighSurrogate() && m_text.at(at + 1).isLowSurrogate())
@@ -90,7 +91,7 @@ qsizetype HtmlScanner::charEnd(qsizetype at) const
     return at + 1;
 }
 
-bool HtmlScanner::letterAt(qsizetype at) const
+inline bool HtmlScanner::letterAt(qsizetype at) const
 {
     const QChar c = m_text.at(at);
     if (c.isHighSurrogate() && at + 1 < m_text.size() && m_text.at(at + 1).isLowSurrogate())
@@ -125,7 +126,7 @@ qsizetype HtmlScanner::identifierEnd(qsizetype from) const
 
 // "&name;" with one or more ASCII letters; answers the index behind the ';'
 // or 0 when no reference starts here.
-qsizetype HtmlScanner::entityEnd(qsizetype from) const
+inline qsizetype HtmlScanner::entityEnd(qsizetype from) const
 {
     const qsizetype n = m_text.size();
     const QChar *s = m_text.constData();
@@ -139,12 +140,14 @@ qsizetype HtmlScanner::entityEnd(qsizetype from) const
     return 0;
 }
 
-bool HtmlScanner::startsWithAt(qsizetype at, QLatin1StringView what) const
+inline bool HtmlScanner::startsWithAt(qsizetype at, QLatin1StringView what) const
 {
-    return QStringView(m_text).mid(at).startsWith(what);
+    // Most positions differ in the first character: settle those inline.
+    return m_text.at(at) == QLatin1Char(what.front())
+        && QStringView(m_text).mid(at).startsWith(what);
 }
 
-bool HtmlScanner::isKeyword(qsizetype start, qsizetype end) const
+inline bool HtmlScanner::isKeyword(qsizetype start, qsizetype end) const
 {
     if (!m_keywords)
         return false;
@@ -163,7 +166,7 @@ HtmlScanner::ScanToken HtmlScanner::nextToken()
     if (m_lastKind == End || m_text.isEmpty())
         return finish();
 
-    m_prevToken = m_token;
+    m_current ^= 1;
 
     const qsizetype n = m_text.size();
     const QChar *s = m_text.constData();
@@ -171,7 +174,7 @@ HtmlScanner::ScanToken HtmlScanner::nextToken()
         ++m_pos;
     if (m_pos >= n)
         return finish();
-    m_token = Span{m_pos, 0};
+    token() = Span{m_pos, 0};
 
     switch (m_state) {
     case HtmlComment: {
@@ -287,7 +290,7 @@ HtmlScanner::ScanToken HtmlScanner::scanOther()
         if (c == u'/' && hasNext && s[pos + 1] == u'/')
             return take(Comment, n);
         if (c == u'"' || c == u'\''
-            || (c == u'/' && isRegExpContext(QStringView(m_text).mid(m_prevToken.start, m_prevToken.length)))) {
+            || (c == u'/' && isRegExpContext(QStringView(m_text).mid(previousToken().start, previousToken().length)))) {
             m_state = c == u'"' ? DqString : c == u'\'' ? SqString : RegExpLiteral;
             return take(QuoteChar, pos + 1);
         }

@@ -64,10 +64,10 @@ public:
 
     ScanState state() const { return m_state; }
     ScanToken lastKind() const { return m_lastKind; }
-    int tokenStart() const { return int(m_token.start); }
-    int tokenLength() const { return int(m_token.length); }
-    QString tokenText() const { return m_text.mid(m_token.start, m_token.length); }
-    QStringView tokenView() const { return QStringView(m_text).mid(m_token.start, m_token.length); }
+    int tokenStart() const { return int(token().start); }
+    int tokenLength() const { return int(token().length); }
+    QString tokenText() const { return m_text.mid(token().start, token().length); }
+    QStringView tokenView() const { return QStringView(m_text).mid(token().start, token().length); }
     // Index of the next character to scan: right behind the last token.
     int position() const { return int(m_pos); }
     // Lower-cased name of the tag being scanned, empty until its first identifier.
@@ -83,6 +83,11 @@ private:
         qsizetype start = 0;
         qsizetype length = 0;
     };
+    // The last token and the one before take turns in two slots: shifting
+    // the history is flipping an index, not copying a range.
+    const Span &token() const { return m_tokens[m_current]; }
+    Span &token() { return m_tokens[m_current]; }
+    const Span &previousToken() const { return m_tokens[m_current ^ 1]; }
 
     ScanToken finish();
     ScanToken take(ScanToken kind, qsizetype end);
@@ -104,7 +109,7 @@ private:
     ScanState m_state;
     ScanToken m_lastKind = NoToken;
     bool m_closing = false;
-    Span m_token;
-    Span m_prevToken;
+    quint8 m_current = 0;
+    Span m_tokens[2];
     Span m_tagName;
 };

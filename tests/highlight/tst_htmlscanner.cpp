@@ -2,13 +2,13 @@
 #include "testsupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QtTest>
 
 #include <algorithm>
+#include <ctime>
 
 namespace {
 
@@ -170,14 +170,15 @@ Violation checkLine(const QString &line, int startState, const QSet<QString> *ke
 double bestSeconds(const QString &line, int state, int runs)
 {
     double best = 1e9;
+    // Processor time rather than wall time: other work on the machine must
+    // not make a linear scan look quadratic.
     for (int r = 0; r < runs; ++r) {
-        QElapsedTimer timer;
-        timer.start();
+        const std::clock_t start = std::clock();
         HtmlScanner scanner(&testKeywords(), line, state);
         qint64 tokens = 0;
         while (scanner.nextToken() != HtmlScanner::End)
             ++tokens;
-        const double s = timer.nsecsElapsed() / 1e9;
+        const double s = double(std::clock() - start) / CLOCKS_PER_SEC;
         if (tokens == 0)
             return -1;
         best = std::min(best, s);
@@ -820,16 +821,16 @@ void TestHtmlScanner::linearInLineLength()
 {
     QFETCH(QString, piece);
     QFETCH(int, state);
-    const QString small = repeatedTo(piece, 1 << 18);
-    const QString large = repeatedTo(piece, 1 << 21);
+    const QString small = repeatedTo(piece, 1 << 19);
+    const QString large = repeatedTo(piece, 1 << 22);
     const double tSmall = bestSeconds(small, state, 5);
     const double tLarge = bestSeconds(large, state, 3);
     QVERIFY2(tSmall >= 0 && tLarge >= 0, "a long line gave no tokens");
-    qInfo("%.2f ms for 256 Ki characters, %.2f ms for 2 Mi characters", tSmall * 1e3, tLarge * 1e3);
-    QVERIFY2(tLarge < 1.0, "a 2 Mi character line takes a second or more");
-    // Below a millisecond the ratio is dominated by noise; the absolute bound
+    qInfo("%.2f ms for 512 Ki characters, %.2f ms for 4 Mi characters", tSmall * 1e3, tLarge * 1e3);
+    QVERIFY2(tLarge < 1.0, "a 4 Mi character line takes a second or more");
+    // Below two milliseconds the ratio is dominated by noise; the absolute bound
     // above still holds.
-    if (tSmall > 1e-3)
+    if (tSmall > 2e-3)
         QVERIFY2(tLarge / tSmall < 24.0, qPrintable(QStringLiteral("grows %1-fold for an 8-fold line")
                                                        .arg(tLarge / tSmall)));
 }

@@ -1,0 +1,196 @@
+// Scanner throughput: a whole page scanned line by line with the state carried
+// over (the work the highlighter does on a freshly opened document), one very
+// long minified-script line, and the growth of the time with the line length.
+// Beside it, the same page through KSyntaxHighlighting's command-line
+// highlighter when that is installed, for a reference point on this machine.
+//
+//   python3 tools/gen_page.py page /tmp/page.html
+//   python3 tools/gen_page.py minified /tmp/minified.js
+//   build/bin/bench_scanner /tmp/page.html /tmp/minified.js [--reference-long-line]
+
+#include "highlight/htmlscanner.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+#include <QStandardPaths>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+struct Timing {
+    double wall = 1e9;
+    double cpu = 1e9;
+};
+
+struct ScanCount {
+    qint64 tokens = 0;
+    int endState = 0;
+};
+
+QSet<QString> loadKeywords()
+{
+    QSet<QString> set;
+    QFile file(QCoreApplication::applicationDirPath() + QStringLiteral("/settings/jsKeywords.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return set;
+    for (QString line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+        line = line.trimmed();
+        const qsizetype tab = line.indexOf(u'\t');
+        if (tab >= 0)
+            line.truncate(tab);
+        if (!line.isEmpty())
+            set.insert(line);
+    }
+    return set;
+}
+
+ScanCount scanLines(const QStringList &lines, const QSet<QString> *keywords, int startState)
+{
+    ScanCount count;
+    int state = startState;
+    for (const QString &line : lines) {
+        HtmlScanner scanner(keywords, line, state);
+        while (scanner.nextToken() != HtmlScanner::End)
+            ++count.tokens;
+        state = scanner.state();
+    }
+    count.endState = state;
+    return count;
+}
+
+template <typename F>
+Timing best(int runs, F &&work)
+{
+    Timing t;
+    for (int r = 0; r < runs; ++r) {
+        QElapsedTimer wall;
+        const std::clock_t c0 = std::clock();
+        wall.start();
+        work();
+        t.wall = std::min(t.wall, wall.nsecsElapsed() / 1e9);
+        t.cpu = std::min(t.cpu, double(std::clock() - c0) / CLOCKS_PER_SEC);
+    }
+    return t;
+}
+
+double childrenCpuSeconds()
+{
+#ifdef Q_OS_UNIX
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+#else
+    return 0;
+#endif
+}
+
+// Runs the reference highlighter once on a file; false when it is missing or fails.
+bool runReference(const QString &program, const QString &file, Timing *t)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    const double cpu0 = childrenCpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    process.start(program, {QStringLiteral("-s"), QStringLiteral("HTML"), QStringLiteral("-o"),
+                            QProcess::nullDevice(), file});
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0)
+        return false;
+    t->wall = wall.nsecsElapsed() / 1e9;
+    t->cpu = childrenCpuSeconds() - cpu0;
+    return true;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+constexpr double MiB = 1024.0 * 1024.0;
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    const bool referenceLongLine = args.removeAll(QStringLiteral("--reference-long-line")) > 0;
+    if (args.size() != 2) {
+        std::fprintf(stderr,
+                     "usage: bench_scanner PAGE.html MINIFIED.js [--reference-long-line]\n"
+                     "make the inputs with tools/gen_page.py page PAGE.html and\n"
+                     "tools/gen_page.py minified MINIFIED.js\n");
+        return 2;
+    }
+    const QString pagePath = args.at(0);
+    const QString minifiedPath = args.at(1);
+    const QByteArray pageBytes = readAll(pagePath);
+    const QByteArray minifiedBytes = readAll(minifiedPath);
+    if (pageBytes.isEmpty() || minifiedBytes.isEmpty()) {
+        std::fprintf(stderr, "cannot read %s or %s\n", qPrintable(pagePath), qPrintable(minifiedPath));
+        return 1;
+    }
+    const QSet<QString> keywords = loadKeywords();
+    std::printf("script keywords: %lld (from settings/jsKeywords.txt)\n",
+                static_cast<long long>(keywords.size()));
+
+    // The page, line by line as the highlighter sees it.
+    const QStringList lines = QString::fromUtf8(pageBytes).split(u'\n');
+    ScanCount count;
+    const Timing page = best(5, [&] { count = scanLines(lines, &keywords, HtmlScanner::Html); });
+    const double pageMiB = pageBytes.size() / MiB;
+    std::printf("\npage %s: %.2f MiB, %lld lines, %lld tokens, ends in state %d\n",
+                qPrintable(pagePath), pageMiB, static_cast<long long>(lines.size()),
+                static_cast<long long>(count.tokens), count.endState);
+    std::printf("  HtmlScanner            %8.3f s wall %8.3f s cpu   %7.1f MiB/s (best of 5)\n",
+                page.wall, page.cpu, pageMiB / page.wall);
+
+    const QString reference = QStandardPaths::findExecutable(QStringLiteral("kate-syntax-highlighter"));
+    Timing ref;
+    if (reference.isEmpty()) {
+        std::printf("  kate-syntax-highlighter not installed (Debian: libkf5syntaxhighlighting-tools)\n");
+    } else if (runReference(reference, pagePath, &ref)) {
+        std::printf("  kate-syntax-highlighter %7.3f s wall %8.3f s cpu   %7.1f MiB/s (one run, HTML output)\n",
+                    ref.wall, ref.cpu, pageMiB / ref.wall);
+    } else {
+        std::printf("  kate-syntax-highlighter failed on the page\n");
+    }
+
+    // One long line of minified script.
+    const QString minified = QString::fromUtf8(minifiedBytes).split(u'\n').first();
+    const Timing longLine = best(3, [&] { count = scanLines({minified}, &keywords, HtmlScanner::Script); });
+    std::printf("\nminified line %s: %.2f MiB, %lld tokens\n", qPrintable(minifiedPath),
+                minified.size() / MiB, static_cast<long long>(count.tokens));
+    std::printf("  HtmlScanner            %8.3f s wall %8.3f s cpu (best of 3)\n", longLine.wall,
+                longLine.cpu);
+    if (!reference.isEmpty() && referenceLongLine) {
+        if (runReference(reference, minifiedPath, &ref))
+            std::printf("  kate-syntax-highlighter %7.3f s wall %8.3f s cpu\n", ref.wall, ref.cpu);
+        else
+            std::printf("  kate-syntax-highlighter failed on the line\n");
+    }
+
+    // Growth with the line length: a linear scanner keeps the time per character.
+    std::printf("\nline length      time     per character\n");
+    for (qsizetype size = minified.size() / 8; size <= minified.size(); size *= 2) {
+        const QString prefix = minified.left(size);
+        const Timing t = best(3, [&] { count = scanLines({prefix}, &keywords, HtmlScanner::Script); });
+        std::printf("  %8.2f MiB %8.3f s %8.1f ns\n", size / MiB, t.wall, t.wall * 1e9 / size);
+    }
+    return 0;
+}
