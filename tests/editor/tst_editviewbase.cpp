@@ -293,7 +293,9 @@ void TestEditViewBase::zoomKeepsMarginAndTabsInStep()
     QFETCH(int, steps);
 
     GlobalSettings settings = makeSettings(lineNumber);
-    EditViewBase view(&settings, nullptr);
+    ViEngine engine;
+    engine.setMode(ViEngine::CommandMode);
+    EditViewBase view(&settings, &engine);
     QFont font = view.font();
     font.setPointSize(12);
     view.setFont(font);
@@ -319,6 +321,9 @@ void TestEditViewBase::zoomKeepsMarginAndTabsInStep()
     c.setPosition(1);
     const int afterTab = view.cursorRect(c).left();
     QVERIFY(qAbs((afterTab - atTab) - fm.horizontalAdvance(QStringLiteral("    "))) <= 1);
+    // And the block cursor on the tab covers it in the new size.
+    QVERIFY2(qAbs(view.drawnCursorWidth() - (afterTab - atTab)) <= 1,
+             qPrintable(QStringLiteral("%1 vs %2").arg(view.drawnCursorWidth()).arg(afterTab - atTab)));
 
     for (const EditViewBase::MarginLabel &label : view.marginLabels(0, view.height()))
         QVERIFY2(label.x >= 0, qPrintable(label.text));
