@@ -1,0 +1,520 @@
+#include "editor/documentfile.h"
+#include "editor/globalsettings.h"
+#include "highlight/viengine.h"
+#include "html/editview.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+// Reading files into a view and writing them back: round trips in every
+// encoding and line-end style, the questions before a lossy save, and saves
+// that fail without harming the file on disk.
+class TestDocumentFile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void roundTrip_data();
+    void roundTrip();
+    void saveInChosenEncoding_data();
+    void saveInChosenEncoding();
+    void readReplacesViewState();
+    void readFailure_data();
+    void readFailure();
+    void yenSignInFileName();
+    void oddInput_data();
+    void oddInput();
+    void invalidBytesAskBeforeOverwrite_data();
+    void invalidBytesAskBeforeOverwrite();
+    void lossySave_data();
+    void lossySave();
+    void failedSaveKeepsOldFile_data();
+    void failedSaveKeepsOldFile();
+    void charactersQtWouldFlatten();
+    void modificationSignalOnSave();
+
+private:
+    QString path(const QString &name) const { return dir->filePath(name); }
+    QString copyFixture(const QString &name, const QString &as = QStringLiteral("doc.html"));
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<GlobalSettings> settings;
+    std::unique_ptr<ViEngine> engine;
+    std::unique_ptr<EditView> view;
+    std::unique_ptr<ScriptedPrompt> prompt;
+};
+
+namespace {
+
+QByteArray fixture(const QString &name)
+{
+    const QByteArray bytes = readFile(QStringLiteral(MOSSGLEN_TEST_DATA "/encoding/") + name);
+    if (bytes.isEmpty())
+        qFatal("missing test file %s", qPrintable(name));
+    return bytes;
+}
+
+QString sourceText()
+{
+    return QString::fromUtf8(fixture(QStringLiteral("ja_source.html")));
+}
+
+} // namespace
+
+QString TestDocumentFile::copyFixture(const QString &name, const QString &as)
+{
+    const QString target = path(as);
+    if (!writeFile(target, fixture(name)))
+        qFatal("cannot write %s", qPrintable(target));
+    return target;
+}
+
+void TestDocumentFile::init()
+{
+    dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir->isValid());
+    settings = std::make_unique<GlobalSettings>();
+    engine = std::make_unique<ViEngine>();
+    view = std::make_unique<EditView>(settings.get(), engine.get());
+    prompt = std::make_unique<ScriptedPrompt>();
+}
+
+void TestDocumentFile::cleanup()
+{
+    const bool unexpected = prompt->unexpected;
+    prompt.reset();
+    view.reset();
+    engine.reset();
+    settings.reset();
+    dir.reset();
+    QVERIFY2(!unexpected, "a question was asked that the test did not expect");
+}
+
+void TestDocumentFile::roundTrip_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char *file, CharEncoding enc, const char *expected) {
+        QTest::newRow(file) << QString::fromLatin1(file) << int(enc) << QString::fromLatin1(expected);
+    };
+    row("ja_utf8_lf.html", UTF8, "ja_utf8_lf.html");
+    row("ja_utf8_crlf.html", UTF8, "ja_utf8_lf.html");
+    row("ja_utf8bom_lf.html", UTF8, "ja_utf8_lf.html");
+    row("ja_utf8bom_crlf.html", UTF8, "ja_utf8_lf.html");
+    row("ja_utf8_4byte.html", UTF8, "ja_utf8_4byte.html");
+    row("ja_sjis_lf.html", ShiftJIS, "ja_sjis_lf.html");
+    row("ja_sjis_crlf.html", ShiftJIS, "ja_sjis_lf.html");
+    row("ja_eucjp_lf.html", EucJP, "ja_eucjp_lf.html");
+    row("ja_eucjp_crlf.html", EucJP, "ja_eucjp_lf.html");
+    for (const char *order : {"le", "be"}) {
+        const CharEncoding enc = qstrcmp(order, "le") == 0 ? UTF16LE : UTF16BE;
+        const QByteArray withMark = QByteArray("ja_utf16") + order + "bom_lf.html";
+        for (const char *variant : {"bom_lf", "bom_crlf", "_lf", "_crlf"}) {
+            const QByteArray file = QByteArray("ja_utf16") + order + variant + ".html";
+            row(file.constData(), enc, withMark.constData());
+        }
+    }
+}
+
+// Read, save unchanged, compare bytes: LF files come back byte for byte,
+// CR LF becomes LF, UTF-8 loses its mark and UTF-16 always has one.
+void TestDocumentFile::roundTrip()
+{
+    QFETCH(QString, file);
+    QFETCH(int, encoding);
+    QFETCH(QString, expected);
+    const QString target = copyFixture(file);
+    QSignalSpy messages(view.get(), &EditViewBase::showMessage);
+
+    QVERIFY(readDocument(view.get(), target));
+    QCOMPARE(int(view->charEncoding()), encoding);
+    QVERIFY(!view->document()->isModified());
+    QCOMPARE(messages.count(), 0);
+    if (!file.contains(QLatin1String("4byte")))
+        QCOMPARE(view->toPlainText(), sourceText());
+
+    QVERIFY(writeDocument(view.get(), target, nullptr));
+    QCOMPARE(readFile(target), fixture(expected));
+    QVERIFY(prompt->asked.isEmpty());
+    // Nothing but the document itself is left in its folder.
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"doc.html"});
+}
+
+void TestDocumentFile::saveInChosenEncoding_data()
+{
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("shift-jis") << int(ShiftJIS) << QStringLiteral("ja_sjis_lf.html");
+    QTest::newRow("euc-jp") << int(EucJP) << QStringLiteral("ja_eucjp_lf.html");
+    QTest::newRow("utf-16le") << int(UTF16LE) << QStringLiteral("ja_utf16lebom_lf.html");
+    QTest::newRow("utf-16be") << int(UTF16BE) << QStringLiteral("ja_utf16bebom_lf.html");
+}
+
+// The encoding menu only changes the view's encoding; the next save converts.
+void TestDocumentFile::saveInChosenEncoding()
+{
+    QFETCH(int, encoding);
+    QFETCH(QString, expected);
+    const QString target = copyFixture(QStringLiteral("ja_utf8_crlf.html"));
+    QVERIFY(readDocument(view.get(), target));
+    view->setCharEncoding(CharEncoding(encoding));
+    const QString other = path(QStringLiteral("converted.html"));
+    QVERIFY(writeDocument(view.get(), other, nullptr));
+    QCOMPARE(readFile(other), fixture(expected));
+    QCOMPARE(readFile(target), fixture(QStringLiteral("ja_utf8_crlf.html")));
+}
+
+void TestDocumentFile::readReplacesViewState()
+{
+    view->setPlainText(QStringLiteral("old text"));
+    view->document()->setModified(true);
+    view->setCharEncoding(UTF8);
+    const QString target = copyFixture(QStringLiteral("ja_utf8_lf.html"));
+    QSignalSpy encodingSpy(view.get(), &EditViewBase::encodingChanged);
+    QVERIFY(readDocument(view.get(), target));
+    // Emitted even though the encoding stays UTF-8.
+    QCOMPARE(encodingSpy.count(), 1);
+    QCOMPARE(view->toPlainText(), sourceText());
+    QVERIFY(!view->document()->isModified());
+}
+
+void TestDocumentFile::readFailure_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("missing file") << QStringLiteral("missing");
+    QTest::newRow("directory") << QStringLiteral("directory");
+    QTest::newRow("fifo") << QStringLiteral("fifo");
+    QTest::newRow("endless device") << QStringLiteral("device");
+}
+
+// Unreadable names leave the view alone and say nothing; a FIFO or a
+// device must not hang or fill the memory.
+void TestDocumentFile::readFailure()
+{
+    QFETCH(QString, kind);
+    QString target = path(QStringLiteral("x.html"));
+    if (kind == QLatin1String("directory")) {
+        QVERIFY(QDir().mkpath(target));
+    } else if (kind == QLatin1String("fifo")) {
+#ifdef Q_OS_LINUX
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+#else
+        QSKIP("FIFOs are made here only on Linux");
+#endif
+    } else if (kind == QLatin1String("device")) {
+        target = QStringLiteral("/dev/zero");
+        if (!QFileInfo::exists(target))
+            QSKIP("no /dev/zero on this system");
+    }
+    view->setPlainText(QStringLiteral("kept"));
+    view->setCharEncoding(EucJP);
+    QSignalSpy encodingSpy(view.get(), &EditViewBase::encodingChanged);
+    QSignalSpy messages(view.get(), &EditViewBase::showMessage);
+    QVERIFY(!readDocument(view.get(), target));
+    QCOMPARE(view->toPlainText(), QStringLiteral("kept"));
+    QCOMPARE(int(view->charEncoding()), int(EucJP));
+    QCOMPARE(encodingSpy.count(), 0);
+    QCOMPARE(messages.count(), 0);
+}
+
+void TestDocumentFile::yenSignInFileName()
+{
+    const QString target = copyFixture(QStringLiteral("ja_eucjp_lf.html"), QStringLiteral("sub/page.html"));
+    QString withYen = dir->path() + QChar(0x00A5) + QStringLiteral("sub") + QChar(0x00A5)
+        + QStringLiteral("page.html");
+    QVERIFY(QFileInfo::exists(target));
+    QVERIFY(readDocument(view.get(), withYen));
+    QCOMPARE(int(view->charEncoding()), int(EucJP));
+    QCOMPARE(view->toPlainText(), sourceText());
+}
+
+void TestDocumentFile::oddInput_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QString>("message");  // a word the status message must contain
+    QTest::newRow("empty file") << QByteArray() << int(ShiftJIS) << QString();
+    QTest::newRow("two bytes") << QByteArray("ok") << int(ShiftJIS) << QString();
+    QTest::newRow("only NUL bytes") << QByteArray(256, '\0') << int(UTF16BE) << QStringLiteral("NUL");
+    QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01\0\0\0\x01\0\x08\x06\0\0\0\x5c\x72\xa8\x66", 33);
+    for (int i = 0; i < 199; ++i)
+        png.append(char((i * 73 + 41) & 0xFF));
+    // The NUL run in the header chunk reads as UTF-16.
+    QTest::newRow("image header") << png << int(UTF16BE) << QStringLiteral("NUL");
+    QByteArray elf("\x7f" "ELF\x02\x01\x01", 7);
+    elf += QByteArray(9, '\0') + QByteArray("\x02\0\x3e\0\x01\0\0\0", 8) + QByteArray(40, '\x11');
+    QTest::newRow("executable header") << elf << int(UTF16LE) << QStringLiteral("NUL");
+    QTest::newRow("invalid utf-8 declared utf-8")
+        << QByteArray("<meta charset=\"utf-8\">\ncaf\xE9 \xFF\n") << int(UTF8) << QStringLiteral("valid");
+    QTest::newRow("shift-jis lead at the very end")
+        << QByteArray("\x82\xA0\x82\xA2\r\n\x82") << int(ShiftJIS) << QStringLiteral("valid");
+    QTest::newRow("utf-16le odd length") << QByteArray("\xFF\xFEh\0i\0!", 7) << int(UTF16LE)
+                                         << QStringLiteral("valid");
+}
+
+// Strange files open with the detected encoding and, where bytes were lost
+// or look binary, a status message naming the file.
+void TestDocumentFile::oddInput()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, encoding);
+    QFETCH(QString, message);
+    const QString target = path(QStringLiteral("odd.bin"));
+    QVERIFY(writeFile(target, bytes));
+    QSignalSpy messages(view.get(), &EditViewBase::showMessage);
+    QVERIFY(readDocument(view.get(), target));
+    QCOMPARE(int(view->charEncoding()), encoding);
+    if (message.isEmpty()) {
+        QCOMPARE(messages.count(), 0);
+    } else {
+        QCOMPARE(messages.count(), 1);
+        const QString text = messages.at(0).at(0).toString();
+        QVERIFY2(text.contains(QLatin1String("odd.bin")) && text.contains(message), qPrintable(text));
+    }
+}
+
+void TestDocumentFile::invalidBytesAskBeforeOverwrite_data()
+{
+    QTest::addColumn<QString>("saveAs");          // empty: the file that was read
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("same file, cancel") << QString() << int(QMessageBox::Cancel) << false;
+    QTest::newRow("same file, save") << QString() << int(QMessageBox::Save) << true;
+    QTest::newRow("another file, no question") << QStringLiteral("copy.html") << -1 << true;
+}
+
+void TestDocumentFile::invalidBytesAskBeforeOverwrite()
+{
+    QFETCH(QString, saveAs);
+    QFETCH(int, answer);
+    QFETCH(bool, written);
+    const QByteArray original("<meta charset=\"utf-8\">\ncaf\xE9\n");
+    const QString source = path(QStringLiteral("latin.html"));
+    QVERIFY(writeFile(source, original));
+    QVERIFY(readDocument(view.get(), source));
+    QCOMPARE(int(view->charEncoding()), int(UTF8));
+    view->document()->setModified(true);
+
+    if (answer >= 0)
+        prompt->answers << QMessageBox::StandardButton(answer);
+    const QString target = saveAs.isEmpty() ? source : path(saveAs);
+    QCOMPARE(writeDocument(view.get(), target, nullptr), written);
+    QCOMPARE(prompt->asked.size(), answer >= 0 ? 1 : 0);
+    if (answer >= 0) {
+        QCOMPARE(prompt->asked[0].icon, QMessageBox::Warning);
+        QVERIFY(prompt->asked[0].text.contains(QLatin1String("UTF-8")));
+    }
+    const QByteArray replaced("<meta charset=\"utf-8\">\ncaf\xEF\xBF\xBD\n");
+    QCOMPARE(readFile(target), written ? replaced : original);
+    QCOMPARE(view->document()->isModified(), !written);
+    if (saveAs.isEmpty() && written) {
+        // The original bytes are gone: the next save has nothing to ask.
+        view->document()->setModified(true);
+        QVERIFY(writeDocument(view.get(), source, nullptr));
+        QCOMPARE(prompt->asked.size(), 1);
+    }
+    if (!saveAs.isEmpty())
+        QCOMPARE(readFile(source), original);
+}
+
+void TestDocumentFile::lossySave_data()
+{
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("e-acute in shift-jis, cancel")
+        << int(ShiftJIS) << QString::fromUtf8("caf\u00e9 です\n") << int(QMessageBox::Cancel);
+    QTest::newRow("emoji in euc-jp, cancel")
+        << int(EucJP) << QString::fromUtf8("苔 \U0001F33F\n") << int(QMessageBox::Cancel);
+    QTest::newRow("emoji in shift-jis, save anyway")
+        << int(ShiftJIS) << QString::fromUtf8("苔 \U0001F33F\n") << int(QMessageBox::Save);
+}
+
+// Characters the encoding lacks are never replaced without asking; Cancel
+// leaves the file and the modified document as they were.
+void TestDocumentFile::lossySave()
+{
+    QFETCH(int, encoding);
+    QFETCH(QString, text);
+    QFETCH(int, answer);
+    const QString target = path(QStringLiteral("doc.txt"));
+    const QByteArray old("previous contents\n");
+    QVERIFY(writeFile(target, old));
+    view->setPlainText(text);
+    view->document()->setModified(true);
+    view->setCharEncoding(CharEncoding(encoding));
+    prompt->answers << QMessageBox::StandardButton(answer);
+
+    const bool saved = writeDocument(view.get(), target, nullptr);
+    QCOMPARE(prompt->asked.size(), 1);
+    QCOMPARE(prompt->asked[0].icon, QMessageBox::Warning);
+    QCOMPARE(prompt->asked[0].title, QStringLiteral("save"));
+    QVERIFY(prompt->asked[0].text.contains(QLatin1String(encodingName(encoding))));
+    if (answer == QMessageBox::Cancel) {
+        QVERIFY(!saved);
+        QCOMPARE(readFile(target), old);
+        QVERIFY(view->document()->isModified());
+    } else {
+        QVERIFY(saved);
+        const QByteArray bytes = readFile(target);
+        QVERIFY(bytes.startsWith("\x91\xDB "));  // the kanji made it
+        QVERIFY(bytes != old);
+        QVERIFY(!view->document()->isModified());
+    }
+}
+
+void TestDocumentFile::failedSaveKeepsOldFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("parent is a regular file") << QStringLiteral("file-parent");
+    QTest::newRow("immutable directory") << QStringLiteral("immutable");
+    QTest::newRow("read-only file system") << QStringLiteral("readonly-mount");
+    QTest::newRow("full disk") << QStringLiteral("full-disk");
+    QTest::newRow("file size limit hit mid-write") << QStringLiteral("size-limit");
+}
+
+// Every way a save can fail leaves the old file intact, shows the critical
+// box, keeps the document modified and answers false.
+void TestDocumentFile::failedSaveKeepsOldFile()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("these failures are staged with Linux calls");
+#else
+    QFETCH(QString, kind);
+    const QString folder = path(QStringLiteral("folder"));
+    QVERIFY(QDir().mkpath(folder));
+    QString target = folder + QStringLiteral("/doc.html");
+    const QByteArray old("<p>the old contents</p>\n");
+    const QByteArray folderName = QFile::encodeName(folder);
+    bool mounted = false;
+    int immutableFd = -1;
+    rlimit oldLimit{};
+    bool limited = false;
+    const auto undo = qScopeGuard([&] {
+        if (immutableFd >= 0) {
+            int flags = 0;
+            ::ioctl(immutableFd, FS_IOC_GETFLAGS, &flags);
+            flags &= ~FS_IMMUTABLE_FL;
+            ::ioctl(immutableFd, FS_IOC_SETFLAGS, &flags);
+            ::close(immutableFd);
+        }
+        if (mounted)
+            ::umount2(folderName.constData(), MNT_DETACH);
+        if (limited) {
+            ::setrlimit(RLIMIT_FSIZE, &oldLimit);
+            ::signal(SIGXFSZ, SIG_DFL);
+        }
+    });
+
+    if (kind == QLatin1String("file-parent")) {
+        QVERIFY(writeFile(folder + QStringLiteral("/plain.txt"), old));
+        target = folder + QStringLiteral("/plain.txt/doc.html");
+    } else if (kind == QLatin1String("readonly-mount") || kind == QLatin1String("full-disk")) {
+        if (::mount("tmpfs", folderName.constData(), "tmpfs", 0, "size=16k") != 0)
+            QSKIP("cannot mount a small tmpfs here (needs root and mount rights)");
+        mounted = true;
+        QVERIFY(writeFile(target, old));
+        if (kind == QLatin1String("readonly-mount")
+            && ::mount("tmpfs", folderName.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=16k") != 0)
+            QSKIP("cannot remount the tmpfs read-only");
+    } else if (kind == QLatin1String("immutable")) {
+        QVERIFY(writeFile(target, old));
+        immutableFd = ::open(folderName.constData(), O_RDONLY | O_DIRECTORY);
+        QVERIFY(immutableFd >= 0);
+        int flags = 0;
+        if (::ioctl(immutableFd, FS_IOC_GETFLAGS, &flags) != 0) {
+            ::close(immutableFd);
+            immutableFd = -1;
+            QSKIP("this file system has no inode flags");
+        }
+        flags |= FS_IMMUTABLE_FL;
+        if (::ioctl(immutableFd, FS_IOC_SETFLAGS, &flags) != 0) {
+            ::close(immutableFd);
+            immutableFd = -1;
+            QSKIP("cannot make a directory immutable here (needs root)");
+        }
+    } else if (kind == QLatin1String("size-limit")) {
+        QVERIFY(writeFile(target, old));
+        ::getrlimit(RLIMIT_FSIZE, &oldLimit);
+        rlimit small = oldLimit;
+        small.rlim_cur = 8192;
+        ::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        limited = true;
+    }
+
+    // Larger than any of the limits above, so the write itself fails.
+    QString text;
+    while (text.size() < 40000)
+        text += QStringLiteral("<p>a line of the new contents</p>\n");
+    view->setPlainText(text);
+    view->document()->setModified(true);
+    QSignalSpy modified(view.get(), &EditView::modificationChanged);
+    prompt->answers << QMessageBox::Ok;
+
+    QVERIFY(!writeDocument(view.get(), target, nullptr));
+
+    QCOMPARE(prompt->asked.size(), 1);
+    QCOMPARE(prompt->asked[0].icon, QMessageBox::Critical);
+    QCOMPARE(prompt->asked[0].title, QStringLiteral("save"));
+    QCOMPARE(prompt->asked[0].text, QStringLiteral("failed to save file '%1'").arg(target));
+    QVERIFY(view->document()->isModified());
+    QCOMPARE(modified.count(), 0);
+    if (kind == QLatin1String("file-parent")) {
+        QCOMPARE(readFile(folder + QStringLiteral("/plain.txt")), old);
+    } else {
+        QCOMPARE(readFile(target), old);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"doc.html"});
+    }
+#endif
+}
+
+// No-break spaces and line separators are kept as they are; only block
+// breaks become LF.
+void TestDocumentFile::charactersQtWouldFlatten()
+{
+    const QByteArray bytes = QString::fromUtf8("a\u00a0b\u2028c\nd&nbsp;\u00a0\n").toUtf8();
+    const QString target = path(QStringLiteral("nbsp.html"));
+    QVERIFY(writeFile(target, bytes));
+    QVERIFY(readDocument(view.get(), target));
+    QCOMPARE(int(view->charEncoding()), int(UTF8));
+    QVERIFY(writeDocument(view.get(), target, nullptr));
+    QCOMPARE(readFile(target), bytes);
+}
+
+void TestDocumentFile::modificationSignalOnSave()
+{
+    const QString target = copyFixture(QStringLiteral("ja_sjis_crlf.html"));
+    QVERIFY(readDocument(view.get(), target));
+    QSignalSpy modified(view.get(), &EditView::modificationChanged);
+    QVERIFY(writeDocument(view.get(), target, nullptr));
+    QCOMPARE(modified.count(), 0);
+    QTextCursor cursor(view->document());
+    cursor.insertText(QStringLiteral("x"));
+    QCOMPARE(modified.count(), 1);
+    QVERIFY(writeDocument(view.get(), target, nullptr));
+    QCOMPARE(modified.count(), 2);
+    QCOMPARE(modified.at(1).at(0).toBool(), false);
+    QVERIFY(readFile(target).startsWith("x<!DOCTYPE"));
+}
+
+QTEST_MAIN(TestDocumentFile)
+#include "tst_documentfile.moc"
