@@ -38,6 +38,10 @@ MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlag
     tabWidget = new QTabWidget;
     tabWidget->setMovable(true);
     tabWidget->setTabsClosable(true);
+    // Eliding tab titles re-shapes every title whenever a tab is added, which
+    // makes opening many files quadratic; scroll buttons are used instead.
+    tabWidget->setElideMode(Qt::ElideNone);
+    tabWidget->setUsesScrollButtons(true);
     connect(tabWidget, &QTabWidget::tabCloseRequested, this, &MainWindow::tabCloseRequested);
     connect(tabWidget, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
     setCentralWidget(tabWidget);

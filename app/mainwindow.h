@@ -14,6 +14,7 @@ class QAction;
 class QDockWidget;
 class QFileSystemModel;
 class QLabel;
+class QSettings;
 class QTabWidget;
 class ViEngine;
 
@@ -34,6 +35,7 @@ public:
     // Puts `entry` at the front of the stored list `key`, without duplicates,
     // at most ListLimit entries.
     static void addToStoredList(const QString &key, const QString &entry);
+    static void addToStoredList(QSettings &store, const QString &key, const QString &entry);
 
     explicit MainWindow(const QStringList &files, QWidget *parent = nullptr,
                         Qt::WindowFlags flags = {});

@@ -27,9 +27,10 @@ QList<QAction *> makeSlots(QObject *parent, QMenu *menu)
     return actions;
 }
 
-void fillSlots(const QList<QAction *> &actions, const QString &key)
+void fillSlots(const QList<QAction *> &actions, const QString &key,
+               const QSettings &store = QSettings())
 {
-    const QStringList list = QSettings().value(key).toStringList();
+    const QStringList list = store.value(key).toStringList();
     const int n = std::min<int>(list.size(), MainWindow::ListLimit);
     for (int i = 0; i < actions.size(); ++i) {
         QAction *action = actions.at(i);
@@ -56,6 +57,11 @@ QString MainWindow::listEntryText(int index, const QString &entry)
 void MainWindow::addToStoredList(const QString &key, const QString &entry)
 {
     QSettings store;
+    addToStoredList(store, key, entry);
+}
+
+void MainWindow::addToStoredList(QSettings &store, const QString &key, const QString &entry)
+{
     QStringList list = store.value(key).toStringList();
     list.removeAll(entry);
     list.prepend(entry);
@@ -91,11 +97,16 @@ void MainWindow::addFavoriteFile(const QString &path)
     addToStoredList(favoriteFileKey, path);
 }
 
-void MainWindow::addRecentDir(const QString &path)
+static QString directoryOf(const QString &path)
 {
     QDir dir(path);
     dir.cdUp();
-    addToStoredList(recentDirKey, dir.absolutePath());
+    return dir.absolutePath();
+}
+
+void MainWindow::addRecentDir(const QString &path)
+{
+    addToStoredList(recentDirKey, directoryOf(path));
 }
 
 void MainWindow::updateRecentFileMenu()
@@ -114,12 +125,17 @@ void MainWindow::updateRecentDirMenus()
     fillSlots(recentDirActions, recentDirKey);
 }
 
+// One store object for the whole update: every QSettings that changed the
+// store writes the file (with fsync) when it goes, and this runs per file
+// loaded.
 void MainWindow::noteLoaded(const QString &absolutePath)
 {
-    addRecentFile(absolutePath);
-    addRecentDir(absolutePath);
-    updateRecentFileMenu();
-    updateRecentDirMenus();
+    QSettings store;
+    addToStoredList(store, recentFileKey, absolutePath);
+    addToStoredList(store, recentDirKey, directoryOf(absolutePath));
+    fillSlots(recentFileActions, recentFileKey, store);
+    fillSlots(recentDirOpenActions, recentDirKey, store);
+    fillSlots(recentDirActions, recentDirKey, store);
 }
 
 void MainWindow::openRecentFile()
