@@ -1,0 +1,492 @@
+#include "editor/globalsettings.h"
+#include "panels/namedcolordlg.h"
+#include "panels/settingsdlg.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+// Answers the modal runs the dialog asks for instead of a person.
+class ScriptedSettingsDlg : public SettingsDlg
+{
+public:
+    using SettingsDlg::SettingsDlg;
+
+    std::function<int(QDialog &)> answerDialog;
+    QStringList directoryAnswers;
+    QStringList directoryCaptions;
+    int dialogRuns = 0;
+
+protected:
+    int runDialog(QDialog &dialog) override
+    {
+        ++dialogRuns;
+        return answerDialog ? answerDialog(dialog) : int(QDialog::Rejected);
+    }
+    QString existingDirectory(const QString &caption) override
+    {
+        directoryCaptions.append(caption);
+        return directoryAnswers.isEmpty() ? QString() : directoryAnswers.takeFirst();
+    }
+};
+
+GlobalSettings sampleSettings()
+{
+    GlobalSettings s;
+    s.lineNumber = true;
+    s.docRootPath = QStringLiteral("/srv/site");
+    s.fontFamily = QFontDatabase::families().value(1);
+    s.fontSize = 17;
+    for (int i = 0; i < 10; ++i) {
+        s.shortText.append(QStringLiteral("<t%1>").arg(i));
+        s.shortTextSel.append(QStringLiteral("<s%1>,</s%1>").arg(i));
+    }
+    // A different colour per index, so a button wired to the wrong entry shows.
+    for (int i = 0; i < GlobalSettings::ColorCount; ++i)
+        s.colors[i] = QColor(10 * i, 255 - 10 * i, 100 + i);
+    return s;
+}
+
+QColor swatchColor(const QToolButton *button)
+{
+    return button->icon().pixmap(SettingsDlg::SwatchSize, SettingsDlg::SwatchSize)
+        .toImage().pixelColor(SettingsDlg::SwatchSize / 2, SettingsDlg::SwatchSize / 2);
+}
+
+// "<form layout>:<row label>" of the row that holds the button.
+QString rowLabelText(QToolButton *button)
+{
+    for (QFormLayout *layout : button->parentWidget()->findChildren<QFormLayout *>()) {
+        if (layout->indexOf(button) < 0)
+            continue;
+        QWidget *label = layout->labelForField(button);
+        if (auto *l = qobject_cast<QLabel *>(label))
+            return layout->objectName() + ":" + l->text();
+        if (auto *c = qobject_cast<QCheckBox *>(label))
+            return layout->objectName() + ":" + c->text();
+    }
+    return {};
+}
+
+} // namespace
+
+class TestSettingsDlg : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { store = new ScopedSettingsStore; }
+    void cleanup() { delete store; }
+
+    void colorButtons_data();
+    void colorButtons();
+    void onlyCssPropHasNoButton();
+    void valuesReadBack();
+    void editedValuesReadBack();
+    void shortTextIndexOutOfRange_data();
+    void shortTextIndexOutOfRange();
+    void shortListsShorterThanTen();
+    void fontFamilyChoice_data();
+    void fontFamilyChoice();
+    void tabsDriveThePages();
+    void applyAndOk();
+    void selectColor_data();
+    void selectColor();
+    void namedColor_data();
+    void namedColor();
+    void colorPickSurvivesClosing();
+    void rootPathChooser_data();
+    void rootPathChooser();
+
+private:
+    ScopedSettingsStore *store = nullptr;
+};
+
+void TestSettingsDlg::colorButtons_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<QString>("row");
+    using G = GlobalSettings;
+    QTest::newRow("lineNumber") << int(G::ColLineNumber) << "lineNumberCol" << "formLayout_2:LineNumber:";
+    QTest::newRow("leftMargin") << int(G::ColLeftMargin) << "lineNumberBGCol" << "formLayout_2:LineNumberBG:";
+    QTest::newRow("comment") << int(G::ColComment) << "commentCol" << "formLayout_2:Comment:";
+    QTest::newRow("text") << int(G::ColText) << "textCol" << "formLayout_2:Text:";
+    QTest::newRow("background") << int(G::ColBackground) << "backgroundCol" << "formLayout_2:Background:";
+    QTest::newRow("selText") << int(G::ColSelText) << "selTextCol" << "formLayout_2:SelText:";
+    QTest::newRow("selBackground") << int(G::ColSelBackground) << "selBackgroundCol" << "formLayout_2:SelBG:";
+    QTest::newRow("textCursor") << int(G::ColTextCursor) << "textCursorCol" << "formLayout_2:Text Cursor:";
+    QTest::newRow("htmlSpecialChar") << int(G::ColHtmlSpecialChar) << "htmlSpecialCharCol" << "formLayout_2:HTML spcl char:";
+    QTest::newRow("tag") << int(G::ColTag) << "tagCol" << "formLayout:Tag:";
+    QTest::newRow("tagIdent") << int(G::ColTagIdent) << "tagIdentCol" << "formLayout:Tag Ident:";
+    QTest::newRow("dqString") << int(G::ColDqString) << "dqStringCol" << "formLayout:String:";
+    QTest::newRow("regexp") << int(G::ColRegexp) << "regexpCol" << "formLayout:RegExp:";
+    QTest::newRow("escapedChar") << int(G::ColEscapedChar) << "escapedCharCol" << "formLayout:Escaped Char:";
+    QTest::newRow("quoteChar") << int(G::ColQuoteChar) << "quoteCharCol" << "formLayout:Quote Char:";
+    QTest::newRow("scriptText") << int(G::ColScriptText) << "scriptTextCol" << "formLayout:Script Text:";
+    QTest::newRow("scriptKeyword") << int(G::ColScriptKeyword) << "scriptKeywordCol" << "formLayout:Script Keyword:";
+    QTest::newRow("EOF") << int(G::ColEOF) << "EofCol" << "formLayout:EOF:";
+}
+
+void TestSettingsDlg::colorButtons()
+{
+    QFETCH(int, index);
+    QFETCH(QString, object);
+    QFETCH(QString, row);
+    GlobalSettings settings = sampleSettings();
+    SettingsDlg dlg(&settings);
+    QToolButton *button = dlg.colorButton(index);
+    QVERIFY(button);
+    QCOMPARE(button->objectName(), object);
+    QCOMPARE(rowLabelText(button), row);
+    QCOMPARE(swatchColor(button), settings.colors[index]);
+    QCOMPARE(button->popupMode(), QToolButton::MenuButtonPopup);
+
+    QVERIFY(button->defaultAction());
+    QCOMPARE(button->defaultAction()->data().toInt(), index);
+    QVERIFY(button->menu());
+    const QList<QAction *> items = button->menu()->actions();
+    QCOMPARE(items.size(), 2);
+    QCOMPARE(items[0]->text(), QStringLiteral("SelectColor"));
+    QCOMPARE(items[1]->text(), QStringLiteral("NamedColor"));
+    QCOMPARE(items[0]->data().toInt(), index);
+    QCOMPARE(items[1]->data().toInt(), index);
+}
+
+void TestSettingsDlg::onlyCssPropHasNoButton()
+{
+    GlobalSettings settings = sampleSettings();
+    SettingsDlg dlg(&settings);
+    QVERIFY(!dlg.colorButton(GlobalSettings::ColCssProp));
+    QSet<QToolButton *> distinct;
+    for (int i = 0; i < GlobalSettings::ColorCount; ++i)
+        if (QToolButton *b = dlg.colorButton(i))
+            distinct.insert(b);
+    QCOMPARE(distinct.size(), 18);
+    QVERIFY(!dlg.colorButton(-1));
+    QVERIFY(!dlg.colorButton(GlobalSettings::ColorCount));
+}
+
+void TestSettingsDlg::valuesReadBack()
+{
+    GlobalSettings settings = sampleSettings();
+    const GlobalSettings before = settings;
+    SettingsDlg dlg(&settings);
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("SettingsDlg"));
+    QCOMPARE(dlg.lineNumber(), true);
+    QCOMPARE(dlg.rootPath(), QStringLiteral("/srv/site"));
+    QCOMPARE(dlg.fontFamily(), settings.fontFamily);
+    QCOMPARE(dlg.fontPointSize(), 17);
+    for (int i = 0; i < 10; ++i) {
+        QCOMPARE(dlg.shortText(i), settings.shortText.at(i));
+        QCOMPARE(dlg.shortTextSel(i), settings.shortTextSel.at(i));
+    }
+    // Opening the dialog changes nothing in the record or in the store.
+    QVERIFY(settings == before);
+    QVERIFY(QSettings().allKeys().isEmpty());
+}
+
+void TestSettingsDlg::editedValuesReadBack()
+{
+    GlobalSettings settings = sampleSettings();
+    const GlobalSettings before = settings;
+    SettingsDlg dlg(&settings);
+    dlg.findChild<QCheckBox *>("lineNumber")->setChecked(false);
+    dlg.findChild<QLineEdit *>("rootPath")->setText("/var/www");
+    dlg.findChild<QSpinBox *>("fontPointSize")->setValue(9);
+    auto *family = dlg.findChild<QComboBox *>("fontFamily");
+    family->setCurrentIndex(0);
+    dlg.findChild<QLineEdit *>("shortText1")->setText("first");
+    dlg.findChild<QLineEdit *>("shortText10")->setText("tenth");
+    dlg.findChild<QLineEdit *>("shortTextSel1")->setText("<i>,</i>");
+    dlg.findChild<QLineEdit *>("shortTextSel10")->setText("<u>,</u>");
+
+    QCOMPARE(dlg.lineNumber(), false);
+    QCOMPARE(dlg.rootPath(), QStringLiteral("/var/www"));
+    QCOMPARE(dlg.fontPointSize(), 9);
+    QCOMPARE(dlg.fontFamily(), family->itemText(0));
+    QCOMPARE(dlg.shortText(0), QStringLiteral("first"));
+    QCOMPARE(dlg.shortText(9), QStringLiteral("tenth"));
+    QCOMPARE(dlg.shortText(1), settings.shortText.at(1));
+    QCOMPARE(dlg.shortTextSel(0), QStringLiteral("<i>,</i>"));
+    QCOMPARE(dlg.shortTextSel(9), QStringLiteral("<u>,</u>"));
+    // Values other than colours stay in the form until the main window reads them.
+    QVERIFY(settings == before);
+}
+
+void TestSettingsDlg::shortTextIndexOutOfRange_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::newRow("negative") << -1;
+    QTest::newRow("ten") << 10;
+    QTest::newRow("far") << 1000;
+}
+
+void TestSettingsDlg::shortTextIndexOutOfRange()
+{
+    QFETCH(int, index);
+    GlobalSettings settings = sampleSettings();
+    SettingsDlg dlg(&settings);
+    QCOMPARE(dlg.shortText(index), QString());
+    QCOMPARE(dlg.shortTextSel(index), QString());
+}
+
+void TestSettingsDlg::shortListsShorterThanTen()
+{
+    GlobalSettings settings = sampleSettings();
+    settings.shortText = QStringList{"a", "b"};
+    settings.shortTextSel.clear();
+    SettingsDlg dlg(&settings);
+    QCOMPARE(dlg.shortText(0), QStringLiteral("a"));
+    QCOMPARE(dlg.shortText(1), QStringLiteral("b"));
+    QCOMPARE(dlg.shortText(2), QString());
+    QCOMPARE(dlg.shortText(9), QString());
+    QCOMPARE(dlg.shortTextSel(0), QString());
+}
+
+void TestSettingsDlg::fontFamilyChoice_data()
+{
+    const QStringList families = QFontDatabase::families();
+    if (families.size() < 3)
+        QSKIP("needs at least three installed font families");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("installed") << families.at(2) << families.at(2);
+    QTest::newRow("not installed") << "No Such Family 4711" << families.at(0);
+    QTest::newRow("differs in case") << families.at(2).toUpper() << families.at(0);
+    QTest::newRow("empty") << "" << families.at(0);
+}
+
+void TestSettingsDlg::fontFamilyChoice()
+{
+    QFETCH(QString, family);
+    QFETCH(QString, shown);
+    if (shown != family && family.toUpper() == shown.toUpper())
+        QSKIP("family name has no letters to change the case of");
+    GlobalSettings settings = sampleSettings();
+    settings.fontFamily = family;
+    SettingsDlg dlg(&settings);
+    auto *combo = dlg.findChild<QComboBox *>("fontFamily");
+    QCOMPARE(combo->count(), QFontDatabase::families().size());
+    QCOMPARE(dlg.fontFamily(), shown);
+    QCOMPARE(settings.fontFamily, family);
+}
+
+void TestSettingsDlg::tabsDriveThePages()
+{
+    GlobalSettings settings = sampleSettings();
+    SettingsDlg dlg(&settings);
+    auto *tabs = dlg.findChild<QTabWidget *>("tabWidget");
+    auto *pages = dlg.findChild<QStackedWidget *>("stackedWidget");
+    QVERIFY(tabs && pages);
+    QCOMPARE(tabs->count(), 3);
+    QCOMPARE(tabs->tabText(0), QStringLiteral("&View"));
+    QCOMPARE(tabs->tabText(1), QStringLiteral("&ShortText"));
+    QCOMPARE(tabs->tabText(2), QStringLiteral("&Other"));
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("page"));
+    tabs->setCurrentIndex(2);
+    QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("page_3"));
+    QVERIFY(pages->currentWidget()->isAncestorOf(dlg.findChild<QLineEdit *>("rootPath")));
+    tabs->setCurrentIndex(1);
+    QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("page_2"));
+    QVERIFY(pages->currentWidget()->isAncestorOf(dlg.findChild<QLineEdit *>("shortTextSel5")));
+}
+
+void TestSettingsDlg::applyAndOk()
+{
+    GlobalSettings settings = sampleSettings();
+    SettingsDlg dlg(&settings);
+    QSignalSpy applied(&dlg, &SettingsDlg::apply);
+    QSignalSpy accepted(&dlg, &QDialog::accepted);
+    dlg.show();
+    auto *box = dlg.findChild<QDialogButtonBox *>("buttonBox");
+    QCOMPARE(box->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Apply);
+
+    QTest::mouseClick(box->button(QDialogButtonBox::Apply), Qt::LeftButton);
+    QCOMPARE(applied.count(), 1);
+    QCOMPARE(applied.at(0).at(0).value<SettingsDlg *>(), &dlg);
+    QVERIFY(dlg.isVisible());
+    QTest::mouseClick(box->button(QDialogButtonBox::Apply), Qt::LeftButton);
+    QCOMPARE(applied.count(), 2);
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(accepted.count(), 0);
+
+    QTest::mouseClick(box->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    QCOMPARE(applied.count(), 2);
+    QCOMPARE(accepted.count(), 1);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QVERIFY(!dlg.isVisible());
+    QVERIFY(QSettings().allKeys().isEmpty());
+}
+
+void TestSettingsDlg::selectColor_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("fromMenu");
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("text, button, accepted") << int(GlobalSettings::ColText) << false << true;
+    QTest::newRow("EOF, menu, accepted") << int(GlobalSettings::ColEOF) << true << true;
+    QTest::newRow("leftMargin, button, accepted") << int(GlobalSettings::ColLeftMargin) << false << true;
+    QTest::newRow("tag, button, cancelled") << int(GlobalSettings::ColTag) << false << false;
+    QTest::newRow("comment, menu, cancelled") << int(GlobalSettings::ColComment) << true << false;
+}
+
+void TestSettingsDlg::selectColor()
+{
+    QFETCH(int, index);
+    QFETCH(bool, fromMenu);
+    QFETCH(bool, accept);
+    GlobalSettings settings = sampleSettings();
+    const GlobalSettings before = settings;
+    ScriptedSettingsDlg dlg(&settings);
+    const QColor picked(0x12, 0x34, 0x56);
+    QColor offered;
+    dlg.answerDialog = [&](QDialog &d) {
+        auto *colorDialog = qobject_cast<QColorDialog *>(&d);
+        if (!colorDialog)
+            return int(QDialog::Rejected);
+        offered = colorDialog->currentColor();
+        if (!accept) {
+            colorDialog->reject();
+            return int(QDialog::Rejected);
+        }
+        colorDialog->setCurrentColor(picked);
+        colorDialog->accept();
+        return colorDialog->result();
+    };
+    QToolButton *button = dlg.colorButton(index);
+    if (fromMenu)
+        button->menu()->actions().at(0)->trigger();
+    else
+        button->click();
+
+    QCOMPARE(dlg.dialogRuns, 1);
+    QCOMPARE(offered, before.colors[index]);
+    GlobalSettings expected = before;
+    if (accept)
+        expected.colors[index] = picked;
+    QVERIFY(settings == expected);
+    QCOMPARE(swatchColor(button), expected.colors[index]);
+    // The other buttons keep their own colours.
+    for (int i = 0; i < GlobalSettings::ColorCount; ++i)
+        if (i != index && dlg.colorButton(i))
+            QCOMPARE(swatchColor(dlg.colorButton(i)), before.colors[i]);
+}
+
+void TestSettingsDlg::namedColor_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<bool>("pressOk");
+    QTest::addColumn<QString>("expected");  // empty: the record keeps its colour
+    QTest::newRow("first of filter") << "dark" << true << "#00008b";
+    QTest::newRow("first of all") << "" << true << "#f0f8ff";
+    QTest::newRow("empty list keeps the dialog open") << "D" << true << "";
+    QTest::newRow("closed without a pick") << "gold" << false << "";
+}
+
+void TestSettingsDlg::namedColor()
+{
+    QFETCH(QString, filter);
+    QFETCH(bool, pressOk);
+    QFETCH(QString, expected);
+    GlobalSettings settings = sampleSettings();
+    const GlobalSettings before = settings;
+    ScriptedSettingsDlg dlg(&settings);
+    const int index = GlobalSettings::ColScriptKeyword;
+    dlg.answerDialog = [&](QDialog &d) {
+        auto *named = qobject_cast<NamedColorDlg *>(&d);
+        if (!named)
+            return int(QDialog::Rejected);
+        named->show();
+        named->filterEdit()->setText(filter);
+        if (pressOk) {
+            if (named->colorList()->count() == 0)
+                QTest::ignoreMessage(QtDebugMsg, "???");
+            named->accept();
+        }
+        if (named->isVisible())
+            named->reject();  // the person gives up and closes it
+        return named->result();
+    };
+    dlg.colorButton(index)->menu()->actions().at(1)->trigger();
+    QCOMPARE(dlg.dialogRuns, 1);
+
+    GlobalSettings want = before;
+    if (!expected.isEmpty())
+        want.colors[index] = QColor::fromString(expected);
+    QVERIFY(settings == want);
+    QCOMPARE(swatchColor(dlg.colorButton(index)), want.colors[index]);
+}
+
+void TestSettingsDlg::colorPickSurvivesClosing()
+{
+    GlobalSettings settings = sampleSettings();
+    const GlobalSettings before = settings;
+    {
+        ScriptedSettingsDlg dlg(&settings);
+        dlg.answerDialog = [](QDialog &d) {
+            auto *named = qobject_cast<NamedColorDlg *>(&d);
+            named->filterEdit()->setText("tomato");
+            named->accept();
+            return named->result();
+        };
+        dlg.show();
+        dlg.findChild<QLineEdit *>("rootPath")->setText("/elsewhere");
+        dlg.colorButton(GlobalSettings::ColTag)->menu()->actions().at(1)->trigger();
+        dlg.close();  // the title bar's close button
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    }
+    GlobalSettings want = before;
+    want.colors[GlobalSettings::ColTag] = QColor(0xff, 0x63, 0x47);
+    QVERIFY(settings == want);
+    QCOMPARE(settings.docRootPath, before.docRootPath);
+    // The dialog leaves writing the store to the main window.
+    QVERIFY(QSettings().allKeys().isEmpty());
+}
+
+void TestSettingsDlg::rootPathChooser_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("rootPath");
+    QTest::newRow("chosen") << "/home/user/site" << "/home/user/site";
+    QTest::newRow("cancelled") << "" << "/srv/site";
+}
+
+void TestSettingsDlg::rootPathChooser()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, rootPath);
+    GlobalSettings settings = sampleSettings();
+    ScriptedSettingsDlg dlg(&settings);
+    dlg.directoryAnswers = QStringList{answer};
+    auto *ref = dlg.findChild<QPushButton *>("rootPathRefPB");
+    QVERIFY(ref);
+    QCOMPARE(ref->text(), QStringLiteral("Ref..."));
+    ref->click();
+    QCOMPARE(dlg.directoryCaptions, QStringList{QStringLiteral("Select Root Path")});
+    QCOMPARE(dlg.rootPath(), rootPath);
+    QCOMPARE(settings.docRootPath, QStringLiteral("/srv/site"));
+}
+
+QTEST_MAIN(TestSettingsDlg)
+#include "tst_settingsdlg.moc"
