@@ -29,8 +29,6 @@ private slots:
     void decode();
     void encode_data();
     void encode();
-    void fixtureRoundTrip_data();
-    void fixtureRoundTrip();
     void fuzzDetectAndRoundTrip();
 };
 
@@ -410,43 +408,6 @@ void TestCharEncoding::encode()
         QCOMPARE(e.bytes, bytes);
     else
         QVERIFY(!e.bytes.isEmpty());
-}
-
-void TestCharEncoding::fixtureRoundTrip_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("encoding");
-    QTest::addColumn<QString>("expectedFile");
-    const auto row = [](const char *file, CharEncoding enc, const char *expected) {
-        QTest::newRow(file) << QString::fromLatin1(file) << int(enc) << QString::fromLatin1(expected);
-    };
-    row("ja_utf8_lf.html", UTF8, "ja_utf8_lf.html");
-    row("ja_utf8bom_lf.html", UTF8, "ja_utf8_lf.html");
-    row("ja_utf8_4byte.html", UTF8, "ja_utf8_4byte.html");
-    row("ja_sjis_lf.html", ShiftJIS, "ja_sjis_lf.html");
-    row("ja_eucjp_lf.html", EucJP, "ja_eucjp_lf.html");
-    row("ja_utf16lebom_lf.html", UTF16LE, "ja_utf16lebom_lf.html");
-    row("ja_utf16le_lf.html", UTF16LE, "ja_utf16lebom_lf.html");
-    row("ja_utf16bebom_lf.html", UTF16BE, "ja_utf16bebom_lf.html");
-    row("ja_utf16be_lf.html", UTF16BE, "ja_utf16bebom_lf.html");
-}
-
-// Decoding then encoding without the view: the text and its bytes agree with
-// the reference text, and the only change is the byte-order mark rule.
-void TestCharEncoding::fixtureRoundTrip()
-{
-    QFETCH(QString, file);
-    QFETCH(int, encoding);
-    QFETCH(QString, expectedFile);
-    const QByteArray bytes = fixture(file.toLatin1().constData());
-    const DecodedText d = decodeBytes(bytes);
-    QCOMPARE(int(d.encoding), encoding);
-    QVERIFY(!d.hadErrors);
-    if (!file.contains(QLatin1String("4byte")))
-        QCOMPARE(d.text, QString::fromUtf8(fixture("ja_source.html")));
-    const EncodedText e = encodeText(d.text, d.encoding);
-    QVERIFY(!e.lossy);
-    QCOMPARE(e.bytes, fixture(expectedFile.toLatin1().constData()));
 }
 
 // Random and mutated buffers: detection always names one of the five

@@ -49,6 +49,7 @@ private slots:
     void failedSaveKeepsOldFile();
     void charactersQtWouldFlatten();
     void modificationSignalOnSave();
+    void saveKeepsModeAndLinks();
 
 private:
     QString path(const QString &name) const { return dir->filePath(name); }
@@ -514,6 +515,26 @@ void TestDocumentFile::modificationSignalOnSave()
     QCOMPARE(modified.count(), 2);
     QCOMPARE(modified.at(1).at(0).toBool(), false);
     QVERIFY(readFile(target).startsWith("x<!DOCTYPE"));
+}
+
+// Replacing the file on save must not lose its permissions or turn a
+// symbolic link into a plain file.
+void TestDocumentFile::saveKeepsModeAndLinks()
+{
+    const QString real = copyFixture(QStringLiteral("ja_eucjp_lf.html"));
+    const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+        | QFileDevice::ReadGroup;
+    QVERIFY(QFile::setPermissions(real, mode));
+    const QString link = path(QStringLiteral("link.html"));
+    if (!QFile::link(real, link))
+        QSKIP("cannot make symbolic links here");
+    QVERIFY(readDocument(view.get(), link));
+    QTextCursor(view->document()).insertText(QStringLiteral("<!-- -->"));
+    QVERIFY(writeDocument(view.get(), link, nullptr));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(readFile(real).startsWith("<!-- --><!DOCTYPE"));
+    const auto ownerGroupOther = QFileDevice::Permissions(0x7077);
+    QCOMPARE(QFile::permissions(real) & ownerGroupOther, mode & ownerGroupOther);
 }
 
 QTEST_MAIN(TestDocumentFile)
