@@ -1,0 +1,591 @@
+#include "editor/documentsearch.h"
+#include "editor/editviewbase.h"
+#include "editor/findreplacedlg.h"
+#include "editor/globalsettings.h"
+#include "testsupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+QStringList items(const QComboBox *box)
+{
+    QStringList list;
+    for (int i = 0; i < box->count(); ++i)
+        list << box->itemText(i);
+    return list;
+}
+
+} // namespace
+
+class TestFindReplaceDlg : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        store = new ScopedSettingsStore;
+        prompt = new ScriptedPrompt;
+        settings = GlobalSettings();
+        settings.load();
+    }
+    void cleanup()
+    {
+        QVERIFY2(!prompt->unexpected, "a question was asked that the test did not expect");
+        delete prompt;
+        delete store;
+    }
+
+    void formPlacesAndTexts_data();
+    void formPlacesAndTexts();
+    void initialStateFromSettings_data();
+    void initialStateFromSettings();
+    void regExpSwitchesWordSearch();
+    void storeOptions_data();
+    void storeOptions();
+    void historyMovesToFront_data();
+    void historyMovesToFront();
+    void findButtons_data();
+    void findButtons();
+    void returnSearchesForward();
+    void replaceNext_data();
+    void replaceNext();
+    void replaceAll_data();
+    void replaceAll();
+    void replaceAllStoresOptionsAndHistory();
+    void replaceAllThenUndoAndRedo();
+    void invalidRegExpIsReported();
+    void nothingWithoutViewOrText();
+    void closeRejects();
+
+private:
+    template<class T> static T *child(const FindReplaceDlg &dialog, const char *name)
+    {
+        T *widget = dialog.findChild<T *>(QLatin1String(name));
+        if (!widget)
+            qWarning("no child %s", name);
+        return widget;
+    }
+    static void setFindText(FindReplaceDlg &dialog, const QString &text)
+    {
+        child<QComboBox>(dialog, "findString")->setEditText(text);
+    }
+    static void setReplaceText(FindReplaceDlg &dialog, const QString &text)
+    {
+        child<QComboBox>(dialog, "replaceTo")->setEditText(text);
+    }
+
+    ScopedSettingsStore *store = nullptr;
+    ScriptedPrompt *prompt = nullptr;
+    GlobalSettings settings;
+};
+
+void TestFindReplaceDlg::formPlacesAndTexts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("geometry");  // null: placed by a layout
+
+    QTest::newRow("findString label") << "label" << "FindPat:" << QRect();
+    QTest::newRow("replaceTo label") << "label_2" << "ReplaceTo:" << QRect();
+    QTest::newRow("back") << "findBackward" << "find&Back" << QRect();
+    QTest::newRow("forward") << "findForward" << "find&Forward" << QRect();
+    QTest::newRow("replace next") << "replaceNext" << "Replace&Next" << QRect();
+    QTest::newRow("replace all") << "replaceAll" << "Replace&All" << QRect();
+    QTest::newRow("undo") << "undo" << "&Undo" << QRect();
+    QTest::newRow("redo") << "redo" << "Re&do" << QRect();
+    QTest::newRow("close") << "Close" << "Close" << QRect();
+    QTest::newRow("regexp") << "regExp" << "&RegExp" << QRect(10, 100, 75, 16);
+    QTest::newRow("word search") << "wordSearch" << "&WordSearch" << QRect(100, 100, 91, 16);
+    QTest::newRow("loop group") << "groupBox" << "Loop Option" << QRect(10, 120, 261, 51);
+    QTest::newRow("no loop") << "noLoop" << "NoLoop (&0)" << QRect(10, 20, 81, 16);
+    QTest::newRow("confirm") << "confirmLoop" << "Confirm (&1)" << QRect(100, 20, 81, 16);
+    QTest::newRow("loop") << "loop" << "Loop (&2)" << QRect(185, 20, 101, 16);
+    QTest::newRow("case box") << "ignoreCase" << "" << QRect(10, 70, 201, 22);
+    QTest::newRow("combo boxes") << "layoutWidget" << "" << QRect(10, 10, 261, 48);
+    QTest::newRow("buttons") << "layoutWidget2" << "" << QRect(281, 12, 91, 199);
+}
+
+void TestFindReplaceDlg::formPlacesAndTexts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QRect, geometry);
+    FindReplaceDlg dialog(nullptr, &settings);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("FindReplaceDlg"));
+    QCOMPARE(dialog.size(), QSize(381, 228));
+    QWidget *widget = dialog.findChild<QWidget *>(name);
+    QVERIFY(widget);
+    if (!text.isEmpty()) {
+        const char *property = qobject_cast<QGroupBox *>(widget) ? "title" : "text";
+        QCOMPARE(widget->property(property).toString(), text);
+    }
+    if (!geometry.isNull())
+        QCOMPARE(widget->geometry(), geometry);
+
+    // Buttons stand in their column in this order, find forward the default.
+    const QStringList order{"findBackward", "findForward", "replaceNext", "replaceAll",
+                            "undo", "redo", "Close"};
+    QList<QPushButton *> buttons = child<QWidget>(dialog, "layoutWidget2")->findChildren<QPushButton *>();
+    QCOMPARE(buttons.size(), order.size());
+    for (int i = 0; i < order.size(); ++i)
+        QCOMPARE(child<QPushButton>(dialog, qPrintable(order[i]))->parentWidget()->layout()->indexOf(
+                         child<QPushButton>(dialog, qPrintable(order[i]))), i);
+    QVERIFY(child<QPushButton>(dialog, "findForward")->isDefault());
+    QVERIFY(child<QComboBox>(dialog, "findString")->isEditable());
+    QVERIFY(child<QComboBox>(dialog, "replaceTo")->isEditable());
+    QVERIFY(!child<QComboBox>(dialog, "ignoreCase")->isEditable());
+}
+
+void TestFindReplaceDlg::initialStateFromSettings_data()
+{
+    QTest::addColumn<int>("caseMode");
+    QTest::addColumn<bool>("regexp");
+    QTest::addColumn<bool>("wordSearch");
+    QTest::addColumn<int>("loop");
+    QTest::addColumn<QString>("caseText");
+    QTest::addColumn<QString>("checkedRadio");  // empty: none
+
+    QTest::newRow("defaults") << 0 << false << false << 0 << "ignore case" << "noLoop";
+    QTest::newRow("case sensitive, confirm") << 2 << false << true << 1 << "case sensitive" << "confirmLoop";
+    QTest::newRow("if lower, regexp, loop")
+            << 1 << true << true << 2 << "ignore case if lower string" << "loop";
+    QTest::newRow("unknown loop checks none") << 0 << true << false << 9 << "ignore case" << "";
+}
+
+void TestFindReplaceDlg::initialStateFromSettings()
+{
+    QFETCH(int, caseMode);
+    QFETCH(bool, regexp);
+    QFETCH(bool, wordSearch);
+    QFETCH(int, loop);
+    QFETCH(QString, caseText);
+    QFETCH(QString, checkedRadio);
+    settings.ignoreCase = quint8(caseMode);
+    settings.regexp = regexp;
+    settings.wordSearch = wordSearch;
+    settings.findLoop = quint8(loop);
+    settings.findStrings = QStringList{"newest", "older", "oldest"};
+    settings.replaceStrings = QStringList{"r1", "r2"};
+    const GlobalSettings before = settings;
+
+    FindReplaceDlg dialog(nullptr, &settings);
+    auto *caseBox = child<QComboBox>(dialog, "ignoreCase");
+    QCOMPARE(items(caseBox), (QStringList{"ignore case", "ignore case if lower string", "case sensitive"}));
+    QCOMPARE(caseBox->currentIndex(), caseMode);
+    QCOMPARE(caseBox->currentText(), caseText);
+    QCOMPARE(child<QCheckBox>(dialog, "regExp")->isChecked(), regexp);
+    QCOMPARE(child<QCheckBox>(dialog, "wordSearch")->isChecked(), wordSearch);
+    QCOMPARE(child<QCheckBox>(dialog, "wordSearch")->isEnabled(), !regexp);
+    for (const char *name : {"noLoop", "confirmLoop", "loop"})
+        QCOMPARE(child<QRadioButton>(dialog, name)->isChecked(), checkedRadio == QLatin1String(name));
+
+    auto *findBox = child<QComboBox>(dialog, "findString");
+    QCOMPARE(items(findBox), settings.findStrings);
+    QCOMPARE(findBox->currentText(), QStringLiteral("newest"));
+    QCOMPARE(findBox->lineEdit()->selectedText(), QStringLiteral("newest"));
+    QVERIFY(!findBox->completer());
+    auto *replaceBox = child<QComboBox>(dialog, "replaceTo");
+    QCOMPARE(items(replaceBox), settings.replaceStrings);
+    QCOMPARE(replaceBox->currentText(), QStringLiteral("r1"));
+
+    // Opening and closing changes nothing.
+    dialog.on_Close_clicked();
+    QVERIFY(settings == before);
+}
+
+void TestFindReplaceDlg::regExpSwitchesWordSearch()
+{
+    settings.wordSearch = true;
+    FindReplaceDlg dialog(nullptr, &settings);
+    auto *regExp = child<QCheckBox>(dialog, "regExp");
+    auto *word = child<QCheckBox>(dialog, "wordSearch");
+    QVERIFY(word->isEnabled());
+    regExp->setChecked(true);
+    QVERIFY(!word->isEnabled());
+    QVERIFY(word->isChecked());
+    regExp->setChecked(false);
+    QVERIFY(word->isEnabled());
+    QVERIFY(word->isChecked());
+}
+
+void TestFindReplaceDlg::storeOptions_data()
+{
+    QTest::addColumn<int>("caseIndex");
+    QTest::addColumn<bool>("regexp");
+    QTest::addColumn<bool>("wordSearch");
+    QTest::addColumn<QString>("radio");  // empty: uncheck all
+    QTest::addColumn<int>("loop");
+
+    QTest::newRow("no loop") << 2 << true << false << "noLoop" << 0;
+    QTest::newRow("confirm") << 1 << false << true << "confirmLoop" << 1;
+    QTest::newRow("loop") << 0 << false << false << "loop" << 2;
+    QTest::newRow("none checked counts as loop") << 0 << true << true << "" << 2;
+}
+
+void TestFindReplaceDlg::storeOptions()
+{
+    QFETCH(int, caseIndex);
+    QFETCH(bool, regexp);
+    QFETCH(bool, wordSearch);
+    QFETCH(QString, radio);
+    QFETCH(int, loop);
+    settings.findLoop = 7;  // no radio button checked at the start
+    FindReplaceDlg dialog(nullptr, &settings);
+    child<QComboBox>(dialog, "ignoreCase")->setCurrentIndex(caseIndex);
+    child<QCheckBox>(dialog, "regExp")->setChecked(regexp);
+    child<QCheckBox>(dialog, "wordSearch")->setChecked(wordSearch);
+    if (!radio.isEmpty())
+        child<QRadioButton>(dialog, qPrintable(radio))->setChecked(true);
+    dialog.storeOptions();
+    QCOMPARE(int(settings.ignoreCase), caseIndex);
+    QCOMPARE(settings.regexp, regexp);
+    QCOMPARE(settings.wordSearch, wordSearch);
+    QCOMPARE(int(settings.findLoop), loop);
+    // Options reach the store only with a search text.
+    QVERIFY(!QSettings().contains(QStringLiteral("regexp")));
+}
+
+void TestFindReplaceDlg::historyMovesToFront_data()
+{
+    QTest::addColumn<QStringList>("history");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("boxAfter");
+
+    QTest::newRow("third moves to the top") << QStringList{"a", "b", "c"} << "c" << QStringList{"c", "a", "b"};
+    QTest::newRow("first stays") << QStringList{"a", "b"} << "a" << QStringList{"a", "b"};
+    QTest::newRow("new text goes on top") << QStringList{"a", "b"} << "n" << QStringList{"n", "a", "b"};
+    QTest::newRow("case makes a new entry") << QStringList{"a", "b"} << "B" << QStringList{"B", "a", "b"};
+    QStringList full;
+    for (int i = 0; i < GlobalSettings::HistoryLimit; ++i)
+        full << QStringLiteral("t%1").arg(i);
+    QTest::newRow("box keeps more than the limit") << full << "new" << (QStringList{"new"} + full);
+}
+
+void TestFindReplaceDlg::historyMovesToFront()
+{
+    QFETCH(QStringList, history);
+    QFETCH(QString, text);
+    QFETCH(QStringList, boxAfter);
+    settings.findStrings = history;
+    EditViewBase view(&settings, nullptr);
+    view.setPlainText(QStringLiteral("a b c"));
+    FindReplaceDlg dialog(&view, &settings);
+    setFindText(dialog, text);
+    prompt->answers = {};
+    // Whether or not the text is found, the history records it.
+    dialog.findInView(false, true);
+
+    auto *box = child<QComboBox>(dialog, "findString");
+    QCOMPARE(items(box), boxAfter);
+    QCOMPARE(box->currentIndex(), 0);
+    QCOMPARE(box->currentText(), text);
+    const QStringList expected = boxAfter.mid(0, GlobalSettings::HistoryLimit);
+    QCOMPARE(settings.findStrings, expected);
+    QCOMPARE(QSettings().value(QStringLiteral("findStrings")).toStringList(), expected);
+}
+
+void TestFindReplaceDlg::findButtons_data()
+{
+    QTest::addColumn<bool>("backward");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<int>("selectionStart");
+
+    // Document "xy ab xy ab": ab at 3 and 9.
+    QTest::newRow("forward") << false << 4 << true << 9;
+    QTest::newRow("backward") << true << 9 << true << 3;
+    QTest::newRow("forward past the end") << false << 10 << false << 10;
+}
+
+void TestFindReplaceDlg::findButtons()
+{
+    QFETCH(bool, backward);
+    QFETCH(int, start);
+    QFETCH(bool, found);
+    QFETCH(int, selectionStart);
+    settings.findLoop = ConfirmLoop;
+    EditViewBase view(&settings, nullptr);
+    view.setPlainText(QStringLiteral("xy ab xy ab"));
+    QTextCursor cursor = view.textCursor();
+    cursor.setPosition(start);
+    view.setTextCursor(cursor);
+    FindReplaceDlg dialog(&view, &settings);
+    child<QRadioButton>(dialog, "noLoop")->setChecked(true);
+    setFindText(dialog, QStringLiteral("ab"));
+    QSignalSpy viewMessages(&view, &EditViewBase::showMessage);
+
+    const bool result = backward ? dialog.on_findBackward_clicked() : dialog.on_findForward_clicked();
+    QCOMPARE(result, found);
+    QCOMPARE(view.textCursor().selectionStart(), selectionStart);
+    QCOMPARE(view.textCursor().hasSelection(), found);
+    QCOMPARE(int(settings.findLoop), int(NoLoop));
+    QCOMPARE(viewMessages.size(), found ? 0 : 1);
+}
+
+void TestFindReplaceDlg::returnSearchesForward()
+{
+    EditViewBase view(&settings, nullptr);
+    view.setPlainText(QStringLiteral("one two one"));
+    FindReplaceDlg dialog(&view, &settings);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QLineEdit *edit = child<QComboBox>(dialog, "findString")->lineEdit();
+    edit->setFocus();
+    QTest::keyClicks(edit, QStringLiteral("one"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(view.textCursor().selectionStart(), 0);
+    QCOMPARE(view.textCursor().selectedText(), QStringLiteral("one"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(view.textCursor().selectionStart(), 8);
+    QVERIFY(dialog.isVisible());
+    // Return went to the search, not into the list as a second entry.
+    QCOMPARE(items(child<QComboBox>(dialog, "findString")), QStringList{"one"});
+}
+
+void TestFindReplaceDlg::replaceNext_data()
+{
+    QTest::addColumn<bool>("regexp");
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("anchor");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("nextStart");  // -1: nothing selected afterwards
+    QTest::addColumn<QStringList>("replaceHistory");
+
+    QTest::newRow("selected match is replaced, next selected")
+            << false << "cat dog cat" << 3 << 0 << "cat" << "cow" << "cow dog cat" << 8 << QStringList{"cow"};
+    QTest::newRow("cursor elsewhere finds first")
+            << false << "cat dog cat" << 4 << -1 << "cat" << "cow" << "cat dog cow" << -1 << QStringList{"cow"};
+    QTest::newRow("match at the bare cursor")
+            << false << "cat dog cat" << 8 << -1 << "cat" << "cow" << "cat dog cow" << -1 << QStringList{"cow"};
+    QTest::newRow("selected match in other case")
+            << false << "Cat cat" << 3 << 0 << "cat" << "x" << "x cat" << 2 << QStringList{"x"};
+    QTest::newRow("larger selection replaced whole")
+            << false << "catalog cat" << 7 << 0 << "cat" << "x" << "x cat" << 2 << QStringList{"x"};
+    QTest::newRow("empty replacement not in history")
+            << false << "a-b-c" << 1 << -1 << "-" << "" << "ab-c" << 2 << QStringList{};
+    QTest::newRow("regexp takes the match length")
+            << true << "aaab aab" << 0 << -1 << "a+" << "X" << "Xb aab" << 3 << QStringList{"X"};
+}
+
+void TestFindReplaceDlg::replaceNext()
+{
+    QFETCH(bool, regexp);
+    QFETCH(QString, document);
+    QFETCH(int, position);
+    QFETCH(int, anchor);
+    QFETCH(QString, text);
+    QFETCH(QString, replacement);
+    QFETCH(QString, result);
+    QFETCH(int, nextStart);
+    QFETCH(QStringList, replaceHistory);
+    settings.regexp = regexp;
+    EditViewBase view(&settings, nullptr);
+    view.setPlainText(document);
+    QTextCursor cursor = view.textCursor();
+    cursor.setPosition(anchor < 0 ? position : anchor);
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    view.setTextCursor(cursor);
+    FindReplaceDlg dialog(&view, &settings);
+    setFindText(dialog, text);
+    setReplaceText(dialog, replacement);
+    QSignalSpy viewMessages(&view, &EditViewBase::showMessage);
+
+    dialog.on_replaceNext_clicked();
+    QCOMPARE(view.toPlainText(), result);
+    if (nextStart >= 0) {
+        QCOMPARE(view.textCursor().selectionStart(), nextStart);
+        QVERIFY(view.textCursor().hasSelection());
+    } else {
+        // No further match: reported, and the cursor stays behind the replacement.
+        QVERIFY(!view.textCursor().hasSelection());
+        QCOMPARE(viewMessages.size(), 1);
+    }
+    QCOMPARE(settings.replaceStrings, replaceHistory);
+    QCOMPARE(items(child<QComboBox>(dialog, "replaceTo")), QStringList{});
+    QCOMPARE(settings.lastFindString(), text);
+}
+
+void TestFindReplaceDlg::replaceAll_data()
+{
+    QTest::addColumn<bool>("regexp");
+    QTest::addColumn<bool>("wordSearch");
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("count");
+
+    QTest::newRow("first match at the start counted once")
+            << false << false << "ab ab\nab" << "ab" << "X" << "X X\nX" << 3;
+    QTest::newRow("empty replacement")
+            << false << false << "a1a2a" << "a" << "" << "12" << 3;
+    QTest::newRow("replacement holds the text")
+            << false << false << "ab ab" << "ab" << "abab" << "abab abab" << 2;
+    QTest::newRow("whole words only")
+            << false << true << "foo food foo" << "foo" << "x" << "x food x" << 2;
+    QTest::newRow("regexp that can match nothing")
+            << true << false << "ab" << "x*" << "." << ".a.b." << 3;
+    QTest::newRow("regexp at every line start")
+            << true << false << "a\nb\nc" << "^" << "# " << "# a\n# b\n# c" << 3;
+    QTest::newRow("no match") << false << false << "abc" << "z" << "y" << "abc" << 0;
+}
+
+void TestFindReplaceDlg::replaceAll()
+{
+    QFETCH(bool, regexp);
+    QFETCH(bool, wordSearch);
+    QFETCH(QString, document);
+    QFETCH(QString, text);
+    QFETCH(QString, replacement);
+    QFETCH(QString, result);
+    QFETCH(int, count);
+    settings.regexp = regexp;
+    settings.wordSearch = wordSearch;
+    settings.findLoop = ConfirmLoop;  // replace all never asks
+    EditViewBase view(&settings, nullptr);
+    view.setPlainText(document);
+    view.moveCursor(QTextCursor::End);
+    FindReplaceDlg dialog(&view, &settings);
+    setFindText(dialog, text);
+    setReplaceText(dialog, replacement);
+    QSignalSpy messages(&dialog, &FindReplaceDlg::showMessage);
+    QSignalSpy viewMessages(&view, &EditViewBase::showMessage);
+
+    dialog.on_replaceAll_clicked();
+    QCOMPARE(view.toPlainText(), result);
+    QCOMPARE(viewMessages.size(), 0);
+    if (count > 0) {
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.first().first().toString(), QStringLiteral("%1 replaced.").arg(count));
+        QVERIFY(!view.textCursor().hasSelection());
+    } else {
+        QCOMPARE(messages.size(), 0);
+        QCOMPARE(view.textCursor().position(), 0);
+    }
+    QCOMPARE(settings.replaceStrings,
+             count > 0 && !replacement.isEmpty() ? QStringList{replacement} : QStringList{});
+    QCOMPARE(settings.lastFindString(), text);
+}
+
+void TestFindReplaceDlg::replaceAllStoresOptionsAndHistory()
+{
+    settings.findStrings = QStringList{"old", "two"};
+    settings.replaceStrings = QStringList{"r"};
+    EditViewBase view(&settings, nullptr);
+    QStringList lines;
+    for (int i = 0; i < 500; ++i)
+        lines << QStringLiteral("two and two");
+    view.setPlainText(lines.join(QLatin1Char('\n')));
+    FindReplaceDlg dialog(&view, &settings);
+    setFindText(dialog, QStringLiteral("two"));
+    setReplaceText(dialog, QStringLiteral("2"));
+    child<QComboBox>(dialog, "ignoreCase")->setCurrentIndex(CaseSensitive);
+    child<QCheckBox>(dialog, "wordSearch")->setChecked(true);
+    child<QRadioButton>(dialog, "loop")->setChecked(true);
+    QSignalSpy messages(&dialog, &FindReplaceDlg::showMessage);
+
+    dialog.on_replaceAll_clicked();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.first().first().toString(), QStringLiteral("1000 replaced."));
+    QCOMPARE(settings.findStrings, (QStringList{"two", "old"}));
+    QCOMPARE(settings.replaceStrings, (QStringList{"2", "r"}));
+    QCOMPARE(int(settings.findLoop), int(Loop));
+    QCOMPARE(items(child<QComboBox>(dialog, "findString")), (QStringList{"two", "old"}));
+
+    const QSettings stored;
+    QCOMPARE(stored.value(QStringLiteral("findStrings")).toStringList(), (QStringList{"two", "old"}));
+    QCOMPARE(stored.value(QStringLiteral("replaceStrings")).toStringList(), (QStringList{"2", "r"}));
+    QCOMPARE(stored.value(QStringLiteral("ignoreCase")).toInt(), int(CaseSensitive));
+    QCOMPARE(stored.value(QStringLiteral("wordSearch")).toInt(), 1);
+    QCOMPARE(stored.value(QStringLiteral("regexp")).toInt(), 0);
+    // The loop mode waits for the next full save.
+    QVERIFY(!stored.contains(QStringLiteral("findLoop")));
+}
+
+void TestFindReplaceDlg::replaceAllThenUndoAndRedo()
+{
+    const QString original = QStringLiteral("<b>x</b>\n<b>y</b>");
+    EditViewBase view(&settings, nullptr);
+    view.setPlainText(original);
+    FindReplaceDlg dialog(&view, &settings);
+    setFindText(dialog, QStringLiteral("b>"));
+    setReplaceText(dialog, QStringLiteral("strong>"));
+    dialog.on_replaceAll_clicked();
+    const QString replaced = QStringLiteral("<strong>x</strong>\n<strong>y</strong>");
+    QCOMPARE(view.toPlainText(), replaced);
+    child<QPushButton>(dialog, "undo")->click();
+    QCOMPARE(view.toPlainText(), original);
+    QVERIFY(!view.document()->isUndoAvailable());
+    child<QPushButton>(dialog, "redo")->click();
+    QCOMPARE(view.toPlainText(), replaced);
+}
+
+void TestFindReplaceDlg::invalidRegExpIsReported()
+{
+    settings.regexp = true;
+    EditViewBase view(&settings, nullptr);
+    view.setPlainText(QStringLiteral("a(b a(b"));
+    FindReplaceDlg dialog(&view, &settings);
+    setFindText(dialog, QStringLiteral("a(b"));
+    setReplaceText(dialog, QStringLiteral("x"));
+    QSignalSpy messages(&dialog, &FindReplaceDlg::showMessage);
+    dialog.on_replaceAll_clicked();
+    QCOMPARE(view.toPlainText(), QStringLiteral("a(b a(b"));
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.first().first().toString(),
+             DocumentSearch(QStringLiteral("a(b"), DocumentSearch::optionsOf(settings)).invalidMessage());
+    QVERIFY(settings.replaceStrings.isEmpty());
+}
+
+void TestFindReplaceDlg::nothingWithoutViewOrText()
+{
+    settings.findStrings = QStringList{"keep"};
+    const GlobalSettings before = settings;
+    {
+        FindReplaceDlg dialog(nullptr, &settings);
+        QVERIFY(!dialog.on_findForward_clicked());
+        QVERIFY(!dialog.on_findBackward_clicked());
+        dialog.on_replaceNext_clicked();
+        dialog.on_replaceAll_clicked();
+        dialog.on_undo_clicked();
+        QVERIFY(settings == before);
+    }
+    EditViewBase view(&settings, nullptr);
+    view.setPlainText(QStringLiteral("keep"));
+    FindReplaceDlg dialog(&view, &settings);
+    setFindText(dialog, QString());
+    QSignalSpy messages(&dialog, &FindReplaceDlg::showMessage);
+    QVERIFY(!dialog.findInView(false, false));
+    dialog.on_replaceNext_clicked();
+    dialog.on_replaceAll_clicked();
+    QVERIFY(settings == before);
+    QCOMPARE(view.toPlainText(), QStringLiteral("keep"));
+    QCOMPARE(messages.size(), 0);
+    QVERIFY(!QSettings().contains(QStringLiteral("findStrings")));
+}
+
+void TestFindReplaceDlg::closeRejects()
+{
+    FindReplaceDlg dialog(nullptr, &settings);
+    dialog.show();
+    QVERIFY(dialog.isVisible());
+    child<QPushButton>(dialog, "Close")->click();
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+}
+
+QTEST_MAIN(TestFindReplaceDlg)
+#include "tst_findreplacedlg.moc"
