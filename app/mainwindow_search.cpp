@@ -38,8 +38,13 @@ void MainWindow::on_action_FindWord_triggered()
         return;
     QTextCursor cursor = view->textCursor();
     if (!cursor.hasSelection()) {
+        const int at = cursor.position();
         cursor.movePosition(QTextCursor::StartOfWord);
         cursor.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
+        // From white space the moves reach back to the word before it; only
+        // a word the cursor stands in or touches counts.
+        if (at < cursor.selectionStart() || at > cursor.selectionEnd())
+            return;
     }
     if (!cursor.hasSelection())
         return;
