@@ -6,6 +6,7 @@
 #include <QTextBlock>
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -38,6 +39,13 @@ DocumentSearch::DocumentSearch(const QString &text, const Options &options)
             patternOptions |= QRegularExpression::CaseInsensitiveOption;
         m_expression = QRegularExpression(text, patternOptions);
         m_expression.optimize();
+    } else {
+        // The same text as a literal pattern runs through a large document
+        // faster than a case-insensitive string search.
+        m_literal = QRegularExpression(QRegularExpression::escape(text),
+                                       m_ignoreCase ? QRegularExpression::CaseInsensitiveOption
+                                                    : QRegularExpression::NoPatternOption);
+        m_literal.optimize();
     }
 }
 
@@ -86,100 +94,175 @@ QTextCursor DocumentSearch::find(const QTextDocument *document, const QTextCurso
 {
     if (!document || !isValid())
         return {};
-    if (backward) {
-        const int start = from.isNull() ? 0 : from.selectionStart();
-        return m_options.regexp ? findRegExp(document, start, true, true)
-                                : findPlain(document, start, true);
-    }
-    const int start = from.isNull() ? 0 : from.selectionEnd();
+    if (backward)
+        return findBackward(document, from.isNull() ? 0 : from.selectionStart());
     // Only a bare cursor refuses an empty match at itself; after a selected
     // match the place right behind it is new ground.
-    return findForward(document, start, !from.isNull() && from.hasSelection());
+    return findForward(document, from.isNull() ? 0 : from.selectionEnd(),
+                       !from.isNull() && from.hasSelection());
 }
 
+DocumentSearch::LineHit DocumentSearch::searchLine(QStringView line, int offset,
+                                                   int refuseEmptyAt) const
+{
+    if (m_options.regexp) {
+        while (offset <= line.size()) {
+            const QRegularExpressionMatch match = m_expression.match(line, offset);
+            if (!match.hasMatch())
+                return {};
+            const int start = int(match.capturedStart());
+            if (match.capturedLength() == 0 && start == refuseEmptyAt) {
+                offset = start + 1;
+                continue;
+            }
+            return {start, int(match.capturedLength())};
+        }
+        return {};
+    }
+    const Qt::CaseSensitivity cs = m_ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const int length = int(m_text.size());
+    qsizetype at = offset;
+    while ((at = line.indexOf(m_text, at, cs)) >= 0) {
+        if (!m_options.wholeWords || isWholeWordIn(line, int(at), length))
+            return {int(at), length};
+        ++at;
+    }
+    return {};
+}
+
+DocumentSearch::LineHit DocumentSearch::searchLineBackward(QStringView line, int limit) const
+{
+    limit = std::min<int>(limit, int(line.size()));
+    if (m_options.regexp) {
+        // Every place where a match can start, left to right, keeping the
+        // last one not beyond the limit.
+        LineHit hit;
+        int at = 0;
+        while (at <= limit) {
+            const QRegularExpressionMatch match = m_expression.match(line, at);
+            if (!match.hasMatch() || match.capturedStart() > limit)
+                break;
+            hit = {int(match.capturedStart()), int(match.capturedLength())};
+            at = hit.start + 1;
+        }
+        return hit;
+    }
+    const Qt::CaseSensitivity cs = m_ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const int length = int(m_text.size());
+    qsizetype at = std::min<int>(limit, int(line.size()) - length);
+    while (at >= 0 && (at = line.lastIndexOf(m_text, at, cs)) >= 0) {
+        if (!m_options.wholeWords || isWholeWordIn(line, int(at), length))
+            return {int(at), length};
+        --at;
+    }
+    return {};
+}
+
+bool DocumentSearch::isWholeWordIn(QStringView line, int start, int length)
+{
+    const int end = start + length;
+    return (start == 0 || !isWordChar(line.at(start - 1)))
+            && (end >= line.size() || !isWordChar(line.at(end)));
+}
+
+// The first lines are searched one block at a time, which is quickest for a
+// match nearby; a search that has to go further takes one flat copy of the
+// document and walks its lines as views, which avoids building a string for
+// every line of a large document.
 QTextCursor DocumentSearch::findForward(const QTextDocument *document, int from,
                                         bool emptyAtFromAllowed) const
 {
-    return m_options.regexp ? findRegExp(document, from, false, emptyAtFromAllowed)
-                            : findPlain(document, from, false);
-}
+    if (from < 0 || from > documentEnd(document))
+        return {};
+    QTextBlock block = document->findBlock(from);
+    int offset = from - block.position();
+    int refuse = emptyAtFromAllowed ? -1 : offset;
+    for (int walked = 0; block.isValid() && walked < BlockWalk; ++walked) {
+        const LineHit hit = searchLine(block.text(), offset, refuse);
+        if (hit.start >= 0)
+            return selection(document, block.position() + hit.start, hit.length);
+        block = block.next();
+        offset = 0;
+        refuse = -1;
+    }
+    if (!block.isValid())
+        return {};
 
-QTextCursor DocumentSearch::findPlain(const QTextDocument *document, int from, bool backward) const
-{
-    QTextDocument::FindFlags flags;
-    if (!m_ignoreCase)
-        flags |= QTextDocument::FindCaseSensitively;
-    if (m_options.wholeWords)
-        flags |= QTextDocument::FindWholeWords;
-    if (backward)
-        flags |= QTextDocument::FindBackward;
-    return document->find(m_text, from, flags);
-}
-
-// QTextDocument::find would recompile the expression for every line it
-// visits; this walks the lines with the one compiled expression instead.
-QTextCursor DocumentSearch::findRegExp(const QTextDocument *document, int from, bool backward,
-                                       bool emptyAtFromAllowed) const
-{
-    const auto select = [document](const QTextBlock &block, int start, int length) {
-        QTextCursor cursor(const_cast<QTextDocument *>(document));
-        cursor.setPosition(block.position() + start);
-        cursor.setPosition(block.position() + start + length, QTextCursor::KeepAnchor);
-        return cursor;
-    };
-
-    if (!backward) {
-        if (from < 0 || from > documentEnd(document))
-            return {};
-        QTextBlock block = document->findBlock(from);
-        int offset = from - block.position();
-        while (block.isValid()) {
-            const QString text = block.text();
-            while (offset <= text.size()) {
-                const QRegularExpressionMatch match = m_expression.match(text, offset);
-                if (!match.hasMatch())
-                    break;
-                const int start = int(match.capturedStart());
-                const int length = int(match.capturedLength());
-                if (length == 0 && !emptyAtFromAllowed && block.position() + start == from) {
-                    offset = start + 1;
-                    continue;
-                }
-                return select(block, start, length);
-            }
-            block = block.next();
-            offset = 0;
+    const QString raw = document->toRawText();
+    const QStringView text(raw);
+    if (!m_options.regexp) {
+        // A plain text holds no line break, so the flat text is searched
+        // in one go.
+        qsizetype at = block.position();
+        while (at <= text.size()) {
+            const QRegularExpressionMatch match = m_literal.match(text, at);
+            if (!match.hasMatch())
+                return {};
+            const int start = int(match.capturedStart());
+            const int length = int(match.capturedLength());
+            if (!m_options.wholeWords || isWholeWordIn(text, start, length))
+                return selection(document, start, length);
+            at = start + 1;
         }
         return {};
     }
+    qsizetype lineStart = block.position();
+    while (lineStart <= text.size()) {
+        qsizetype lineEnd = text.indexOf(QChar::ParagraphSeparator, lineStart);
+        if (lineEnd < 0)
+            lineEnd = text.size();
+        const LineHit hit = searchLine(text.mid(lineStart, lineEnd - lineStart), 0, -1);
+        if (hit.start >= 0)
+            return selection(document, int(lineStart) + hit.start, hit.length);
+        lineStart = lineEnd + 1;
+    }
+    return {};
+}
 
-    // Backwards: the last match that starts before `from` (a match may
-    // reach into the text after it, as with plain text).
+// Backwards: the last match that starts before `from` (a match may reach
+// into the text after it).
+QTextCursor DocumentSearch::findBackward(const QTextDocument *document, int from) const
+{
     const int last = from - 1;
-    if (last < 0)
+    if (last < 0 || last > documentEnd(document))
         return {};
     QTextBlock block = document->findBlock(last);
     int limit = last - block.position();
-    while (block.isValid()) {
-        const QString text = block.text();
-        limit = std::min<int>(limit, int(text.size()));
-        // Every place where a match can start, left to right, keeping the
-        // last one not beyond the limit.
-        int found = -1, foundLength = 0, at = 0;
-        while (at <= limit) {
-            const QRegularExpressionMatch match = m_expression.match(text, at);
-            if (!match.hasMatch() || match.capturedStart() > limit)
-                break;
-            found = int(match.capturedStart());
-            foundLength = int(match.capturedLength());
-            at = found + 1;
-        }
-        if (found >= 0)
-            return select(block, found, foundLength);
+    for (int walked = 0; block.isValid() && walked < BlockWalk; ++walked) {
+        const LineHit hit = searchLineBackward(block.text(), limit);
+        if (hit.start >= 0)
+            return selection(document, block.position() + hit.start, hit.length);
         block = block.previous();
-        limit = block.isValid() ? block.length() - 1 : 0;
+        limit = std::numeric_limits<int>::max();
+    }
+    if (!block.isValid())
+        return {};
+
+    const QString raw = document->toRawText();
+    const QStringView text(raw);
+    qsizetype lineEnd = block.position() + block.length() - 1;
+    if (!m_options.regexp) {
+        const LineHit hit = searchLineBackward(text.left(lineEnd), std::numeric_limits<int>::max());
+        return hit.start >= 0 ? selection(document, hit.start, hit.length) : QTextCursor();
+    }
+    while (lineEnd >= 0) {
+        const qsizetype lineStart =
+                lineEnd == 0 ? 0 : text.lastIndexOf(QChar::ParagraphSeparator, lineEnd - 1) + 1;
+        const LineHit hit = searchLineBackward(text.mid(lineStart, lineEnd - lineStart),
+                                               std::numeric_limits<int>::max());
+        if (hit.start >= 0)
+            return selection(document, int(lineStart) + hit.start, hit.length);
+        lineEnd = lineStart - 1;
     }
     return {};
+}
+
+QTextCursor DocumentSearch::selection(const QTextDocument *document, int start, int length)
+{
+    QTextCursor cursor(const_cast<QTextDocument *>(document));
+    cursor.setPosition(start);
+    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    return cursor;
 }
 
 bool DocumentSearch::isWholeWord(const QTextDocument *document, int start, int length) const
@@ -243,7 +326,6 @@ int DocumentSearch::replaceAll(QTextDocument *document, const QString &replaceme
     // Every match is collected line by line on the original text and the
     // replacements then go in from the back of each line, so that positions
     // collected earlier stay right and nothing inserted is searched again.
-    const Qt::CaseSensitivity cs = m_ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
     std::vector<std::pair<int, int>> matches;  // (start in line, length)
     QTextCursor editor(document);
     int count = 0;
@@ -253,40 +335,16 @@ int DocumentSearch::replaceAll(QTextDocument *document, const QString &replaceme
     for (QTextBlock block = document->begin(); block.isValid(); ) {
         const QString text = block.text();
         matches.clear();
-        if (m_options.regexp) {
-            int at = 0;
-            bool emptyAllowed = true;
-            while (at <= text.size()) {
-                const QRegularExpressionMatch match = m_expression.match(text, at);
-                if (!match.hasMatch())
-                    break;
-                const int start = int(match.capturedStart());
-                const int length = int(match.capturedLength());
-                if (length == 0 && start == at && !emptyAllowed) {
-                    // The place an empty match was just taken: move on.
-                    ++at;
-                    emptyAllowed = true;
-                    continue;
-                }
-                matches.emplace_back(start, length);
-                at = start + length;
-                emptyAllowed = length > 0;
-            }
-        } else {
-            const int length = int(m_text.size());
-            qsizetype at = 0;
-            while ((at = text.indexOf(m_text, at, cs)) >= 0) {
-                const int start = int(at);
-                const bool whole = !m_options.wholeWords
-                        || ((start == 0 || !isWordChar(text.at(start - 1)))
-                            && (start + length == text.size() || !isWordChar(text.at(start + length))));
-                if (whole) {
-                    matches.emplace_back(start, length);
-                    at = start + length;
-                } else {
-                    at = start + 1;
-                }
-            }
+        int at = 0;
+        int refuse = -1;
+        while (at <= text.size()) {
+            const LineHit hit = searchLine(text, at, refuse);
+            if (hit.start < 0)
+                break;
+            matches.emplace_back(hit.start, hit.length);
+            at = hit.start + hit.length;
+            // An empty match is not taken twice at the same place.
+            refuse = hit.length == 0 ? at : -1;
         }
         if (matches.empty()) {
             block = block.next();

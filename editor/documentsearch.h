@@ -62,14 +62,27 @@ public:
                    QTextCursor *last = nullptr) const;
 
 private:
-    QTextCursor findRegExp(const QTextDocument *document, int from, bool backward,
-                           bool emptyAtFromAllowed) const;
-    QTextCursor findPlain(const QTextDocument *document, int from, bool backward) const;
+    // Lines searched one block at a time before the rest of the document
+    // is taken as one flat text.
+    static constexpr int BlockWalk = 2000;
+
+    struct LineHit {
+        int start = -1;
+        int length = 0;
+    };
+    // First match at or after `offset`, never an empty one at `refuseEmptyAt`.
+    LineHit searchLine(QStringView line, int offset, int refuseEmptyAt) const;
+    // Last match that starts at or before `limit`.
+    LineHit searchLineBackward(QStringView line, int limit) const;
+    static bool isWholeWordIn(QStringView line, int start, int length);
+    static QTextCursor selection(const QTextDocument *document, int start, int length);
     QTextCursor findForward(const QTextDocument *document, int from, bool emptyAtFromAllowed) const;
+    QTextCursor findBackward(const QTextDocument *document, int from) const;
     bool isWholeWord(const QTextDocument *document, int start, int length) const;
 
     QString m_text;
     Options m_options;
     bool m_ignoreCase = true;
     QRegularExpression m_expression;
+    QRegularExpression m_literal;
 };

@@ -76,6 +76,8 @@ private slots:
     void stepsForwardAndBackward();
     void emptyMatchesMoveOn_data();
     void emptyMatchesMoveOn();
+    void farMatchesInLargeDocuments_data();
+    void farMatchesInLargeDocuments();
     void matchAtCursor_data();
     void matchAtCursor();
     void replaceAll_data();
@@ -261,6 +263,60 @@ void TestDocumentSearch::emptyMatchesMoveOn()
         cursor = found;
     }
     QCOMPARE(seen, starts);
+}
+
+void TestDocumentSearch::farMatchesInLargeDocuments_data()
+{
+    QTest::addColumn<DocumentSearch::Options>("options");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("backward");
+    QTest::addColumn<int>("fromLine");      // cursor at the start of this line
+    QTest::addColumn<QString>("expected");  // the line text found there, empty: none
+    QTest::addColumn<int>("column");
+
+    // Lines "row N"; far away lie "Target here" (line 4000), "targets" (line
+    // 3000) and "a target" (line 500). Most rows search further than the
+    // first couple of thousand lines.
+    QTest::newRow("plain forward") << plain() << "target here" << false << 10 << "Target here" << 0;
+    QTest::newRow("plain forward, case kept") << plain(2) << "Targets" << false << 1000 << "" << 0;
+    QTest::newRow("plain forward, whole words") << plain(0, true) << "target" << false << 1000
+                                                << "Target here" << 0;
+    QTest::newRow("plain forward, part of a word") << plain() << "target" << false << 1000 << "targets" << 0;
+    QTest::newRow("plain backward") << plain() << "a target" << true << 4999 << "a target" << 0;
+    QTest::newRow("plain backward, whole words") << plain(0, true) << "target" << true << 3500
+                                                 << "a target" << 2;
+    QTest::newRow("regexp forward") << regexp() << "^t\\w+s$" << false << 10 << "targets" << 0;
+    QTest::newRow("regexp forward, line end") << regexp() << "e$" << false << 3001 << "Target here" << 10;
+    QTest::newRow("regexp backward") << regexp() << "t.rget" << true << 4999 << "Target here" << 0;
+    QTest::newRow("regexp backward, line start") << regexp() << "^a " << true << 4999 << "a target" << 0;
+    QTest::newRow("regexp stays in its line") << regexp() << "here.row" << false << 10 << "" << 0;
+    QTest::newRow("regexp nothing") << regexp() << "nowhere" << true << 4999 << "" << 0;
+}
+
+void TestDocumentSearch::farMatchesInLargeDocuments()
+{
+    QFETCH(DocumentSearch::Options, options);
+    QFETCH(QString, text);
+    QFETCH(bool, backward);
+    QFETCH(int, fromLine);
+    QFETCH(QString, expected);
+    QFETCH(int, column);
+    QStringList lines;
+    for (int i = 0; i < 5000; ++i)
+        lines << QStringLiteral("row %1").arg(i);
+    lines[500] = QStringLiteral("a target");
+    lines[3000] = QStringLiteral("targets");
+    lines[4000] = QStringLiteral("Target here");
+    QTextDocument document(lines.join(QLatin1Char('\n')));
+    const QTextCursor from(document.findBlockByNumber(fromLine));
+    const QTextCursor found = DocumentSearch(text, options).find(&document, from, backward);
+    if (expected.isEmpty()) {
+        QVERIFY(found.isNull());
+        return;
+    }
+    QVERIFY(!found.isNull());
+    QCOMPARE(found.block().text(), expected);
+    QCOMPARE(found.selectionStart() - found.block().position(), column);
 }
 
 void TestDocumentSearch::matchAtCursor_data()
