@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <functional>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -67,12 +68,20 @@ void type(QWidget *target, QChar ch)
     QCoreApplication::processEvents();
 }
 
+double threadMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
 struct Result {
     int lines = 0;
     double loadMs = 0;
     double meanMs = 0;
     double medianMs = 0;
     double worstMs = 0;
+    double cpuMs = 0;  // processor time of this thread per keystroke
 };
 
 // Loads the page into the shown view, puts the cursor in the middle line and
@@ -98,6 +107,7 @@ Result measure(QPlainTextEdit &view, const QString &text,
 
     std::vector<double> each;
     each.reserve(Keystrokes);
+    const double cpuStart = threadMs();
     QElapsedTimer total;
     total.start();
     for (int i = 0; i < Keystrokes; ++i) {
@@ -107,6 +117,7 @@ Result measure(QPlainTextEdit &view, const QString &text,
         each.push_back(one.nsecsElapsed() / 1e6);
     }
     r.meanMs = total.nsecsElapsed() / 1e6 / Keystrokes;
+    r.cpuMs = (threadMs() - cpuStart) / Keystrokes;
     std::sort(each.begin(), each.end());
     r.medianMs = each[each.size() / 2];
     r.worstMs = each.back();
@@ -115,8 +126,8 @@ Result measure(QPlainTextEdit &view, const QString &text,
 
 void print(const char *name, const Result &r)
 {
-    std::printf("%-22s %9.3f ms %9.3f ms %9.3f ms %10.0f ms\n", name, r.meanMs, r.medianMs,
-                r.worstMs, r.loadMs);
+    std::printf("%-22s %9.3f ms %9.3f ms %9.3f ms %9.3f ms %10.0f ms\n", name, r.meanMs,
+                r.medianMs, r.worstMs, r.cpuMs, r.loadMs);
 }
 
 } // namespace
@@ -155,11 +166,13 @@ int main(int argc, char **argv)
 
     std::printf("document: %.1f MB, %d lines; %d keystrokes in line %d\n",
                 text.size() / (1024.0 * 1024.0), ours.lines, Keystrokes, ours.lines / 2);
-    std::printf("%-22s %12s %12s %12s %13s\n", "", "per key", "median", "worst", "load+paint");
+    std::printf("%-22s %12s %12s %12s %12s %13s\n", "", "per key", "median", "worst",
+                "cpu per key", "load+paint");
     print("QPlainTextEdit (bare)", bare);
     print("EditView", ours);
+    // The target is on the wall clock, what the user waits for.
     const bool ok = ours.meanMs < 3.0;
-    std::printf("target under 3 ms per keystroke: %s\n", ok ? "met" : "NOT met");
+    std::printf("target under 3 ms per keystroke (wall clock): %s\n", ok ? "met" : "NOT met");
     return ok ? 0 : 1;
 }
 
