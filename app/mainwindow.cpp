@@ -7,6 +7,7 @@
 #include "html/editview.h"
 
 #include "panels/filesystemview.h"
+#include "panels/outlinebar.h"
 
 #include <QCloseEvent>
 #include <QDockWidget>
@@ -49,6 +50,8 @@ MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlag
     createListActions();
 
     outlineDock = new QDockWidget(tr("Outline"), this);
+    outlineBar = new OutlineBar;
+    outlineDock->setWidget(outlineBar);
     outlineDock->setAllowedAreas(Qt::AllDockWidgetAreas);
     addDockWidget(Qt::LeftDockWidgetArea, outlineDock);
     fileSystemDock = new QDockWidget(tr("FileSystem"), this);
@@ -88,6 +91,10 @@ MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlag
     ui->action_LineNumber->setChecked(settings->lineNumber);
 
     setWindowTitle(tr("mossGlen version %1").arg(QLatin1String(Version)));
+
+    connect(outlineBar, &OutlineBar::viewActivated, this, &MainWindow::activateView);
+    connect(outlineBar, &OutlineBar::closeView, this, qOverload<EditView *>(&MainWindow::close));
+    connect(outlineBar, &OutlineBar::dirActivated, this, &MainWindow::openDir);
 
     loadScriptKeywords();
 

@@ -10,6 +10,8 @@ namespace Ui { class MainWindowClass; }
 class EditView;
 class GlobalSettings;
 class FileSystemView;
+class OutlineBar;
+class SettingsDlg;
 class QAction;
 class QDockWidget;
 class QFileSystemModel;
@@ -45,6 +47,7 @@ public:
     EditView *viewAt(int index) const;
     QTabWidget *tabs() const { return tabWidget; }
     FileSystemView *fileSystem() const { return fileSystemView; }
+    OutlineBar *outline() const { return outlineBar; }
     GlobalSettings *globalSettings() const { return settings; }
     ViEngine *engine() const { return viEngine; }
     const QSet<QString> &keywords() const { return scriptKeywords; }
@@ -85,6 +88,8 @@ public slots:
     void on_action_FindNext_triggered();
     void on_action_FindWord_triggered();
     void on_action_Find_Replace_triggered();
+    void on_action_Settings_triggered();
+    void applySettings(SettingsDlg *dlg);
     void on_action_Browse_triggered();
     void on_action_AboutMossglen_triggered();
     void on_actionAddThisFile_triggered();
@@ -134,6 +139,7 @@ private:
     ViEngine *viEngine;
     QLabel *modeLabel;
     QSet<QString> scriptKeywords;
+    OutlineBar *outlineBar;
     FileSystemView *fileSystemView;
     QFileSystemModel *fileSystemModel;
     QDockWidget *outlineDock;

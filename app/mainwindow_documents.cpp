@@ -9,6 +9,8 @@
 #include "highlight/viengine.h"
 #include "html/editview.h"
 #include "panels/filesystemview.h"
+#include "panels/outlinebar.h"
+#include "panels/settingsdlg.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -58,6 +60,7 @@ EditView *MainWindow::createView(const QString &path)
     connect(view, &EditViewBase::showMessage, this, &MainWindow::showMessage);
     connect(view, &EditView::openFile, this,
             qOverload<const QString &, EditView **>(&MainWindow::loadFile));
+    connect(view, &EditView::toClose, outlineBar, &OutlineBar::removeView);
     connect(view, &EditViewBase::focusIn, this, &MainWindow::viewFocusIn);
     connect(view, &EditViewBase::focusOut, this, &MainWindow::viewFocusOut);
     return view;
@@ -71,6 +74,7 @@ void MainWindow::newDocument()
     view->setTitle(title);
     tabWidget->addTab(view, title);
     tabWidget->setCurrentWidget(view);
+    outlineBar->addView(view);
     view->setFocus(Qt::OtherFocusReason);
 }
 
@@ -137,6 +141,7 @@ void MainWindow::loadFile(const QString &fileName, EditView **result)
     tabWidget->setCurrentWidget(view);
     tabWidget->setTabToolTip(tabWidget->indexOf(view), view->titleWithEncoding());
     noteLoaded(absPath);
+    outlineBar->addView(view);
 }
 
 void MainWindow::closeEmptyUntitled()
@@ -198,6 +203,7 @@ bool MainWindow::on_actionSave_As_triggered()
     if (answer.isEmpty())
         return false;
     view->setFullPath(QFileInfo(answer).absoluteFilePath());
+    outlineBar->updateView(view);
     const int index = tabWidget->indexOf(view);
     if (index >= 0) {
         QString text = view->title();
@@ -258,6 +264,7 @@ void MainWindow::onTabChanged(int index)
     curTitle = view->title();
     updateEncodingActions(view->charEncoding());
     ui->menuEncoding_of_cur_doc->setTitle(tr("Encoding of '%1'").arg(view->title()));
+    outlineBar->setCurrentView(view);
     view->setCurrentDirToFile();
     statusBar()->showMessage(view->titleWithEncoding(), 3000);
 }
@@ -355,6 +362,31 @@ void MainWindow::activateTabByTitle(const QString &title)
             return;
         }
     }
+}
+
+void MainWindow::on_action_Settings_triggered()
+{
+    SettingsDlg dlg(settings);
+    connect(&dlg, &SettingsDlg::apply, this, &MainWindow::applySettings);
+    if (UserPrompt::instance()->runDialog(&dlg) == QDialog::Accepted)
+        applySettings(&dlg);
+}
+
+void MainWindow::applySettings(SettingsDlg *dlg)
+{
+    settings->docRootPath = dlg->rootPath();
+    settings->lineNumber = dlg->lineNumber();
+    ui->action_LineNumber->setChecked(settings->lineNumber);
+    settings->fontSize = dlg->fontPointSize();
+    settings->fontFamily = dlg->fontFamily();
+    for (int i = 0; i < tabWidget->count(); ++i)
+        if (EditView *view = viewAt(i))
+            applyViewSettings(view);
+    for (int i = 0; i < GlobalSettings::ShortTextCount; ++i) {
+        settings->shortText[i] = dlg->shortText(i);
+        settings->shortTextSel[i] = dlg->shortTextSel(i);
+    }
+    settings->save();
 }
 
 void MainWindow::on_action_LineNumber_triggered(bool checked)

@@ -1,5 +1,6 @@
 #include "editor/userprompt.h"
 
+#include <QDialog>
 #include <QFileDialog>
 
 namespace {
@@ -26,6 +27,11 @@ QString UserPrompt::saveFileName(QWidget *parent, const QString &caption,
                                  const QString &dir, const QString &filter)
 {
     return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+}
+
+int UserPrompt::runDialog(QDialog *dialog)
+{
+    return dialog->exec();
 }
 
 UserPrompt *UserPrompt::instance()

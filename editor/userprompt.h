@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class QDialog;
 class QWidget;
 
 // Every modal question and file dialog of the program goes through here, so
@@ -21,6 +22,8 @@ public:
                                       const QString &dir, const QString &filter);
     virtual QString saveFileName(QWidget *parent, const QString &caption,
                                  const QString &dir, const QString &filter);
+    // Runs a dialog modally and answers its result code.
+    virtual int runDialog(QDialog *dialog);
 
     static UserPrompt *instance();
     // Not owned; nullptr restores the real dialogs.

@@ -62,7 +62,7 @@ private slots:
     void previewOfSavedFileShowsTheFile();
 
 private:
-    QString file(const QString &name, const QByteArray &bytes = "text\n")
+    QString file(const QString &name, const QByteArray &bytes = "<meta charset=\"utf-8\">\n")
     {
         const QString path = dir.filePath(name);
         writeFile(path, bytes);

@@ -1,0 +1,83 @@
+# Helpers for the end-to-end scripts: start the program, wait for windows and
+# files by polling with a deadline instead of fixed sleeps.
+program_pid=""
+window_id=""
+
+wait_until() {  # wait_until SECONDS command...
+    local deadline=$((SECONDS + $1)); shift
+    until "$@"; do
+        if [ $SECONDS -ge $deadline ]; then
+            echo "timed out waiting for: $*" >&2
+            return 1
+        fi
+        sleep 0.1
+    done
+}
+
+find_main_window() {
+    window_id="$(xdotool search --name '^mossGlen version' 2>/dev/null | head -n 1)"
+    [ -n "$window_id" ]
+}
+
+start_program() {
+    "$@" >"${work:-/tmp}/program.log" 2>&1 &
+    program_pid=$!
+    wait_until 60 find_main_window
+    xdotool windowactivate --sync "$window_id" 2>/dev/null || xdotool windowfocus --sync "$window_id"
+    # The first paint happens after the window maps; give the event loop a turn
+    # by waiting until the window reports a size.
+    wait_until 10 bash -c "xdotool getwindowgeometry $window_id >/dev/null"
+}
+
+visible_windows() {
+    xdotool search --pid "$program_pid" --onlyvisible --name '' 2>/dev/null | wc -l
+}
+
+more_windows_than() { [ "$(visible_windows)" -gt "$1" ]; }
+
+# Sends keys that open a popup (a menu or submenu: a new window of the
+# program), then waits until it is mapped.
+keys_opening_popup() {
+    local before; before="$(visible_windows)"
+    xdotool key "$@"
+    wait_until 10 more_windows_than "$before"
+}
+
+same_bytes() { cmp -s "$1" "$2"; }
+
+wait_for_bytes() {  # wait_for_bytes FILE EXPECTED-FILE
+    local expected; expected="$(mktemp)"
+    cat "$2" > "$expected"
+    if ! wait_until 15 same_bytes "$1" "$expected"; then
+        echo "--- expected"; od -c "$expected" | head; echo "--- got"; od -c "$1" | head
+        return 1
+    fi
+    rm -f "$expected"
+}
+
+program_gone() { ! kill -0 "$program_pid" 2>/dev/null; }
+
+# File > eXit: the same road as closing the window, questions included.
+exit_program() {
+    keys_opening_popup alt+f
+    xdotool key x
+}
+
+wait_program_gone() {
+    wait_until 15 program_gone
+    program_pid=""
+}
+
+show_log_on_failure() {
+    local status=$?
+    if [ $status -ne 0 ] && [ -f "${work:-/nonexistent}/program.log" ]; then
+        echo "--- program output"; cat "$work/program.log"
+    fi
+    return $status
+}
+
+stop_program() {
+    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+        kill "$program_pid" 2>/dev/null || true
+    fi
+}
