@@ -79,7 +79,9 @@ public:
     bool findPlain(const QString &text, QTextDocument::FindFlags flags);
     bool matchesAtCursor(const QString &text) const;
 
+    // No input-method input in vi command mode: keys there are commands.
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    using QPlainTextEdit::inputMethodQuery;
 
 public slots:
     void jumpToLine(int line);
