@@ -12,6 +12,11 @@
 // Script keywords are looked up in a plain set (the views share one, read
 // from jsKeywords.txt); a null set means "no keywords", so every script
 // identifier comes back as ScriptText.
+//
+// A line that starts in AttrStringOpen continues the attribute value of the
+// line before: it is one String token up to and including the closing quote
+// (back in InTag), or to the line end (still AttrStringOpen). Markup inside
+// the value is value text, as it is on the line where the value began.
 class HtmlScanner
 {
 public:
