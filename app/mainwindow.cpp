@@ -24,6 +24,7 @@ MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlag
     , ui(new Ui::MainWindowClass)
 {
     ui->setupUi(this);
+    connect(ui->menu_ShortText, &QMenu::aboutToShow, this, &MainWindow::onUpdateShortTextMenu);
 
     settings = new GlobalSettings;
 

@@ -93,6 +93,17 @@ public slots:
     void on_action_Browse_triggered();
     void on_action_AboutMossglen_triggered();
     void on_actionAddThisFile_triggered();
+    void onUpdateShortTextMenu();
+    void on_actionText_1_triggered() { insertShortText(0); }
+    void on_actionText_2_triggered() { insertShortText(1); }
+    void on_actionText_3_triggered() { insertShortText(2); }
+    void on_actionText_4_triggered() { insertShortText(3); }
+    void on_actionText_5_triggered() { insertShortText(4); }
+    void on_actionText_6_triggered() { insertShortText(5); }
+    void on_actionText_7_triggered() { insertShortText(6); }
+    void on_actionText_8_triggered() { insertShortText(7); }
+    void on_actionText_9_triggered() { insertShortText(8); }
+    void on_actionText_10_triggered() { insertShortText(9); }
     void openRecentFile();
     void openRecentFileSystem();
 
@@ -129,6 +140,7 @@ private:
     void updateFavoriteMenu();
     void updateRecentDirMenus();
     void noteLoaded(const QString &absolutePath);
+    void insertShortText(int index);
 
     Ui::MainWindowClass *ui;
     GlobalSettings *settings;

@@ -5,6 +5,7 @@
 #include "ui_mainwindow.h"
 
 #include "app/commandstatistics.h"
+#include "editor/globalsettings.h"
 #include "html/editview.h"
 
 #include <QDir>
@@ -150,6 +151,27 @@ void MainWindow::openRecentFileSystem()
     recordCommand(QStringLiteral("Action.openRecentFileSystem"));
     if (auto *action = qobject_cast<QAction *>(sender()))
         openDir(action->data().toString());
+}
+
+void MainWindow::onUpdateShortTextMenu()
+{
+    EditView *view = currentView();
+    if (!view)
+        return;
+    const QStringList &texts = view->textCursor().hasSelection() ? settings->shortTextSel
+                                                                 : settings->shortText;
+    QAction *const actions[] = {
+        ui->actionText_1, ui->actionText_2, ui->actionText_3, ui->actionText_4, ui->actionText_5,
+        ui->actionText_6, ui->actionText_7, ui->actionText_8, ui->actionText_9, ui->actionText_10,
+    };
+    for (int i = 0; i < 10; ++i)
+        actions[i]->setText(QStringLiteral("&%1 '%2'").arg((i + 1) % 10).arg(texts.value(i)));
+}
+
+void MainWindow::insertShortText(int index)
+{
+    if (EditView *view = currentView())
+        view->insertShortText(index);
 }
 
 void MainWindow::on_actionAddThisFile_triggered()

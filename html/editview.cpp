@@ -1,5 +1,9 @@
 #include "html/editview.h"
 
+#include "editor/globalsettings.h"
+
+#include <QTextCursor>
+
 EditView::EditView(GlobalSettings *settings, ViEngine *viEngine, QWidget *parent)
     : EditViewBase(settings, viEngine, parent)
 {
@@ -20,6 +24,30 @@ void EditView::onContentsChanged()
 void EditView::onModificationChanged(bool changed)
 {
     emit modificationChanged(changed);
+}
+
+void EditView::insertShortText(int index)
+{
+    if (!settings || index < 0)
+        return;
+    QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection()) {
+        cursor.insertText(settings->shortText.value(index));
+        setTextCursor(cursor);
+        return;
+    }
+    const QStringList parts = settings->shortTextSel.value(index).split(QLatin1Char(','));
+    if (parts.size() != 2)
+        return;
+    const int start = cursor.selectionStart();
+    const int end = cursor.selectionEnd();
+    cursor.setPosition(end);
+    cursor.beginEditBlock();
+    cursor.insertText(parts.at(1));
+    cursor.setPosition(start);
+    cursor.insertText(parts.at(0));
+    cursor.endEditBlock();
+    setTextCursor(cursor);
 }
 
 void EditView::updateSettings()

@@ -20,6 +20,11 @@ public:
 
     void updateSettings();
 
+    // Short text `index` (0-9) at the cursor, or, with a selection, the
+    // selection wrapped in the two comma-separated halves of the selection
+    // short text; one undo step.
+    void insertShortText(int index);
+
 signals:
     // Emitted from the destructor, while the view is still a whole EditView.
     void toClose(EditView *view);

@@ -1,5 +1,6 @@
 #include "app/commandstatistics.h"
 #include "app/mainwindow.h"
+#include "editor/globalsettings.h"
 #include "html/editview.h"
 #include "testsupport.h"
 
@@ -58,6 +59,9 @@ private slots:
     void recentMenuAccelerators_data();
     void recentMenuAccelerators();
     void favouritesOnlyForFiles();
+    void shortTextInsertion_data();
+    void shortTextInsertion();
+    void shortTextMenuShowsWhatWouldBeInserted();
     void previewOfUntitledWritesUtf8();
     void previewOfSavedFileShowsTheFile();
 
@@ -375,6 +379,59 @@ void TestMainWindowDocuments::favouritesOnlyForFiles()
     entry->trigger();
     QCOMPARE(w.currentView()->fullPath(), a);
     QCOMPARE(commandCount("Action.openRecentFile"), 1);
+}
+
+void TestMainWindowDocuments::shortTextInsertion_data()
+{
+    QTest::addColumn<QString>("pair");      // selection short text 1
+    QTest::addColumn<int>("selectFrom");    // -1: no selection
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("cursor");
+    QTest::newRow("plain insertion") << "<b>,</b>" << -1 << "a<p>word" << 4;
+    QTest::newRow("wrap") << "<b>,</b>" << 1 << "a<b>word</b>" << 4;
+    QTest::newRow("wrap with empty half") << ",<br>" << 1 << "aword<br>" << 1;
+    QTest::newRow("two commas insert nothing") << "<a title=\"x,y\">,</a>" << 1 << "aword" << 5;
+    QTest::newRow("no comma inserts nothing") << "<b>" << 1 << "aword" << 5;
+}
+
+void TestMainWindowDocuments::shortTextInsertion()
+{
+    QFETCH(QString, pair);
+    QFETCH(int, selectFrom);
+    QFETCH(QString, result);
+    QFETCH(int, cursor);
+    MainWindow w({});
+    w.globalSettings()->shortTextSel[0] = pair;
+    EditView *v = w.currentView();
+    v->setPlainText("aword");
+    QTextCursor c = v->textCursor();
+    c.setPosition(1);
+    if (selectFrom >= 0)
+        c.setPosition(5, QTextCursor::KeepAnchor);
+    v->setTextCursor(c);
+    w.findChild<QAction *>("actionText_1")->trigger();
+    QCOMPARE(v->toPlainText(), result);
+    QCOMPARE(v->textCursor().position(), cursor);
+    if (v->toPlainText() != "aword") {
+        v->undo();  // one step restores the text
+        QCOMPARE(v->toPlainText(), QStringLiteral("aword"));
+    }
+}
+
+void TestMainWindowDocuments::shortTextMenuShowsWhatWouldBeInserted()
+{
+    MainWindow w({});
+    auto *menu = w.findChild<QMenu *>("menu_ShortText");
+    auto *first = w.findChild<QAction *>("actionText_1");
+    auto *tenth = w.findChild<QAction *>("actionText_10");
+    w.currentView()->setPlainText("word");
+    QMetaObject::invokeMethod(menu, "aboutToShow");
+    QCOMPARE(first->text(), QStringLiteral("&1 '<p>'"));
+    QCOMPARE(tenth->text(), QStringLiteral("&0 '<br>'"));
+    w.currentView()->selectAll();
+    QMetaObject::invokeMethod(menu, "aboutToShow");
+    QCOMPARE(first->text(), QStringLiteral("&1 '<b>,</b>'"));
+    QCOMPARE(tenth->text(), QStringLiteral("&0 '<!--,-->'"));
 }
 
 void TestMainWindowDocuments::previewOfUntitledWritesUtf8()
