@@ -1,7 +1,10 @@
 #include "app/commandline.h"
 #include "app/mainwindow.h"
 #include "app/winapplication.h"
+#include "editor/datapaths.h"
 
+#include <QDir>
+#include <QIcon>
 #include <QLocale>
 #include <QTranslator>
 #include <cstdio>
@@ -15,7 +18,10 @@ int main(int argc, char *argv[])
         rawArgs.append(QString::fromLocal8Bit(argv[i]));
     const CommandLine early = CommandLine::parse(rawArgs);
     if (early.request == CommandLine::ShowHelp) {
+        QCoreApplication core(argc, argv);  // for the program's folder
         std::fputs(CommandLine::helpText().toLocal8Bit().constData(), stdout);
+        std::printf("\nKeyword and template files: %s\n",
+                    qPrintable(QDir::toNativeSeparators(DataPaths::settingsDir())));
         return 0;
     }
     if (early.request == CommandLine::ShowVersion) {
@@ -26,9 +32,10 @@ int main(int argc, char *argv[])
     WinApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
     QCoreApplication::setApplicationName(QStringLiteral("Mossglen"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/MainWindow/Resources/mossglen.png")));
 
     QTranslator translator;
-    (void)translator.load(QCoreApplication::applicationDirPath() + QStringLiteral("/mossglen_")
+    (void)translator.load(DataPaths::translationsDir() + QStringLiteral("/mossglen_")
                           + QLocale::system().name());
     QCoreApplication::installTranslator(&translator);
 

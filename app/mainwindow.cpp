@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "app/inputmethodswitch.h"
+#include "editor/datapaths.h"
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
 #include "html/editview.h"
@@ -155,7 +156,7 @@ QSet<QString> MainWindow::parseScriptKeywords(const QByteArray &fileContents)
 
 void MainWindow::loadScriptKeywords()
 {
-    QFile file(QCoreApplication::applicationDirPath() + QStringLiteral("/settings/jsKeywords.txt"));
+    QFile file(DataPaths::settingsFile(QStringLiteral("jsKeywords.txt")));
     if (file.open(QIODevice::ReadOnly))
         scriptKeywords = parseScriptKeywords(file.readAll());
 }
