@@ -106,6 +106,10 @@ public slots:
     void on_actionText_10_triggered() { insertShortText(9); }
     void openRecentFile();
     void openRecentFileSystem();
+    // Editing commands of the Edit and Find menus (mainwindow_editing.cpp).
+    void on_actionOpenLine_Above_triggered();
+    void on_actionOpenLine_Below_triggered();
+    void on_action_MatchedParen_triggered();
 
 private slots:
     void tabCloseRequested(int index);

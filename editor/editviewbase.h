@@ -79,6 +79,21 @@ public:
     bool findPlain(const QString &text, QTextDocument::FindFlags flags);
     bool matchesAtCursor(const QString &text) const;
 
+    // Editing commands shared by the key handler, the menus and the vi
+    // engine (editviewbase_keys.cpp). Each edit is one undo step.
+    // leadingIndent: the blanks and tabs that start the cursor's line.
+    static QString leadingIndent(const QTextCursor &cursor);
+    void openLineBelow();
+    void openLineAbove();
+    void indentSelection();
+    void jumpToMatchingBracket();
+    // Deletes the selection, or up to `count` characters forward (backward
+    // when negative) without leaving the line; the deleted text goes to
+    // `removed`, empty when nothing was deleted.
+    void deleteInLine(int count, QString *removed);
+    // Columns per tab stop; a stored width below 1 counts as 1.
+    int tabColumns() const;
+
     // No input-method input in vi command mode: keys there are commands.
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     using QPlainTextEdit::inputMethodQuery;
@@ -102,6 +117,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void paintEvent(QPaintEvent *event) override;

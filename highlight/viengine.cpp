@@ -1,5 +1,87 @@
 #include "highlight/viengine.h"
 
+#include "editor/editviewbase.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace {
+
+using CommandAction = void (*)(ViEngine &engine, EditViewBase *view, int n);
+
+struct ViCommand {
+    char key;
+    CommandAction run;
+};
+
+// The command-mode keys. Counts, `0` as a count digit and the `g` prefix are
+// handled before the table is consulted.
+const ViCommand *findCommand(QChar c)
+{
+    static const ViCommand table[] = {
+        {'h', [](ViEngine &e, EditViewBase *v, int n) { e.moveInView(v, ViEngine::LeftInLine, n); }},
+        {'l', [](ViEngine &e, EditViewBase *v, int n) { e.moveInView(v, ViEngine::RightInLine, n); }},
+        {' ', [](ViEngine &e, EditViewBase *v, int n) { e.moveInView(v, ViEngine::RightInLine, n); }},
+        {'j', [](ViEngine &e, EditViewBase *v, int n) { e.moveInView(v, QTextCursor::Down, n); }},
+        {'k', [](ViEngine &e, EditViewBase *v, int n) { e.moveInView(v, QTextCursor::Up, n); }},
+        {'0', [](ViEngine &e, EditViewBase *v, int) { e.moveInView(v, QTextCursor::StartOfBlock, 1); }},
+        {'^', [](ViEngine &e, EditViewBase *v, int) { e.moveInView(v, ViEngine::FirstNonBlank, 1); }},
+        {'\r', [](ViEngine &, EditViewBase *v, int) {
+             QTextCursor c = v->textCursor();
+             if (!ViEngine::moveCursor(c, QTextCursor::NextBlock))
+                 return;
+             ViEngine::moveCursor(c, ViEngine::FirstNonBlank);
+             ViEngine::clampToLine(c);
+             v->setTextCursor(c);
+         }},
+        {'$', [](ViEngine &e, EditViewBase *v, int) { e.moveInView(v, QTextCursor::EndOfBlock, 1); }},
+        {'i', [](ViEngine &e, EditViewBase *v, int) { e.enterInsertMode(v); }},
+        {'a', [](ViEngine &e, EditViewBase *v, int) {
+             QTextCursor c = v->textCursor();
+             // Not clamped: appending after the last character is the point.
+             ViEngine::moveCursor(c, ViEngine::RightInLine);
+             v->setTextCursor(c);
+             e.enterInsertMode(v);
+         }},
+        {'A', [](ViEngine &e, EditViewBase *v, int) {
+             QTextCursor c = v->textCursor();
+             ViEngine::moveCursor(c, QTextCursor::EndOfBlock);
+             v->setTextCursor(c);
+             e.enterInsertMode(v);
+         }},
+        {'I', [](ViEngine &e, EditViewBase *v, int) {
+             QTextCursor c = v->textCursor();
+             ViEngine::moveCursor(c, ViEngine::FirstNonBlank);
+             v->setTextCursor(c);
+             e.enterInsertMode(v);
+         }},
+        {'o', [](ViEngine &e, EditViewBase *v, int) { v->openLineBelow(); e.enterInsertMode(v); }},
+        {'O', [](ViEngine &e, EditViewBase *v, int) { v->openLineAbove(); e.enterInsertMode(v); }},
+        {'x', [](ViEngine &e, EditViewBase *v, int n) { e.deleteChars(v, n); }},
+        {'X', [](ViEngine &e, EditViewBase *v, int n) { e.deleteChars(v, -n); }},
+        {'Y', [](ViEngine &e, EditViewBase *v, int n) { e.yankLines(v, n); }},
+        {'p', [](ViEngine &e, EditViewBase *v, int) { e.paste(v, false); }},
+        {'P', [](ViEngine &e, EditViewBase *v, int) { e.paste(v, true); }},
+        {'u', [](ViEngine &e, EditViewBase *v, int n) { e.undo(v, n); }},
+        {'U', [](ViEngine &e, EditViewBase *v, int n) { e.redo(v, n); }},
+    };
+    // A line feed is the same command as Return.
+    const char key = c == QLatin1Char('\n') ? '\r' : (c.unicode() < 128 ? char(c.unicode()) : 0);
+    if (!key)
+        return nullptr;
+    for (const ViCommand &command : table)
+        if (command.key == key)
+            return &command;
+    return nullptr;
+}
+
+bool isWordChar(QChar c)
+{
+    return (c.unicode() < 256 && c.isLetterOrNumber()) || c == QLatin1Char('_');
+}
+
+} // namespace
+
 ViEngine::ViEngine(QObject *parent)
     : QObject(parent)
 {
@@ -13,4 +95,181 @@ void ViEngine::setMode(uchar m)
     m_inModeChange = true;
     emit modeChanged(m);
     m_inModeChange = false;
+}
+
+void ViEngine::enterInsertMode(EditViewBase *view)
+{
+    setMode(InsertMode);
+    view->onCursorPositionChanged();
+    view->restartCursorBlink();
+}
+
+int ViEngine::lineLength(const QTextCursor &cursor)
+{
+    const QString text = cursor.block().text();
+    qsizetype n = text.size();
+    while (n > 0 && (text.at(n - 1) == QLatin1Char('\r') || text.at(n - 1) == QLatin1Char('\n')))
+        --n;
+    return int(n);
+}
+
+bool ViEngine::moveCursor(QTextCursor &cursor, int op, QTextCursor::MoveMode moveMode, int n)
+{
+    const int column = cursor.positionInBlock();
+    switch (op) {
+    case LeftInLine:
+        if (n > 0)
+            cursor.setPosition(cursor.position() - qMin(n, column), moveMode);
+        return true;
+    case RightInLine:
+        if (n > 0)
+            cursor.setPosition(cursor.position() + qBound(0, lineLength(cursor) - column, n), moveMode);
+        return true;
+    case FirstNonBlank: {
+        const QString text = cursor.block().text();
+        const int length = lineLength(cursor);
+        int i = 0;
+        while (i < length && (text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t')))
+            ++i;
+        cursor.setPosition(cursor.block().position() + i, moveMode);
+        return true;
+    }
+    case WordStart: {
+        const QString text = cursor.block().text();
+        int i = qMin(column, int(text.size()));
+        while (i > 0 && isWordChar(text.at(i - 1)))
+            --i;
+        cursor.setPosition(cursor.block().position() + i, moveMode);
+        return true;
+    }
+    default:
+        return cursor.movePosition(QTextCursor::MoveOperation(op), moveMode, n);
+    }
+}
+
+bool ViEngine::clampToLine(QTextCursor &cursor)
+{
+    const int column = cursor.positionInBlock();
+    if (column == 0 || column < lineLength(cursor))
+        return false;
+    cursor.movePosition(QTextCursor::PreviousCharacter);
+    return true;
+}
+
+void ViEngine::moveInView(EditViewBase *view, int op, int n)
+{
+    QTextCursor cursor = view->textCursor();
+    if (!moveCursor(cursor, op, QTextCursor::MoveAnchor, n))
+        return;
+    clampToLine(cursor);
+    view->setTextCursor(cursor);
+}
+
+void ViEngine::deleteChars(EditViewBase *view, int n)
+{
+    QString removed;
+    view->deleteInLine(n, &removed);
+    // Nothing deleted (already at the line's end or start) keeps what was
+    // yanked before, and whether it was whole lines.
+    if (removed.isEmpty())
+        return;
+    m_linewise = false;
+    m_yankBuffer = removed;
+    // The cursor may keep its position while a new character comes under it.
+    view->onCursorPositionChanged();
+}
+
+void ViEngine::yankLines(EditViewBase *view, int n)
+{
+    m_linewise = true;
+    m_yankBuffer.clear();
+    QTextBlock block = view->textCursor().block();
+    for (int i = 0; i < n && block.isValid(); ++i, block = block.next()) {
+        if (i > 0)
+            m_yankBuffer += QLatin1Char('\n');
+        m_yankBuffer += block.text();
+    }
+}
+
+void ViEngine::paste(EditViewBase *view, bool before)
+{
+    if (m_yankBuffer.isEmpty())
+        return;
+    // The document counts nested edit blocks, so opening the line joins the
+    // insertion in one undo step.
+    QTextCursor step = view->textCursor();
+    step.beginEditBlock();
+    QTextCursor cursor;
+    if (m_linewise) {
+        if (before)
+            view->openLineAbove();
+        else
+            view->openLineBelow();
+        cursor = view->textCursor();
+    } else {
+        cursor = view->textCursor();
+        cursor.clearSelection();
+        if (!before)
+            moveCursor(cursor, RightInLine);
+    }
+    const int at = cursor.position();
+    cursor.insertText(m_yankBuffer);
+    cursor.setPosition(at);
+    step.endEditBlock();
+    view->setTextCursor(cursor);
+    view->onCursorPositionChanged();
+}
+
+void ViEngine::undo(EditViewBase *view, int n)
+{
+    // Stop when the history runs out, however large the count.
+    for (int i = 0; i < n && view->document()->isUndoAvailable(); ++i)
+        view->undo();
+    view->onCursorPositionChanged();
+}
+
+void ViEngine::redo(EditViewBase *view, int n)
+{
+    for (int i = 0; i < n && view->document()->isRedoAvailable(); ++i)
+        view->redo();
+    view->onCursorPositionChanged();
+}
+
+void ViEngine::processKeys(const QString &text, EditViewBase *view)
+{
+    if (!view)
+        return;
+    for (const QChar c : text)
+        processKey(c, view);
+}
+
+void ViEngine::processKey(QChar c, EditViewBase *view)
+{
+    const bool countDigit = (c >= QLatin1Char('1') && c <= QLatin1Char('9'))
+                            || (c == QLatin1Char('0') && m_repeatCount != 0);
+    if (countDigit) {
+        const qint64 count = qint64(m_repeatCount) * 10 + (c.unicode() - '0');
+        m_repeatCount = int(qMin<qint64>(count, MaxRepeatCount));
+        return;
+    }
+    if (m_repeatCount == 0)
+        m_repeatCount = 1;
+
+    if (m_pendingPrefix == 'g') {
+        if (c == QLatin1Char('g')) {
+            QTextCursor cursor = view->textCursor();
+            if (cursor.movePosition(QTextCursor::Start)) {
+                clampToLine(cursor);
+                view->setTextCursor(cursor);
+            }
+        }
+        // Anything else after `g` is swallowed.
+    } else if (c == QLatin1Char('g')) {
+        m_pendingPrefix = 'g';
+        return;
+    } else if (const ViCommand *command = findCommand(c)) {
+        command->run(*this, view, m_repeatCount);
+    }
+    m_repeatCount = 0;
+    m_pendingPrefix = 0;
 }
