@@ -99,6 +99,7 @@ MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlag
     connect(outlineBar, &OutlineBar::dirActivated, this, &MainWindow::openDir);
 
     loadScriptKeywords();
+    startRecovery();
 
     newDocument();
     for (const QString &file : files)

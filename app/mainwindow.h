@@ -7,7 +7,9 @@
 
 namespace Ui { class MainWindowClass; }
 
+class DocumentWatcher;
 class EditView;
+class RecoveryJournal;
 class GlobalSettings;
 class FileSystemView;
 class OutlineBar;
@@ -161,4 +163,17 @@ private:
     QDockWidget *outlineDock;
     QDockWidget *fileSystemDock;
     QList<QAction *> recentFileActions, favoriteFileActions, recentDirOpenActions, recentDirActions;
+
+    // Crash recovery and files changed on disk (mainwindow_recovery.cpp).
+public:
+    RecoveryJournal *recoveryJournal() const { return journal; }
+    DocumentWatcher *documentWatcher() const { return watcher; }
+public slots:
+    // Offers the documents kept by a run that did not end normally.
+    void offerRecovery();
+private:
+    void startRecovery();
+    bool writeWatched(EditView *view, const QString &fileName);
+    RecoveryJournal *journal = nullptr;
+    DocumentWatcher *watcher = nullptr;
 };

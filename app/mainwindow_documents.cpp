@@ -3,6 +3,8 @@
 #include "ui_mainwindow.h"
 
 #include "app/commandstatistics.h"
+#include "app/documentwatcher.h"
+#include "app/recoveryjournal.h"
 #include "editor/documentfile.h"
 #include "editor/globalsettings.h"
 #include "editor/userprompt.h"
@@ -63,6 +65,7 @@ EditView *MainWindow::createView(const QString &path)
     connect(view, &EditView::toClose, outlineBar, &OutlineBar::removeView);
     connect(view, &EditViewBase::focusIn, this, &MainWindow::viewFocusIn);
     connect(view, &EditViewBase::focusOut, this, &MainWindow::viewFocusOut);
+    journal->track(view);
     return view;
 }
 
@@ -133,6 +136,7 @@ void MainWindow::loadFile(const QString &fileName, EditView **result)
         }
         closeEmptyUntitled();
     }
+    watcher->watch(view);
     if (result)
         *result = view;
     tabWidget->addTab(view, info.fileName());
@@ -183,7 +187,7 @@ bool MainWindow::on_action_Save_triggered()
     if (!view)
         return false;
     if (!view->fullPath().isEmpty())
-        return writeDocument(view, view->fullPath(), this);
+        return writeWatched(view, view->fullPath());
     return on_actionSave_As_triggered();
 }
 
@@ -212,7 +216,7 @@ bool MainWindow::on_actionSave_As_triggered()
         tabWidget->setTabText(index, text);
         tabWidget->setTabToolTip(index, view->titleWithEncoding());
     }
-    if (!writeDocument(view, answer, this))
+    if (!writeWatched(view, answer))
         return false;
     noteLoaded(view->fullPath());
     return true;
