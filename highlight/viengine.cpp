@@ -206,6 +206,10 @@ void ViEngine::paste(EditViewBase *view, bool before)
         else
             view->openLineBelow();
         cursor = view->textCursor();
+        // The yanked lines carry their own indentation; the one copied
+        // onto the new line would be added to it.
+        cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
     } else {
         cursor = view->textCursor();
         cursor.clearSelection();
