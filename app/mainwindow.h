@@ -108,6 +108,13 @@ public slots:
     void on_actionText_10_triggered() { insertShortText(9); }
     void openRecentFile();
     void openRecentFileSystem();
+    // Markup commands on the current view (mainwindow_html.cpp).
+    void on_action_Zen_Coding_triggered();
+    void on_action_DynamicCompletion_triggered();
+    void on_actionCloseTagCompletion_triggered();
+    void on_action_TagJump_triggered();
+    void on_action_lt_gt_amp_triggered();
+    void on_action_lt_gt_amp_decode_triggered();
     // Editing commands of the Edit and Find menus (mainwindow_editing.cpp).
     void on_actionOpenLine_Above_triggered();
     void on_actionOpenLine_Below_triggered();

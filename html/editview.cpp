@@ -1,8 +1,40 @@
 #include "html/editview.h"
 
+#include "editor/datapaths.h"
 #include "editor/globalsettings.h"
+#include "editor/userprompt.h"
+#include "highlight/htmlscanner.h"
+#include "html/closetags.h"
+#include "html/completionwidget.h"
+#include "html/keywordlist.h"
+#include "html/zencoding.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+
+namespace {
+
+bool isBlankOrTab(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+// Start of the run of word characters that ends at `column` of `line`.
+int wordStart(const QString &line, int column)
+{
+    int i = column;
+    while (i > 0 && KeywordList::isWordChar(line.at(i - 1)))
+        --i;
+    return i;
+}
+
+} // namespace
 
 EditView::EditView(GlobalSettings *settings, ViEngine *viEngine, QWidget *parent)
     : EditViewBase(settings, viEngine, parent)
@@ -25,6 +57,211 @@ void EditView::onModificationChanged(bool changed)
 {
     emit modificationChanged(changed);
 }
+
+void EditView::updateSettings()
+{
+    updateEditorSettings();
+    update();
+}
+
+QString EditView::keywordFile(const QString &name) const
+{
+    if (m_keywordDir.isEmpty())
+        return DataPaths::settingsFile(name);
+    return m_keywordDir + QLatin1Char('/') + name;
+}
+
+QStringList EditView::readLines(const QString &name, bool *ok) const
+{
+    return KeywordList::fromFile(keywordFile(name), ok).lines();
+}
+
+// ---------------------------------------------------------------------------
+// Template
+
+QString EditView::builtInTemplate()
+{
+    return QStringLiteral(
+        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n"
+        "<html>\n"
+        "<head>\n"
+        "\t<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\" />\n"
+        "\t<meta http-equiv=\"Content-Style-Type\" content=\"text/css\" />\n"
+        "\t<meta name=\"author\" content=\"\" />\n"
+        "\t<link rel=\"stylesheet\" href=\"docs.css\" type=\"text/css\" />\n"
+        "\t<title>TITLE</title>\n"
+        "</head>\n"
+        "<body>\n"
+        "\n"
+        "</body>\n"
+        "</html>\n");
+}
+
+void EditView::insertTemplate()
+{
+    QFile file(keywordFile(QStringLiteral("template.html")));
+    QString text;
+    if (file.open(QIODevice::ReadOnly)) {
+        text = QString::fromUtf8(file.readAll());
+        // Documents keep LF line ends; a CR would start an extra line.
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    } else {
+        text = builtInTemplate();
+    }
+    QTextCursor cursor = textCursor();
+    cursor.insertText(text);
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        if (block.text().isEmpty()) {
+            cursor.setPosition(block.position());
+            break;
+        }
+    }
+    setTextCursor(cursor);
+}
+
+// ---------------------------------------------------------------------------
+// Character references
+
+void EditView::encodeLtGtAmp()
+{
+    QTextCursor cursor = textCursor();
+    int end;
+    if (cursor.hasSelection()) {
+        end = cursor.selectionEnd();
+        cursor.setPosition(cursor.selectionStart());
+    } else {
+        end = document()->characterCount();
+        cursor.movePosition(QTextCursor::Start);
+    }
+    static const QRegularExpression special(QStringLiteral("[<>&]"));
+    cursor.beginEditBlock();
+    for (;;) {
+        QTextCursor found = document()->find(special, cursor);
+        if (found.isNull() || found.position() > end)
+            break;
+        const QChar c = found.selectedText().at(0);
+        const QLatin1String reference = c == u'<' ? QLatin1String("&lt;")
+                                      : c == u'>' ? QLatin1String("&gt;")
+                                                  : QLatin1String("&amp;");
+        found.insertText(reference);
+        cursor = found;
+        end += int(reference.size()) - 1;
+    }
+    cursor.endEditBlock();
+    cursor.clearSelection();
+    setTextCursor(cursor);
+}
+
+void EditView::decodeLtGtAmp()
+{
+    QTextCursor cursor = textCursor();
+    int end;
+    if (cursor.hasSelection()) {
+        end = cursor.selectionEnd();
+        cursor.setPosition(cursor.selectionStart());
+    } else {
+        end = document()->characterCount();
+        cursor.movePosition(QTextCursor::Start);
+    }
+    cursor.beginEditBlock();
+    for (;;) {
+        const QTextCursor found = document()->find(QStringLiteral("&"), cursor,
+                                                   QTextDocument::FindCaseSensitively);
+        if (found.isNull() || found.position() > end)
+            break;
+        const int at = found.selectionStart();
+        const QTextBlock block = found.block();
+        const QStringView rest = QStringView(block.text()).sliced(at - block.position());
+        QString replacement;
+        int length = 0;
+        if (rest.startsWith(QLatin1String("&lt;"))) {
+            replacement = QStringLiteral("<");
+            length = 4;
+        } else if (rest.startsWith(QLatin1String("&gt;"))) {
+            replacement = QStringLiteral(">");
+            length = 4;
+        } else if (rest.startsWith(QLatin1String("&amp;"))) {
+            replacement = QStringLiteral("&");
+            length = 5;
+        }
+        if (length == 0) {
+            cursor.setPosition(found.position());
+            continue;
+        }
+        cursor.setPosition(at);
+        cursor.setPosition(at + length, QTextCursor::KeepAnchor);
+        cursor.insertText(replacement);
+        end -= length - 1;
+    }
+    cursor.endEditBlock();
+    cursor.clearSelection();
+    setTextCursor(cursor);
+}
+
+// ---------------------------------------------------------------------------
+// Links and anchors
+
+void EditView::tagJump()
+{
+    const QString line = textCursor().block().text();
+    const qsizetype href = line.indexOf(QLatin1String("href="), 0, Qt::CaseInsensitive);
+    if (href < 0)
+        return;
+    const qsizetype i = href + 5;
+    if (i >= line.size())
+        return;
+    QString link;
+    QString anchor;
+    const QChar quote = line.at(i);
+    if (quote == u'"' || quote == u'\'') {
+        const qsizetype close = line.indexOf(quote, i + 1);
+        if (close < 0)
+            return;
+        link = line.mid(i + 1, close - i - 1);
+        const qsizetype hash = link.indexOf(u'#');
+        if (hash > 0) {
+            anchor = link.mid(hash + 1);
+            link.truncate(hash);
+        }
+    } else {
+        qsizetype e = i;
+        while (e < line.size() && !isBlankOrTab(line.at(e)) && line.at(e) != u'>')
+            ++e;
+        link = line.mid(i, e - i);
+    }
+    if (link.isEmpty())
+        return;
+    // "#name" points into this page; there is no file of that name to open.
+    if (link.startsWith(u'#')) {
+        if (link.size() > 1)
+            jumpToAnchor(link.mid(1));
+        return;
+    }
+    if (link.startsWith(u'/') && settings && !settings->docRootPath.isEmpty())
+        link = settings->docRootPath + link;
+
+    EditView *view = nullptr;
+    emit openFile(link, &view);
+    if (view && !anchor.isEmpty())
+        view->jumpToAnchor(anchor);
+}
+
+bool EditView::jumpToAnchor(const QString &name)
+{
+    // The name is text from the page, never a pattern: "a.b" must not find "axb".
+    const QRegularExpression pattern(
+        QStringLiteral("<a name=\"?%1\\b").arg(QRegularExpression::escape(name)));
+    const QTextCursor found = document()->find(pattern, 0);
+    if (found.isNull())
+        return false;
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(found.selectionStart());
+    setTextCursor(cursor);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Short texts and Zen-Coding
 
 void EditView::insertShortText(int index)
 {
@@ -50,8 +287,253 @@ void EditView::insertShortText(int index)
     setTextCursor(cursor);
 }
 
-void EditView::updateSettings()
+void EditView::zenCoding()
 {
-    updateEditorSettings();
-    update();
+    if (document()->isEmpty()) {
+        insertTemplate();
+        return;
+    }
+    QTextCursor cursor = textCursor();
+    cursor.clearSelection();
+    const QTextBlock block = cursor.block();
+    const QString line = block.text();
+    const int end = cursor.positionInBlock();
+    int start = 0;
+    QString prefix;
+    if (!ZenCoding::findAbbreviation(line, end, start, prefix))
+        return;
+    QString markup = line.mid(start, end - start);
+    int lines = 0;
+    int column = 0;
+    if (!ZenCoding::expandAbbreviation(prefix, markup, lines, column)) {
+        emit showMessage(ZenCoding::tooLargeMessage());
+        return;
+    }
+    const int abbreviationStart = block.position() + start;
+    cursor.setPosition(abbreviationStart, QTextCursor::KeepAnchor);
+    cursor.insertText(markup);
+    cursor.setPosition(abbreviationStart);
+    if (lines > 0)
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::MoveAnchor, lines);
+    cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column);
+    setTextCursor(cursor);
+}
+
+// ---------------------------------------------------------------------------
+// Completion support
+
+QStringList EditView::closeTagCandidates() const
+{
+    // One flat copy: walking a big document block by block costs far more.
+    return CloseTags::forText(document()->toPlainText(), textCursor().position());
+}
+
+void EditView::insertCompletion(int from, const QString &text)
+{
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(from, QTextCursor::KeepAnchor);
+    cursor.insertText(text);
+    const qsizetype between = text.indexOf(QLatin1String("></"));
+    if (text.endsWith(QLatin1String("\"\"")))
+        cursor.movePosition(QTextCursor::Left);
+    else if (between > 0)
+        cursor.movePosition(QTextCursor::Left, QTextCursor::MoveAnchor, int(text.size() - between - 1));
+    setTextCursor(cursor);
+}
+
+bool EditView::tagAtCursor(QString &tagName) const
+{
+    const QTextCursor cursor = textCursor();
+    const QTextBlock block = cursor.block();
+    const int column = cursor.positionInBlock();
+    int startState = HtmlScanner::Html;
+    const QTextBlock previous = block.previous();
+    if (previous.isValid())
+        startState = previous.userState() & 0xff;  // -1 (not coloured yet) starts in Html
+
+    HtmlScanner scanner(scriptKeywords, block.text(), startState);
+    tagName.clear();
+    int prev = startState;
+    HtmlScanner::ScanToken token = scanner.nextToken();
+    while (token != HtmlScanner::End && scanner.tokenStart() < column) {
+        if (prev != HtmlScanner::InTag && prev != HtmlScanner::InAttrString
+            && scanner.state() == HtmlScanner::InTag)
+            tagName.clear();
+        if (token == HtmlScanner::Ident && scanner.state() == HtmlScanner::InTag && tagName.isEmpty())
+            tagName = scanner.tokenText().toLower();
+        prev = scanner.state();
+        token = scanner.nextToken();
+    }
+    return prev == HtmlScanner::InTag;
+}
+
+bool EditView::isStyleContext(int column) const
+{
+    const QTextBlock block = textCursor().block();
+    const QTextBlock previous = block.previous();
+    bool style;
+    if (previous.isValid())
+        style = previous.userState() >= 0 && (previous.userState() & 0xff) == HtmlScanner::Style;
+    else
+        style = QFileInfo(fullPath()).suffix().toLower() == QLatin1String("css");
+    if (!style)
+        return false;
+    const QString line = block.text();
+    for (int i = 0; i < column && i < line.size(); ++i) {
+        if (!isBlankOrTab(line.at(i)))
+            return false;
+    }
+    return true;
+}
+
+QStringList EditView::tagCandidates() const
+{
+    return KeywordList(readLines(QStringLiteral("tags.txt"))).tags();
+}
+
+QStringList EditView::attributeCandidates(const QString &tag) const
+{
+    if (tag.isEmpty())
+        return {};
+    return KeywordList(readLines(QStringLiteral("tags.txt"))).attributes(tag);
+}
+
+QStringList EditView::cssCandidates() const
+{
+    return readLines(QStringLiteral("css.txt"));
+}
+
+QStringList EditView::charRefCandidates() const
+{
+    bool ok = false;
+    const QStringList lines = readLines(QStringLiteral("htmlSpecialChars.txt"), &ok);
+    return ok ? lines : KeywordList::charRefFallback();
+}
+
+QStringList EditView::listItemCandidates() const
+{
+    for (QTextBlock block = textCursor().block().previous(); block.isValid();
+         block = block.previous()) {
+        const QString line = block.text();
+        qsizetype i = 0;
+        while (i < line.size() && line.at(i).isSpace())
+            ++i;
+        if (i == line.size() || line.at(i) != u'<'
+            || QStringView(line).sliced(i).startsWith(QLatin1String("<!--")))
+            continue;
+        qsizetype e = i + 1;
+        while (e < line.size() && line.at(e).isLetterOrNumber())
+            ++e;
+        const QString name = line.mid(i + 1, e - i - 1).toLower();
+        if (name == QLatin1String("li") || name == QLatin1String("ul") || name == QLatin1String("ol"))
+            return {QStringLiteral("<li></li>")};
+        if (name == QLatin1String("p") || name == QLatin1String("br"))
+            continue;
+        return {};
+    }
+    return {};
+}
+
+QStringList EditView::wordCandidates(const QString &prefix, int from, int &row) const
+{
+    row = -1;
+    if (prefix.isEmpty())
+        return {};
+    return KeywordList::documentWords(document()->toPlainText(), prefix, from, row);
+}
+
+// ---------------------------------------------------------------------------
+// Completion commands
+
+void EditView::dynamicCompletion()
+{
+    if (document()->isEmpty())
+        insertTemplate();
+    else
+        completion(false);
+}
+
+void EditView::closeTagCompletion()
+{
+    completion(true);
+}
+
+void EditView::completion(bool closeTagOnly)
+{
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection()) {
+        cursor.clearSelection();
+        setTextCursor(cursor);
+    }
+    int from = cursor.position();
+    const QPoint anchor = cursorRect(cursor).bottomLeft() + QPoint(lineNumberAreaWidth(), 0);
+    const QString line = cursor.block().text();
+    int col = cursor.positionInBlock();
+    QString prefix;
+
+    if (!closeTagOnly && col > 0) {
+        const QChar before = line.at(col - 1);
+        if ((before.unicode() < 256 && before.isLetter()) || before == u'_') {
+            const int start = wordStart(line, col);
+            prefix = line.mid(start, col - start);
+            from -= col - start;
+            col = start;
+        }
+    }
+
+    const QChar c1 = col > 0 ? line.at(col - 1) : QChar();
+    const QChar c2 = col > 1 ? line.at(col - 2) : QChar();
+    const bool afterCloseOpen = col > 1 && c2 == u'<' && c1 == u'/';
+    QStringList candidates;
+    int row = -1;
+    QString tag;
+    if (closeTagOnly) {
+        candidates = closeTagCandidates();
+        if (afterCloseOpen)
+            from -= 2;
+        row = int(candidates.size()) - 1;
+    } else if (col > 0 && c1 == u'<') {
+        candidates = tagCandidates();
+    } else if (afterCloseOpen) {
+        candidates = closeTagCandidates();
+        from -= 2;
+        row = int(candidates.size()) - 1;
+    } else if (prefix.isEmpty() && col > 0 && c1 == u'>') {
+        candidates = closeTagCandidates();
+        row = int(candidates.size()) - 1;
+    } else if (col > 0 && c1 == u'&') {
+        candidates = charRefCandidates();
+        from -= 1;
+        prefix = QStringLiteral("&");
+    } else if (col > 0 && isBlankOrTab(c1) && tagAtCursor(tag)) {
+        candidates = attributeCandidates(tag);
+    } else if (isStyleContext(col)) {
+        candidates = cssCandidates();
+    } else if (prefix.isEmpty()
+               && std::all_of(line.cbegin(), line.cbegin() + col, [](QChar c) { return c.isSpace(); })) {
+        candidates = listItemCandidates();
+    } else {
+        candidates = wordCandidates(prefix, from, row);
+    }
+    if (candidates.isEmpty())
+        return;
+
+    CompletionWidget popup(this, candidates, prefix, row);
+    if (popup.count() == 0) {
+        emit showMessage(tr("No matched keyword."));
+        return;
+    }
+    popup.move(mapToGlobal(anchor));
+    if (popup.count() == 1) {
+        insertCompletion(from, popup.selectedText());
+        return;
+    }
+    const int result = UserPrompt::instance()->runDialog(&popup);
+    if (result == QDialog::Accepted) {
+        insertCompletion(from, popup.selectedText());
+    } else if (result == CompletionWidget::BackspaceResult) {
+        QTextCursor current = textCursor();
+        current.deletePreviousChar();
+        setTextCursor(current);
+    }
 }
