@@ -2,7 +2,9 @@
 
 #include "editor/editviewbase.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QTextDocument>
 
 namespace {
@@ -22,8 +24,20 @@ const ViCommand *findCommand(QChar c)
         {'h', [](ViEngine &e, EditViewBase *v, int n) { e.moveInView(v, ViEngine::LeftInLine, n); }},
         {'l', [](ViEngine &e, EditViewBase *v, int n) { e.moveInView(v, ViEngine::RightInLine, n); }},
         {' ', [](ViEngine &e, EditViewBase *v, int n) { e.moveInView(v, ViEngine::RightInLine, n); }},
-        {'j', [](ViEngine &e, EditViewBase *v, int n) { e.moveInView(v, QTextCursor::Down, n); }},
-        {'k', [](ViEngine &e, EditViewBase *v, int n) { e.moveInView(v, QTextCursor::Up, n); }},
+        {'j', [](ViEngine &, EditViewBase *v, int n) {
+             QTextCursor c = v->textCursor();
+             if (ViEngine::moveLines(c, n)) {
+                 ViEngine::clampToLine(c);
+                 v->setTextCursor(c);
+             }
+         }},
+        {'k', [](ViEngine &, EditViewBase *v, int n) {
+             QTextCursor c = v->textCursor();
+             if (ViEngine::moveLines(c, -n)) {
+                 ViEngine::clampToLine(c);
+                 v->setTextCursor(c);
+             }
+         }},
         {'0', [](ViEngine &e, EditViewBase *v, int) { e.moveInView(v, QTextCursor::StartOfBlock, 1); }},
         {'^', [](ViEngine &e, EditViewBase *v, int) { e.moveInView(v, ViEngine::FirstNonBlank, 1); }},
         {'\r', [](ViEngine &, EditViewBase *v, int) {
@@ -145,6 +159,44 @@ bool ViEngine::moveCursor(QTextCursor &cursor, int op, QTextCursor::MoveMode mov
     default:
         return cursor.movePosition(QTextCursor::MoveOperation(op), moveMode, n);
     }
+}
+
+namespace {
+
+// The laid-out form of a block; the document's layout lays it out on demand.
+const QTextLayout *laidOut(const QTextBlock &block)
+{
+    if (QAbstractTextDocumentLayout *layout = block.document()->documentLayout())
+        layout->blockBoundingRect(block);
+    return block.layout();
+}
+
+} // namespace
+
+bool ViEngine::moveLines(QTextCursor &cursor, int n)
+{
+    const QTextDocument *document = cursor.document();
+    if (!document || n == 0)
+        return n == 0;
+    const QTextBlock from = cursor.block();
+    const qint64 target = qint64(from.blockNumber()) + n;
+    if (target < 0 || target >= document->blockCount())
+        return false;
+    const QTextBlock to = document->findBlockByNumber(int(target));
+    const QTextLayout *fromLayout = laidOut(from);
+    const QTextLayout *toLayout = laidOut(to);
+    // QTextCursor's own vertical move walks and lays out every line in
+    // between, which a count of many thousand lines makes slow. Wrapped
+    // blocks, where lines are not blocks, are left to it.
+    if (!fromLayout || !toLayout || fromLayout->lineCount() != 1 || toLayout->lineCount() != 1)
+        return cursor.movePosition(n > 0 ? QTextCursor::Down : QTextCursor::Up,
+                                   QTextCursor::MoveAnchor, qAbs(n));
+    int x = cursor.verticalMovementX();
+    if (x < 0)
+        x = qRound(fromLayout->lineAt(0).cursorToX(cursor.positionInBlock()));
+    cursor.setPosition(to.position() + toLayout->lineAt(0).xToCursor(x));
+    cursor.setVerticalMovementX(x);
+    return true;
 }
 
 bool ViEngine::clampToLine(QTextCursor &cursor)

@@ -54,6 +54,10 @@ public:
     // Puts a cursor that stands past the last character of its line onto
     // that character; true when it moved.
     static bool clampToLine(QTextCursor &cursor);
+    // n lines down (up when negative), keeping the cursor's x position like
+    // QTextCursor::Down and Up; false, with the cursor unchanged, when there
+    // are not that many lines. Only the two lines involved are laid out.
+    static bool moveLines(QTextCursor &cursor, int n);
     // Length of the cursor's line without trailing line-break characters.
     static int lineLength(const QTextCursor &cursor);
 

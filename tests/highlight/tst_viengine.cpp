@@ -73,6 +73,8 @@ private slots:
     void stateSharedByViews();
     void moveCursorOperations_data();
     void moveCursorOperations();
+    void moveLinesAgreesWithQtVerticalMoves_data();
+    void moveLinesAgreesWithQtVerticalMoves();
     void clampToLine_data();
     void clampToLine();
     void modeChangeGuard_data();
@@ -111,6 +113,8 @@ void TestViEngine::commands_data()
     QTest::newRow("j keeps the column") << "ab|cd\nwxyz" << "j" << "abcd\nwx|yz" << cmd;
     QTest::newRow("j onto a shorter line rests on its last character")
             << "abc|d\nxy\nz" << "j" << "abcd\nx|y\nz" << cmd;
+    QTest::newRow("j keeps the column across an empty line") << "ab|cd\n\nabcd" << "jj" << "abcd\n\nab|cd" << cmd;
+    QTest::newRow("k keeps the column across an empty line") << "abcd\n\nabc|d" << "2k" << "abc|d\n\nabcd" << cmd;
     QTest::newRow("j past the last line does nothing") << "a|b\ncd" << "5j" << "a|b\ncd" << cmd;
     QTest::newRow("k on the first line does nothing") << "a|bc\nd" << "k" << "a|bc\nd" << cmd;
     QTest::newRow("2k") << "ab\ncd\ne|f" << "2k" << "a|b\ncd\nef" << cmd;
@@ -347,6 +351,38 @@ void TestViEngine::moveCursorOperations()
         QCOMPARE(c.position(), position);
         QCOMPARE(c.anchor(), anchor);
     }
+}
+
+void TestViEngine::moveLinesAgreesWithQtVerticalMoves_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("n");
+
+    QTest::newRow("down one") << "ab|c\nxyzw" << 1;
+    QTest::newRow("up one") << "abc\nxy|zw" << -1;
+    QTest::newRow("tab before the cursor") << "\tab|c\nabcdefghijklmnopqrstuvwxyz" << 1;
+    QTest::newRow("onto a tab") << "abcdefghijk|lmnop\nx\ty" << 1;
+    QTest::newRow("wide characters") << QStringLiteral("ab|c\n\u3042\u3044\u3046\u3048") << 1;
+    QTest::newRow("to a shorter line") << "abcdef|g\nab\ncd" << 2;
+    QTest::newRow("from the line end") << "x\nabc|" << -1;
+    QTest::newRow("too far down") << "a|b\ncd" << 2;
+    QTest::newRow("too far up") << "ab\nc|d" << -2;
+}
+
+void TestViEngine::moveLinesAgreesWithQtVerticalMoves()
+{
+    QFETCH(QString, before);
+    QFETCH(int, n);
+    Fixture f(before);
+    QTextCursor ours = f.view->textCursor();
+    QTextCursor qts = f.view->textCursor();
+    const bool qtResult = qts.movePosition(n > 0 ? QTextCursor::Down : QTextCursor::Up,
+                                           QTextCursor::MoveAnchor, qAbs(n));
+    QCOMPARE(ViEngine::moveLines(ours, n), qtResult);
+    if (qtResult)
+        QCOMPARE(ours.position(), qts.position());
+    else
+        QCOMPARE(ours.position(), f.view->textCursor().position());
 }
 
 void TestViEngine::clampToLine_data()
