@@ -20,7 +20,8 @@ find_main_window() {
 }
 
 start_program() {
-    "$@" >"${work:-/tmp}/program.log" 2>&1 &
+    # The suite runs the unit tests offscreen; these drive a real X window.
+    QT_QPA_PLATFORM=xcb "$@" >"${work:-/tmp}/program.log" 2>&1 &
     program_pid=$!
     wait_until 60 find_main_window
     xdotool windowactivate --sync "$window_id" 2>/dev/null || xdotool windowfocus --sync "$window_id"
