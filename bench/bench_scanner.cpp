@@ -7,6 +7,9 @@
 //   python3 tools/gen_page.py page /tmp/page.html
 //   python3 tools/gen_page.py minified /tmp/minified.js
 //   build/bin/bench_scanner /tmp/page.html /tmp/minified.js [--reference-long-line]
+//
+// --reference-long-line also runs the reference highlighter on the long line
+// (JavaScript syntax), stopping it after two minutes.
 
 #include "highlight/htmlscanner.h"
 
@@ -96,8 +99,12 @@ double childrenCpuSeconds()
 #endif
 }
 
-// Runs the reference highlighter once on a file; false when it is missing or fails.
-bool runReference(const QString &program, const QString &file, Timing *t)
+enum class Reference { Done, Failed, TimedOut };
+
+// Runs the reference highlighter once on a file with the given syntax,
+// giving up after limitSeconds.
+Reference runReference(const QString &program, const QString &syntax, const QString &file,
+                       int limitSeconds, Timing *t)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -105,14 +112,20 @@ bool runReference(const QString &program, const QString &file, Timing *t)
     const double cpu0 = childrenCpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    process.start(program, {QStringLiteral("-s"), QStringLiteral("HTML"), QStringLiteral("-o"),
+    process.start(program, {QStringLiteral("-s"), syntax, QStringLiteral("-o"),
                             QProcess::nullDevice(), file});
-    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0)
-        return false;
+    if (!process.waitForStarted())
+        return Reference::Failed;
+    if (!process.waitForFinished(limitSeconds * 1000)) {
+        process.kill();
+        process.waitForFinished(-1);
+        return Reference::TimedOut;
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return Reference::Failed;
     t->wall = wall.nsecsElapsed() / 1e9;
     t->cpu = childrenCpuSeconds() - cpu0;
-    return true;
+    return Reference::Done;
 }
 
 QByteArray readAll(const QString &path)
@@ -128,6 +141,8 @@ constexpr double MiB = 1024.0 * 1024.0;
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // Figures appear as they are taken, also when the output goes to a file.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QStringList args = app.arguments().mid(1);
     const bool referenceLongLine = args.removeAll(QStringLiteral("--reference-long-line")) > 0;
     if (args.size() != 2) {
@@ -164,11 +179,19 @@ int main(int argc, char **argv)
     Timing ref;
     if (reference.isEmpty()) {
         std::printf("  kate-syntax-highlighter not installed (Debian: libkf5syntaxhighlighting-tools)\n");
-    } else if (runReference(reference, pagePath, &ref)) {
-        std::printf("  kate-syntax-highlighter %7.3f s wall %8.3f s cpu   %7.1f MiB/s (one run, HTML output)\n",
-                    ref.wall, ref.cpu, pageMiB / ref.wall);
     } else {
-        std::printf("  kate-syntax-highlighter failed on the page\n");
+        switch (runReference(reference, QStringLiteral("HTML"), pagePath, 600, &ref)) {
+        case Reference::Done:
+            std::printf("  kate-syntax-highlighter %7.3f s wall %8.3f s cpu   %7.1f MiB/s (one run, HTML output)\n",
+                        ref.wall, ref.cpu, pageMiB / ref.wall);
+            break;
+        case Reference::TimedOut:
+            std::printf("  kate-syntax-highlighter did not finish within 600 s\n");
+            break;
+        case Reference::Failed:
+            std::printf("  kate-syntax-highlighter failed on the page\n");
+            break;
+        }
     }
 
     // One long line of minified script.
@@ -179,10 +202,18 @@ int main(int argc, char **argv)
     std::printf("  HtmlScanner            %8.3f s wall %8.3f s cpu (best of 3)\n", longLine.wall,
                 longLine.cpu);
     if (!reference.isEmpty() && referenceLongLine) {
-        if (runReference(reference, minifiedPath, &ref))
+        constexpr int limit = 120;
+        switch (runReference(reference, QStringLiteral("JavaScript"), minifiedPath, limit, &ref)) {
+        case Reference::Done:
             std::printf("  kate-syntax-highlighter %7.3f s wall %8.3f s cpu\n", ref.wall, ref.cpu);
-        else
+            break;
+        case Reference::TimedOut:
+            std::printf("  kate-syntax-highlighter stopped after %d s wall without finishing\n", limit);
+            break;
+        case Reference::Failed:
             std::printf("  kate-syntax-highlighter failed on the line\n");
+            break;
+        }
     }
 
     // Growth with the line length: a linear scanner keeps the time per character.
