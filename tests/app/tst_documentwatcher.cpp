@@ -1,0 +1,333 @@
+#include "app/documentwatcher.h"
+#include "app/mainwindow.h"
+#include "editor/documentfile.h"
+#include "editor/globalsettings.h"
+#include "highlight/viengine.h"
+#include "html/editview.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QtTest>
+
+#include <cstdio>
+#include <memory>
+
+// Files of open documents changed by other programs: reloading, asking,
+// deleted files, and the question before Save overwrites such a change.
+class TestDocumentWatcher : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { qRegisterMetaType<EditViewBase *>(); }
+    void init();
+    void cleanup();
+    void unmodifiedDocumentReloads_data();
+    void unmodifiedDocumentReloads();
+    void modifiedDocumentAsks_data();
+    void modifiedDocumentAsks();
+    void deletedFile_data();
+    void deletedFile();
+    void confirmOverwrite_data();
+    void confirmOverwrite();
+    void ownSaveIsQuiet();
+    void saveInMainWindowAsksAboutChangedFile();
+
+private:
+    void open(const QByteArray &bytes);
+    void change(const QString &how, const QByteArray &bytes);
+    QStringList messages() const
+    {
+        QStringList texts;
+        for (const auto &args : *messageSpy)
+            texts << args.at(0).toString();
+        return texts;
+    }
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<GlobalSettings> settings;
+    std::unique_ptr<ViEngine> engine;
+    std::unique_ptr<EditView> view;
+    std::unique_ptr<DocumentWatcher> watcher;
+    std::unique_ptr<ScriptedPrompt> prompt;
+    std::unique_ptr<QSignalSpy> messageSpy;
+    QString file;
+};
+
+namespace {
+const QByteArray fiveLines("one\ntwo\nthree and more\nfour\nfive\n");
+const QByteArray otherLines("ONE\nTWO\nTHREE changed elsewhere\nFOUR\nFIVE\nSIX\n");
+
+void edit(QPlainTextEdit *view, const QString &text)
+{
+    QTextCursor cursor = view->textCursor();
+    cursor.insertText(text);
+    view->setTextCursor(cursor);
+}
+} // namespace
+
+void TestDocumentWatcher::init()
+{
+    dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir->isValid());
+    settings = std::make_unique<GlobalSettings>();
+    engine = std::make_unique<ViEngine>();
+    view = std::make_unique<EditView>(settings.get(), engine.get());
+    watcher = std::make_unique<DocumentWatcher>(nullptr);
+    watcher->setSettleDelay(50);
+    prompt = std::make_unique<ScriptedPrompt>();
+    messageSpy = std::make_unique<QSignalSpy>(view.get(), &EditViewBase::showMessage);
+    file = dir->filePath(QStringLiteral("page.html"));
+}
+
+void TestDocumentWatcher::cleanup()
+{
+    const bool unexpected = prompt->unexpected;
+    messageSpy.reset();
+    watcher.reset();
+    view.reset();
+    prompt.reset();
+    engine.reset();
+    settings.reset();
+    dir.reset();
+    QVERIFY2(!unexpected, "a question was asked that the test did not expect");
+}
+
+void TestDocumentWatcher::open(const QByteArray &bytes)
+{
+    QVERIFY(writeFile(file, bytes));
+    view->setFullPath(file);
+    QVERIFY(readDocument(view.get(), file));
+    watcher->watch(view.get());
+    QVERIFY(watcher->watchedFiles().contains(file));
+}
+
+// The ways other programs write a file.
+void TestDocumentWatcher::change(const QString &how, const QByteArray &bytes)
+{
+    if (how == QLatin1String("in place")) {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(f.write(bytes), bytes.size());
+    } else if (how == QLatin1String("rename")) {
+        const QString temp = file + QStringLiteral(".new");
+        QVERIFY(writeFile(temp, bytes));
+        QVERIFY(::rename(QFile::encodeName(temp).constData(), QFile::encodeName(file).constData()) == 0);
+    } else if (how == QLatin1String("delete and write")) {
+        QVERIFY(QFile::remove(file));
+        QVERIFY(writeFile(file, bytes));
+    } else {
+        QFAIL("unknown kind of change");
+    }
+}
+
+void TestDocumentWatcher::unmodifiedDocumentReloads_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("rewritten in place") << QStringLiteral("in place");
+    QTest::newRow("replaced by a rename") << QStringLiteral("rename");
+    QTest::newRow("deleted and written again") << QStringLiteral("delete and write");
+}
+
+void TestDocumentWatcher::unmodifiedDocumentReloads()
+{
+    QFETCH(QString, how);
+    open(fiveLines);
+    QTextCursor cursor(view->document()->findBlockByNumber(2));
+    cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 4);
+    view->setTextCursor(cursor);
+    QSignalSpy reloaded(watcher.get(), &DocumentWatcher::reloaded);
+
+    change(how, otherLines);
+    QTRY_COMPARE_WITH_TIMEOUT(view->toPlainText(), QString::fromLatin1(otherLines), 5000);
+    QCOMPARE(reloaded.size(), 1);
+    QVERIFY(!view->document()->isModified());
+    QCOMPARE(view->textCursor().blockNumber(), 2);
+    QCOMPARE(view->textCursor().positionInBlock(), 4);
+    QVERIFY2(messages().contains(QStringLiteral("'%1' was changed on disk and has been reloaded")
+                                     .arg(QDir::toNativeSeparators(file))),
+             qPrintable(messages().join(QLatin1Char('|'))));
+
+    // Still watched after the change, however it was made: a shorter text
+    // moves the cursor to the last line there is.
+    change(QStringLiteral("in place"), "just one line");
+    QTRY_COMPARE_WITH_TIMEOUT(view->toPlainText(), QStringLiteral("just one line"), 5000);
+    QCOMPARE(view->textCursor().blockNumber(), 0);
+    QCOMPARE(view->textCursor().positionInBlock(), 4);
+    QCOMPARE(reloaded.size(), 2);
+}
+
+void TestDocumentWatcher::modifiedDocumentAsks_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("reloaded");
+    QTest::newRow("reload") << int(QMessageBox::Yes) << true;
+    QTest::newRow("keep mine") << int(QMessageBox::No) << false;
+}
+
+void TestDocumentWatcher::modifiedDocumentAsks()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, reloaded);
+    open(fiveLines);
+    edit(view.get(), QStringLiteral("my words "));
+    const QString mine = view->toPlainText();
+    prompt->answers << QMessageBox::StandardButton(answer);
+
+    change(QStringLiteral("rename"), otherLines);
+    QTRY_COMPARE_WITH_TIMEOUT(prompt->asked.size(), 1, 5000);
+    QCOMPARE(prompt->asked[0].icon, QMessageBox::Warning);
+    QVERIFY2(prompt->asked[0].text.contains(QStringLiteral("page.html")), qPrintable(prompt->asked[0].text));
+    QCOMPARE(view->toPlainText(), reloaded ? QString::fromLatin1(otherLines) : mine);
+    QCOMPARE(view->document()->isModified(), !reloaded);
+
+    // The same change is not asked about twice, a new one is.
+    watcher->checkAll();
+    QCOMPARE(prompt->asked.size(), 1);
+    if (!reloaded) {
+        prompt->answers << QMessageBox::No;
+        change(QStringLiteral("in place"), "third version");
+        QTRY_COMPARE_WITH_TIMEOUT(prompt->asked.size(), 2, 5000);
+        QCOMPARE(view->toPlainText(), mine);
+    }
+}
+
+void TestDocumentWatcher::deletedFile_data()
+{
+    QTest::addColumn<bool>("editWhileGone");
+    QTest::newRow("comes back untouched") << false;
+    QTest::newRow("edited while gone") << true;
+}
+
+void TestDocumentWatcher::deletedFile()
+{
+    QFETCH(bool, editWhileGone);
+    open(fiveLines);
+    QVERIFY(QFile::remove(file));
+    // Closing must now ask: the text exists only in the editor.
+    QTRY_VERIFY_WITH_TIMEOUT(view->document()->isModified(), 5000);
+    QCOMPARE(view->toPlainText(), QString::fromLatin1(fiveLines));
+    QVERIFY(messages().contains(QStringLiteral("'%1' was deleted on disk; Save writes it again")
+                                    .arg(QDir::toNativeSeparators(file))));
+    QVERIFY(watcher->watchedDirectories().contains(dir->path()));
+    // Nothing to overwrite: Save just writes it again.
+    QVERIFY(watcher->confirmOverwrite(view.get()));
+
+    if (editWhileGone) {
+        edit(view.get(), QStringLiteral("kept "));
+        prompt->answers << QMessageBox::No;
+    }
+    const QString before = view->toPlainText();
+    QVERIFY(writeFile(file, otherLines));
+    if (editWhileGone) {
+        QTRY_COMPARE_WITH_TIMEOUT(prompt->asked.size(), 1, 5000);
+        QCOMPARE(view->toPlainText(), before);
+        QVERIFY(view->document()->isModified());
+    } else {
+        // Only the deletion had marked it: nothing of the user's is lost.
+        QTRY_COMPARE_WITH_TIMEOUT(view->toPlainText(), QString::fromLatin1(otherLines), 5000);
+        QVERIFY(!view->document()->isModified());
+        QVERIFY(prompt->asked.isEmpty());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(watcher->watchedFiles().contains(file), 5000);
+}
+
+void TestDocumentWatcher::confirmOverwrite_data()
+{
+    QTest::addColumn<QString>("disk");
+    QTest::addColumn<int>("answer");  // NoButton: no question expected
+    QTest::addColumn<bool>("goOn");
+
+    QTest::newRow("unchanged") << QStringLiteral("unchanged") << int(QMessageBox::NoButton) << true;
+    QTest::newRow("changed, save anyway") << QStringLiteral("changed") << int(QMessageBox::Save) << true;
+    QTest::newRow("changed, cancel") << QStringLiteral("changed") << int(QMessageBox::Cancel) << false;
+    QTest::newRow("same bytes, other file") << QStringLiteral("replaced") << int(QMessageBox::Cancel) << false;
+    QTest::newRow("deleted") << QStringLiteral("deleted") << int(QMessageBox::NoButton) << true;
+}
+
+void TestDocumentWatcher::confirmOverwrite()
+{
+    QFETCH(QString, disk);
+    QFETCH(int, answer);
+    QFETCH(bool, goOn);
+    open(fiveLines);
+    edit(view.get(), QStringLiteral("x"));
+    // Asked directly, before the watcher's own look at the file.
+    watcher->setSettleDelay(60000);
+    if (disk == QLatin1String("changed"))
+        change(QStringLiteral("in place"), otherLines);
+    else if (disk == QLatin1String("replaced"))
+        change(QStringLiteral("rename"), fiveLines);
+    else if (disk == QLatin1String("deleted"))
+        QVERIFY(QFile::remove(file));
+    if (answer != QMessageBox::NoButton)
+        prompt->answers << QMessageBox::StandardButton(answer);
+
+    QCOMPARE(watcher->confirmOverwrite(view.get()), goOn);
+    QCOMPARE(prompt->asked.size(), answer == QMessageBox::NoButton ? 0 : 1);
+    if (!prompt->asked.isEmpty())
+        QCOMPARE(prompt->asked[0].text,
+                 QStringLiteral("'%1' has been changed on disk since it was read or saved.\n"
+                                "Save and overwrite those changes?")
+                     .arg(QDir::toNativeSeparators(file)));
+}
+
+void TestDocumentWatcher::ownSaveIsQuiet()
+{
+    open(fiveLines);
+    QSignalSpy reloaded(watcher.get(), &DocumentWatcher::reloaded);
+    for (int round = 0; round < 3; ++round) {
+        edit(view.get(), QStringLiteral("edit %1\n").arg(round));
+        QVERIFY(writeDocument(view.get(), file));
+        watcher->watch(view.get());
+        QTest::qWait(200);
+        QVERIFY(!watcher->changedOnDisk(view.get()));
+    }
+    QCOMPARE(reloaded.size(), 0);
+    QVERIFY(prompt->asked.isEmpty());
+    QVERIFY(watcher->watchedFiles().contains(file));
+    // And the watch survived the renames of the saves.
+    change(QStringLiteral("in place"), otherLines);
+    QTRY_COMPARE_WITH_TIMEOUT(reloaded.size(), 1, 5000);
+}
+
+// Through the main window: a change made elsewhere, kept, and Save asking
+// before it writes over it.
+void TestDocumentWatcher::saveInMainWindowAsksAboutChangedFile()
+{
+    ScopedSettingsStore store;
+    QVERIFY(writeFile(file, fiveLines));
+    MainWindow window({file});
+    window.documentWatcher()->setSettleDelay(50);
+    EditView *doc = window.currentView();
+    QVERIFY(doc);
+    QCOMPARE(doc->fullPath(), file);
+    edit(doc, QStringLiteral("mine "));
+
+    prompt->answers << QMessageBox::No;  // keep my version
+    change(QStringLiteral("rename"), otherLines);
+    QTRY_COMPARE_WITH_TIMEOUT(prompt->asked.size(), 1, 5000);
+
+    prompt->answers << QMessageBox::Cancel;
+    QVERIFY(!window.on_action_Save_triggered());
+    QCOMPARE(prompt->asked.size(), 2);
+    QCOMPARE(readFile(file), otherLines);
+    QVERIFY(doc->document()->isModified());
+    QVERIFY(window.tabs()->tabText(0).endsWith(QLatin1String(" *")));
+
+    prompt->answers << QMessageBox::Save;
+    QVERIFY(window.on_action_Save_triggered());
+    QCOMPARE(readFile(file), ("mine " + fiveLines));
+    QVERIFY(!doc->document()->isModified());
+    // Saved: the next Save has nothing to ask.
+    edit(doc, QStringLiteral("again "));
+    QVERIFY(window.on_action_Save_triggered());
+    QCOMPARE(prompt->asked.size(), 3);
+}
+
+QTEST_MAIN(TestDocumentWatcher)
+#include "tst_documentwatcher.moc"
