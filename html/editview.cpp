@@ -136,7 +136,7 @@ void EditView::encodeLtGtAmp()
     static const QRegularExpression special(QStringLiteral("[<>&]"));
     cursor.beginEditBlock();
     for (;;) {
-        QTextCursor found = document()->find(special, cursor);
+        QTextCursor found = document()->find(special, cursor, QTextDocument::FindCaseSensitively);
         if (found.isNull() || found.position() > end)
             break;
         const QChar c = found.selectedText().at(0);
@@ -251,7 +251,7 @@ bool EditView::jumpToAnchor(const QString &name)
     // The name is text from the page, never a pattern: "a.b" must not find "axb".
     const QRegularExpression pattern(
         QStringLiteral("<a name=\"?%1\\b").arg(QRegularExpression::escape(name)));
-    const QTextCursor found = document()->find(pattern, 0);
+    const QTextCursor found = document()->find(pattern, 0, QTextDocument::FindCaseSensitively);
     if (found.isNull())
         return false;
     QTextCursor cursor = textCursor();
@@ -354,12 +354,18 @@ bool EditView::tagAtCursor(QString &tagName) const
     HtmlScanner scanner(scriptKeywords, block.text(), startState);
     tagName.clear();
     int prev = startState;
+    // Only a tag that begins on this line has its name here; on a line that
+    // continues a tag the first identifier is an attribute.
+    bool tagBegun = false;
     HtmlScanner::ScanToken token = scanner.nextToken();
     while (token != HtmlScanner::End && scanner.tokenStart() < column) {
         if (prev != HtmlScanner::InTag && prev != HtmlScanner::InAttrString
-            && scanner.state() == HtmlScanner::InTag)
+            && scanner.state() == HtmlScanner::InTag) {
             tagName.clear();
-        if (token == HtmlScanner::Ident && scanner.state() == HtmlScanner::InTag && tagName.isEmpty())
+            tagBegun = true;
+        }
+        if (token == HtmlScanner::Ident && scanner.state() == HtmlScanner::InTag && tagBegun
+            && tagName.isEmpty())
             tagName = scanner.tokenText().toLower();
         prev = scanner.state();
         token = scanner.nextToken();
