@@ -11,6 +11,8 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QMimeData>
+#include <QTimer>
 #include <QtTest>
 
 // Catches what the program hands to the desktop's URL handler.
@@ -62,6 +64,8 @@ private slots:
     void shortTextInsertion_data();
     void shortTextInsertion();
     void shortTextMenuShowsWhatWouldBeInserted();
+    void droppedFilesOpenInOrder();
+    void aboutBoxShowsVersions();
     void previewOfUntitledWritesUtf8();
     void previewOfSavedFileShowsTheFile();
 
@@ -432,6 +436,60 @@ void TestMainWindowDocuments::shortTextMenuShowsWhatWouldBeInserted()
     QMetaObject::invokeMethod(menu, "aboutToShow");
     QCOMPARE(first->text(), QStringLiteral("&1 '<b>,</b>'"));
     QCOMPARE(tenth->text(), QStringLiteral("&0 '<!--,-->'"));
+}
+
+void TestMainWindowDocuments::droppedFilesOpenInOrder()
+{
+    MainWindow w({});
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QStringList names{"c.html", "a.html", "b.html"};
+    QList<QUrl> urls;
+    for (const QString &n : names)
+        urls << QUrl::fromLocalFile(file(n));
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = w.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
+    QStringList titles;
+    for (int i = 0; i < w.tabs()->count(); ++i)
+        titles << w.tabs()->tabText(i);
+    QCOMPARE(titles, names);  // the empty Untitled-1 gave way
+    QCOMPARE(w.currentView()->title(), QStringLiteral("b.html"));
+
+    QMimeData text;
+    text.setText("not files");
+    QDragEnterEvent other(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &other);
+    QVERIFY(!other.isAccepted());
+}
+
+void TestMainWindowDocuments::aboutBoxShowsVersions()
+{
+    MainWindow w({});
+    QString mainText, credits;
+    bool hasIcon = false;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        mainText = box->text();
+        credits = box->informativeText();
+        hasIcon = !box->iconPixmap().isNull();
+        box->accept();
+    });
+    clearCommandStatistics();
+    w.findChild<QAction *>("action_AboutMossglen")->trigger();
+    QCOMPARE(mainText, QStringLiteral("<div align=center><b>Mossglen</b> version 0.014.Dev</div>"));
+    // The credits name the Qt that is really running, not a fixed number.
+    QVERIFY(credits.contains(QLatin1String(qVersion())));
+    QVERIFY(credits.contains("0.014.Dev"));
+    QVERIFY(hasIcon);
+    QCOMPARE(commandCount("Action.about"), 1);
 }
 
 void TestMainWindowDocuments::previewOfUntitledWritesUtf8()
