@@ -1,0 +1,208 @@
+#include "app/commandstatistics.h"
+#include "app/mainwindow.h"
+#include "editor/globalsettings.h"
+#include "highlight/viengine.h"
+#include "html/editview.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QSettings>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+
+// '|' marks the cursor.
+void load(EditView *view, const QString &marked)
+{
+    QString text = marked;
+    const int cursor = int(text.indexOf(QLatin1Char('|')));
+    text.remove(cursor, 1);
+    view->setPlainText(text);
+    QTextCursor c = view->textCursor();
+    c.setPosition(cursor);
+    view->setTextCursor(c);
+}
+
+QString marked(const EditView *view)
+{
+    QString text = view->toPlainText();
+    text.insert(view->textCursor().position(), QLatin1Char('|'));
+    return text;
+}
+
+} // namespace
+
+class TestMainWindowEditing : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        store = new ScopedSettingsStore;
+        prompt = new ScriptedPrompt;
+        clearCommandStatistics();
+    }
+    void cleanup()
+    {
+        QVERIFY2(!prompt->unexpected, "a question was asked that the test did not expect");
+        delete prompt;
+        delete store;
+    }
+
+    void menuActions_data();
+    void menuActions();
+    void menuActionsWithoutView();
+    void shortcutOpensOneLine_data();
+    void shortcutOpensOneLine();
+    void viModesThroughKeys();
+    void inputMethodNoticeDuringEscape();
+    void viOffKeepsInsertMode();
+
+private:
+    ScopedSettingsStore *store = nullptr;
+    ScriptedPrompt *prompt = nullptr;
+};
+
+void TestMainWindowEditing::menuActions_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("parenCount");
+
+    QTest::newRow("open line above") << "actionOpenLine_Above" << "  a\nb|c" << "  a\n  |\nbc" << 0;
+    QTest::newRow("open line above the first line") << "actionOpenLine_Above" << "\ta|b" << "|\n\tab" << 0;
+    QTest::newRow("open line below") << "actionOpenLine_Below" << "  a|b\nc" << "  ab\n  |\nc" << 0;
+    QTest::newRow("matching bracket") << "action_MatchedParen" << "f|(a(b)c)" << "f(a(b)c|)" << 1;
+    QTest::newRow("matching bracket, none right of the cursor")
+            << "action_MatchedParen" << "(a)|b" << "(a)|b" << 1;
+}
+
+void TestMainWindowEditing::menuActions()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(int, parenCount);
+    MainWindow w({});
+    EditView *view = w.currentView();
+    QVERIFY(view);
+    load(view, before);
+    auto *a = w.findChild<QAction *>(action);
+    QVERIFY(a);
+    a->trigger();
+    QCOMPARE(marked(view), after);
+    QCOMPARE(commandCount(QStringLiteral("Action.gotoMatchParen")), parenCount);
+    // Menu commands are not key presses.
+    QCOMPARE(commandCount(QStringLiteral("Edit.openLineAbove")), 0);
+    QCOMPARE(commandCount(QStringLiteral("Edit.openLineBelow")), 0);
+}
+
+void TestMainWindowEditing::menuActionsWithoutView()
+{
+    MainWindow w({});
+    w.on_action_Close_triggered();
+    QVERIFY(!w.currentView());
+    for (const char *name : {"actionOpenLine_Above", "actionOpenLine_Below", "action_MatchedParen"}) {
+        auto *a = w.findChild<QAction *>(QLatin1String(name));
+        QVERIFY(a);
+        a->trigger();
+    }
+    QCOMPARE(commandCount(QStringLiteral("Action.gotoMatchParen")), 0);
+    QCOMPARE(w.tabs()->count(), 0);
+}
+
+void TestMainWindowEditing::shortcutOpensOneLine_data()
+{
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("after");
+
+    QTest::newRow("Shift+Return") << int(Qt::ShiftModifier) << "x\n|\n  a";
+    QTest::newRow("Ctrl+Return") << int(Qt::ControlModifier) << "x\n  a\n  |";
+}
+
+void TestMainWindowEditing::shortcutOpensOneLine()
+{
+    QFETCH(int, modifiers);
+    QFETCH(QString, after);
+    MainWindow w({});
+    w.show();
+    EditView *view = w.currentView();
+    load(view, QStringLiteral("x\n  |a"));
+    w.activateWindow();
+    view->setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    // The menu shortcut and the key handler must not both open a line.
+    QTest::keyClick(view, Qt::Key_Return, Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(marked(view), after);
+}
+
+void TestMainWindowEditing::viModesThroughKeys()
+{
+    QSettings().setValue("viEnabled", 1);
+    MainWindow w({});
+    EditView *view = w.currentView();
+    load(view, QStringLiteral("abc|"));
+    QCOMPARE(w.modeText(), QStringLiteral("CMD"));
+
+    QTest::keyClick(view, Qt::Key_I);
+    QCOMPARE(w.modeText(), QStringLiteral("INS"));
+    QCOMPARE(view->drawnCursorWidth(), 1);
+    QTest::keyClicks(view, QStringLiteral("de"));
+    QCOMPARE(marked(view), QStringLiteral("abcde|"));
+
+    QTest::keyClick(view, Qt::Key_Escape);
+    QCOMPARE(w.modeText(), QStringLiteral("CMD"));
+    QCOMPARE(marked(view), QStringLiteral("abcd|e"));
+    QVERIFY(view->drawnCursorWidth() > 1);
+    // "i" is a command again, and so is "2X".
+    QTest::keyClicks(view, QStringLiteral("2X"));
+    QCOMPARE(marked(view), QStringLiteral("ab|e"));
+
+    QTest::keyClick(view, 'O', Qt::ShiftModifier);
+    QCOMPARE(w.modeText(), QStringLiteral("INS"));
+    QCOMPARE(marked(view), QStringLiteral("|\nabe"));
+}
+
+void TestMainWindowEditing::inputMethodNoticeDuringEscape()
+{
+    QSettings().setValue("viEnabled", 1);
+    MainWindow w({});
+    EditView *view = w.currentView();
+    load(view, QStringLiteral("ab|"));
+    QTest::keyClick(view, Qt::Key_A);
+    QCOMPARE(w.modeText(), QStringLiteral("INS"));
+    // Closing the input method on the way into command mode reports a status
+    // change at once; it must not send the engine back to insert mode.
+    connect(w.engine(), &ViEngine::modeChanged, &w, &MainWindow::onImeOpenStatusChanged);
+    QTest::keyClick(view, Qt::Key_Escape);
+    QCOMPARE(w.modeText(), QStringLiteral("CMD"));
+    QCOMPARE(int(w.engine()->mode()), int(ViEngine::CommandMode));
+    // A later switch of the input method in command mode means typing.
+    w.onImeOpenStatusChanged();
+    QCOMPARE(w.modeText(), QStringLiteral("INS"));
+    QTest::keyClick(view, Qt::Key_X);
+    QCOMPARE(view->toPlainText(), QStringLiteral("axb"));
+}
+
+void TestMainWindowEditing::viOffKeepsInsertMode()
+{
+    MainWindow w({});
+    EditView *view = w.currentView();
+    load(view, QStringLiteral("ab|"));
+    QTest::keyClick(view, Qt::Key_Escape);
+    QCOMPARE(w.modeText(), QStringLiteral("INS"));
+    QTest::keyClicks(view, QStringLiteral("xj"));
+    QCOMPARE(marked(view), QStringLiteral("abxj|"));
+    // Turning vi on leaves the mode alone until the next Escape.
+    w.findChild<QAction *>(QStringLiteral("action_viEnabled"))->setChecked(true);
+    QCOMPARE(w.modeText(), QStringLiteral("INS"));
+    QTest::keyClick(view, Qt::Key_Escape);
+    QCOMPARE(w.modeText(), QStringLiteral("CMD"));
+    QTest::keyClick(view, Qt::Key_X);
+    QCOMPARE(marked(view), QStringLiteral("abx|"));
+}
+
+QTEST_MAIN(TestMainWindowEditing)
+#include "tst_mainwindow_editing.moc"
