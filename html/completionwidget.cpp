@@ -18,6 +18,8 @@ CompletionWidget::CompletionWidget(QPlainTextEdit *editor, const QStringList &ca
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
+    // Rows are single lines of one font: no need to measure each of them.
+    m_list->setUniformItemSizes(true);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     connect(m_list, &QListWidget::currentRowChanged, this, &CompletionWidget::currentRowChanged);
 
@@ -56,14 +58,18 @@ int CompletionWidget::refill()
 {
     m_list->clear();
     int exact = -1;
+    QStringList rows;
     for (const QString &candidate : std::as_const(m_candidates)) {
         // An empty filter takes every row, the empty (or null) candidate too.
         if (!m_filter.isEmpty() && !candidate.startsWith(m_filter))
             continue;
         if (candidate == m_filter)
-            exact = m_list->count();
-        m_list->addItem(candidate);
+            exact = int(rows.size());
+        rows.append(candidate);
     }
+    // One insertion for all rows: a word list of a big page has tens of
+    // thousands of them.
+    m_list->addItems(rows);
     if (m_list->count() == 0) {
         reject();
         return 0;
