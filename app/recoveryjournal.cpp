@@ -67,6 +67,57 @@ struct RecoveryJournal::Tracked {
     bool inFlight = false;
     bool writeAgain = false;   // edits arrived while a copy was being written
     bool failureShown = false;
+    // The text is copied in slices between turns of the event loop. An edit
+    // inside the part copied so far is patched into the copy, so that steady
+    // typing does not keep the copy from ever finishing.
+    bool copying = false;
+    int copied = 0;
+    QList<QString> chunks;
+
+    void cutCopyAt(int position)
+    {
+        const qsizetype from = splitAt(position);
+        chunks.erase(chunks.begin() + from, chunks.end());
+        copied = position;
+    }
+    // Makes `position` (at most `copied`) the start of a chunk; answers its index.
+    qsizetype splitAt(int position)
+    {
+        int start = 0;
+        for (qsizetype i = 0; i < chunks.size(); ++i) {
+            if (start == position)
+                return i;
+            const int length = int(chunks[i].size());
+            if (position < start + length) {
+                QString tail = chunks[i].mid(position - start);
+                chunks[i].truncate(position - start);
+                chunks.insert(i + 1, tail);
+                return i + 1;
+            }
+            start += length;
+        }
+        return chunks.size();
+    }
+    void applyEdit(QTextDocument *text, int position, int removed, int added, int largest)
+    {
+        if (!copying || position >= copied)
+            return;  // the slices still to come read it
+        if (position + removed > copied || added > largest) {
+            cutCopyAt(position);
+            return;
+        }
+        const qsizetype first = splitAt(position);
+        const qsizetype last = splitAt(position + removed);
+        chunks.erase(chunks.begin() + first, chunks.begin() + last);
+        if (added > 0) {
+            QTextCursor cursor(text);
+            cursor.setPosition(position);
+            cursor.setPosition(qMin(position + added, text->characterCount() - 1),
+                               QTextCursor::KeepAnchor);
+            chunks.insert(first, cursor.selectedText());
+        }
+        copied += added - removed;
+    }
 };
 
 RecoveryJournal::RecoveryJournal(const QString &directory, QObject *parent)
@@ -114,6 +165,12 @@ void RecoveryJournal::setDelays(int idleMs, int maxMs)
     m_maxDelay = qMax(m_idleDelay, maxMs);
 }
 
+void RecoveryJournal::setSlices(qint64 budgetNs, int chars)
+{
+    m_sliceBudgetNs = qMax<qint64>(0, budgetNs);
+    m_sliceChars = qMax(1, chars);
+}
+
 void RecoveryJournal::track(EditViewBase *view)
 {
     if (!view || m_docs.contains(view))
@@ -126,6 +183,11 @@ void RecoveryJournal::track(EditViewBase *view)
     QTextDocument *text = view->document();
     // Looked up by key: the document may still signal while its view dies.
     connect(text, &QTextDocument::contentsChanged, this, [this, view] { onEdited(view); });
+    connect(text, &QTextDocument::contentsChange, this,
+            [this, view](int position, int removed, int added) {
+                if (Tracked *doc = m_docs.value(view))
+                    doc->applyEdit(view->document(), position, removed, added, m_sliceChars * 4);
+            });
     connect(text, &QTextDocument::modificationChanged, this,
             [this, view](bool modified) { onModificationChanged(view, modified); });
     connect(view, &QObject::destroyed, this, &RecoveryJournal::onDestroyed);
@@ -165,6 +227,8 @@ void RecoveryJournal::onModificationChanged(EditViewBase *view, bool modified)
     doc->timer.stop();
     doc->pendingSince.invalidate();
     doc->writeAgain = false;
+    doc->copying = false;
+    doc->chunks.clear();
     removeFileOf(doc);
 }
 
@@ -183,25 +247,59 @@ void RecoveryJournal::writeNow(Tracked *doc, const QString &replacedFile)
     doc->timer.stop();
     if (!replacedFile.isEmpty())
         doc->replaces = replacedFile;
-    if (!m_enabled)
-        return;
-    QTextDocument *text = doc->view->document();
-    if (!text->isModified())
+    if (!m_enabled || !doc->view->document()->isModified())
         return;
     if (doc->inFlight) {
         doc->writeAgain = true;
         return;
     }
+    if (doc->copying)
+        return;  // the copy under way picks the latest edits up
+    doc->copying = true;
+    doc->copied = 0;
+    doc->chunks.clear();
+    copySlice(doc->view, false);
+}
+
+void RecoveryJournal::copySlice(QObject *key, bool all)
+{
+    Tracked *doc = m_docs.value(key);
+    if (!doc || !doc->copying)
+        return;
+    QTextDocument *text = doc->view->document();
+    // Without the paragraph separator every document ends in.
+    const int length = text->characterCount() - 1;
+    QElapsedTimer clock;
+    clock.start();
+    QTextCursor cursor(text);
+    // At least one step per slice, however busy the clock says it is.
+    bool first = true;
+    while (doc->copied < length && (all || first || clock.nsecsElapsed() < m_sliceBudgetNs)) {
+        first = false;
+        const int end = qMin(length, doc->copied + m_sliceChars);
+        cursor.setPosition(doc->copied);
+        cursor.setPosition(end, QTextCursor::KeepAnchor);
+        // Raw text: blocks end in U+2029, no-break spaces stay as they are.
+        doc->chunks.append(cursor.selectedText());
+        doc->copied = end;
+    }
+    const qint64 held = clock.nsecsElapsed() / 1000;
+    m_lastSnapshotMicros = held;
+    m_longestSnapshotMicros = qMax(m_longestSnapshotMicros, held);
+    if (doc->copied < length) {
+        QTimer::singleShot(0, this, [this, key] { copySlice(key, false); });
+        return;
+    }
+    doc->copying = false;
+    startWrite(doc);
+}
+
+void RecoveryJournal::startWrite(Tracked *doc)
+{
     if (doc->fileName.isEmpty())
         doc->fileName = QStringLiteral("%1/%2-%3%4")
                             .arg(m_directory, m_instanceId).arg(++m_serial).arg(journalSuffix);
-
-    QElapsedTimer clock;
-    clock.start();
     Snapshot snapshot;
-    // toRawText() copies the piece table's buffer; the line ends are turned
-    // into LF on the worker, which keeps the GUI thread's part small.
-    snapshot.text = text->toRawText();
     snapshot.entry.file = doc->fileName;
     snapshot.entry.fullPath = doc->view->fullPath();
     snapshot.entry.title = doc->view->title();
@@ -209,14 +307,19 @@ void RecoveryJournal::writeNow(Tracked *doc, const QString &replacedFile)
     snapshot.entry.cursorPosition = doc->view->textCursor().position();
     snapshot.entry.lastChange = doc->lastChange.isValid() ? doc->lastChange
                                                           : QDateTime::currentDateTimeUtc();
-    m_lastSnapshotMicros = clock.nsecsElapsed() / 1000;
-    m_longestSnapshotMicros = qMax(m_longestSnapshotMicros, m_lastSnapshotMicros);
-
     doc->pendingSince.invalidate();
     doc->inFlight = true;
     QObject *key = doc->view;
     const QString replaces = doc->replaces;
-    m_worker.start([this, key, snapshot = std::move(snapshot), replaces]() mutable {
+    m_worker.start([this, key, snapshot = std::move(snapshot), chunks = std::exchange(doc->chunks, {}),
+                    replaces]() mutable {
+        qsizetype size = 0;
+        for (const QString &chunk : chunks)
+            size += chunk.size();
+        snapshot.text.reserve(size);
+        for (const QString &chunk : chunks)
+            snapshot.text += chunk;
+        chunks.clear();
         const bool ok = writeSnapshot(snapshot.entry.file, snapshot);
         // An adopted orphan goes only once its text is safe under our name.
         if (ok && !replaces.isEmpty())
@@ -271,16 +374,28 @@ void RecoveryJournal::scheduleRemoval(const QString &fileName)
     m_worker.start([fileName] { QFile::remove(fileName); });
 }
 
+void RecoveryJournal::writeSoon(EditViewBase *view)
+{
+    if (Tracked *doc = m_docs.value(view))
+        writeNow(doc);
+}
+
 void RecoveryJournal::flush()
 {
-    for (Tracked *doc : std::as_const(m_docs))
+    for (Tracked *doc : std::as_const(m_docs)) {
         if (doc->timer.isActive())
             writeNow(doc);
+        if (doc->copying)
+            copySlice(doc->view, true);
+    }
     waitForIdle();
     // Writes asked for by edits made while the first ones were running.
-    for (Tracked *doc : std::as_const(m_docs))
+    for (Tracked *doc : std::as_const(m_docs)) {
         if (doc->timer.isActive() && doc->timer.interval() == 0)
             writeNow(doc);
+        if (doc->copying)
+            copySlice(doc->view, true);
+    }
     waitForIdle();
 }
 

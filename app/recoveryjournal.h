@@ -19,8 +19,8 @@ class QTimer;
 // Keeps a copy of every document with unsaved changes in the user's data
 // folder, so that a crash or a power cut loses at most a few seconds of
 // typing. A copy is written about two seconds after the last edit, and at
-// least every ten seconds while the user keeps typing. The text is taken on
-// the GUI thread (a cheap copy of the document's buffer); encoding and
+// least every ten seconds while the user keeps typing. The text is copied on
+// the GUI thread in short slices between keystrokes; joining, encoding and
 // writing happen on one worker thread, in order, through QSaveFile.
 //
 // Every running program holds a lock file of its own in the folder; copies
@@ -48,6 +48,10 @@ public:
 
     static constexpr int DefaultIdleDelay = 2000;
     static constexpr int DefaultMaxDelay = 10000;
+    // The GUI thread copies the text in slices of about this much time,
+    // checking the clock after every so many characters.
+    static constexpr qint64 DefaultSliceBudgetNs = 4000000;
+    static constexpr int DefaultSliceChars = 1 << 14;
 
     // `directory` empty: "recovery" under the application's data location.
     explicit RecoveryJournal(const QString &directory = QString(), QObject *parent = nullptr);
@@ -61,6 +65,7 @@ public:
     // Delays in milliseconds: after the last edit, and at most since the
     // first edit that has not been written yet.
     void setDelays(int idleMs, int maxMs);
+    void setSlices(qint64 budgetNs, int chars);
 
     // Starts following a view: edits schedule a copy, saving or undoing to
     // the saved state removes it, and so does destroying the view.
@@ -68,6 +73,9 @@ public:
     // The recovery file currently kept for the view (empty when it has none).
     QString journalFile(const EditViewBase *view) const;
 
+    // Starts the copy of the view's text at once, without waiting for the
+    // delays; the first slice is taken before this returns.
+    void writeSoon(EditViewBase *view);
     // Writes every scheduled copy now and waits until the worker is done.
     void flush();
     // Waits for the worker; results are delivered before this returns.
@@ -90,7 +98,7 @@ public:
     // The document text with LF line ends; false when the file is damaged.
     static bool readText(const QString &fileName, QString *text, Entry *entry = nullptr);
 
-    // How long the GUI thread spent taking the last snapshot, in microseconds.
+    // How long the GUI thread was held by one slice of the copy, in microseconds.
     qint64 lastSnapshotMicros() const { return m_lastSnapshotMicros; }
     qint64 longestSnapshotMicros() const { return m_longestSnapshotMicros; }
     int writesDone() const { return m_writesDone; }
@@ -106,6 +114,8 @@ private:
     void onModificationChanged(EditViewBase *view, bool modified);
     void onDestroyed(QObject *object);
     void writeNow(Tracked *doc, const QString &replacedFile = QString());
+    void copySlice(QObject *key, bool all);
+    void startWrite(Tracked *doc);
     void removeFileOf(Tracked *doc);
     void onWriteDone(QObject *key, const QString &fileName, bool ok);
     void scheduleRemoval(const QString &fileName);
@@ -116,6 +126,8 @@ private:
     int m_idleDelay = DefaultIdleDelay;
     int m_maxDelay = DefaultMaxDelay;
     int m_serial = 0;
+    qint64 m_sliceBudgetNs = DefaultSliceBudgetNs;
+    int m_sliceChars = DefaultSliceChars;
     std::unique_ptr<QLockFile> m_lock;
     std::vector<std::unique_ptr<QLockFile>> m_claimed;
     QHash<QObject *, Tracked *> m_docs;

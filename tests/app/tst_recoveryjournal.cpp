@@ -32,6 +32,8 @@ private slots:
     void writeTiming_data();
     void writeTiming();
     void copyFollowsDocument();
+    void editsWhileCopying_data();
+    void editsWhileCopying();
     void copyRemoved_data();
     void copyRemoved();
     void runningProgramKeepsItsCopies();
@@ -270,6 +272,56 @@ void TestRecoveryJournal::copyFollowsDocument()
     QCOMPARE(text, QStringLiteral("line one\ninserted line two\nmore"));
     QCOMPARE(entry.encoding, UTF16BE);
     QCOMPARE(copies().size(), 1);
+}
+
+void TestRecoveryJournal::editsWhileCopying_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("removed");
+    QTest::addColumn<QString>("added");
+
+    // The first slice has copied characters 0-99 when the edit comes.
+    QTest::newRow("typing in the copied part") << 50 << 0 << QStringLiteral("typed");
+    QTest::newRow("deleting in the copied part") << 20 << 30 << QString();
+    QTest::newRow("new line at the start") << 0 << 0 << QStringLiteral("\n");
+    QTest::newRow("replacing across the copied end") << 90 << 30 << QStringLiteral("xyz");
+    QTest::newRow("edit right at the copied end") << 100 << 1 << QStringLiteral("ab");
+    QTest::newRow("typing beyond the copied part") << 500 << 0 << QStringLiteral("later");
+    QTest::newRow("large paste in the copied part") << 10 << 5 << QStringLiteral("p").repeated(2000);
+    QTest::newRow("whole text replaced") << -1 << 0 << QStringLiteral("all new\ntext");
+}
+
+// The copy is taken in slices; edits between them must end up in it exactly.
+void TestRecoveryJournal::editsWhileCopying()
+{
+    QFETCH(int, position);
+    QFETCH(int, removed);
+    QFETCH(QString, added);
+    RecoveryJournal journal(recoveryDir());
+    journal.setDelays(3600000, 3600000);
+    journal.setSlices(0, 100);
+    QString text;
+    for (int i = 0; i < 10; ++i)
+        text += QString(QLatin1Char(char('a' + i))).repeated(98) + QStringLiteral("\u00a0\n");
+    auto view = makeView(text);
+    journal.track(view.get());
+    typeText(view.get(), QStringLiteral("!"));
+    journal.writeSoon(view.get());
+
+    if (position < 0) {
+        view->selectAll();
+        view->insertPlainText(added);
+    } else {
+        QTextCursor cursor(view->document());
+        cursor.setPosition(position);
+        cursor.setPosition(position + removed, QTextCursor::KeepAnchor);
+        cursor.insertText(added);
+    }
+    journal.flush();
+    QString copy;
+    QVERIFY(RecoveryJournal::readText(journal.journalFile(view.get()), &copy));
+    QCOMPARE(copy, view->document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
+    QVERIFY(copy.contains(QChar(0x00a0)) || position < 0);
 }
 
 void TestRecoveryJournal::copyRemoved_data()
