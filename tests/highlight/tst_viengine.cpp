@@ -329,9 +329,6 @@ void TestViEngine::moveCursorOperations_data()
             << QStringLiteral("- \u00e9t\u00e9|") << int(ViEngine::WordStart) << 1 << false << true << 2 << 2;
     QTest::newRow("word start stays within its line")
             << "ab\n|cd" << int(ViEngine::WordStart) << 1 << false << true << 3 << 3;
-    QTest::newRow("standard down") << "a|b\ncd" << int(QTextCursor::Down) << 1 << false << true << 4 << 4;
-    QTest::newRow("standard down past the end fails") << "a|b\ncd" << int(QTextCursor::Down) << 2 << false << false << -1 << -1;
-    QTest::newRow("standard next block") << "a|b\ncd" << int(QTextCursor::NextBlock) << 1 << true << true << 3 << 1;
 }
 
 void TestViEngine::moveCursorOperations()
