@@ -4,6 +4,7 @@
 #include "editor/globalsettings.h"
 #include "editor/userprompt.h"
 #include "highlight/htmlscanner.h"
+#include "highlight/viengine.h"
 #include "html/closetags.h"
 #include "html/completionwidget.h"
 #include "html/keywordlist.h"
@@ -23,15 +24,6 @@ namespace {
 bool isBlankOrTab(QChar c)
 {
     return c == u' ' || c == u'\t';
-}
-
-// Start of the run of word characters that ends at `column` of `line`.
-int wordStart(const QString &line, int column)
-{
-    int i = column;
-    while (i > 0 && KeywordList::isWordChar(line.at(i - 1)))
-        --i;
-    return i;
 }
 
 } // namespace
@@ -480,10 +472,11 @@ void EditView::completion(bool closeTagOnly)
     if (!closeTagOnly && col > 0) {
         const QChar before = line.at(col - 1);
         if ((before.unicode() < 256 && before.isLetter()) || before == u'_') {
-            const int start = wordStart(line, col);
-            prefix = line.mid(start, col - start);
-            from -= col - start;
-            col = start;
+            QTextCursor word = cursor;
+            ViEngine::moveCursor(word, ViEngine::WordStart, QTextCursor::KeepAnchor);
+            prefix = word.selectedText();
+            from = word.position();
+            col = word.positionInBlock();
         }
     }
 
