@@ -76,8 +76,11 @@ EditViewBase::EditViewBase(GlobalSettings *settings, ViEngine *viEngine, QWidget
 
 void EditViewBase::setFullPath(const QString &path)
 {
+    const bool changed = path != m_fullPath;
     m_fullPath = path;
     m_title = QFileInfo(path).fileName();
+    if (changed)
+        emit fullPathChanged();
 }
 
 QString EditViewBase::fileDirectory() const

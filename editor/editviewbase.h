@@ -111,6 +111,8 @@ signals:
     void showMessage(const QString &text);
     void doOutput(const QString &text);
     void contentsChanged();
+    // The document's path was set to a different one.
+    void fullPathChanged();
 
 protected:
     bool eventFilter(QObject *object, QEvent *event) override;

@@ -4,6 +4,7 @@
 #include "editor/globalsettings.h"
 #include "editor/userprompt.h"
 #include "highlight/htmlscanner.h"
+#include "highlight/syntaxhighlighter.h"
 #include "highlight/viengine.h"
 #include "html/closetags.h"
 #include "html/completionwidget.h"
@@ -33,6 +34,7 @@ EditView::EditView(GlobalSettings *settings, ViEngine *viEngine, QWidget *parent
 {
     connect(document(), &QTextDocument::contentsChanged, this, &EditView::onContentsChanged);
     connect(document(), &QTextDocument::modificationChanged, this, &EditView::onModificationChanged);
+    m_highlighter = new SyntaxHighlighter(this);
 }
 
 EditView::~EditView()
@@ -53,6 +55,8 @@ void EditView::onModificationChanged(bool changed)
 void EditView::updateSettings()
 {
     updateEditorSettings();
+    m_highlighter->rebuildFormats();
+    m_highlighter->rehighlight();
     update();
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class SyntaxHighlighter;
+
 // The HTML-aware document view: one per tab. Besides the editor widget it
 // offers the markup commands (template, character references, tag jump,
 // short texts, Zen-Coding) and the completion commands with their candidate
@@ -27,7 +29,10 @@ public:
     void setKeywordDir(const QString &dir) { m_keywordDir = dir; }
     QString keywordFile(const QString &name) const;
 
+    // Applies the settings to the widget and recolours the document.
     void updateSettings();
+    // The view's own highlighter, made with the view and gone with it.
+    SyntaxHighlighter *highlighter() const { return m_highlighter; }
 
     // Fills an empty document from template.html, or from the built-in page
     // when that cannot be read; the cursor goes to the first empty line.
@@ -95,4 +100,5 @@ private:
 
     const QSet<QString> *scriptKeywords = nullptr;
     QString m_keywordDir;
+    SyntaxHighlighter *m_highlighter = nullptr;
 };

@@ -1,0 +1,629 @@
+// The highlighter on a real view: the colour of every token range, the
+// background on coloured tokens only, start states from the file suffix,
+// recolouring after new colours, and that colouring in slices after edits
+// ends exactly where a straight pass over the final text ends.
+
+#include "editor/datapaths.h"
+#include "editor/globalsettings.h"
+#include "highlight/htmlscanner.h"
+#include "highlight/syntaxhighlighter.h"
+#include "html/editview.h"
+#include "testsupport.h"
+
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QtTest>
+
+namespace {
+
+// What one piece of a line must look like: its foreground colour key, or -1
+// for no format at all.
+struct Piece {
+    int line;
+    QString text;
+    int colour;
+    int occurrence = 0;  // which occurrence of `text` in the line
+};
+using Pieces = QList<Piece>;
+
+constexpr int None = -1;
+
+// Every colour different, so that a wrong choice of format shows.
+GlobalSettings distinctSettings()
+{
+    GlobalSettings s;
+    for (int i = 0; i < GlobalSettings::ColorCount; ++i)
+        s.colors[i] = QColor::fromHsv((i * 37) % 360, 180, 120 + (i * 7) % 120);
+    s.tabWidth = 4;
+    s.fontFamily = QStringLiteral("DejaVu Sans Mono");
+    return s;
+}
+
+const QSet<QString> &scriptKeywords()
+{
+    static const QSet<QString> keywords{QStringLiteral("var"), QStringLiteral("if"),
+                                        QStringLiteral("return"), QStringLiteral("function")};
+    return keywords;
+}
+
+// The format the layout gives the character at `column`; an empty format
+// where no range covers it.
+QTextCharFormat formatAt(const QTextBlock &block, int column)
+{
+    const QList<QTextLayout::FormatRange> ranges = block.layout()->formats();
+    for (const QTextLayout::FormatRange &r : ranges) {
+        if (column >= r.start && column < r.start + r.length)
+            return r.format;
+    }
+    return {};
+}
+
+bool waitIdle(EditView &view, int timeoutMs = 30000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (view.highlighter()->isBusy() && clock.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return !view.highlighter()->isBusy();
+}
+
+// Compares states and formats of every line of two views.
+void compareColouring(const EditView &actual, const EditView &expected)
+{
+    QCOMPARE(actual.document()->blockCount(), expected.document()->blockCount());
+    QTextBlock a = actual.document()->firstBlock();
+    QTextBlock e = expected.document()->firstBlock();
+    for (; a.isValid(); a = a.next(), e = e.next()) {
+        QCOMPARE(a.text(), e.text());
+        if (a.userState() != e.userState() || a.layout()->formats() != e.layout()->formats())
+            QFAIL(qPrintable(QStringLiteral("line %1 \"%2\": state %3, expected %4")
+                                 .arg(a.blockNumber() + 1).arg(a.text())
+                                 .arg(a.userState()).arg(e.userState())));
+    }
+}
+
+// A page with every context: tags over two lines, script with strings,
+// escapes, literals and comments, a style sheet, HTML comments, references.
+QString mixedPage(int repeats)
+{
+    QString page = QStringLiteral("<!DOCTYPE html>\n<html><head><title>t &amp; u</title>\n");
+    for (int i = 0; i < repeats; ++i) {
+        page += QStringLiteral(
+                    "<style type=\"text/css\">\n"
+                    "body { color: red; margin : 0 }\n"
+                    "</style>\n"
+                    "<div class=\"c%1\" title=\"two\n"
+                    "lines\">text &lt; %1</div>\n"
+                    "<script>\n"
+                    "var s%1 = \"a\\u0041\\n\" + 'q\\'' ; /* block\n"
+                    "comment */ if (x / 2) return /a\\/b+/g;\n"
+                    "// line comment\n"
+                    "</script>\n"
+                    "<!-- a comment\n"
+                    "   over lines -->\n"
+                    "<p\n"
+                    "  id=\"p%1\">para</p>\n")
+                    .arg(i);
+    }
+    return page + QStringLiteral("</body></html>\n");
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Pieces)
+
+class TestSyntaxHighlighter : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void tokenColours_data();
+    void tokenColours();
+
+    void startStates_data();
+    void startStates();
+    void pathChangeRecolours();
+
+    void readNames();
+    void sharedNameLists();
+
+    void newColoursApplied();
+
+    void lazyEqualsFull_data();
+    void lazyEqualsFull();
+
+    void largeDocumentInSlices();
+    void scrolledScreenColouredFirst();
+    void openedCommentRecoloursLaterLines();
+    void keystrokeLeavesNoWork();
+
+private:
+    std::unique_ptr<EditView> makeView(const QString &path = {});
+    GlobalSettings settings = distinctSettings();
+};
+
+void TestSyntaxHighlighter::initTestCase()
+{
+    // The name lists come from the keyword files shipped beside the test.
+    QVERIFY(QFile::exists(DataPaths::settingsFile(QStringLiteral("tags.txt"))));
+    QVERIFY(QFile::exists(DataPaths::settingsFile(QStringLiteral("css.txt"))));
+}
+
+void TestSyntaxHighlighter::init()
+{
+    settings = distinctSettings();
+}
+
+std::unique_ptr<EditView> TestSyntaxHighlighter::makeView(const QString &path)
+{
+    auto view = std::make_unique<EditView>(&settings, nullptr);
+    view->setScriptKeywords(&scriptKeywords());
+    view->updateSettings();
+    if (!path.isEmpty())
+        view->setFullPath(path);
+    view->resize(600, 400);
+    return view;
+}
+
+// ---------------------------------------------------------------------------
+
+void TestSyntaxHighlighter::tokenColours_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<Pieces>("pieces");
+
+    using G = GlobalSettings;
+    QTest::newRow("tag with attribute") << QString() << QStringLiteral("<div id=\"a\">")
+        << Pieces{{0, "<", G::ColTag}, {0, "div", G::ColTagIdent}, {0, "id", None},
+                  {0, "=", G::ColTag}, {0, "\"a\"", G::ColDqString}, {0, ">", G::ColTag}};
+    QTest::newRow("upper-case tag name") << QString() << QStringLiteral("<DIV>x</DIV>")
+        << Pieces{{0, "<", G::ColTag}, {0, "DIV", None}, {0, "x", None}, {0, "</", G::ColTag},
+                  {0, "DIV", None, 1}};
+    QTest::newRow("text and reference") << QString()
+        << QStringLiteral("<p class=\"x\">Hi &amp; bye</p>")
+        << Pieces{{0, "p", G::ColTagIdent}, {0, "class", None}, {0, "Hi ", None},
+                  {0, "&amp;", G::ColHtmlSpecialChar}, {0, "bye", None}, {0, "</", G::ColTag},
+                  {0, "p", G::ColTagIdent, 2}, {0, ">", G::ColTag, 1}};
+    QTest::newRow("numeric reference") << QString() << QStringLiteral("a &#169; b")
+        << Pieces{{0, "&#169; b", None}};
+    QTest::newRow("comment over four lines") << QString()
+        << QStringLiteral("x <!-- one\n  two\n\tthree\n four --> y")
+        << Pieces{{0, "x ", None}, {0, "<!--", G::ColComment}, {0, "one", G::ColComment},
+                  {1, "  ", None}, {1, "two", G::ColComment}, {2, "\t", None},
+                  {2, "three", G::ColComment}, {3, "four -->", G::ColComment}, {3, "y", None}};
+    QTest::newRow("style sheet file") << QStringLiteral("/w/site.css")
+        << QStringLiteral("p { color: red; margin : 0; colour: x; }")
+        << Pieces{{0, "p", None}, {0, "{", None}, {0, "color", G::ColCssProp},
+                  {0, ":", None}, {0, "red", None}, {0, "margin", None},
+                  {0, "colour", None}};
+    QTest::newRow("inline style") << QString()
+        << QStringLiteral("<style>\nbody { color:red }\n</style>\ncolor: x")
+        << Pieces{{0, "style", G::ColTagIdent}, {1, "color", G::ColCssProp},
+                  {2, "</", G::ColTag}, {3, "color: x", None}};
+    QTest::newRow("script file strings") << QStringLiteral("/w/app.js")
+        << QStringLiteral("var x = \"a\\u0041b\" + 'c\\'d';")
+        << Pieces{{0, "var", G::ColScriptKeyword}, {0, "x", G::ColScriptText},
+                  {0, "=", G::ColScriptText}, {0, "\"", G::ColQuoteChar}, {0, "a", G::ColDqString, 1},
+                  {0, "\\u0041", G::ColEscapedChar}, {0, "b", G::ColDqString},
+                  {0, "\"", G::ColQuoteChar, 1}, {0, "+", G::ColScriptText},
+                  {0, "'", G::ColQuoteChar}, {0, "c", G::ColDqString},
+                  {0, "\\'", G::ColEscapedChar}, {0, "d", G::ColDqString},
+                  {0, ";", G::ColScriptText}};
+    QTest::newRow("regular expression") << QStringLiteral("/w/app.js")
+        << QStringLiteral("x = /a\\/b+c/g; y = a / b / c;")
+        << Pieces{{0, "/", G::ColQuoteChar}, {0, "a", G::ColRegexp}, {0, "\\/", G::ColEscapedChar},
+                  {0, "b+c", G::ColRegexp}, {0, "/", G::ColQuoteChar, 2}, {0, "g", G::ColScriptText},
+                  {0, "/", G::ColScriptText, 3}, {0, "/", G::ColScriptText, 4}};
+    QTest::newRow("script comments") << QStringLiteral("/w/app.js")
+        << QStringLiteral("a; /* one\n two */ if // three\nreturn")
+        << Pieces{{0, "a;", G::ColScriptText}, {0, "/*", G::ColComment}, {0, " ", None},
+                  {0, "one", G::ColComment},
+                  {1, "two */", G::ColComment}, {1, "if", G::ColScriptKeyword},
+                  {1, "// three", G::ColComment}, {2, "return", G::ColScriptKeyword}};
+    QTest::newRow("inline script ends") << QString()
+        << QStringLiteral("<script type=\"x\">\nif (a) <!-- b -->\n</script>if")
+        << Pieces{{0, "script", G::ColTagIdent}, {0, "type", None}, {0, "\"x\"", G::ColDqString},
+                  {1, "if", G::ColScriptKeyword}, {1, "(a)", G::ColScriptText},
+                  {1, "<!--", G::ColComment}, {1, "b", G::ColScriptText},
+                  {1, "-->", G::ColComment}, {2, "</", G::ColTag}, {2, "script", G::ColTagIdent},
+                  {2, "if", None}};
+    QTest::newRow("tag split over lines") << QString()
+        << QStringLiteral("<script\nsrc=\"a.js\">\nvar")
+        << Pieces{{0, "script", G::ColTagIdent}, {1, "src", None}, {1, "\"a.js\"", G::ColDqString},
+                  {1, ">", G::ColTag}, {2, "var", None}};
+    QTest::newRow("attribute value over lines") << QString()
+        << QStringLiteral("<a title=\"one\ntwo <b> &amp;\nthree\" style>x")
+        << Pieces{{0, "\"one", G::ColDqString}, {1, "two <b> &amp;", G::ColDqString},
+                  {2, "three\"", G::ColDqString}, {2, "style", G::ColTagIdent}, {2, "x", None}};
+    QTest::newRow("doctype") << QString() << QStringLiteral("<!DOCTYPE html>")
+        << Pieces{{0, "<!DOCTYPE html>", G::ColTag}};
+}
+
+void TestSyntaxHighlighter::tokenColours()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, text);
+    QFETCH(Pieces, pieces);
+
+    auto view = makeView(path);
+    view->setPlainText(text);
+    QVERIFY(waitIdle(*view));
+    const QColor background = settings.color(GlobalSettings::ColBackground);
+
+    for (const Piece &piece : pieces) {
+        const QTextBlock block = view->document()->findBlockByNumber(piece.line);
+        QVERIFY(block.isValid());
+        qsizetype at = -1;
+        for (int n = 0; n <= piece.occurrence; ++n) {
+            at = block.text().indexOf(piece.text, at + 1);
+            QVERIFY2(at >= 0, qPrintable(piece.text));
+        }
+        for (int c = int(at); c < at + piece.text.size(); ++c) {
+            const QTextCharFormat f = formatAt(block, c);
+            const QString where = QStringLiteral("\"%1\" line %2 column %3")
+                                      .arg(piece.text).arg(piece.line).arg(c);
+            if (piece.colour == None) {
+                QVERIFY2(!f.hasProperty(QTextFormat::ForegroundBrush), qPrintable(where));
+                QVERIFY2(!f.hasProperty(QTextFormat::BackgroundBrush), qPrintable(where));
+            } else {
+                QVERIFY2(f.hasProperty(QTextFormat::ForegroundBrush), qPrintable(where));
+                QCOMPARE(f.foreground().color(), settings.color(GlobalSettings::ColorIndex(piece.colour)));
+                QCOMPARE(f.background().color(), background);
+            }
+        }
+    }
+}
+
+void TestSyntaxHighlighter::startStates_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<int>("colour");  // of "color" in "color: 1"
+
+    QTest::newRow("script file") << "/w/app.js" << int(HtmlScanner::Script)
+                                 << int(GlobalSettings::ColScriptText);
+    QTest::newRow("style sheet, upper-case suffix") << "/w/site.CSS" << int(HtmlScanner::Style)
+                                                    << int(GlobalSettings::ColCssProp);
+    QTest::newRow("unsaved") << "" << int(HtmlScanner::Html) << None;
+    QTest::newRow("page") << "/w/index.html" << int(HtmlScanner::Html) << None;
+    QTest::newRow("suffix of a folder only") << "/w/lib.js/readme" << int(HtmlScanner::Html) << None;
+}
+
+void TestSyntaxHighlighter::startStates()
+{
+    QFETCH(QString, path);
+    QFETCH(int, state);
+    QFETCH(int, colour);
+
+    QCOMPARE(int(SyntaxHighlighter::startStateFor(path)), state);
+    auto view = makeView(path);
+    view->setPlainText(QStringLiteral("color: 1\ncolor: 2"));
+    QVERIFY(waitIdle(*view));
+    for (QTextBlock block = view->document()->firstBlock(); block.isValid(); block = block.next()) {
+        QCOMPARE(block.userState(), state);
+        const QTextCharFormat f = formatAt(block, 0);
+        if (colour == None)
+            QVERIFY(!f.hasProperty(QTextFormat::ForegroundBrush));
+        else
+            QCOMPARE(f.foreground().color(), settings.color(GlobalSettings::ColorIndex(colour)));
+    }
+}
+
+void TestSyntaxHighlighter::pathChangeRecolours()
+{
+    auto view = makeView();
+    view->setPlainText(QStringLiteral("color: 1\n<b>"));
+    QVERIFY(waitIdle(*view));
+    const QTextBlock first = view->document()->firstBlock();
+    QCOMPARE(first.userState(), int(HtmlScanner::Html));
+
+    view->setFullPath(QStringLiteral("/w/site.css"));
+    QVERIFY(waitIdle(*view));
+    QCOMPARE(first.userState(), int(HtmlScanner::Style));
+    QCOMPARE(formatAt(first, 0).foreground().color(), settings.color(GlobalSettings::ColCssProp));
+    QCOMPARE(first.next().userState(), int(HtmlScanner::Html));  // "<b>" is a tag there too
+
+    view->setFullPath(QStringLiteral("/w/site.JS"));
+    QVERIFY(waitIdle(*view));
+    QCOMPARE(first.userState(), int(HtmlScanner::Script));
+    QCOMPARE(formatAt(first, 0).foreground().color(), settings.color(GlobalSettings::ColScriptText));
+    QCOMPARE(first.next().userState(), int(HtmlScanner::Script));
+
+    view->setFullPath(QStringLiteral("/w/page.htm"));
+    QVERIFY(waitIdle(*view));
+    QCOMPARE(first.userState(), int(HtmlScanner::Html));
+    QVERIFY(!formatAt(first, 0).hasProperty(QTextFormat::ForegroundBrush));
+    QCOMPARE(formatAt(first.next(), 1).foreground().color(), settings.color(GlobalSettings::ColTagIdent));
+}
+
+void TestSyntaxHighlighter::readNames()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("names.txt"));
+    QVERIFY(writeFile(path, "# comment\n"
+                            "div></div>\ttemplate line\n"
+                            "\thref=\"\"\tattribute\n"
+                            "  indented\n"
+                            "9lives\n"
+                            "\n"
+                            "Span\tupper case\r\n"
+                            "trailing   \n"
+                            "\xc3\xa9l\xc3\xa9ment\tnon-ASCII\n"
+                            "span\tagain"));
+    QCOMPARE(SyntaxHighlighter::readNames(path),
+             (QStringList{"div></div>", "span", "trailing", QString::fromUtf8("\xc3\xa9l\xc3\xa9ment"),
+                          "span"}));
+    QVERIFY(SyntaxHighlighter::readNames(dir.filePath(QStringLiteral("missing.txt"))).isEmpty());
+}
+
+void TestSyntaxHighlighter::sharedNameLists()
+{
+    auto view = makeView();
+    const QStringList &tags = SyntaxHighlighter::tagNames();
+    const QStringList &properties = SyntaxHighlighter::propertyNames();
+    QVERIFY(tags.contains(u"div"_qs));
+    QVERIFY(tags.contains(u"script"_qs));
+    QVERIFY(!tags.contains(u"href=\"\""_qs));  // attribute lines add nothing
+    QVERIFY(properties.contains(u"color"_qs));
+    for (const QString &name : tags + properties) {
+        QCOMPARE(name, name.toLower());
+        QVERIFY(!name.contains(u'\t'));
+    }
+    // Filled once and shared: a second view does not load them again.
+    const QString *data = tags.constData();
+    auto other = makeView();
+    QCOMPARE(SyntaxHighlighter::tagNames().constData(), data);
+}
+
+void TestSyntaxHighlighter::newColoursApplied()
+{
+    auto view = makeView();
+    view->show();
+    QString text;
+    for (int i = 0; i < 2000; ++i)
+        text += QStringLiteral("<p id=\"a%1\">x</p>\n").arg(i);
+    view->setPlainText(text);
+    QVERIFY(waitIdle(*view));
+    const QTextBlock top = view->document()->firstBlock();
+    const QTextBlock far = view->document()->findBlockByNumber(1900);
+    QCOMPARE(formatAt(far, 0).foreground().color(), settings.color(GlobalSettings::ColTag));
+
+    const QColor tag(0x12, 0x34, 0x56);
+    const QColor background(0xfe, 0xdc, 0xba);
+    settings.colors[GlobalSettings::ColTag] = tag;
+    settings.colors[GlobalSettings::ColBackground] = background;
+    view->updateSettings();
+    // The screen at once, the rest soon after.
+    QCOMPARE(formatAt(top, 0).foreground().color(), tag);
+    QCOMPARE(formatAt(top, 0).background().color(), background);
+    QCOMPARE(formatAt(top, 1).foreground().color(), settings.color(GlobalSettings::ColTagIdent));
+    QVERIFY(waitIdle(*view));
+    QCOMPARE(formatAt(far, 0).foreground().color(), tag);
+    QCOMPARE(formatAt(far, 0).background().color(), background);
+    QVERIFY(!formatAt(far, 3).hasProperty(QTextFormat::BackgroundBrush));  // "id"
+}
+
+// ---------------------------------------------------------------------------
+
+void TestSyntaxHighlighter::lazyEqualsFull_data()
+{
+    QTest::addColumn<int>("sliceLines");
+    QTest::addColumn<QString>("edits");  // letters, see lazyEqualsFull()
+    QTest::addColumn<uint>("seed");
+
+    QTest::newRow("fresh document") << 13 << "" << 0u;
+    QTest::newRow("comment opened near the top") << 13 << "c" << 0u;
+    QTest::newRow("comment opened and closed") << 13 << "cC" << 0u;
+    QTest::newRow("script start inserted") << 7 << "s" << 0u;
+    QTest::newRow("lines joined and split") << 7 << "jn" << 0u;
+    QTest::newRow("many lines pasted") << 5 << "p" << 0u;
+    QTest::newRow("edits then undo all") << 7 << "cspu" << 0u;
+    QTest::newRow("edits with no pause") << 3 << "cCsjnp!" << 0u;
+    QTest::newRow("random edits 1") << 5 << "rrrrrrrrrrrrrrrrrrrr" << 1u;
+    QTest::newRow("random edits 2") << 11 << "rrrrrrrrrrrrrrrrrrrrrrrrrrrrrr" << 2u;
+    QTest::newRow("random edits 3, no pauses") << 3 << "!rrrrrrrrrrrrrrrrrrrr" << 3u;
+}
+
+// Applies edits while colouring is still under way in small slices, lets it
+// finish, and compares with a straight pass over the final text.
+void TestSyntaxHighlighter::lazyEqualsFull()
+{
+    QFETCH(int, sliceLines);
+    QFETCH(QString, edits);
+    QFETCH(uint, seed);
+
+    auto view = makeView();
+    view->show();
+    view->highlighter()->setSliceLimits(20, sliceLines);
+    view->setPlainText(mixedPage(60));
+    QRandomGenerator random(seed);
+    bool pause = true;
+    const auto insertAt = [&](int line, int column, const QString &text) {
+        QTextCursor cursor(view->document()->findBlockByNumber(line));
+        cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor,
+                            std::min(column, cursor.block().length() - 1));
+        cursor.insertText(text);
+    };
+    static const QString snippets[] = {
+        "<!--", "-->", "\"", "'", "/*", "*/", "<script>", "</script>", "<style>",
+        "\n", "\n\n<p\n", "x\\", "/", "&amp;", "<", ">", "color:",
+    };
+    for (const QChar edit : edits) {
+        switch (edit.unicode()) {
+        case u'c': insertAt(3, 0, QStringLiteral("<!--")); break;
+        case u'C': insertAt(30, 2, QStringLiteral("-->")); break;
+        case u's': insertAt(2, 0, QStringLiteral("<script>\n")); break;
+        case u'j': {
+            QTextCursor cursor(view->document()->findBlockByNumber(10));
+            cursor.movePosition(QTextCursor::EndOfBlock);
+            cursor.deleteChar();
+            break;
+        }
+        case u'n': insertAt(20, 5, QStringLiteral("\n")); break;
+        case u'p': insertAt(40, 3, mixedPage(5)); break;
+        case u'u':
+            while (view->document()->isUndoAvailable())
+                view->document()->undo();
+            break;
+        case u'!': pause = false; break;
+        case u'r': {
+            const int line = int(random.bounded(view->document()->blockCount()));
+            const int column = int(random.bounded(40));
+            if (random.bounded(3) == 0) {
+                QTextCursor cursor(view->document()->findBlockByNumber(line));
+                cursor.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor,
+                                    int(random.bounded(60)));
+                cursor.removeSelectedText();
+            } else {
+                insertAt(line, column, snippets[random.bounded(int(std::size(snippets)))]);
+            }
+            break;
+        }
+        }
+        if (pause) {
+            // A few slices run between the edits, so work is left pending.
+            for (int i = 0; i < 3; ++i)
+                QCoreApplication::processEvents();
+        }
+    }
+    QVERIFY(waitIdle(*view));
+
+    auto straight = makeView();
+    straight->setPlainText(view->toPlainText());
+    straight->highlighter()->rehighlightNow();
+    QVERIFY(!straight->highlighter()->isBusy());
+    compareColouring(*view, *straight);
+    for (QTextBlock b = view->document()->firstBlock(); b.isValid(); b = b.next())
+        QVERIFY(b.userState() >= 0 && b.userState() < HtmlScanner::StateCount);
+}
+
+void TestSyntaxHighlighter::largeDocumentInSlices()
+{
+    auto view = makeView();
+    view->show();
+    view->highlighter()->setSliceLimits(5, 500);
+    QSignalSpy finished(view->highlighter(), &SyntaxHighlighter::finished);
+    bool finishedWhileBusy = false;
+    connect(view->highlighter(), &SyntaxHighlighter::finished, this,
+            [&] { finishedWhileBusy = finishedWhileBusy || view->highlighter()->isBusy(); });
+    view->setPlainText(mixedPage(2000));
+    const qsizetype finishedBefore = finished.size();
+    QTextDocument *doc = view->document();
+    // The screen is coloured before the event loop runs; the end is not.
+    QVERIFY(doc->firstBlock().userState() >= 0);
+    QVERIFY(doc->findBlockByNumber(10).userState() >= 0);
+    QVERIFY(!doc->findBlockByNumber(10).layout()->formats().isEmpty());
+    QCOMPARE(doc->lastBlock().userState(), -1);
+    QVERIFY(view->highlighter()->isBusy());
+
+    QVERIFY(waitIdle(*view));
+    QCOMPARE(finished.size(), finishedBefore + 1);
+    QVERIFY(!finishedWhileBusy);
+    QVERIFY(doc->lastBlock().userState() >= 0);
+    // Colouring is no edit.
+    QVERIFY(!doc->isModified());
+    QVERIFY(!doc->isUndoAvailable());
+
+    auto straight = makeView();
+    straight->setPlainText(view->toPlainText());
+    straight->highlighter()->rehighlightNow();
+    compareColouring(*view, *straight);
+}
+
+void TestSyntaxHighlighter::scrolledScreenColouredFirst()
+{
+    auto view = makeView();
+    view->show();
+    view->highlighter()->setSliceLimits(5, 50);
+    view->setPlainText(mixedPage(1000));
+    QTextDocument *doc = view->document();
+    QScrollBar *bar = view->verticalScrollBar();
+    QVERIFY(bar->maximum() > 10000);
+    bar->setValue(bar->maximum());
+    QCoreApplication::processEvents();
+    // One slice later the lines on screen are coloured though most of the
+    // page above them is still waiting.
+    const QTextBlock onScreen = doc->findBlockByNumber(bar->value() + 2);
+    QVERIFY(onScreen.userState() >= 0);
+    QCOMPARE(doc->findBlockByNumber(doc->blockCount() / 2).userState(), -1);
+
+    view->highlighter()->finishPending();
+    QVERIFY(!view->highlighter()->isBusy());
+    auto straight = makeView();
+    straight->setPlainText(view->toPlainText());
+    straight->highlighter()->rehighlightNow();
+    compareColouring(*view, *straight);
+}
+
+void TestSyntaxHighlighter::openedCommentRecoloursLaterLines()
+{
+    auto view = makeView();
+    view->show();
+    QString text;
+    for (int i = 0; i < 5000; ++i)
+        text += QStringLiteral("<p>line %1</p>\n").arg(i);
+    view->setPlainText(text);
+    QVERIFY(waitIdle(*view));
+    QTextDocument *doc = view->document();
+    const QColor comment = settings.color(GlobalSettings::ColComment);
+    const QColor tag = settings.color(GlobalSettings::ColTag);
+
+    QTextCursor cursor(doc->findBlockByNumber(3));
+    view->setTextCursor(cursor);
+    view->setFocus();
+    QTest::keyClicks(view.get(), QStringLiteral("<!--"));
+    // Straight after the keystroke: the screen shows the comment, the far
+    // end of the page is left to the event loop.
+    QCOMPARE(formatAt(doc->findBlockByNumber(3), 0).foreground().color(), comment);
+    QCOMPARE(formatAt(doc->findBlockByNumber(8), 0).foreground().color(), comment);
+    QCOMPARE(doc->findBlockByNumber(8).userState(), int(HtmlScanner::HtmlComment));
+    QVERIFY(view->highlighter()->isBusy());
+    QCOMPARE(formatAt(doc->findBlockByNumber(4990), 0).foreground().color(), tag);
+
+    QVERIFY(waitIdle(*view));
+    QCOMPARE(formatAt(doc->findBlockByNumber(4990), 0).foreground().color(), comment);
+    QCOMPARE(doc->lastBlock().previous().userState(), int(HtmlScanner::HtmlComment));
+
+    // Closing it two lines further down gives the rest back.
+    cursor = QTextCursor(doc->findBlockByNumber(5));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    view->setTextCursor(cursor);
+    QTest::keyClicks(view.get(), QStringLiteral("-->"));
+    QVERIFY(waitIdle(*view));
+    QCOMPARE(doc->findBlockByNumber(5).userState(), int(HtmlScanner::Html));
+    QCOMPARE(formatAt(doc->findBlockByNumber(4), 1).foreground().color(), comment);
+    QCOMPARE(formatAt(doc->findBlockByNumber(6), 0).foreground().color(), tag);
+    QCOMPARE(formatAt(doc->findBlockByNumber(4990), 0).foreground().color(), tag);
+}
+
+void TestSyntaxHighlighter::keystrokeLeavesNoWork()
+{
+    auto view = makeView();
+    view->show();
+    view->setPlainText(mixedPage(200));
+    QVERIFY(waitIdle(*view));
+    QTextDocument *doc = view->document();
+    const QTextBlock line = doc->findBlockByNumber(2 + 66 * 14 + 3);
+    QCOMPARE(line.text(), QStringLiteral("<div class=\"c66\" title=\"two"));
+    QTextCursor cursor(line);
+    cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 5);
+    view->setTextCursor(cursor);
+    QTest::keyClicks(view.get(), QStringLiteral("x"));
+    // The line ends in the same state: nothing is left for later, and the
+    // new character is coloured with its attribute name (no format).
+    QVERIFY(!view->highlighter()->isBusy());
+    QCOMPARE(line.text(), QStringLiteral("<div xclass=\"c66\" title=\"two"));
+    QCOMPARE(line.userState(), int(HtmlScanner::AttrStringOpen));
+    QVERIFY(!formatAt(line, 5).hasProperty(QTextFormat::ForegroundBrush));
+    QCOMPARE(formatAt(line, 13).foreground().color(), settings.color(GlobalSettings::ColDqString));
+}
+
+QTEST_MAIN(TestSyntaxHighlighter)
+#include "tst_syntaxhighlighter.moc"
