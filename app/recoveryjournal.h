@@ -50,8 +50,8 @@ public:
     static constexpr int DefaultMaxDelay = 10000;
     // The GUI thread copies the text in slices of about this much time,
     // checking the clock after every so many characters.
-    static constexpr qint64 DefaultSliceBudgetNs = 4000000;
-    static constexpr int DefaultSliceChars = 1 << 14;
+    static constexpr qint64 DefaultSliceBudgetNs = 2000000;
+    static constexpr int DefaultSliceChars = 1 << 13;
 
     // `directory` empty: "recovery" under the application's data location.
     explicit RecoveryJournal(const QString &directory = QString(), QObject *parent = nullptr);
