@@ -142,6 +142,7 @@ private slots:
     void scrolledScreenColouredFirst();
     void openedCommentRecoloursLaterLines();
     void keystrokeLeavesNoWork();
+    void editBelowPendingWork();
 
 private:
     std::unique_ptr<EditView> makeView(const QString &path = {});
@@ -500,6 +501,8 @@ void TestSyntaxHighlighter::lazyEqualsFull()
     straight->highlighter()->rehighlightNow();
     QVERIFY(!straight->highlighter()->isBusy());
     compareColouring(*view, *straight);
+    if (QTest::currentTestFailed())
+        return;
     for (QTextBlock b = view->document()->firstBlock(); b.isValid(); b = b.next())
         QVERIFY(b.userState() >= 0 && b.userState() < HtmlScanner::StateCount);
 }
@@ -623,6 +626,37 @@ void TestSyntaxHighlighter::keystrokeLeavesNoWork()
     QCOMPARE(line.userState(), int(HtmlScanner::AttrStringOpen));
     QVERIFY(!formatAt(line, 5).hasProperty(QTextFormat::ForegroundBrush));
     QCOMPARE(formatAt(line, 13).foreground().color(), settings.color(GlobalSettings::ColDqString));
+}
+
+// An edit on screen while colouring above the screen is still pending: the
+// edited lines are coloured at once from the states above them, and once the
+// pending work arrives the lines behind the edit are still put right.
+void TestSyntaxHighlighter::editBelowPendingWork()
+{
+    auto view = makeView();
+    view->show();
+    QString text;
+    for (int i = 0; i < 1000; ++i)
+        text += QStringLiteral("<p>line %1</p>\n").arg(i);
+    view->setPlainText(text);
+    QVERIFY(waitIdle(*view));
+    view->verticalScrollBar()->setValue(500);
+    view->highlighter()->setSliceLimits(20, 5);
+    QTextDocument *doc = view->document();
+
+    QTextCursor(doc->findBlockByNumber(10)).insertText(QStringLiteral("<!--"));
+    QVERIFY(view->highlighter()->isBusy());
+    QCOMPARE(doc->findBlockByNumber(504).userState(), int(HtmlScanner::Html));  // not reached yet
+    QTextCursor(doc->findBlockByNumber(505)).insertText(QStringLiteral("<!--"));
+    QCOMPARE(doc->findBlockByNumber(505).userState(), int(HtmlScanner::HtmlComment));
+
+    view->highlighter()->finishPending();
+    QVERIFY(!view->highlighter()->isBusy());
+    QCOMPARE(doc->findBlockByNumber(506).userState(), int(HtmlScanner::HtmlComment));
+    auto straight = makeView();
+    straight->setPlainText(view->toPlainText());
+    straight->highlighter()->rehighlightNow();
+    compareColouring(*view, *straight);
 }
 
 QTEST_MAIN(TestSyntaxHighlighter)
