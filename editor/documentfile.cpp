@@ -19,16 +19,18 @@ const char readIssueKindProperty[] = "readIssueKind";
 
 enum ReadIssue { InvalidBytes = 0x1, NulCharacters = 0x2 };
 
-QString tr(const char *text)
+// The texts belong to the main window's context; declared this way so that
+// lupdate finds them in these free functions.
+struct Texts
 {
-    return QCoreApplication::translate("MainWindow", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(MainWindow)
+};
 
 QString displayName(CharEncoding encoding)
 {
     if (const char *name = encodingName(encoding))
         return QString::fromLatin1(name);
-    return tr("the system encoding");
+    return Texts::tr("the system encoding");
 }
 
 // Both names refer to the same file (symbolic links resolved where they exist).
@@ -92,10 +94,10 @@ bool readDocument(EditViewBase *view, const QString &fileName)
     doc->setProperty(readIssueFileProperty, info.absoluteFilePath());
     doc->setProperty(readIssueKindProperty, issues);
     if (issues & InvalidBytes)
-        emit view->showMessage(tr("'%1' has bytes that are not valid %2; they were replaced")
+        emit view->showMessage(Texts::tr("'%1' has bytes that are not valid %2; they were replaced")
                                    .arg(info.fileName(), displayName(decoded.encoding)));
     else
-        emit view->showMessage(tr("'%1' contains NUL characters; it may be a binary file")
+        emit view->showMessage(Texts::tr("'%1' contains NUL characters; it may be a binary file")
                                    .arg(info.fileName()));
     return true;
 }
@@ -108,8 +110,8 @@ bool writeDocument(EditViewBase *view, const QString &fileName, QWidget *dialogP
 
     if (encoded.lossy) {
         const auto answer = UserPrompt::warning(
-            dialogParent, tr("save"),
-            tr("Some characters of '%1' cannot be written in %2 and would be replaced.\n"
+            dialogParent, Texts::tr("save"),
+            Texts::tr("Some characters of '%1' cannot be written in %2 and would be replaced.\n"
                "Save anyway, or cancel and choose another encoding?")
                 .arg(fileName, displayName(encoding)),
             QMessageBox::Save | QMessageBox::Cancel);
@@ -122,13 +124,13 @@ bool writeDocument(EditViewBase *view, const QString &fileName, QWidget *dialogP
     if (overwritesIssueFile) {
         const int kind = doc->property(readIssueKindProperty).toInt();
         const QString why = (kind & InvalidBytes)
-            ? tr("'%1' had bytes that are not valid %2 when it was read; they were replaced.")
+            ? Texts::tr("'%1' had bytes that are not valid %2 when it was read; they were replaced.")
                   .arg(fileName, displayName(encoding))
-            : tr("'%1' contained NUL characters when it was read; it may be a binary file.")
+            : Texts::tr("'%1' contained NUL characters when it was read; it may be a binary file.")
                   .arg(fileName);
         const auto answer = UserPrompt::warning(
-            dialogParent, tr("save"),
-            why + QLatin1Char('\n') + tr("Saving overwrites the original bytes. Save anyway?"),
+            dialogParent, Texts::tr("save"),
+            why + QLatin1Char('\n') + Texts::tr("Saving overwrites the original bytes. Save anyway?"),
             QMessageBox::Save | QMessageBox::Cancel);
         if (answer != QMessageBox::Save)
             return false;
@@ -142,8 +144,8 @@ bool writeDocument(EditViewBase *view, const QString &fileName, QWidget *dialogP
         && file.commit();
     if (!written) {
         file.cancelWriting();
-        UserPrompt::critical(dialogParent, tr("save"),
-                             tr("failed to save file '%1'").arg(fileName));
+        UserPrompt::critical(dialogParent, Texts::tr("save"),
+                             Texts::tr("failed to save file '%1'").arg(fileName));
         return false;
     }
     if (overwritesIssueFile)
