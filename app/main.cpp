@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 #include <cstdio>
@@ -38,6 +39,12 @@ int main(int argc, char *argv[])
     (void)translator.load(DataPaths::translationsDir() + QStringLiteral("/mossglen_")
                           + QLocale::system().name());
     QCoreApplication::installTranslator(&translator);
+    // The buttons of message boxes and the file dialogs are Qt's own texts;
+    // without a Qt catalogue for the locale they simply stay in English.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTranslator);
 
     const CommandLine cmd = CommandLine::parse(QCoreApplication::arguments());
     auto *window = new MainWindow(cmd.files);

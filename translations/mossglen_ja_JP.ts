@@ -2,782 +2,945 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
 <context>
+    <name>DocumentWatcher</name>
+    <message>
+        <source>save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has been changed on disk since it was read or saved.
+Save and overwrite those changes?</source>
+        <translation>「%1」は読み込みまたは保存の後にディスク上で変更されています。
+保存してその変更を上書きしますか?</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; was deleted on disk; Save writes it again</source>
+        <translation>「%1」はディスク上で削除されました。保存すると再び書き込まれます</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; was changed on disk and has been reloaded</source>
+        <translation>「%1」がディスク上で変更されたため再読み込みしました</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; was changed on disk but could not be read</source>
+        <translation>「%1」がディスク上で変更されましたが、読み込めませんでした</translation>
+    </message>
+    <message>
+        <source>Mossglen</source>
+        <translation>Mossglen</translation>
+    </message>
+    <message>
+        <source>The &apos;%1&apos; has been changed on disk by another program.
+Reload it and lose your changes (Yes), or keep your version (No)?</source>
+        <translation>「%1」は他のプログラムによってディスク上で変更されました。
+再読み込みして編集内容を破棄しますか (はい)、それとも今の内容を残しますか (いいえ)?</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has been reloaded</source>
+        <translation>「%1」を再読み込みしました</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; could not be read</source>
+        <translation>「%1」を読み込めませんでした</translation>
+    </message>
+</context>
+<context>
+    <name>EditView</name>
+    <message>
+        <source>No matched keyword.</source>
+        <translation>一致するキーワードがありません。</translation>
+    </message>
+</context>
+<context>
     <name>EditViewBase</name>
     <message>
         <source>&apos;%1&apos; is not a valid regular expression: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>「%1」は正しい正規表現ではありません: %2</translation>
     </message>
     <message>
         <source>&apos;%1&apos; not found.</source>
-        <translation type="unfinished"></translation>
+        <translation>「%1」が見つかりません。</translation>
     </message>
     <message>
         <source>Find Loop</source>
-        <translation type="unfinished"></translation>
+        <translation>検索の折り返し</translation>
     </message>
     <message>
         <source>reached begin/end of document.
 search again from end/begin ?</source>
-        <translation type="unfinished"></translation>
+        <translation>ドキュメントの先頭/末尾に達しました。
+末尾/先頭から検索を続けますか?</translation>
     </message>
 </context>
 <context>
     <name>FindReplaceDlg</name>
     <message>
         <source>FindReplaceDlg</source>
-        <translation type="unfinished"></translation>
+        <translation>検索と置換</translation>
     </message>
     <message>
         <source>FindPat:</source>
-        <translation type="unfinished"></translation>
+        <translation>検索:</translation>
     </message>
     <message>
         <source>ReplaceTo:</source>
-        <translation type="unfinished"></translation>
+        <translation>置換後:</translation>
     </message>
     <message>
         <source>find&amp;Back</source>
-        <translation type="unfinished"></translation>
+        <translation>前を検索(&amp;B)</translation>
     </message>
     <message>
         <source>find&amp;Forward</source>
-        <translation type="unfinished"></translation>
+        <translation>次を検索(&amp;F)</translation>
     </message>
     <message>
         <source>Replace&amp;Next</source>
-        <translation type="unfinished"></translation>
+        <translation>置換(&amp;N)</translation>
     </message>
     <message>
         <source>Replace&amp;All</source>
-        <translation type="unfinished"></translation>
+        <translation>すべて置換(&amp;A)</translation>
     </message>
     <message>
         <source>&amp;Undo</source>
-        <translation type="unfinished"></translation>
+        <translation>元に戻す(&amp;U)</translation>
     </message>
     <message>
         <source>Re&amp;do</source>
-        <translation type="unfinished"></translation>
+        <translation>やり直し(&amp;D)</translation>
     </message>
     <message>
         <source>Close</source>
-        <translation type="unfinished"></translation>
+        <translation>閉じる</translation>
     </message>
     <message>
         <source>&amp;RegExp</source>
-        <translation type="unfinished"></translation>
+        <translation>正規表現(&amp;R)</translation>
     </message>
     <message>
         <source>&amp;WordSearch</source>
-        <translation type="unfinished"></translation>
+        <translation>単語単位(&amp;W)</translation>
     </message>
     <message>
         <source>Loop Option</source>
-        <translation type="unfinished"></translation>
+        <translation>折り返し</translation>
     </message>
     <message>
         <source>NoLoop (&amp;0)</source>
-        <translation type="unfinished"></translation>
+        <translation>しない(&amp;0)</translation>
     </message>
     <message>
         <source>Confirm (&amp;1)</source>
-        <translation type="unfinished"></translation>
+        <translation>確認(&amp;1)</translation>
     </message>
     <message>
         <source>Loop (&amp;2)</source>
-        <translation type="unfinished"></translation>
+        <translation>する(&amp;2)</translation>
     </message>
     <message>
         <source>ignore case</source>
-        <translation type="unfinished"></translation>
+        <translation>大文字と小文字を区別しない</translation>
     </message>
     <message>
         <source>ignore case if lower string</source>
-        <translation type="unfinished"></translation>
+        <translation>小文字だけなら区別しない</translation>
     </message>
     <message>
         <source>case sensitive</source>
-        <translation type="unfinished"></translation>
+        <translation>大文字と小文字を区別する</translation>
     </message>
     <message>
         <source>%1 replaced.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 件置換しました。</translation>
     </message>
 </context>
 <context>
     <name>MainWindow</name>
     <message>
         <source>Outline</source>
-        <translation type="unfinished"></translation>
+        <translation>アウトライン</translation>
     </message>
     <message>
         <source>FileSystem</source>
-        <translation type="unfinished"></translation>
+        <translation>ファイルシステム</translation>
     </message>
     <message>
         <source>DockWidget</source>
-        <translation type="unfinished"></translation>
+        <translation>ドックウィンドウ</translation>
     </message>
     <message>
         <source>mossGlen version %1</source>
-        <translation type="unfinished"></translation>
+        <translation>mossGlen バージョン %1</translation>
     </message>
     <message>
         <source>Untitled-%1</source>
-        <translation type="unfinished"></translation>
+        <translation>無題-%1</translation>
     </message>
     <message>
         <source>Open Ruby source File</source>
-        <translation type="unfinished"></translation>
+        <translation>ファイルを開く</translation>
     </message>
     <message>
         <source>Web Files(*.html *.htm *.css *.js *.php);;HTML Files(*.html *.htm);;CSS Files(*.css);;JavaScript Files(*.js);;PHP Files(*.php *.phtml);;All Files(*.*)</source>
-        <translation type="unfinished"></translation>
+        <translation>Web ファイル (*.html *.htm *.css *.js *.php);;HTML ファイル (*.html *.htm);;CSS ファイル (*.css);;JavaScript ファイル (*.js);;PHP ファイル (*.php *.phtml);;すべてのファイル (*.*)</translation>
     </message>
     <message>
         <source>Mossglen</source>
-        <translation type="unfinished"></translation>
+        <translation>Mossglen</translation>
     </message>
     <message>
         <source>The &apos;%1&apos; does not exists.
 Do you want to create the document</source>
-        <translation type="unfinished"></translation>
+        <translation>「%1」は存在しません。
+新しく作成しますか?</translation>
     </message>
     <message>
         <source>Brackwen</source>
-        <translation type="unfinished"></translation>
+        <translation>Brackwen</translation>
     </message>
     <message>
         <source>The &apos;%1&apos; has been modified.
 Do you want to save your changes?</source>
-        <translation type="unfinished"></translation>
+        <translation>「%1」は変更されています。
+変更を保存しますか?</translation>
     </message>
     <message>
         <source>Save File</source>
-        <translation type="unfinished"></translation>
+        <translation>ファイルの保存</translation>
     </message>
     <message>
         <source>Encoding of this doc</source>
-        <translation type="unfinished"></translation>
+        <translation>このドキュメントの文字コード</translation>
     </message>
     <message>
         <source>Encoding of &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>「%1」の文字コード</translation>
     </message>
     <message>
         <source>&lt;div align=center&gt;&lt;b&gt;Mossglen&lt;/b&gt; version %1&lt;/div&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;div align=center&gt;&lt;b&gt;Mossglen&lt;/b&gt; バージョン %1&lt;/div&gt;</translation>
     </message>
     <message>
         <source>&amp;%1 %2</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;%1 %2</translation>
+    </message>
+    <message>
+        <source>The kept changes of &apos;%1&apos; cannot be read; the file %2 is left as it is.</source>
+        <translation>「%1」の保管された変更を読み込めません。ファイル %2 はそのまま残します。</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n document(s) restored with their unsaved changes</source>
+        <translation>
+            <numerusform>%n 個のドキュメントを未保存の変更とともに復元しました</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the system encoding</source>
+        <translation>システムの文字コード</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has bytes that are not valid %2; they were replaced</source>
+        <translation>「%1」に %2 として不正なバイトがあったため、置き換えました</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; contains NUL characters; it may be a binary file</source>
+        <translation>「%1」には NUL 文字が含まれています。バイナリファイルかもしれません</translation>
+    </message>
+    <message>
+        <source>save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Some characters of &apos;%1&apos; cannot be written in %2 and would be replaced.
+Save anyway, or cancel and choose another encoding?</source>
+        <translation>「%1」の一部の文字は %2 で書き込めないため、置き換えられます。
+このまま保存しますか? それともキャンセルして別の文字コードを選びますか?</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; had bytes that are not valid %2 when it was read; they were replaced.</source>
+        <translation>「%1」には読み込んだ時点で %2 として不正なバイトがあり、置き換えられています。</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; contained NUL characters when it was read; it may be a binary file.</source>
+        <translation>「%1」には読み込んだ時点で NUL 文字が含まれていました。バイナリファイルかもしれません。</translation>
+    </message>
+    <message>
+        <source>Saving overwrites the original bytes. Save anyway?</source>
+        <translation>保存すると元のバイト列が上書きされます。このまま保存しますか?</translation>
+    </message>
+    <message>
+        <source>failed to save file &apos;%1&apos;</source>
+        <translation>ファイル「%1」を保存できませんでした</translation>
     </message>
 </context>
 <context>
     <name>MainWindowClass</name>
     <message>
         <source>MainWindow</source>
-        <translation type="unfinished"></translation>
+        <translation>メインウィンドウ</translation>
     </message>
     <message>
         <source>&amp;File</source>
-        <translation type="unfinished"></translation>
+        <translation>ファイル(&amp;F)</translation>
     </message>
     <message>
         <source>RecentFiles(&amp;1)</source>
-        <translation type="unfinished"></translation>
+        <translation>最近使ったファイル(&amp;1)</translation>
     </message>
     <message>
         <source>&amp;Encoding of this doc</source>
-        <translation type="unfinished"></translation>
+        <translation>このドキュメントの文字コード(&amp;E)</translation>
     </message>
     <message>
         <source>RecentDir(&amp;3)</source>
-        <translation type="unfinished"></translation>
+        <translation>最近使ったディレクトリ(&amp;3)</translation>
     </message>
     <message>
         <source>OpenFromRcentDir(&amp;2)</source>
-        <translation type="unfinished"></translation>
+        <translation>最近使ったディレクトリから開く(&amp;2)</translation>
     </message>
     <message>
         <source>&amp;FavoriteFiles</source>
-        <translation type="unfinished"></translation>
+        <translation>お気に入り(&amp;F)</translation>
     </message>
     <message>
         <source>&amp;Other</source>
-        <translation type="unfinished"></translation>
+        <translation>その他(&amp;O)</translation>
     </message>
     <message>
         <source>&amp;View</source>
-        <translation type="unfinished"></translation>
+        <translation>表示(&amp;V)</translation>
     </message>
     <message>
         <source>&amp;Edit</source>
-        <translation type="unfinished"></translation>
+        <translation>編集(&amp;E)</translation>
     </message>
     <message>
         <source>&amp;ShortText</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文(&amp;S)</translation>
     </message>
     <message>
         <source>ConvertChar(&amp;X)</source>
-        <translation type="unfinished"></translation>
+        <translation>文字の変換(&amp;X)</translation>
     </message>
     <message>
         <source>&amp;Navigation</source>
-        <translation type="unfinished"></translation>
+        <translation>検索(&amp;N)</translation>
     </message>
     <message>
         <source>&amp;Window</source>
-        <translation type="unfinished"></translation>
+        <translation>ウィンドウ(&amp;W)</translation>
     </message>
     <message>
         <source>&amp;Tool</source>
-        <translation type="unfinished"></translation>
+        <translation>ツール(&amp;T)</translation>
     </message>
     <message>
         <source>MainToolBar</source>
-        <translation type="unfinished"></translation>
+        <translation>メインツールバー</translation>
     </message>
     <message>
         <source>&amp;New</source>
-        <translation type="unfinished"></translation>
+        <translation>新規作成(&amp;N)</translation>
     </message>
     <message>
         <source>&amp;Open...</source>
-        <translation type="unfinished"></translation>
+        <translation>開く(&amp;O)...</translation>
     </message>
     <message>
         <source>Ctrl+O</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+O</translation>
     </message>
     <message>
         <source>&amp;Close</source>
-        <translation type="unfinished"></translation>
+        <translation>閉じる(&amp;C)</translation>
     </message>
     <message>
         <source>Ctrl+W</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+W</translation>
     </message>
     <message>
         <source>&amp;Save</source>
-        <translation type="unfinished"></translation>
+        <translation>上書き保存(&amp;S)</translation>
     </message>
     <message>
         <source>Ctrl+S</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+S</translation>
     </message>
     <message>
         <source>RecentFile1</source>
-        <translation type="unfinished"></translation>
+        <translation>最近使ったファイル1</translation>
     </message>
     <message>
         <source>Save&amp;As...</source>
-        <translation type="unfinished"></translation>
+        <translation>名前を付けて保存(&amp;A)...</translation>
     </message>
     <message>
         <source>&amp;Settings</source>
-        <translation type="unfinished"></translation>
+        <translation>設定(&amp;S)</translation>
     </message>
     <message>
         <source>F8</source>
-        <translation type="unfinished"></translation>
+        <translation>F8</translation>
     </message>
     <message>
         <source>&amp;LineNumber</source>
-        <translation type="unfinished"></translation>
+        <translation>行番号(&amp;L)</translation>
     </message>
     <message>
         <source>&amp;Undo</source>
-        <translation type="unfinished"></translation>
+        <translation>元に戻す(&amp;U)</translation>
     </message>
     <message>
         <source>Ctrl+Z</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+Z</translation>
     </message>
     <message>
         <source>&amp;Redo</source>
-        <translation type="unfinished"></translation>
+        <translation>やり直し(&amp;R)</translation>
     </message>
     <message>
         <source>Ctrl+R</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+R</translation>
     </message>
     <message>
         <source>Cu&amp;t</source>
-        <translation type="unfinished"></translation>
+        <translation>切り取り(&amp;T)</translation>
     </message>
     <message>
         <source>Ctrl+X</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+X</translation>
     </message>
     <message>
         <source>&amp;Copy</source>
-        <translation type="unfinished"></translation>
+        <translation>コピー(&amp;C)</translation>
     </message>
     <message>
         <source>Ctrl+C</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+C</translation>
     </message>
     <message>
         <source>&amp;Paste</source>
-        <translation type="unfinished"></translation>
+        <translation>貼り付け(&amp;P)</translation>
     </message>
     <message>
         <source>Ctrl+V</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+V</translation>
     </message>
     <message>
         <source>&amp;Find/Replace...</source>
-        <translation type="unfinished"></translation>
+        <translation>検索と置換(&amp;F)...</translation>
     </message>
     <message>
         <source>Ctrl+F</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+F</translation>
     </message>
     <message>
         <source>Find&amp;Prev</source>
-        <translation type="unfinished"></translation>
+        <translation>前を検索(&amp;P)</translation>
     </message>
     <message>
         <source>FindPrev</source>
-        <translation type="unfinished"></translation>
+        <translation>前を検索</translation>
     </message>
     <message>
         <source>Shift+F3</source>
-        <translation type="unfinished"></translation>
+        <translation>Shift+F3</translation>
     </message>
     <message>
         <source>Find&amp;Next</source>
-        <translation type="unfinished"></translation>
+        <translation>次を検索(&amp;N)</translation>
     </message>
     <message>
         <source>F3</source>
-        <translation type="unfinished"></translation>
+        <translation>F3</translation>
     </message>
     <message>
         <source>Find&amp;Word</source>
-        <translation type="unfinished"></translation>
+        <translation>カーソル位置の単語を検索(&amp;W)</translation>
     </message>
     <message>
         <source>Ctrl+F3</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+F3</translation>
     </message>
     <message>
         <source>&amp;Zen-Coding</source>
-        <translation type="unfinished"></translation>
+        <translation>Zen-Coding(&amp;Z)</translation>
     </message>
     <message>
         <source>Ctrl+,</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+,</translation>
     </message>
     <message>
         <source>UTF&amp;8</source>
-        <translation type="unfinished"></translation>
+        <translation>UTF&amp;8</translation>
     </message>
     <message>
         <source>UTF16&amp;LE</source>
-        <translation type="unfinished"></translation>
+        <translation>UTF16&amp;LE</translation>
     </message>
     <message>
         <source>UTF16&amp;BE</source>
-        <translation type="unfinished"></translation>
+        <translation>UTF16&amp;BE</translation>
     </message>
     <message>
         <source>&amp;SJIS</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;SJIS</translation>
     </message>
     <message>
         <source>&amp;EUC</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;EUC</translation>
     </message>
     <message>
         <source>e&amp;Xit</source>
-        <translation type="unfinished"></translation>
+        <translation>終了(&amp;X)</translation>
     </message>
     <message>
         <source>PreviousDoc(&amp;^)</source>
-        <translation type="unfinished"></translation>
+        <translation>直前のドキュメント(&amp;^)</translation>
     </message>
     <message>
         <source>Ctrl+^</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+^</translation>
     </message>
     <message>
         <source>Text&amp;1</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 1(&amp;1)</translation>
     </message>
     <message>
         <source>Alt+1</source>
-        <translation type="unfinished"></translation>
+        <translation>Alt+1</translation>
     </message>
     <message>
         <source>Text&amp;2</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 2(&amp;2)</translation>
     </message>
     <message>
         <source>Alt+2</source>
-        <translation type="unfinished"></translation>
+        <translation>Alt+2</translation>
     </message>
     <message>
         <source>Text&amp;3</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 3(&amp;3)</translation>
     </message>
     <message>
         <source>Alt+3</source>
-        <translation type="unfinished"></translation>
+        <translation>Alt+3</translation>
     </message>
     <message>
         <source>Text&amp;4</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 4(&amp;4)</translation>
     </message>
     <message>
         <source>Alt+4</source>
-        <translation type="unfinished"></translation>
+        <translation>Alt+4</translation>
     </message>
     <message>
         <source>Text&amp;5</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 5(&amp;5)</translation>
     </message>
     <message>
         <source>Alt+5</source>
-        <translation type="unfinished"></translation>
+        <translation>Alt+5</translation>
     </message>
     <message>
         <source>Text&amp;6</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 6(&amp;6)</translation>
     </message>
     <message>
         <source>Alt+6</source>
-        <translation type="unfinished"></translation>
+        <translation>Alt+6</translation>
     </message>
     <message>
         <source>Text&amp;7</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 7(&amp;7)</translation>
     </message>
     <message>
         <source>Alt+7</source>
-        <translation type="unfinished"></translation>
+        <translation>Alt+7</translation>
     </message>
     <message>
         <source>Text&amp;8</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 8(&amp;8)</translation>
     </message>
     <message>
         <source>Alt+8</source>
-        <translation type="unfinished"></translation>
+        <translation>Alt+8</translation>
     </message>
     <message>
         <source>Text&amp;9</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 9(&amp;9)</translation>
     </message>
     <message>
         <source>Alt+9</source>
-        <translation type="unfinished"></translation>
+        <translation>Alt+9</translation>
     </message>
     <message>
         <source>Text1&amp;0</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 10(&amp;0)</translation>
     </message>
     <message>
         <source>Alt+0</source>
-        <translation type="unfinished"></translation>
+        <translation>Alt+0</translation>
     </message>
     <message>
         <source>&amp;DynamicCompletion</source>
-        <translation type="unfinished"></translation>
+        <translation>入力補完(&amp;D)</translation>
     </message>
     <message>
         <source>Ctrl+L</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+L</translation>
     </message>
     <message>
         <source>&amp;Browse</source>
-        <translation type="unfinished"></translation>
+        <translation>ブラウザーで表示(&amp;B)</translation>
     </message>
     <message>
         <source>F12</source>
-        <translation type="unfinished"></translation>
+        <translation>F12</translation>
     </message>
     <message>
         <source>recentdir</source>
-        <translation type="unfinished"></translation>
+        <translation>最近使ったディレクトリ</translation>
     </message>
     <message>
         <source>hoge</source>
-        <translation type="unfinished"></translation>
+        <translation>hoge</translation>
     </message>
     <message>
         <source>&amp;AboutMossglen...</source>
-        <translation type="unfinished"></translation>
+        <translation>Mossglen について(&amp;A)...</translation>
     </message>
     <message>
         <source>&amp;MatchedParen</source>
-        <translation type="unfinished"></translation>
+        <translation>対応する括弧へ移動(&amp;M)</translation>
     </message>
     <message>
         <source>Ctrl+]</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+]</translation>
     </message>
     <message>
         <source>CloseTa&amp;gCompletion</source>
-        <translation type="unfinished"></translation>
+        <translation>閉じタグの補完(&amp;G)</translation>
     </message>
     <message>
         <source>Ctrl+;</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+;</translation>
     </message>
     <message>
         <source>&amp;TagJump</source>
-        <translation type="unfinished"></translation>
+        <translation>タグジャンプ(&amp;T)</translation>
     </message>
     <message>
         <source>F9</source>
-        <translation type="unfinished"></translation>
+        <translation>F9</translation>
     </message>
     <message>
         <source>addThisFile(&amp;@)</source>
-        <translation type="unfinished"></translation>
+        <translation>このファイルをお気に入りに追加(&amp;@)</translation>
     </message>
     <message>
         <source>&lt; &gt; &amp;&amp; to &amp;&amp;lt; &amp;&amp;gt; &amp;&amp;amp; (&amp;M)</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt; &gt; &amp;&amp; を &amp;&amp;lt; &amp;&amp;gt; &amp;&amp;amp; に変換(&amp;M)</translation>
     </message>
     <message>
         <source>&amp;&amp;lt; &amp;&amp;gt; &amp;&amp;amp; → &lt; &gt; &amp;&amp; (&amp;N)</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;&amp;lt; &amp;&amp;gt; &amp;&amp;amp; を &lt; &gt; &amp;&amp; に変換(&amp;N)</translation>
     </message>
     <message>
         <source>&amp;NextTab</source>
-        <translation type="unfinished"></translation>
+        <translation>次のタブ(&amp;N)</translation>
     </message>
     <message>
         <source>Ctrl+Tab</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+Tab</translation>
     </message>
     <message>
         <source>&amp;PrevTab</source>
-        <translation type="unfinished"></translation>
+        <translation>前のタブ(&amp;P)</translation>
     </message>
     <message>
         <source>Ctrl+Shift+Tab</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+Shift+Tab</translation>
     </message>
     <message>
         <source>OpenLine&amp;Above</source>
-        <translation type="unfinished"></translation>
+        <translation>上に行を挿入(&amp;A)</translation>
     </message>
     <message>
         <source>Shift+Return</source>
-        <translation type="unfinished"></translation>
+        <translation>Shift+Return</translation>
     </message>
     <message>
         <source>OpenLine&amp;Below</source>
-        <translation type="unfinished"></translation>
+        <translation>下に行を挿入(&amp;B)</translation>
     </message>
     <message>
         <source>Ctrl+Return</source>
-        <translation type="unfinished"></translation>
+        <translation>Ctrl+Return</translation>
     </message>
     <message>
         <source>&amp;viEnabled</source>
-        <translation type="unfinished"></translation>
+        <translation>vi モード(&amp;V)</translation>
     </message>
 </context>
 <context>
     <name>NamedColorDlg</name>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
     <name>OutlineBar</name>
     <message>
         <source>&amp;Close</source>
-        <translation type="unfinished"></translation>
+        <translation>閉じる(&amp;C)</translation>
     </message>
     <message>
         <source>Copy&amp;FullPath</source>
-        <translation type="unfinished"></translation>
+        <translation>フルパスをコピー(&amp;F)</translation>
     </message>
     <message>
         <source>Copy&amp;Title</source>
-        <translation type="unfinished"></translation>
+        <translation>タイトルをコピー(&amp;T)</translation>
+    </message>
+</context>
+<context>
+    <name>RecoveryDlg</name>
+    <message>
+        <source>Recover unsaved changes</source>
+        <translation>未保存の変更の復元</translation>
+    </message>
+    <message>
+        <source>Mossglen did not end normally. The unsaved changes of these documents were kept:</source>
+        <translation>Mossglen は正常に終了しませんでした。次のドキュメントの未保存の変更が保管されています:</translation>
+    </message>
+    <message>
+        <source>Document</source>
+        <translation>ドキュメント</translation>
+    </message>
+    <message>
+        <source>Last change</source>
+        <translation>最終変更</translation>
+    </message>
+    <message>
+        <source>Encoding</source>
+        <translation>文字コード</translation>
+    </message>
+    <message>
+        <source>%1 (never saved)</source>
+        <translation>%1 (未保存の新規ドキュメント)</translation>
+    </message>
+    <message>
+        <source>Checked documents are restored, each in a tab of its own and marked modified; unchecked ones are discarded.</source>
+        <translation>チェックしたドキュメントはそれぞれ別のタブに変更ありとして復元され、チェックしていないものは破棄されます。</translation>
+    </message>
+    <message>
+        <source>&amp;Restore</source>
+        <translation>復元(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Discard All</source>
+        <translation>すべて破棄(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Decide &amp;Later</source>
+        <translation>後で決める(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Mossglen</source>
+        <translation>Mossglen</translation>
+    </message>
+    <message numerus="yes">
+        <source>The unsaved changes of %n document(s) will be lost.
+Discard them?</source>
+        <translation>
+            <numerusform>%n 個のドキュメントの未保存の変更が失われます。
+破棄しますか?</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>RecoveryJournal</name>
+    <message>
+        <source>The recovery copy of &apos;%1&apos; could not be written to %2</source>
+        <translation>「%1」の復元用コピーを %2 に書き込めませんでした</translation>
     </message>
 </context>
 <context>
     <name>SettingsDlg</name>
     <message>
         <source>SettingsDlg</source>
-        <translation type="unfinished"></translation>
+        <translation>設定</translation>
     </message>
     <message>
         <source>&amp;View</source>
-        <translation type="unfinished"></translation>
+        <translation>表示(&amp;V)</translation>
     </message>
     <message>
         <source>&amp;ShortText</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文(&amp;S)</translation>
     </message>
     <message>
         <source>&amp;Other</source>
-        <translation type="unfinished"></translation>
+        <translation>その他(&amp;O)</translation>
     </message>
     <message>
         <source>Font family/Point size</source>
-        <translation type="unfinished"></translation>
+        <translation>フォント/ポイント</translation>
     </message>
     <message>
         <source>LineNumber:</source>
-        <translation type="unfinished"></translation>
+        <translation>行番号:</translation>
     </message>
     <message>
         <source>...</source>
-        <translation type="unfinished"></translation>
+        <translation>...</translation>
     </message>
     <message>
         <source>LineNumberBG:</source>
-        <translation type="unfinished"></translation>
+        <translation>行番号の背景:</translation>
     </message>
     <message>
         <source>Comment:</source>
-        <translation type="unfinished"></translation>
+        <translation>コメント:</translation>
     </message>
     <message>
         <source>Text:</source>
-        <translation type="unfinished"></translation>
+        <translation>テキスト:</translation>
     </message>
     <message>
         <source>Background:</source>
-        <translation type="unfinished"></translation>
+        <translation>背景:</translation>
     </message>
     <message>
         <source>SelText:</source>
-        <translation type="unfinished"></translation>
+        <translation>選択テキスト:</translation>
     </message>
     <message>
         <source>SelBG:</source>
-        <translation type="unfinished"></translation>
+        <translation>選択範囲の背景:</translation>
     </message>
     <message>
         <source>Text Cursor:</source>
-        <translation type="unfinished"></translation>
+        <translation>カーソル:</translation>
     </message>
     <message>
         <source>HTML spcl char:</source>
-        <translation type="unfinished"></translation>
+        <translation>HTML 特殊文字:</translation>
     </message>
     <message>
         <source>Tag:</source>
-        <translation type="unfinished"></translation>
+        <translation>タグ:</translation>
     </message>
     <message>
         <source>Tag Ident:</source>
-        <translation type="unfinished"></translation>
+        <translation>タグ名:</translation>
     </message>
     <message>
         <source>String:</source>
-        <translation type="unfinished"></translation>
+        <translation>文字列:</translation>
     </message>
     <message>
         <source>RegExp:</source>
-        <translation type="unfinished"></translation>
+        <translation>正規表現:</translation>
     </message>
     <message>
         <source>Escaped Char:</source>
-        <translation type="unfinished"></translation>
+        <translation>エスケープ文字:</translation>
     </message>
     <message>
         <source>Quote Char:</source>
-        <translation type="unfinished"></translation>
+        <translation>引用符:</translation>
     </message>
     <message>
         <source>Script Text:</source>
-        <translation type="unfinished"></translation>
+        <translation>スクリプト:</translation>
     </message>
     <message>
         <source>Script Keyword:</source>
-        <translation type="unfinished"></translation>
+        <translation>スクリプトのキーワード:</translation>
     </message>
     <message>
         <source>EOF:</source>
-        <translation type="unfinished"></translation>
+        <translation>EOF:</translation>
     </message>
     <message>
         <source>Normal</source>
-        <translation type="unfinished"></translation>
+        <translation>通常</translation>
     </message>
     <message>
         <source>text1:</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 1:</translation>
     </message>
     <message>
         <source>text2:</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 2:</translation>
     </message>
     <message>
         <source>text3:</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 3:</translation>
     </message>
     <message>
         <source>text4:</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 4:</translation>
     </message>
     <message>
         <source>text5:</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 5:</translation>
     </message>
     <message>
         <source>text6:</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 6:</translation>
     </message>
     <message>
         <source>text7:</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 7:</translation>
     </message>
     <message>
         <source>text8:</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 8:</translation>
     </message>
     <message>
         <source>text9:</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 9:</translation>
     </message>
     <message>
         <source>text10:</source>
-        <translation type="unfinished"></translation>
+        <translation>定型文 10:</translation>
     </message>
     <message>
         <source>Selected</source>
-        <translation type="unfinished"></translation>
+        <translation>選択時</translation>
     </message>
     <message>
         <source>Root Path:</source>
-        <translation type="unfinished"></translation>
+        <translation>ルートパス:</translation>
     </message>
     <message>
         <source>Ref...</source>
-        <translation type="unfinished"></translation>
+        <translation>参照...</translation>
     </message>
     <message>
         <source>SelectColor</source>
-        <translation type="unfinished"></translation>
+        <translation>色の選択</translation>
     </message>
     <message>
         <source>NamedColor</source>
-        <translation type="unfinished"></translation>
+        <translation>色名</translation>
     </message>
     <message>
         <source>Select Root Path</source>
-        <translation type="unfinished"></translation>
+        <translation>ルートパスの選択</translation>
     </message>
 </context>
 <context>
     <name>ZenCoding</name>
     <message>
         <source>The abbreviation is too large: its markup would exceed 1 MB.</source>
-        <translation type="unfinished"></translation>
+        <translation>省略記法が大きすぎます。展開すると 1 MB を超えます。</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,421 @@
+#include "app/mainwindow.h"
+#include "editor/datapaths.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QKeySequence>
+#include <QLibraryInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTranslator>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+namespace {
+
+const char *const TsPath = MOSSGLEN_SOURCE_DIR "/translations/mossglen_ja_JP.ts";
+
+struct Message
+{
+    QString context;
+    QString source;
+    QString translation;  // the first numerus form for plural messages
+    bool numerus = false;
+    bool finished = true;
+};
+
+QList<Message> readTs(const QString &path, QString *error)
+{
+    QList<Message> messages;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
+        return messages;
+    }
+    QXmlStreamReader xml(&file);
+    QString context;
+    Message current;
+    bool inMessage = false, inTranslation = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        const auto name = xml.name();
+        if (xml.isStartElement()) {
+            if (name == u"name" && !inMessage) {
+                context = xml.readElementText();
+            } else if (name == u"message") {
+                current = Message{context, {}, {}, xml.attributes().value("numerus") == u"yes"};
+                inMessage = true;
+            } else if (name == u"source" && inMessage) {
+                current.source = xml.readElementText();
+            } else if (name == u"translation" && inMessage) {
+                const auto type = xml.attributes().value("type");
+                current.finished = type != u"unfinished" && type != u"vanished"
+                                   && type != u"obsolete";
+                if (current.numerus) {
+                    inTranslation = true;
+                } else {
+                    current.translation = xml.readElementText();
+                }
+            } else if (name == u"numerusform" && inTranslation) {
+                const QString form = xml.readElementText();
+                if (current.translation.isEmpty())
+                    current.translation = form;
+            }
+        } else if (xml.isEndElement()) {
+            if (name == u"translation") {
+                inTranslation = false;
+            } else if (name == u"message") {
+                messages.append(current);
+                inMessage = false;
+            }
+        }
+    }
+    if (xml.hasError())
+        *error = xml.errorString() + QStringLiteral(" at line %1").arg(xml.lineNumber());
+    return messages;
+}
+
+// Shortcut texts of a designer form, in order of appearance.
+QStringList formShortcuts(const QString &path)
+{
+    QStringList shortcuts;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return shortcuts;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == u"property"
+            && xml.attributes().value("name") == u"shortcut") {
+            while (xml.readNextStartElement()) {
+                if (xml.name() == u"string")
+                    shortcuts.append(xml.readElementText());
+                else
+                    xml.skipCurrentElement();
+            }
+        }
+    }
+    return shortcuts;
+}
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+QStringList matches(const QString &text, const QRegularExpression &re, int group = 0)
+{
+    QStringList found;
+    for (const auto &m : re.globalMatch(text))
+        found.append(m.captured(group));
+    return found;
+}
+
+QStringList placeholders(const QString &text)
+{
+    static const QRegularExpression re(QStringLiteral("%(?:[1-9]|n)"));
+    return sorted(matches(text, re));
+}
+
+// Opening and closing tag names in order; "< >" and "&lt;" are no tags.
+QStringList tags(const QString &text)
+{
+    static const QRegularExpression re(QStringLiteral("<(/?[A-Za-z][A-Za-z0-9]*)\\b[^>]*>"));
+    return matches(text, re, 1);
+}
+
+bool hasJapanese(const QString &text)
+{
+    for (const QChar c : text) {
+        const auto script = c.script();
+        if (script == QChar::Script_Han || script == QChar::Script_Hiragana
+            || script == QChar::Script_Katakana)
+            return true;
+    }
+    return false;
+}
+
+QString rowName(const Message &m, int index)
+{
+    QString shortSource = m.source.left(40);
+    shortSource.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return QStringLiteral("%1 #%2 %3").arg(m.context).arg(index).arg(shortSource);
+}
+
+} // namespace
+
+class TestTranslation : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void catalogueLiesWhereTheProgramLooks();
+    void everyMessageTranslated_data() { messageRows(); }
+    void everyMessageTranslated();
+    void formatKept_data() { messageRows(); }
+    void formatKept();
+    void fileFilterPatternsKept();
+    void shortcutsUnchanged_data();
+    void shortcutsUnchanged();
+    void catalogueCoversTheSources();
+
+    void mainWindowMenusInJapanese();
+    void mainWindowKeepsShortcuts_data();
+    void mainWindowKeepsShortcuts();
+    void mnemonicsUniqueWithinEachMenu();
+
+private:
+    void messageRows();
+
+    QList<Message> messages;
+    QTranslator translator;
+    QString qmPath;
+};
+
+void TestTranslation::initTestCase()
+{
+    QString error;
+    messages = readTs(QString::fromUtf8(TsPath), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QVERIFY(messages.size() > 100);
+    qmPath = QCoreApplication::applicationDirPath() + QStringLiteral("/mossglen_ja_JP.qm");
+    QVERIFY2(translator.load(qmPath), qPrintable(qmPath));
+}
+
+void TestTranslation::catalogueLiesWhereTheProgramLooks()
+{
+    // The program composes the name from DataPaths and the locale name.
+    const QString expected = DataPaths::translationsDir() + QStringLiteral("/mossglen_")
+                             + QLocale(QStringLiteral("ja_JP")).name() + QStringLiteral(".qm");
+    QVERIFY2(QFile::exists(expected), qPrintable(expected));
+    QTranslator other;
+    QVERIFY(other.load(DataPaths::translationsDir() + QStringLiteral("/mossglen_ja_JP")));
+    QCOMPARE(other.language(), QStringLiteral("ja_JP"));
+}
+
+void TestTranslation::messageRows()
+{
+    QTest::addColumn<QString>("context");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("translation");
+    QTest::addColumn<bool>("numerus");
+    QTest::addColumn<bool>("finished");
+    int index = 0;
+    for (const Message &m : std::as_const(messages))
+        QTest::newRow(qPrintable(rowName(m, index++)))
+            << m.context << m.source << m.translation << m.numerus << m.finished;
+}
+
+void TestTranslation::everyMessageTranslated()
+{
+    QFETCH(QString, context);
+    QFETCH(QString, source);
+    QFETCH(QString, translation);
+    QFETCH(bool, numerus);
+    QFETCH(bool, finished);
+    QVERIFY(finished);
+    QVERIFY(!translation.trimmed().isEmpty());
+    // The compiled catalogue beside the program is the one in the sources.
+    const QString compiled = translator.translate(context.toUtf8().constData(),
+                                                  source.toUtf8().constData(), nullptr,
+                                                  numerus ? 2 : -1);
+    QCOMPARE(compiled, translation);
+}
+
+void TestTranslation::formatKept()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, translation);
+    QCOMPARE(placeholders(translation), placeholders(source));
+    QCOMPARE(translation.count(QLatin1Char('\n')), source.count(QLatin1Char('\n')));
+    QCOMPARE(tags(translation), tags(source));
+    // "&&" shows one ampersand; each one in the source is still there.
+    QCOMPARE(translation.count(QStringLiteral("&&")), source.count(QStringLiteral("&&")));
+    // The access key stays the one users of the English menus know.
+    QCOMPARE(QKeySequence::mnemonic(translation), QKeySequence::mnemonic(source));
+}
+
+void TestTranslation::fileFilterPatternsKept()
+{
+    static const QRegularExpression patterns(QStringLiteral("\\(([^()]*\\*[^()]*)\\)"));
+    int filters = 0;
+    for (const Message &m : std::as_const(messages)) {
+        if (!m.source.contains(QStringLiteral(";;")))
+            continue;
+        ++filters;
+        const QStringList sourceParts = m.source.split(QStringLiteral(";;"));
+        const QStringList translatedParts = m.translation.split(QStringLiteral(";;"));
+        QCOMPARE(translatedParts.size(), sourceParts.size());
+        for (int i = 0; i < sourceParts.size(); ++i) {
+            QCOMPARE(matches(translatedParts[i], patterns, 1), matches(sourceParts[i], patterns, 1));
+            QVERIFY2(!matches(sourceParts[i], patterns, 1).isEmpty(), qPrintable(sourceParts[i]));
+        }
+    }
+    QVERIFY2(filters > 0, "the Open dialog's filter list was not found");
+}
+
+void TestTranslation::shortcutsUnchanged_data()
+{
+    QTest::addColumn<QString>("context");
+    QTest::addColumn<QString>("shortcut");
+    const struct { const char *context; const char *form; } forms[] = {
+        {"MainWindowClass", "/app/mainwindow.ui"},
+        {"FindReplaceDlg", "/editor/findreplacedlg.ui"},
+        {"SettingsDlg", "/panels/settingsdlg.ui"},
+    };
+    int total = 0;
+    for (const auto &form : forms) {
+        const QStringList shortcuts =
+            formShortcuts(QStringLiteral(MOSSGLEN_SOURCE_DIR) + QLatin1String(form.form));
+        for (const QString &s : shortcuts)
+            QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(form.context, s)))
+                << QString::fromLatin1(form.context) << s;
+        total += shortcuts.size();
+    }
+    QVERIFY(total >= 30);
+}
+
+void TestTranslation::shortcutsUnchanged()
+{
+    QFETCH(QString, context);
+    QFETCH(QString, shortcut);
+    const QString translated =
+        translator.translate(context.toUtf8().constData(), shortcut.toUtf8().constData());
+    // An absent entry (a text marked untranslatable) keeps the source anyway.
+    if (!translated.isEmpty())
+        QCOMPARE(translated, shortcut);
+}
+
+// Texts added to the sources since the catalogue was last updated would show
+// in English; lupdate run over the sources must find nothing the .ts lacks.
+void TestTranslation::catalogueCoversTheSources()
+{
+    const QString lupdate =
+        QLibraryInfo::path(QLibraryInfo::BinariesPath) + QStringLiteral("/lupdate");
+    if (!QFileInfo(lupdate).isExecutable())
+        QSKIP("lupdate is not installed");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString fresh = dir.filePath(QStringLiteral("fresh.ts"));
+    QProcess process;
+    process.setWorkingDirectory(QStringLiteral(MOSSGLEN_SOURCE_DIR));
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(lupdate, {QStringLiteral("-no-obsolete"), QStringLiteral("-locations"),
+                            QStringLiteral("none"), QStringLiteral("-silent"),
+                            QStringLiteral("app"), QStringLiteral("editor"),
+                            QStringLiteral("html"), QStringLiteral("highlight"),
+                            QStringLiteral("panels"), QStringLiteral("-ts"), fresh});
+    QVERIFY(process.waitForFinished(120000));
+    QVERIFY2(process.exitCode() == 0, process.readAll().constData());
+
+    QString error;
+    const QList<Message> found = readTs(fresh, &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QVERIFY(!found.isEmpty());
+    QSet<QString> known;
+    for (const Message &m : std::as_const(messages))
+        known.insert(m.context + QLatin1Char('\x1f') + m.source);
+    QStringList missing;
+    for (const Message &m : found) {
+        if (!known.contains(m.context + QLatin1Char('\x1f') + m.source))
+            missing.append(m.context + QStringLiteral(": ") + m.source);
+    }
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
+}
+
+void TestTranslation::mainWindowMenusInJapanese()
+{
+    ScopedSettingsStore store;
+    QStringList englishTitles;
+    {
+        MainWindow english({});
+        for (QAction *a : english.menuBar()->actions())
+            englishTitles.append(a->text());
+    }
+    QCOMPARE(englishTitles.size(), 7);
+
+    QVERIFY(QCoreApplication::installTranslator(&translator));
+    auto uninstall = qScopeGuard([this] { QCoreApplication::removeTranslator(&translator); });
+    MainWindow w({});
+    const QList<QAction *> menus = w.menuBar()->actions();
+    QCOMPARE(menus.size(), englishTitles.size());
+    for (int i = 0; i < menus.size(); ++i) {
+        const QString title = menus[i]->text();
+        QVERIFY2(hasJapanese(title), qPrintable(title));
+        QVERIFY2(!QKeySequence::mnemonic(title).isEmpty(), qPrintable(title));
+        QCOMPARE(QKeySequence::mnemonic(title), QKeySequence::mnemonic(englishTitles[i]));
+    }
+    // Texts set in code follow the catalogue as well as the form's texts.
+    QVERIFY2(hasJapanese(w.windowTitle()), qPrintable(w.windowTitle()));
+    QVERIFY(w.windowTitle().contains(QLatin1String(MainWindow::Version)));
+    QVERIFY(w.tabs()->tabText(0).endsWith(QLatin1String("1")));
+    QVERIFY2(hasJapanese(w.tabs()->tabText(0)), qPrintable(w.tabs()->tabText(0)));
+}
+
+void TestTranslation::mainWindowKeepsShortcuts_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("shortcut");
+    // action_New's shortcut is not translatable at all; the others pass
+    // through the catalogue and must come out the same.
+    QTest::newRow("new") << "action_New" << "Ctrl+N";
+    QTest::newRow("open") << "action_Open" << "Ctrl+O";
+    QTest::newRow("save") << "action_Save" << "Ctrl+S";
+    QTest::newRow("find next") << "action_FindNext" << "F3";
+    QTest::newRow("previous doc") << "action_PreviousDoc" << "Ctrl+^";
+    QTest::newRow("zen-coding") << "action_Zen_Coding" << "Ctrl+,";
+    QTest::newRow("short text 10") << "actionText_10" << "Alt+0";
+    QTest::newRow("previous tab") << "action_PrevTab" << "Ctrl+Shift+Tab";
+}
+
+void TestTranslation::mainWindowKeepsShortcuts()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, shortcut);
+    ScopedSettingsStore store;
+    QVERIFY(QCoreApplication::installTranslator(&translator));
+    auto uninstall = qScopeGuard([this] { QCoreApplication::removeTranslator(&translator); });
+    MainWindow w({});
+    auto *a = w.findChild<QAction *>(action);
+    QVERIFY(a);
+    QCOMPARE(a->shortcut(), QKeySequence(shortcut));
+}
+
+void TestTranslation::mnemonicsUniqueWithinEachMenu()
+{
+    ScopedSettingsStore store;
+    QVERIFY(QCoreApplication::installTranslator(&translator));
+    auto uninstall = qScopeGuard([this] { QCoreApplication::removeTranslator(&translator); });
+    MainWindow w({});
+    QList<QWidget *> menus{w.menuBar()};
+    for (QMenu *m : w.findChildren<QMenu *>())
+        menus.append(m);
+    int checked = 0;
+    for (QWidget *menu : std::as_const(menus)) {
+        QHash<QKeySequence, QString> seen;
+        for (QAction *a : menu->actions()) {
+            if (!a->isVisible() || a->isSeparator())
+                continue;
+            const QKeySequence key = QKeySequence::mnemonic(a->text());
+            if (key.isEmpty())
+                continue;
+            ++checked;
+            QVERIFY2(!seen.contains(key),
+                     qPrintable(QStringLiteral("%1: \"%2\" and \"%3\"")
+                                    .arg(menu->objectName(), seen.value(key), a->text())));
+            seen.insert(key, a->text());
+        }
+    }
+    QVERIFY(checked > 40);
+}
+
+QTEST_MAIN(TestTranslation)
+#include "tst_translation.moc"
