@@ -345,6 +345,20 @@ void SyntaxHighlighter::visibleRange(QTextBlock &first, QTextBlock &last) const
         last = m_document->lastBlock();
 }
 
+void SyntaxHighlighter::keepScreenShaped()
+{
+    // Setting a line's formats within an edit makes the layout repaint the
+    // whole screen; lines on screen keep their shaped text so that such a
+    // repaint does not shape them all again.
+    QTextBlock first, last;
+    visibleRange(first, last);
+    for (QTextBlock block = first; block.isValid(); block = block.next()) {
+        block.layout()->setCacheEnabled(true);
+        if (block == last)
+            break;
+    }
+}
+
 void SyntaxHighlighter::colourRange(QTextBlock block, const QTextBlock &last)
 {
     bool changed = false;
@@ -386,6 +400,7 @@ void SyntaxHighlighter::syncStep(int editPos)
 {
     QElapsedTimer clock;
     clock.start();
+    keepScreenShaped();
     const qint64 deadline = qint64(m_sliceMs) * 1000000;
     QTextBlock first, last;
     visibleRange(first, last);
@@ -414,6 +429,7 @@ void SyntaxHighlighter::slice()
 {
     QElapsedTimer clock;
     clock.start();
+    keepScreenShaped();
     colourVisible();
     processRuns(clock, qint64(m_sliceMs) * 1000000, INT_MAX, m_sliceLines);
     flushDirty();

@@ -125,6 +125,7 @@ private:
     bool needsColour(const QTextBlock &block) const;
     int firstRun() const;
     void visibleRange(QTextBlock &first, QTextBlock &last) const;
+    void keepScreenShaped();
 
     int startState(const QTextBlock &block) const;
     // Colours one line; answers its end state.
