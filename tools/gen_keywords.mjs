@@ -60,9 +60,9 @@ const outDir = resolve(process.argv[3] ?? join(here, '..', 'settings'));
 if (!packageDir) {
     packageDir = mkdtempSync(join(tmpdir(), 'mossglen-keywords-'));
     writeFileSync(join(packageDir, 'package.json'), '{"private": true}\n');
-    const specs = Object.entries(PACKAGES).map(([name, version]) => `${name}@${version}`);
-    console.log(`Installing into ${packageDir}: ${specs.join(' ')}`);
-    execFileSync('npm', ['install', '--no-audit', '--no-fund', '--ignore-scripts', ...specs],
+    const wanted = Object.entries(PACKAGES).map(([name, version]) => `${name}@${version}`);
+    console.log(`Installing into ${packageDir}: ${wanted.join(' ')}`);
+    execFileSync('npm', ['install', '--no-audit', '--no-fund', '--ignore-scripts', ...wanted],
                  { cwd: packageDir, stdio: 'inherit' });
 }
 packageDir = resolve(packageDir);
