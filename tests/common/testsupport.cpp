@@ -1,6 +1,7 @@
 #include "testsupport.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -67,6 +68,16 @@ QString ScriptedPrompt::saveFileName(QWidget *, const QString &caption, const QS
 {
     asked.append({QMessageBox::NoIcon, caption, {}, filter});
     return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+}
+
+int ScriptedPrompt::runDialog(QDialog *dialog)
+{
+    if (!dialogHandler) {
+        unexpected = true;
+        qWarning("unscripted dialog: %s", dialog->metaObject()->className());
+        return QDialog::Rejected;
+    }
+    return dialogHandler(dialog);
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 
 // Points every default-constructed QSettings of the test at a fresh, empty
 // store that is removed again afterwards.
@@ -36,6 +37,10 @@ public:
                               const QString &dir, const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption,
                          const QString &dir, const QString &filter) override;
+    // Runs dialogHandler instead of a modal loop; without one the dialog is
+    // an unexpected question and answers Rejected.
+    int runDialog(QDialog *dialog) override;
+    std::function<int(QDialog *)> dialogHandler;
 
     QList<QMessageBox::StandardButton> answers;  // taken from the front
     QList<QStringList> openAnswers;
