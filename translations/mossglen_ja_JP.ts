@@ -789,7 +789,7 @@ Discard them?</source>
     </message>
     <message>
         <source>Font family/Point size</source>
-        <translation>フォント/ポイント</translation>
+        <translation>フォント/サイズ</translation>
     </message>
     <message>
         <source>LineNumber:</source>
