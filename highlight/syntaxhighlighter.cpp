@@ -60,7 +60,6 @@ SyntaxHighlighter::SyntaxHighlighter(EditView *view)
     m_pathState = startStateFor(view->fullPath());
 
     m_timer.setSingleShot(true);
-    m_timer.setInterval(0);
     connect(&m_timer, &QTimer::timeout, this, &SyntaxHighlighter::slice);
     connect(m_document, &QTextDocument::contentsChange, this, &SyntaxHighlighter::onContentsChange);
     connect(view, &EditViewBase::fullPathChanged, this, &SyntaxHighlighter::onPathChanged);
@@ -286,7 +285,7 @@ bool SyntaxHighlighter::needsColour(const QTextBlock &block) const
 void SyntaxHighlighter::schedule()
 {
     if (!m_runs.isEmpty() && !m_timer.isActive())
-        m_timer.start();
+        m_timer.start(0);
 }
 
 bool SyntaxHighlighter::processRuns(const QElapsedTimer &clock, qint64 deadlineNs, int limit,
@@ -396,7 +395,7 @@ void SyntaxHighlighter::colourVisible()
     colourRange(first, last);
 }
 
-void SyntaxHighlighter::syncStep(int editPos)
+void SyntaxHighlighter::syncStep(int editPos, int editEnd)
 {
     QElapsedTimer clock;
     clock.start();
@@ -412,7 +411,7 @@ void SyntaxHighlighter::syncStep(int editPos)
         // (as far as a screen goes) from the states above them now.
         const QTextBlock edited = m_document->findBlock(editPos);
         QTextBlock end = edited;
-        for (int i = 0; i < 100 && end.next().isValid() && needsColour(end.next()); ++i)
+        for (int i = 0; i < 100 && end.next().isValid() && end.next().position() <= editEnd; ++i)
             end = end.next();
         colourRange(edited, end);
     } else {
@@ -458,7 +457,7 @@ void SyntaxHighlighter::rehighlight()
 {
     addRun(0, m_document->lastBlock().position(), false);
     m_provisional = {-1, -1, -1};
-    syncStep(-1);
+    syncStep(-1, -1);
 }
 
 void SyntaxHighlighter::rehighlightNow()
@@ -478,7 +477,7 @@ void SyntaxHighlighter::onPathChanged()
         return;
     m_pathState = state;
     addRun(0, 0, false);
-    syncStep(0);
+    syncStep(0, 0);
 }
 
 void SyntaxHighlighter::onContentsChange(int from, int charsRemoved, int charsAdded)
@@ -520,5 +519,8 @@ void SyntaxHighlighter::onContentsChange(int from, int charsRemoved, int charsAd
     if (!last.isValid())
         last = m_document->lastBlock();
     addRun(first.position(), last.position(), false);
-    syncStep(first.position());
+    syncStep(first.position(), last.position());
+    // Input first: the rest waits until the typing pauses.
+    if (isBusy())
+        m_timer.start(InputPauseMs);
 }

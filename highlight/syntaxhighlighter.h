@@ -22,10 +22,11 @@ class QTextDocument;
 //
 // Colouring never blocks the window for long: an edit colours the lines on
 // screen at once, and everything else (a freshly loaded 10 MB page, the lines
-// behind a newly opened comment) is done in short slices from the event loop.
-// After an edit, colouring goes on to the next line only while the end state
-// of a line changes. Once the pending work is done the result is the same as
-// a straight pass over the whole document.
+// behind a newly opened comment) is done in short slices from the event loop,
+// which wait while the user types. After an edit, colouring goes on to the
+// next line only while the end state of a line changes. Once the pending
+// work is done the result is the same as a straight pass over the whole
+// document.
 //
 // Formats go straight to the block layouts, so colouring neither touches the
 // undo stack nor the modified flag.
@@ -33,6 +34,10 @@ class SyntaxHighlighter : public QObject
 {
     Q_OBJECT
 public:
+    // After an edit the lines off screen wait this long for the next
+    // keystroke before they are coloured.
+    static constexpr int InputPauseMs = 50;
+
     // One character format per colour the highlighter hands out.
     enum FormatKind {
         CommentFormat,
@@ -110,9 +115,10 @@ private:
     void addRun(int pos, int until, bool forceNext);
     void schedule();
     void slice();
-    // Work done at once after an edit (editPos: start of the edited line) or
-    // a request to colour everything (-1): the lines on screen.
-    void syncStep(int editPos);
+    // Work done at once after an edit of the lines from editPos to editEnd
+    // (positions), or a request to colour everything (-1): the lines on
+    // screen, or the edited lines when work above them is still pending.
+    void syncStep(int editPos, int editEnd);
     // Colours the lines on screen that are known to need it while work
     // before the screen is still pending.
     void colourVisible();

@@ -478,7 +478,7 @@ void TestSyntaxHighlighter::largeDocumentInSlices()
 {
     auto view = makeView();
     view->show();
-    view->highlighter()->setSliceLimits(5, 200);
+    view->highlighter()->setSliceLimits(5, 50);
     QSignalSpy finished(view->highlighter(), &SyntaxHighlighter::finished);
     bool finishedWhileBusy = false;
     connect(view->highlighter(), &SyntaxHighlighter::finished, this,
@@ -491,13 +491,18 @@ void TestSyntaxHighlighter::largeDocumentInSlices()
     QCOMPARE(doc->lastBlock().userState(), -1);
     QVERIFY(view->highlighter()->isBusy());
 
-    // Scrolled to the end, the screen there is coloured with the next slice
+    // Scrolled to the end, the screen there is coloured with the first slice
     // though most of the page above it is still waiting.
     QScrollBar *bar = view->verticalScrollBar();
     QVERIFY(bar->maximum() > 20000);
     bar->setValue(bar->maximum());
-    QCoreApplication::processEvents();
-    QVERIFY(doc->findBlockByNumber(bar->value() + 2).userState() >= 0);
+    const QTextBlock onScreen = doc->findBlockByNumber(bar->value() + 2);
+    QElapsedTimer clock;
+    clock.start();
+    while (onScreen.userState() < 0 && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+    QVERIFY(onScreen.userState() >= 0);
+    QCOMPARE(doc->findBlockByNumber(bar->value() - 100).userState(), -1);
     QCOMPARE(doc->findBlockByNumber(doc->blockCount() / 2).userState(), -1);
 
     QVERIFY(waitIdle(*view));
@@ -507,6 +512,22 @@ void TestSyntaxHighlighter::largeDocumentInSlices()
     QVERIFY(!doc->isModified());
     QVERIFY(!doc->isUndoAvailable());
     compareWithStraightPass(*view);
+
+    // New colours: the screen (at the end) at once, the rest in the
+    // background, which waits while edits come in quick succession.
+    const QColor tag(1, 2, 3);
+    settings.colors[GlobalSettings::ColTag] = tag;
+    view->updateSettings();
+    QCOMPARE(formatAt(doc->lastBlock().previous(), 0).foreground().color(), tag);  // "</body>"
+    const QTextBlock above = doc->findBlockByNumber(100);
+    QCOMPARE(above.text(), QStringLiteral("<style type=\"text/css\">"));
+    for (int i = 0; i < 10; ++i) {
+        QTextCursor(doc->findBlockByNumber(1)).insertText(QStringLiteral("x"));
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(formatAt(above, 0).foreground().color() != tag);
+    QVERIFY(waitIdle(*view));
+    QCOMPARE(formatAt(above, 0).foreground().color(), tag);
 }
 
 void TestSyntaxHighlighter::openedCommentRecoloursLaterLines()
