@@ -139,6 +139,7 @@ int runOne(qsizetype megabytes, CharEncoding encoding)
     GlobalSettings settings;
     settings.lineNumber = true;
     ViEngine engine;
+    engine.setMode(ViEngine::InsertMode);  // keys type text, as with vi off
     EditView view(&settings, &engine);
     view.updateSettings();
     view.resize(1000, 700);
