@@ -51,6 +51,13 @@ public:
     bool unexpected = false;
 };
 
+class QPlainTextEdit;
+
+// Texts with a cursor marker, for editing tests: "^" is the cursor,
+// "[...]" a selection whose cursor stands at its end.
+void setMarked(QPlainTextEdit &edit, QString marked);
+QString marked(const QPlainTextEdit &edit);
+
 // Writes bytes to a file, creating directories as needed.
 bool writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);

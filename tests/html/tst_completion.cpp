@@ -44,38 +44,6 @@ const char tagsFile[] =
 const char cssFile[] = "color\tforeground\nbackground\nborder\nborder-color\n";
 const char charsFile[] = "&amp;\t&\n&lt;\t<\n&gt;\t>\n&copy;\t\xc2\xa9\nnot a reference\n";
 
-void setMarked(EditView &view, QString marked)
-{
-    const qsizetype open = marked.indexOf(u'[');
-    int anchor = -1;
-    if (open >= 0) {
-        marked.remove(open, 1);
-        anchor = int(open);
-    }
-    qsizetype cursorAt = marked.indexOf(u']');
-    if (cursorAt >= 0)
-        marked.remove(cursorAt, 1);
-    else if ((cursorAt = marked.indexOf(u'^')) >= 0)
-        marked.remove(cursorAt, 1);
-    else
-        cursorAt = marked.size();
-    view.setPlainText(marked);
-    QTextCursor cursor = view.textCursor();
-    cursor.setPosition(anchor >= 0 ? anchor : int(cursorAt));
-    cursor.setPosition(int(cursorAt), QTextCursor::KeepAnchor);
-    view.setTextCursor(cursor);
-}
-
-QString marked(const EditView &view)
-{
-    QString text = view.toPlainText();
-    const QTextCursor cursor = view.textCursor();
-    if (!cursor.hasSelection())
-        return text.insert(cursor.position(), u'^');
-    text.insert(cursor.selectionEnd(), u']');
-    return text.insert(cursor.selectionStart(), u'[');
-}
-
 // Answers the popup in place of a user: records what it shows, then presses
 // the scripted keys. '\r' is Return, '\x1b' Escape, '\b' Backspace, '\x0a'
 // Ctrl+J, '\x0b' Ctrl+K; any other character is typed.

@@ -24,40 +24,6 @@
 
 namespace {
 
-// Loads `marked` into the view: "^" is the cursor, "[...]" a selection whose
-// cursor stands at its end.
-void setMarked(EditView &view, QString marked)
-{
-    const qsizetype open = marked.indexOf(u'[');
-    int anchor = -1;
-    if (open >= 0) {
-        marked.remove(open, 1);
-        anchor = int(open);
-    }
-    qsizetype cursorAt = marked.indexOf(u']');
-    if (cursorAt >= 0)
-        marked.remove(cursorAt, 1);
-    else if ((cursorAt = marked.indexOf(u'^')) >= 0)
-        marked.remove(cursorAt, 1);
-    else
-        cursorAt = marked.size();
-    view.setPlainText(marked);
-    QTextCursor cursor = view.textCursor();
-    cursor.setPosition(anchor >= 0 ? anchor : int(cursorAt));
-    cursor.setPosition(int(cursorAt), QTextCursor::KeepAnchor);
-    view.setTextCursor(cursor);
-}
-
-QString marked(const EditView &view)
-{
-    QString text = view.toPlainText();
-    const QTextCursor cursor = view.textCursor();
-    if (!cursor.hasSelection())
-        return text.insert(cursor.position(), u'^');
-    text.insert(cursor.selectionEnd(), u']');
-    return text.insert(cursor.selectionStart(), u'[');
-}
-
 QString unmarked(QString text)
 {
     return text.remove(u'^').remove(u'[').remove(u']');
