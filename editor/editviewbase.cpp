@@ -1,6 +1,7 @@
 #include "editor/editviewbase.h"
 
 #include "app/commandstatistics.h"
+#include "editor/editdocumentlayout.h"
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
 
@@ -33,6 +34,11 @@ EditViewBase::EditViewBase(GlobalSettings *settings, ViEngine *viEngine, QWidget
     , settings(settings)
     , viEngine(viEngine)
 {
+    // A document of our own, laid out so that colouring an edited line
+    // repaints that line, not the screen.
+    auto *doc = new QTextDocument(this);
+    doc->setDocumentLayout(new EditDocumentLayout(doc));
+    setDocument(doc);
     connect(this, &QPlainTextEdit::cursorPositionChanged,
             this, &EditViewBase::onCursorPositionChanged);
     setAcceptDrops(false);

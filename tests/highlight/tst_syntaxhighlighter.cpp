@@ -99,6 +99,60 @@ QString mixedPage(int repeats)
     return page + QStringLiteral("</body></html>\n");
 }
 
+// Collects the parts of a widget that were painted.
+class PaintSpy : public QObject
+{
+public:
+    explicit PaintSpy(QWidget *widget) { widget->installEventFilter(this); }
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+};
+
+// What the window shows now: its backing store, not a fresh rendering, so a
+// line whose colours changed but which was never repainted shows stale.
+QImage shownViewport(QWidget *viewport)
+{
+    QWidget *top = viewport->window();
+    const QImage window = top->screen()->grabWindow(top->winId()).toImage();
+    const QPoint origin = viewport->mapTo(top, QPoint(0, 0)) * window.devicePixelRatio();
+    return window.copy(QRect(origin, viewport->size() * window.devicePixelRatio()));
+}
+
+// How many pixels inside `rect` are drawn in (nearly) `colour`.
+int pixelsIn(const QImage &image, const QRect &rect, const QColor &colour)
+{
+    int count = 0;
+    const QRect r = rect.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green())
+                    + std::abs(c.blue() - colour.blue()) < 40)
+                ++count;
+        }
+    }
+    return count;
+}
+
+// The rectangle the text of `line` from `column` for `length` characters
+// takes on screen.
+QRect textRect(QPlainTextEdit &view, int line, int column, int length)
+{
+    QTextCursor cursor(view.document()->findBlockByNumber(line));
+    cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column);
+    const QRect from = view.cursorRect(cursor);
+    cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, length);
+    const QRect to = view.cursorRect(cursor);
+    return QRect(QPoint(from.left(), from.top()), QPoint(to.left(), from.bottom()));
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Pieces)
@@ -128,6 +182,9 @@ private slots:
     void openedCommentRecoloursLaterLines();
     void keystrokeLeavesNoWork();
     void editBelowPendingWork();
+
+    void screenFollowsEdits_data();
+    void screenFollowsEdits();
 
 private:
     std::unique_ptr<EditView> makeView(const QString &path = {});
@@ -619,6 +676,76 @@ void TestSyntaxHighlighter::editBelowPendingWork()
     QVERIFY(!view->highlighter()->isBusy());
     QCOMPARE(doc->findBlockByNumber(506).userState(), int(HtmlScanner::HtmlComment));
     compareWithStraightPass(*view);
+}
+
+// Typing on screen: the window shows the new colours, and a keystroke whose
+// colours stay within its line repaints that line, not the whole screen.
+void TestSyntaxHighlighter::screenFollowsEdits_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("line");     // twenty of them fit on the screen
+    QTest::addColumn<int>("editLine");
+    QTest::addColumn<QString>("keys");     // typed at the start of editLine
+    QTest::addColumn<bool>("lineOnly");    // the repaint stays in the edited line
+    QTest::addColumn<Pieces>("expected");  // colour keys as drawn afterwards
+
+    QTest::newRow("keyword typed") << QStringLiteral("a.js") << QStringLiteral("x = 1;")
+        << 4 << QStringLiteral("var ") << true
+        << Pieces{{4, QStringLiteral("var"), GlobalSettings::ColScriptKeyword}};
+    QTest::newRow("tag name completed") << QStringLiteral("a.html")
+        << QStringLiteral("<ul>item</ul>") << 2 << QStringLiteral("<title>") << true
+        << Pieces{{2, QStringLiteral("title"), GlobalSettings::ColTagIdent},
+                  {2, QStringLiteral("ul"), GlobalSettings::ColTagIdent}};
+    QTest::newRow("comment opened") << QStringLiteral("a.html")
+        << QStringLiteral("<ul>item</ul>") << 3 << QStringLiteral("<!--") << false
+        << Pieces{{3, QStringLiteral("ul"), GlobalSettings::ColComment},
+                  {6, QStringLiteral("ul"), GlobalSettings::ColComment},
+                  {12, QStringLiteral("item"), GlobalSettings::ColComment},
+                  {2, QStringLiteral("ul"), GlobalSettings::ColTagIdent}};
+}
+
+void TestSyntaxHighlighter::screenFollowsEdits()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, line);
+    QFETCH(int, editLine);
+    QFETCH(QString, keys);
+    QFETCH(bool, lineOnly);
+    QFETCH(Pieces, expected);
+
+    auto view = makeView(path);
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+    view->setPlainText(QStringList(20, line).join(QLatin1Char('\n')));
+    QVERIFY(waitIdle(*view));
+    view->setTextCursor(QTextCursor(view->document()->findBlockByNumber(editLine)));
+    view->setFocus();
+    QTest::keyClicks(view.get(), keys.chopped(1));
+    QTest::qWait(20);
+
+    PaintSpy spy(view->viewport());
+    QTest::keyClick(view.get(), keys.back().toLatin1());
+    QVERIFY(waitIdle(*view));
+    QTest::qWait(50);
+
+    const int lineHeight = view->cursorRect().height();
+    QVERIFY(!spy.painted.isEmpty());
+    if (lineOnly)
+        QVERIFY2(spy.painted.boundingRect().height() <= 2 * lineHeight,
+                 qPrintable(QStringLiteral("repainted %1 px for one line of %2 px")
+                                .arg(spy.painted.boundingRect().height()).arg(lineHeight)));
+
+    const QImage shown = shownViewport(view->viewport());
+    for (const Piece &piece : expected) {
+        const QString text = view->document()->findBlockByNumber(piece.line).text();
+        const int column = text.indexOf(piece.text);
+        QVERIFY(column >= 0);
+        const QRect rect = textRect(*view, piece.line, column, piece.text.size());
+        const QColor colour = settings.color(GlobalSettings::ColorIndex(piece.colour));
+        QVERIFY2(pixelsIn(shown, rect, colour) >= 3 * piece.text.size(),
+                 qPrintable(QStringLiteral("line %1 \"%2\" is not drawn in %3")
+                                .arg(piece.line + 1).arg(piece.text, colour.name())));
+    }
 }
 
 QTEST_MAIN(TestSyntaxHighlighter)
