@@ -7,6 +7,7 @@
 #include "app/recoveryjournal.h"
 #include "editor/documentfile.h"
 #include "editor/userprompt.h"
+#include "editor/virtualbreaks.h"
 #include "html/editview.h"
 #include "panels/outlinebar.h"
 
@@ -71,10 +72,13 @@ void MainWindow::offerRecovery()
             if (entry.fullPath.isEmpty())
                 view->setTitle(tr("Untitled-%1").arg(++untitledCount));
         }
-        view->setPlainText(text);
+        QString lines = text;
+        lines.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        view->loadText(lines);
         view->setCharEncoding(entry.encoding);
         QTextCursor cursor(view->document());
-        cursor.setPosition(qBound(0, entry.cursorPosition, view->document()->characterCount() - 1));
+        const int position = view->virtualBreaks()->toDocument(entry.cursorPosition);
+        cursor.setPosition(qBound(0, position, view->document()->characterCount() - 1));
         view->setTextCursor(cursor);
         view->document()->setModified(true);
         if (newTab) {

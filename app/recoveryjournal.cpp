@@ -1,5 +1,7 @@
 #include "app/recoveryjournal.h"
 
+#include "editor/virtualbreaks.h"
+
 #include "editor/editviewbase.h"
 
 #include <QCoreApplication>
@@ -304,7 +306,15 @@ void RecoveryJournal::startWrite(Tracked *doc)
     snapshot.entry.fullPath = doc->view->fullPath();
     snapshot.entry.title = doc->view->title();
     snapshot.entry.encoding = doc->view->charEncoding();
-    snapshot.entry.cursorPosition = doc->view->textCursor().position();
+    // Kept as the file would have it: virtual breaks of long lines are left
+    // out, and the restored text is cut again when it is loaded.
+    const VirtualBreaks *virtualBreaks = VirtualBreaks::of(doc->view->document());
+    QList<int> breaks;
+    if (virtualBreaks && virtualBreaks->hasBreaks())
+        breaks = virtualBreaks->breakPositions();
+    snapshot.entry.cursorPosition = virtualBreaks
+            ? virtualBreaks->toReal(doc->view->textCursor().position())
+            : doc->view->textCursor().position();
     snapshot.entry.lastChange = doc->lastChange.isValid() ? doc->lastChange
                                                           : QDateTime::currentDateTimeUtc();
     doc->pendingSince.invalidate();
@@ -312,7 +322,7 @@ void RecoveryJournal::startWrite(Tracked *doc)
     QObject *key = doc->view;
     const QString replaces = doc->replaces;
     m_worker.start([this, key, snapshot = std::move(snapshot), chunks = std::exchange(doc->chunks, {}),
-                    replaces]() mutable {
+                    replaces, breaks = std::move(breaks)]() mutable {
         qsizetype size = 0;
         for (const QString &chunk : chunks)
             size += chunk.size();
@@ -320,6 +330,17 @@ void RecoveryJournal::startWrite(Tracked *doc)
         for (const QString &chunk : chunks)
             snapshot.text += chunk;
         chunks.clear();
+        if (!breaks.isEmpty()) {
+            QString joined;
+            joined.reserve(snapshot.text.size());
+            qsizetype from = 0;
+            for (int at : std::as_const(breaks)) {
+                joined += QStringView(snapshot.text).mid(from, at - from);
+                from = at + 1;
+            }
+            joined += QStringView(snapshot.text).mid(from);
+            snapshot.text = std::move(joined);
+        }
         const bool ok = writeSnapshot(snapshot.entry.file, snapshot);
         // An adopted orphan goes only once its text is safe under our name.
         if (ok && !replaces.isEmpty())

@@ -1,4 +1,5 @@
 #include "editor/documentfile.h"
+#include "editor/virtualbreaks.h"
 
 #include "editor/editviewbase.h"
 #include "editor/userprompt.h"
@@ -53,6 +54,9 @@ void clearReadIssue(QTextDocument *doc)
 // turn no-break spaces into plain spaces, silently changing the file.
 QString documentText(const QTextDocument *doc)
 {
+    // Virtual breaks of long lines are not in the file.
+    if (const VirtualBreaks *breaks = VirtualBreaks::of(doc))
+        return breaks->realText();
     QString text = doc->toRawText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     return text;
@@ -79,7 +83,7 @@ bool readDocument(EditViewBase *view, const QString &fileName)
 
     DecodedText decoded = decodeBytes(bytes);
     bytes = QByteArray();  // keep the peak memory of large files down
-    view->setPlainText(decoded.text);
+    view->loadText(decoded.text);
     const bool hasNul = decoded.text.contains(QChar(0));
     decoded.text = QString();
     QTextDocument *doc = view->document();

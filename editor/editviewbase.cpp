@@ -2,6 +2,8 @@
 
 #include "app/commandstatistics.h"
 #include "editor/editdocumentlayout.h"
+#include "editor/virtualbreaks.h"
+#include "highlight/syntaxhighlighter.h"
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
 
@@ -10,6 +12,7 @@
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QInputMethod>
+#include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -21,6 +24,8 @@ namespace {
 
 // Line numbers end this many pixels left of the margin's right edge.
 constexpr int MarginNumberGap = 8;
+// How long typing pauses before a line it made too long is cut.
+constexpr int SplitPauseMs = 400;
 
 bool inCommandMode(const ViEngine *engine)
 {
@@ -38,7 +43,29 @@ EditViewBase::EditViewBase(GlobalSettings *settings, ViEngine *viEngine, QWidget
     // repaints that line, not the screen.
     auto *doc = new QTextDocument(this);
     doc->setDocumentLayout(new EditDocumentLayout(doc));
+    m_breaks = new VirtualBreaks(doc);
     setDocument(doc);
+
+    m_splitTimer.setSingleShot(true);
+    m_splitTimer.setInterval(SplitPauseMs);
+    connect(&m_splitTimer, &QTimer::timeout, this, &EditViewBase::splitGrownLines);
+    connect(doc, &QTextDocument::contentsChange, this, [this](int from, int, int added) {
+        if (m_loading)
+            return;
+        const QTextBlock block = document()->findBlock(from);
+        const QTextBlock last = document()->findBlock(from + added);
+        bool grown = false;
+        for (QTextBlock b = block; b.isValid() && !grown; b = b.next()) {
+            grown = b.length() - 1 > m_breaks->threshold();
+            if (b == last)
+                break;
+        }
+        if (!grown)
+            return;
+        m_grownFrom = m_grownFrom < 0 ? from : std::min(m_grownFrom, from);
+        m_grownTo = std::max(m_grownTo, from + added);
+        m_splitTimer.start();
+    });
     connect(this, &QPlainTextEdit::cursorPositionChanged,
             this, &EditViewBase::onCursorPositionChanged);
     setAcceptDrops(false);
@@ -199,6 +226,62 @@ EditViewBase::VisibleRange EditViewBase::visibleBlocks(int bottom) const
     return range;
 }
 
+void EditViewBase::loadText(const QString &text)
+{
+    m_loading = true;
+    m_splitTimer.stop();
+    m_grownFrom = m_grownTo = -1;
+    QList<int> continuations;
+    const QString shown =
+            m_breaks->cut(text, SyntaxHighlighter::startStateFor(fullPath()), &continuations);
+    setPlainText(shown);
+    m_breaks->markLoaded(continuations);
+    m_loading = false;
+}
+
+QString EditViewBase::realText() const
+{
+    return m_breaks->realText();
+}
+
+int EditViewBase::realLineNumber(const QTextBlock &block) const
+{
+    return m_breaks->hasBreaks() ? m_breaks->realLineNumber(block) : block.blockNumber() + 1;
+}
+
+void EditViewBase::splitGrownLines()
+{
+    if (m_grownFrom < 0)
+        return;
+    const int end = document()->characterCount() - 1;
+    const int from = std::min(m_grownFrom, end);
+    const int to = std::min(m_grownTo, end);
+    m_grownFrom = m_grownTo = -1;
+    m_breaks->splitLongBlocks(from, to, SyntaxHighlighter::startStateFor(fullPath()));
+}
+
+QMimeData *EditViewBase::createMimeDataFromSelection() const
+{
+    const QTextCursor cursor = textCursor();
+    if (!m_breaks->hasBreaks() || !cursor.hasSelection())
+        return QPlainTextEdit::createMimeDataFromSelection();
+    // The selection as the file has it: without the virtual breaks.
+    QString text;
+    const int start = cursor.selectionStart();
+    const int end = cursor.selectionEnd();
+    for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() <= end;
+         block = block.next()) {
+        if (block.position() > start)
+            text += VirtualBreaks::isContinuation(block) ? QString() : QStringLiteral("\n");
+        const int from = std::max(start - block.position(), 0);
+        const int to = std::min(end - block.position(), block.length() - 1);
+        text += block.text().mid(from, to - from);
+    }
+    auto *data = new QMimeData;
+    data->setText(text);
+    return data;
+}
+
 QList<EditViewBase::MarginLabel> EditViewBase::marginLabels(int top, int bottom) const
 {
     QList<MarginLabel> labels;
@@ -218,7 +301,10 @@ QList<EditViewBase::MarginLabel> EditViewBase::marginLabels(int top, int bottom)
             const QTextLayout *layout = block.layout();
             const qreal lineTop = layout && layout->lineCount() > 0 ? layout->lineAt(0).y() : 0;
             MarginLabel label;
-            label.text = QStringLiteral("%1:").arg(block.blockNumber() + 1);
+            // A block that continues a line shows a mark, not a number.
+            label.text = VirtualBreaks::isContinuation(block)
+                    ? QStringLiteral("\u21b3")
+                    : QStringLiteral("%1:").arg(realLineNumber(block));
             label.x = areaWidth - fm.horizontalAdvance(label.text) - MarginNumberGap;
             label.baseline = qRound(y + lineTop) + fm.ascent();
             labels.append(label);
@@ -418,11 +504,12 @@ void EditViewBase::setModified(bool modified, bool force)
 
 void EditViewBase::jumpToLine(int line)
 {
-    // Without wrapping every line is one block.
-    if (line <= 0 || line > document()->blockCount())
+    // Lines of the file: a line shown as several blocks counts once.
+    if (line <= 0 || line > realLineNumber(document()->lastBlock()))
         return;
     const int scrollBefore = verticalScrollBar()->value();
-    QTextCursor cursor(document()->findBlockByNumber(line - 1));
+    QTextCursor cursor(m_breaks->hasBreaks() ? m_breaks->blockOfRealLine(line)
+                                             : document()->findBlockByNumber(line - 1));
     setTextCursor(cursor);
     if (verticalScrollBar()->value() != scrollBefore)
         scrollCursorLineToTop();

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 class GlobalSettings;
+class VirtualBreaks;
 class ViEngine;
 
 // The plain-text editor widget every document view is built on: no rich text,
@@ -48,6 +49,14 @@ public:
     CharEncoding charEncoding() const { return m_charEncoding; }
     void setCharEncoding(CharEncoding encoding);
     QString titleWithEncoding() const;
+
+    // Puts a file's text in, very long lines shown as several blocks.
+    void loadText(const QString &text);
+    // The text as saved: virtual breaks left out, real ones as '\n'.
+    QString realText() const;
+    VirtualBreaks *virtualBreaks() const { return m_breaks; }
+    // 1-based line of the file a block belongs to.
+    int realLineNumber(const QTextBlock &block) const;
 
     void updateEditorSettings();
     void updateLineNumberArea();
@@ -120,6 +129,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    QMimeData *createMimeDataFromSelection() const override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -129,6 +139,11 @@ protected:
 
     GlobalSettings *settings;
     ViEngine *viEngine;
+    VirtualBreaks *m_breaks = nullptr;
+    QTimer m_splitTimer;        // cuts lines that editing made too long, once typing pauses
+    int m_grownFrom = -1;
+    int m_grownTo = -1;
+    bool m_loading = false;
 
 private:
     struct VisibleRange {
@@ -138,6 +153,8 @@ private:
     };
 
     QColor settingsColor(int index, const QColor &fallback) const;
+    bool deleteAcrossVirtualBreak(bool backward);
+    void splitGrownLines();
     VisibleRange visibleBlocks(int bottom) const;
     void paintLineNumberArea(QPaintEvent *event);
     void updateCursorShape();

@@ -1,6 +1,7 @@
 // Key handling of the editor widget and the editing commands it shares with
 // the menus and the vi engine.
 #include "editor/editviewbase.h"
+#include "editor/virtualbreaks.h"
 
 #include "app/commandstatistics.h"
 #include "editor/globalsettings.h"
@@ -136,6 +137,12 @@ void EditViewBase::keyPressEvent(QKeyEvent *event)
     const QString name = commandName(key, modifiers);
     if (!name.isEmpty())
         recordCommand(name);
+
+    if ((key == Qt::Key_Backspace || key == Qt::Key_Delete) && modifiers == Qt::NoModifier
+        && deleteAcrossVirtualBreak(key == Qt::Key_Backspace)) {
+        event->accept();
+        return;
+    }
 
     if (key == Qt::Key_Return) {
         if (modifiers == Qt::NoModifier) {
@@ -309,4 +316,31 @@ void EditViewBase::deleteInLine(int count, QString *removed)
         *removed = cursor.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     cursor.removeSelectedText();
     setTextCursor(cursor);
+}
+
+// A virtual break is not in the text: Backspace at the start of a block that
+// continues a line deletes the character before the break, Delete at the end
+// of a block that a continuation follows the character behind it. The two
+// blocks join; a line that is still too long is cut again after a pause.
+bool EditViewBase::deleteAcrossVirtualBreak(bool backward)
+{
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection())
+        return false;
+    const auto crossesBreak = [&] {
+        return backward ? cursor.atBlockStart() && VirtualBreaks::isContinuation(cursor.block())
+                        : cursor.atBlockEnd() && VirtualBreaks::isContinuation(cursor.block().next());
+    };
+    if (!crossesBreak())
+        return false;
+    const QTextCursor::MoveOperation step =
+            backward ? QTextCursor::PreviousCharacter : QTextCursor::NextCharacter;
+    cursor.beginEditBlock();
+    while (crossesBreak())
+        cursor.movePosition(step, QTextCursor::KeepAnchor);
+    cursor.movePosition(step, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    return true;
 }

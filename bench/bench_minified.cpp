@@ -1,0 +1,170 @@
+// Minified files in a shown, coloured view: opening a one-line script of
+// several MB, the time a typed character costs (with its repaint) at several
+// places of it, the same for a minified style sheet, and whether saving the
+// unedited files gives back their bytes.
+//
+// Real code made minified (jQuery from Debian's libjs-jquery repeated to
+// 5 MiB, the style sheet of Qt's documentation from qt6-base-dev to 150 KiB):
+//
+//   python3 tools/minify.py /usr/share/javascript/jquery/jquery.js /tmp/min.js --kib 5120
+//   python3 tools/minify.py /usr/share/qt6/doc/global/template/style/online.css /tmp/min.css --kib 150
+//   build/bin/bench_minified /tmp/min.js /tmp/min.css
+
+#include "editor/documentfile.h"
+#include "editor/globalsettings.h"
+#include "editor/virtualbreaks.h"
+#include "highlight/syntaxhighlighter.h"
+#include "html/editview.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTextBlock>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int KeysPerPlace = 20;
+
+GlobalSettings benchSettings()
+{
+    GlobalSettings s;
+    for (int i = 0; i < GlobalSettings::ColorCount; ++i)
+        s.colors[i] = QColor::fromString(GlobalSettings::defaultColorName(i));
+    s.lineNumber = true;
+    s.tabWidth = 4;
+    s.fontFamily = QStringLiteral("DejaVu Sans Mono");
+    s.fontSize = 11;
+    return s;
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void settle(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+struct Figures {
+    qint64 bytes = 0;
+    int blocks = 0;
+    int longest = 0;
+    double openMs = 0;
+    double colouredMs = 0;
+    double meanKeyMs = 0;
+    double medianKeyMs = 0;
+    double worstKeyMs = 0;
+    bool savedSame = false;
+};
+
+Figures measure(const QString &path, GlobalSettings &settings, QTemporaryDir &dir)
+{
+    Figures f;
+    const QByteArray original = bytesOf(path);
+    f.bytes = original.size();
+
+    EditView view(&settings, nullptr);
+    view.updateSettings();
+    view.resize(1000, 700);
+    view.show();
+    settle(50);
+
+    QElapsedTimer clock;
+    clock.start();
+    view.setFullPath(path);
+    if (!readDocument(&view, path)) {
+        std::printf("cannot read %s\n", qPrintable(path));
+        return f;
+    }
+    QCoreApplication::processEvents();  // the first paint
+    f.openMs = clock.nsecsElapsed() / 1e6;
+    while (view.highlighter()->isBusy())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    f.colouredMs = clock.nsecsElapsed() / 1e6;
+
+    f.blocks = view.document()->blockCount();
+    for (QTextBlock b = view.document()->firstBlock(); b.isValid(); b = b.next())
+        f.longest = std::max(f.longest, b.length() - 1);
+
+    const QString unedited = dir.filePath(QStringLiteral("unedited") + QFileInfo(path).suffix());
+    f.savedSame = writeDocument(&view, unedited) && bytesOf(unedited) == original;
+
+    // Characters typed at the start, a quarter, the middle, three quarters
+    // and the end of the text, each with the repaint it causes.
+    std::vector<double> times;
+    const int length = view.document()->characterCount() - 1;
+    for (double at : {0.0, 0.25, 0.5, 0.75, 1.0}) {
+        QTextCursor cursor(view.document());
+        cursor.setPosition(int(at * length));
+        view.setTextCursor(cursor);
+        view.ensureCursorVisible();
+        settle(30);
+        for (int i = 0; i < KeysPerPlace; ++i) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+            QElapsedTimer key;
+            key.start();
+            QApplication::sendEvent(view.viewport(), &press);
+            QApplication::sendEvent(view.viewport(), &release);
+            QCoreApplication::processEvents();
+            times.push_back(key.nsecsElapsed() / 1e6);
+        }
+    }
+    double sum = 0;
+    for (double t : times)
+        sum += t;
+    f.meanKeyMs = sum / double(times.size());
+    f.worstKeyMs = *std::max_element(times.begin(), times.end());
+    std::sort(times.begin(), times.end());
+    f.medianKeyMs = times[times.size() / 2];
+    view.hide();
+    return f;
+}
+
+void print(const char *name, const Figures &f, double keyTarget)
+{
+    std::printf("%s: %.1f KiB, shown as %d blocks (longest %d characters)\n", name,
+                f.bytes / 1024.0, f.blocks, f.longest);
+    std::printf("  open (read, decode, cut, first paint) %10.1f ms\n", f.openMs);
+    std::printf("  fully coloured                        %10.1f ms\n", f.colouredMs);
+    std::printf("  typed character, %d at 5 places       mean %.2f ms, median %.2f ms, worst %.2f ms (target < %.0f ms)\n",
+                KeysPerPlace, f.meanKeyMs, f.medianKeyMs, f.worstKeyMs, keyTarget);
+    std::printf("  saved unedited: %s\n", f.savedSame ? "same bytes" : "DIFFERENT BYTES");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 3) {
+        std::printf("usage: %s SCRIPT.min.js STYLE.min.css\n", argv[0]);
+        return 2;
+    }
+    GlobalSettings settings = benchSettings();
+    QTemporaryDir dir;
+    const Figures script = measure(QString::fromLocal8Bit(argv[1]), settings, dir);
+    const Figures style = measure(QString::fromLocal8Bit(argv[2]), settings, dir);
+    print("minified script", script, 10);
+    print("minified style sheet", style, 3);
+    const bool met = script.openMs < 2000 && script.meanKeyMs < 10 && style.meanKeyMs < 3
+                     && script.savedSame && style.savedSame;
+    std::printf("targets (script opens < 2 s, < 10 ms a key; style sheet < 3 ms a key; same bytes): %s\n",
+                met ? "met" : "NOT met");
+    return met ? 0 : 1;
+}

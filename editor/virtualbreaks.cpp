@@ -1,0 +1,310 @@
+#include "editor/virtualbreaks.h"
+
+#include "highlight/htmlscanner.h"
+#include "highlight/linesplitter.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+
+namespace {
+
+int endState(QStringView line, int state)
+{
+    HtmlScanner scanner(nullptr, line.toString(), state);
+    while (scanner.nextToken() != HtmlScanner::End) {
+    }
+    return scanner.state();
+}
+
+} // namespace
+
+VirtualBreaks::VirtualBreaks(QTextDocument *document)
+    : QObject(document), m_document(document)
+{
+    setObjectName(QStringLiteral("virtualBreaks"));
+    // The document reports a new undo command before the change it made,
+    // and none for an undo or redo: that tells the user's breaks apart.
+    connect(document, &QTextDocument::undoCommandAdded, this, [this] { m_userEdit = true; });
+    connect(document, &QTextDocument::contentsChange, this, &VirtualBreaks::onContentsChange);
+    connect(document, &QTextDocument::contentsChanged, this, &VirtualBreaks::onContentsChanged);
+    connect(document, &QTextDocument::blockCountChanged, this, [this] { m_numbersDirty = true; });
+}
+
+VirtualBreaks *VirtualBreaks::of(const QTextDocument *document)
+{
+    return document ? document->findChild<VirtualBreaks *>(QStringLiteral("virtualBreaks"),
+                                                           Qt::FindDirectChildrenOnly)
+                    : nullptr;
+}
+
+bool VirtualBreaks::isContinuation(const QTextBlock &block)
+{
+    return block.isValid() && block.blockFormat().boolProperty(Property);
+}
+
+bool VirtualBreaks::isFlaggedIndex(int formatIndex) const
+{
+    auto it = m_flaggedIndex.constFind(formatIndex);
+    if (it == m_flaggedIndex.cend()) {
+        const bool flagged = m_document->allFormats().value(formatIndex).boolProperty(Property);
+        it = m_flaggedIndex.insert(formatIndex, flagged);
+    }
+    return it.value();
+}
+
+const QList<int> &VirtualBreaks::continuationNumbers() const
+{
+    if (!m_numbersDirty)
+        return m_continuations;
+    m_continuations.clear();
+    if (m_everSplit) {
+        // Format indexes are compared, not formats: a walk over 250,000
+        // blocks stays a few milliseconds.
+        m_flaggedIndex.clear();
+        int number = 0;
+        for (QTextBlock block = m_document->firstBlock(); block.isValid();
+             block = block.next(), ++number) {
+            if (isFlaggedIndex(block.blockFormatIndex()))
+                m_continuations.append(number);
+        }
+    }
+    m_numbersDirty = false;
+    return m_continuations;
+}
+
+QString VirtualBreaks::cut(const QString &text, int startState, QList<int> *continuationLines) const
+{
+    QString shown;
+    continuationLines->clear();
+    int blockNumber = 0;
+    // The scanner state at the start of a long line decides where it may be
+    // cut; the lines before it are scanned only once a long line turns up.
+    int state = startState;
+    qsizetype scannedTo = 0;
+    qsizetype lineStart = 0;
+    bool anyCut = false;
+    while (lineStart <= text.size()) {
+        qsizetype lineEnd = text.indexOf(QLatin1Char('\n'), lineStart);
+        if (lineEnd < 0)
+            lineEnd = text.size();
+        if (lineEnd - lineStart > m_threshold) {
+            while (scannedTo < lineStart) {
+                qsizetype end = text.indexOf(QLatin1Char('\n'), scannedTo);
+                state = endState(QStringView(text).mid(scannedTo, end - scannedTo), state);
+                scannedTo = end + 1;
+            }
+            const QString line = text.mid(lineStart, lineEnd - lineStart);
+            const QList<int> cuts = LineSplitter::breaks(line, state, m_piece);
+            if (!cuts.isEmpty()) {
+                if (!anyCut) {
+                    shown = text.left(lineStart);
+                    anyCut = true;
+                }
+                int from = 0;
+                for (int cut : cuts) {
+                    shown += QStringView(line).mid(from, cut - from);
+                    shown += QLatin1Char('\n');
+                    continuationLines->append(blockNumber + 1 + int(continuationLines->size()));
+                    from = cut;
+                }
+                shown += QStringView(line).mid(from);
+            } else if (anyCut) {
+                shown += line;
+            }
+        } else if (anyCut) {
+            shown += QStringView(text).mid(lineStart, lineEnd - lineStart);
+        }
+        if (lineEnd >= text.size())
+            break;
+        if (anyCut)
+            shown += QLatin1Char('\n');
+        lineStart = lineEnd + 1;
+        ++blockNumber;
+    }
+
+    return anyCut ? shown : text;
+}
+
+void VirtualBreaks::markLoaded(const QList<int> &continuationLines)
+{
+    m_ownEdit = true;
+    if (!continuationLines.isEmpty()) {
+        m_everSplit = true;
+        // Loading is not an edit: the marks go in without undo steps.
+        const bool undo = m_document->isUndoRedoEnabled();
+        m_document->setUndoRedoEnabled(false);
+        QTextBlockFormat continuation;
+        continuation.setProperty(Property, true);
+        QTextCursor cursor(m_document);
+        cursor.beginEditBlock();
+        for (int number : continuationLines) {
+            cursor.setPosition(m_document->findBlockByNumber(number).position());
+            cursor.mergeBlockFormat(continuation);
+        }
+        cursor.endEditBlock();
+        m_document->setUndoRedoEnabled(undo);
+    }
+    m_ownEdit = false;
+    m_userEdit = false;
+    m_repairs.clear();
+    m_numbersDirty = true;
+}
+
+bool VirtualBreaks::splitLongBlocks(int from, int to, int startState)
+{
+    struct Cut {
+        int position;
+        QList<int> offsets;
+    };
+    QList<Cut> cuts;
+    const QTextBlock last = m_document->findBlock(std::max(from, to));
+    for (QTextBlock block = m_document->findBlock(from); block.isValid(); block = block.next()) {
+        if (block.length() - 1 > m_threshold) {
+            const QTextBlock previous = block.previous();
+            // The state the block starts in is the end state the colouring
+            // stored on the block before; not coloured yet means not now.
+            const int state = previous.isValid() ? previous.userState() : startState;
+            if (state >= 0) {
+                QList<int> offsets = LineSplitter::breaks(block.text(), state, m_piece);
+                if (!offsets.isEmpty())
+                    cuts.append({block.position(), std::move(offsets)});
+            }
+        }
+        if (block == last)
+            break;
+    }
+    if (cuts.isEmpty())
+        return false;
+
+    m_ownEdit = true;
+    m_everSplit = true;
+    QTextBlockFormat continuation;
+    continuation.setProperty(Property, true);
+    QTextCursor cursor(m_document);
+    // Part of the edit that made the block long: one undo takes both back.
+    cursor.joinPreviousEditBlock();
+    for (qsizetype i = cuts.size() - 1; i >= 0; --i) {
+        const Cut &cut = cuts.at(i);
+        for (qsizetype j = cut.offsets.size() - 1; j >= 0; --j) {
+            cursor.setPosition(cut.position + cut.offsets.at(j));
+            QTextBlockFormat format = cursor.blockFormat();
+            format.merge(continuation);
+            cursor.insertBlock(format);
+        }
+    }
+    cursor.endEditBlock();
+    m_ownEdit = false;
+    m_userEdit = false;
+    m_numbersDirty = true;
+    return true;
+}
+
+QList<int> VirtualBreaks::breakPositions() const
+{
+    QList<int> positions;
+    const QList<int> &numbers = continuationNumbers();
+    positions.reserve(numbers.size());
+    for (int number : numbers)
+        positions.append(m_document->findBlockByNumber(number).position() - 1);
+    return positions;
+}
+
+QString VirtualBreaks::realText() const
+{
+    QString text = m_document->toRawText();
+    const QList<int> breaks = breakPositions();
+    if (!breaks.isEmpty()) {
+        // One pass that leaves the break characters out.
+        QString joined;
+        joined.reserve(text.size() - breaks.size());
+        qsizetype from = 0;
+        for (int at : breaks) {
+            joined += QStringView(text).mid(from, at - from);
+            from = at + 1;
+        }
+        joined += QStringView(text).mid(from);
+        text = std::move(joined);
+    }
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+int VirtualBreaks::toReal(int position) const
+{
+    const QList<int> breaks = breakPositions();
+    return position - int(std::lower_bound(breaks.begin(), breaks.end(), position) - breaks.begin());
+}
+
+int VirtualBreaks::toDocument(int realPosition) const
+{
+    int position = realPosition;
+    for (int at : breakPositions()) {
+        if (at >= position)
+            break;
+        ++position;
+    }
+    return position;
+}
+
+int VirtualBreaks::realLineNumber(const QTextBlock &block) const
+{
+    const QList<int> &numbers = continuationNumbers();
+    const int number = block.blockNumber();
+    const auto behind = std::upper_bound(numbers.begin(), numbers.end(), number);
+    return number - int(behind - numbers.begin()) + 1;
+}
+
+QTextBlock VirtualBreaks::blockOfRealLine(int line) const
+{
+    int number = line - 1;
+    for (int continuation : continuationNumbers()) {
+        if (continuation > number)
+            break;
+        ++number;
+    }
+    return m_document->findBlockByNumber(number);
+}
+
+void VirtualBreaks::onContentsChange(int from, int charsRemoved, int charsAdded)
+{
+    if (m_ownEdit)
+        return;
+    const bool userEdit = std::exchange(m_userEdit, false);
+    if (!m_everSplit)
+        return;
+    if (charsRemoved > 0 && charsRemoved == charsAdded)
+        m_numbersDirty = true;  // block formats may have changed
+    if (!userEdit || charsAdded == 0)
+        return;
+    // Breaks this edit typed or pasted: the blocks behind them took the
+    // format of the block they were cut from.
+    const int end = from + charsAdded;
+    for (QTextBlock block = m_document->findBlock(from).next();
+         block.isValid() && block.position() <= end; block = block.next()) {
+        if (isContinuation(block))
+            m_repairs.append(block.position());
+    }
+}
+
+void VirtualBreaks::onContentsChanged()
+{
+    if (m_ownEdit || m_repairs.isEmpty())
+        return;
+    const QList<int> repairs = std::exchange(m_repairs, {});
+    m_ownEdit = true;
+    QTextCursor cursor(m_document);
+    cursor.joinPreviousEditBlock();
+    for (int position : repairs) {
+        cursor.setPosition(position);
+        QTextBlockFormat format = cursor.blockFormat();
+        format.clearProperty(Property);
+        cursor.setBlockFormat(format);
+    }
+    cursor.endEditBlock();
+    m_ownEdit = false;
+    m_userEdit = false;
+    m_numbersDirty = true;
+}

@@ -1,0 +1,237 @@
+// Cutting long lines: where the cuts go, and that colouring piece by piece
+// from the state the piece before ends in gives exactly the tokens of the
+// whole line.
+
+#include "highlight/htmlscanner.h"
+#include "highlight/linesplitter.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+
+struct Token {
+    int kind;
+    int start;
+    int end;
+    int state;  // after the token
+    bool operator==(const Token &) const = default;
+};
+
+const QSet<QString> &keywords()
+{
+    static const QSet<QString> set{QStringLiteral("var"), QStringLiteral("return"),
+                                   QStringLiteral("function"), QStringLiteral("typeof")};
+    return set;
+}
+
+QList<Token> tokensOf(const QString &text, int state, int offset, int *endState)
+{
+    QList<Token> tokens;
+    HtmlScanner scanner(&keywords(), text, state);
+    while (scanner.nextToken() != HtmlScanner::End)
+        tokens.append({scanner.lastKind(), offset + scanner.tokenStart(),
+                       offset + scanner.tokenStart() + scanner.tokenLength(), scanner.state()});
+    *endState = scanner.state();
+    return tokens;
+}
+
+// A token cut in two by a piece boundary comes back as two touching tokens
+// of one kind; they count as one.
+QList<Token> joinedAtCuts(const QList<Token> &tokens, const QList<int> &cuts)
+{
+    QList<Token> joined;
+    for (const Token &t : tokens) {
+        if (!joined.isEmpty() && joined.last().kind == t.kind && joined.last().end == t.start
+            && cuts.contains(t.start)) {
+            joined.last().end = t.end;
+            joined.last().state = t.state;
+        } else {
+            joined.append(t);
+        }
+    }
+    return joined;
+}
+
+// Scans the pieces one after another and reports the first difference from
+// the whole line, empty when there is none.
+QString compareWithWhole(const QString &line, int state, const QList<int> &cuts)
+{
+    int wholeEnd = 0;
+    const QList<Token> whole = joinedAtCuts(tokensOf(line, state, 0, &wholeEnd), cuts);
+    QList<Token> pieces;
+    int pieceState = state;
+    int from = 0;
+    for (int i = 0; i <= cuts.size(); ++i) {
+        const int to = i < cuts.size() ? cuts.at(i) : int(line.size());
+        if (to <= from && !line.isEmpty())
+            return QStringLiteral("cut %1 does not go forward").arg(to);
+        pieces += tokensOf(line.mid(from, to - from), pieceState, from, &pieceState);
+        from = to;
+    }
+    pieces = joinedAtCuts(pieces, cuts);
+    if (pieceState != wholeEnd)
+        return QStringLiteral("end state %1, whole line %2").arg(pieceState).arg(wholeEnd);
+    for (qsizetype i = 0; i < std::min(whole.size(), pieces.size()); ++i) {
+        const Token &a = whole.at(i), &b = pieces.at(i);
+        if (!(a == b))
+            return QStringLiteral("token %1 \"%2\" (kind %3) comes out as \"%4\" (kind %5)")
+                    .arg(i).arg(line.mid(a.start, a.end - a.start)).arg(a.kind)
+                    .arg(line.mid(b.start, b.end - b.start)).arg(b.kind);
+    }
+    if (whole.size() != pieces.size())
+        return QStringLiteral("%1 tokens, whole line %2").arg(pieces.size()).arg(whole.size());
+    return {};
+}
+
+QString fragmentSoup(QRandomGenerator &rng, int size)
+{
+    static const QStringList fragments{
+        QStringLiteral("<div class=\"a b\">"), QStringLiteral("</div>"), QStringLiteral("<p>"),
+        QStringLiteral("text, more; words "), QStringLiteral("&amp;"), QStringLiteral("&lt;"),
+        QStringLiteral("<!-- note -->"), QStringLiteral("<!--"), QStringLiteral("-->"),
+        QStringLiteral("<script>"), QStringLiteral("</script>"), QStringLiteral("<style>"),
+        QStringLiteral("</style>"), QStringLiteral("var a=b/c;"), QStringLiteral("x = a / b / c"),
+        QStringLiteral("return /re[/]x\\/y/g.test(s),"), QStringLiteral("\"str\\\"ing, x;\""),
+        QStringLiteral("'s\\u0041q'"), QStringLiteral("/* c; } */"), QStringLiteral("// line"),
+        QStringLiteral("}"), QStringLiteral("{"), QStringLiteral(";"), QStringLiteral(","),
+        QStringLiteral(">"), QStringLiteral("<"), QStringLiteral(" "), QStringLiteral("   "),
+        QStringLiteral("color:red;"), QStringLiteral("a>b{margin:0}"), QStringLiteral("\\"),
+        QStringLiteral("\""), QStringLiteral("'"), QStringLiteral("/"), QStringLiteral("*"),
+        QStringLiteral("abcdefghij0123456789"), QStringLiteral("\u65e5\u672c"),
+        QStringLiteral("\U0001F600"), QStringLiteral("typeof q"), QStringLiteral("\t")};
+    QString line;
+    while (line.size() < size)
+        line += fragments.at(rng.bounded(int(fragments.size())));
+    return line;
+}
+
+} // namespace
+
+class TestLineSplitter : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cuts_data();
+    void cuts();
+    void randomLinesColourAsWhole();
+    void realMinifiedFiles_data();
+    void realMinifiedFiles();
+};
+
+void TestLineSplitter::cuts_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QList<int>>("expected");
+
+    QTest::newRow("short line") << QStringLiteral("a;b;c") << int(HtmlScanner::Script) << 5
+                                << QList<int>{};
+    QTest::newRow("behind the last ; in reach")
+            << QStringLiteral("aa;bb;cc;dd") << int(HtmlScanner::Script) << 7 << QList<int>{6};
+    QTest::newRow("punctuation before blanks")
+            << QStringLiteral("ab} cd ef gh") << int(HtmlScanner::Style) << 9 << QList<int>{3};
+    QTest::newRow("blank when no punctuation")
+            << QStringLiteral("abc def ghi jkl") << int(HtmlScanner::Style) << 9
+            << QList<int>{8};
+    // After an identifier a fresh line would read "/" as a regular expression.
+    QTest::newRow("no blank cut before a division")
+            << QStringLiteral("aaaaaaa / b / c;x") << int(HtmlScanner::Script) << 10
+            << QList<int>{10};
+    QTest::newRow("inside a long string, between letters")
+            << QStringLiteral("s=\"abcdefghijklmnop\"") << int(HtmlScanner::Script) << 8
+            << QList<int>{8, 16};
+    // Only a token that reaches over the limit is cut; escapes are not.
+    QTest::newRow("escapes stay whole")
+            << QStringLiteral("s=\"abcdef\\\\\\\\\\\\gh\"") << int(HtmlScanner::Script) << 12
+            << QList<int>{};
+    QTest::newRow("script comment that reads like an operator")
+            << QStringLiteral("/*;abcdefghijklmnop*//x/") << int(HtmlScanner::Script) << 10
+            << QList<int>{};
+    QTest::newRow("script comment that starts with a letter")
+            << QStringLiteral("/*abcdefghijklmnopq*//x/") << int(HtmlScanner::Script) << 10
+            << QList<int>{10, 18};
+    QTest::newRow("never inside a tag or its attribute value")
+            << QStringLiteral("<script src=\"abcdefghijklmnopqrstuvwxyz\">x;y")
+            << int(HtmlScanner::Html) << 10 << QList<int>{41};
+    QTest::newRow("long identifier stays whole")
+            << QStringLiteral("abcdefghijklmnopqrstuvwxyz") << int(HtmlScanner::Script) << 8
+            << QList<int>{};
+    QTest::newRow("html comment body")
+            << QStringLiteral("<!-- abcdefghijklmnop -->") << int(HtmlScanner::Html) << 10
+            << QList<int>{10, 20};
+}
+
+void TestLineSplitter::cuts()
+{
+    QFETCH(QString, line);
+    QFETCH(int, state);
+    QFETCH(int, limit);
+    QFETCH(QList<int>, expected);
+    const QList<int> cuts = LineSplitter::breaks(line, state, limit);
+    QCOMPARE(cuts, expected);
+    const QString difference = compareWithWhole(line, state, cuts);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+void TestLineSplitter::randomLinesColourAsWhole()
+{
+    QRandomGenerator rng(20261206);
+    int cutsMade = 0;
+    for (int round = 0; round < 3000; ++round) {
+        const QString line = fragmentSoup(rng, 20 + rng.bounded(600));
+        const int state = rng.bounded(HtmlScanner::StateCount);
+        const int limit = 4 + rng.bounded(80);
+        const QList<int> cuts = LineSplitter::breaks(line, state, limit);
+        cutsMade += int(cuts.size());
+        const QString difference = compareWithWhole(line, state, cuts);
+        if (!difference.isEmpty())
+            QFAIL(qPrintable(QStringLiteral("state %1, limit %2, cuts %3: %4\n%5")
+                                 .arg(state).arg(limit).arg(cuts.size()).arg(difference, line)));
+    }
+    QVERIFY(cutsMade > 10000);  // the soup is cut, not left whole
+}
+
+void TestLineSplitter::realMinifiedFiles_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("state");
+    const QString dir = QStringLiteral(MOSSGLEN_TEST_DATA "/minified");
+    QTest::newRow("script") << dir + QStringLiteral("/site.min.js") << int(HtmlScanner::Script);
+    QTest::newRow("style sheet") << dir + QStringLiteral("/site.min.css") << int(HtmlScanner::Style);
+    QTest::newRow("page") << dir + QStringLiteral("/page.min.html") << int(HtmlScanner::Html);
+    // Minified by its makers, from Debian's libjs-jquery.
+    QTest::newRow("jquery.min.js") << QStringLiteral("/usr/share/javascript/jquery/jquery.min.js")
+                                   << int(HtmlScanner::Script);
+}
+
+void TestLineSplitter::realMinifiedFiles()
+{
+    QFETCH(QString, path);
+    QFETCH(int, state);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        QSKIP(qPrintable(path + QStringLiteral(" is not installed")));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        int ignored = 0;
+        const QList<int> cuts = LineSplitter::breaks(line, state, 300);
+        const QString difference = compareWithWhole(line, state, cuts);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+        // Real code has places to cut everywhere: no piece much over the limit.
+        int from = 0;
+        for (int i = 0; i <= cuts.size(); ++i) {
+            const int to = i < cuts.size() ? cuts.at(i) : int(line.size());
+            QVERIFY2(to - from <= 300 || line.size() <= 300,
+                     qPrintable(QStringLiteral("piece of %1 at %2").arg(to - from).arg(from)));
+            from = to;
+        }
+        tokensOf(line, state, 0, &ignored);
+        state = ignored;
+    }
+}
+
+QTEST_APPLESS_MAIN(TestLineSplitter)
+#include "tst_linesplitter.moc"
