@@ -79,7 +79,6 @@ private slots:
     void clampToLine();
     void modeChangeGuard_data();
     void modeChangeGuard();
-    void insertModeGivesThinCursor();
 };
 
 void TestViEngine::commands_data()
@@ -441,15 +440,6 @@ void TestViEngine::modeChangeGuard()
     }
     QCOMPARE(int(engine.mode()), to);
     QVERIFY(!engine.inModeChange());
-}
-
-void TestViEngine::insertModeGivesThinCursor()
-{
-    Fixture f(QStringLiteral("W|WW"));
-    f.view->onCursorPositionChanged();
-    QVERIFY(f.view->drawnCursorWidth() > 1);
-    f.engine.processKeys(QStringLiteral("i"), f.view);
-    QCOMPARE(f.view->drawnCursorWidth(), 1);
 }
 
 QTEST_MAIN(TestViEngine)
