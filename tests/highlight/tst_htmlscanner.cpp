@@ -334,6 +334,9 @@ void TestHtmlScanner::tokens_data()
     addRow("comment opener inside a string is string text", S::Script, {R"(s = "<!--";)"},
            {"ScriptText@0:s", "ScriptText@2:=", "QuoteChar@4:\"", "String@5:<!--",
             "QuoteChar@9:\"", "ScriptText@10:;", "= Script"});
+    addRow("comment opener inside a single-quoted string", S::Script, {"s = '<!--';"},
+           {"ScriptText@0:s", "ScriptText@2:=", "QuoteChar@4:'", "String@5:<!--",
+            "QuoteChar@9:'", "ScriptText@10:;", "= Script"});
     addRow("comment opener inside a block comment is comment text", S::Script,
            {"/*", "<!-- */ x"},
            {"Comment@0:/*", "= ScriptComment", "Comment@0:<!-- */", "ScriptText@8:x", "= Script"});
