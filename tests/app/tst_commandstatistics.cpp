@@ -11,55 +11,44 @@ private slots:
     void init() { store = new ScopedSettingsStore; clearCommandStatistics(); }
     void cleanup() { delete store; }
 
-    void storedListAfterSeveralCommands();
-    void manyUsesStoredOnce();
-    void emptyNameIgnored();
-    void saveReplacesEarlierList();
+    void storedCounts_data();
+    void storedCounts();
 
 private:
-    static QStringList sortedStored()
-    {
-        QStringList list = QSettings().value("cmdStatistics").toStringList();
-        list.sort();
-        return list;
-    }
     ScopedSettingsStore *store = nullptr;
 };
 
-void TestCommandStatistics::storedListAfterSeveralCommands()
+void TestCommandStatistics::storedCounts_data()
 {
-    for (int i = 0; i < 3; ++i)
-        recordCommand("Action.FileSave");
-    recordCommand("Action.FileOpen");
-    recordCommand("Edit.Left");
-    recordCommand("edit.left");  // names are case-sensitive
-    saveCommandStatistics();
-    QCOMPARE(sortedStored(), (QStringList{"Action.FileOpen:1", "Action.FileSave:3",
-                                          "Edit.Left:1", "edit.left:1"}));
+    QTest::addColumn<QStringList>("before");  // left in the store by an earlier run
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QStringList>("stored");  // sorted
+
+    QTest::newRow("counted per name, names case-sensitive")
+        << QStringList{} << QStringList{"Action.FileSave", "Action.FileSave", "Action.FileSave",
+                                        "Action.FileOpen", "Edit.Left", "edit.left"}
+        << QStringList{"Action.FileOpen:1", "Action.FileSave:3", "Edit.Left:1", "edit.left:1"};
+    QTest::newRow("many uses stored once")
+        << QStringList{} << QStringList(1000, "Edit.Down") << QStringList{"Edit.Down:1000"};
+    QTest::newRow("empty name ignored")
+        << QStringList{} << QStringList{QString(), "Action.about"} << QStringList{"Action.about:1"};
+    QTest::newRow("save replaces an earlier list")
+        << QStringList{"Action.Old:9"} << QStringList{"Action.FileNew"} << QStringList{"Action.FileNew:1"};
 }
 
-void TestCommandStatistics::manyUsesStoredOnce()
+void TestCommandStatistics::storedCounts()
 {
-    for (int i = 0; i < 1000; ++i)
-        recordCommand("Edit.Down");
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, commands);
+    QFETCH(QStringList, stored);
+    if (!before.isEmpty())
+        QSettings().setValue("cmdStatistics", before);
+    for (const QString &name : std::as_const(commands))
+        recordCommand(name);
     saveCommandStatistics();
-    QCOMPARE(sortedStored(), QStringList{"Edit.Down:1000"});
-}
-
-void TestCommandStatistics::emptyNameIgnored()
-{
-    recordCommand(QString());
-    recordCommand("Action.about");
-    saveCommandStatistics();
-    QCOMPARE(sortedStored(), QStringList{"Action.about:1"});
-}
-
-void TestCommandStatistics::saveReplacesEarlierList()
-{
-    QSettings().setValue("cmdStatistics", QStringList{"Action.Old:9"});
-    recordCommand("Action.FileNew");
-    saveCommandStatistics();
-    QCOMPARE(sortedStored(), QStringList{"Action.FileNew:1"});
+    QStringList list = QSettings().value("cmdStatistics").toStringList();
+    list.sort();
+    QCOMPARE(list, stored);
 }
 
 QTEST_GUILESS_MAIN(TestCommandStatistics)

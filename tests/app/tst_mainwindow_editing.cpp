@@ -10,29 +10,6 @@
 #include <QTabWidget>
 #include <QtTest>
 
-namespace {
-
-// '|' marks the cursor.
-void load(EditView *view, const QString &marked)
-{
-    QString text = marked;
-    const int cursor = int(text.indexOf(QLatin1Char('|')));
-    text.remove(cursor, 1);
-    view->setPlainText(text);
-    QTextCursor c = view->textCursor();
-    c.setPosition(cursor);
-    view->setTextCursor(c);
-}
-
-QString marked(const EditView *view)
-{
-    QString text = view->toPlainText();
-    text.insert(view->textCursor().position(), QLatin1Char('|'));
-    return text;
-}
-
-} // namespace
-
 class TestMainWindowEditing : public QObject
 {
     Q_OBJECT
@@ -88,11 +65,11 @@ void TestMainWindowEditing::menuActions()
     MainWindow w({});
     EditView *view = w.currentView();
     QVERIFY(view);
-    load(view, before);
+    setCursorMarked(*view, before);
     auto *a = w.findChild<QAction *>(action);
     QVERIFY(a);
     a->trigger();
-    QCOMPARE(marked(view), after);
+    QCOMPARE(cursorMarked(*view), after);
     QCOMPARE(commandCount(QStringLiteral("Action.gotoMatchParen")), parenCount);
     // Menu commands are not key presses.
     QCOMPARE(commandCount(QStringLiteral("Edit.openLineAbove")), 0);
@@ -129,13 +106,13 @@ void TestMainWindowEditing::shortcutOpensOneLine()
     MainWindow w({});
     w.show();
     EditView *view = w.currentView();
-    load(view, QStringLiteral("x\n  |a"));
+    setCursorMarked(*view, QStringLiteral("x\n  |a"));
     w.activateWindow();
     view->setFocus();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     // The menu shortcut and the key handler must not both open a line.
     QTest::keyClick(view, Qt::Key_Return, Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(marked(view), after);
+    QCOMPARE(cursorMarked(*view), after);
 }
 
 void TestMainWindowEditing::viModesThroughKeys()
@@ -143,26 +120,26 @@ void TestMainWindowEditing::viModesThroughKeys()
     QSettings().setValue("viEnabled", 1);
     MainWindow w({});
     EditView *view = w.currentView();
-    load(view, QStringLiteral("abc|"));
+    setCursorMarked(*view, QStringLiteral("abc|"));
     QCOMPARE(w.modeText(), QStringLiteral("CMD"));
 
     QTest::keyClick(view, Qt::Key_I);
     QCOMPARE(w.modeText(), QStringLiteral("INS"));
     QCOMPARE(view->drawnCursorWidth(), 1);
     QTest::keyClicks(view, QStringLiteral("de"));
-    QCOMPARE(marked(view), QStringLiteral("abcde|"));
+    QCOMPARE(cursorMarked(*view), QStringLiteral("abcde|"));
 
     QTest::keyClick(view, Qt::Key_Escape);
     QCOMPARE(w.modeText(), QStringLiteral("CMD"));
-    QCOMPARE(marked(view), QStringLiteral("abcd|e"));
+    QCOMPARE(cursorMarked(*view), QStringLiteral("abcd|e"));
     QVERIFY(view->drawnCursorWidth() > 1);
     // "i" is a command again, and so is "2X".
     QTest::keyClicks(view, QStringLiteral("2X"));
-    QCOMPARE(marked(view), QStringLiteral("ab|e"));
+    QCOMPARE(cursorMarked(*view), QStringLiteral("ab|e"));
 
     QTest::keyClick(view, 'O', Qt::ShiftModifier);
     QCOMPARE(w.modeText(), QStringLiteral("INS"));
-    QCOMPARE(marked(view), QStringLiteral("|\nabe"));
+    QCOMPARE(cursorMarked(*view), QStringLiteral("|\nabe"));
 }
 
 void TestMainWindowEditing::inputMethodNoticeDuringEscape()
@@ -170,7 +147,7 @@ void TestMainWindowEditing::inputMethodNoticeDuringEscape()
     QSettings().setValue("viEnabled", 1);
     MainWindow w({});
     EditView *view = w.currentView();
-    load(view, QStringLiteral("ab|"));
+    setCursorMarked(*view, QStringLiteral("ab|"));
     QTest::keyClick(view, Qt::Key_A);
     QCOMPARE(w.modeText(), QStringLiteral("INS"));
     // Closing the input method on the way into command mode reports a status
@@ -190,18 +167,18 @@ void TestMainWindowEditing::viOffKeepsInsertMode()
 {
     MainWindow w({});
     EditView *view = w.currentView();
-    load(view, QStringLiteral("ab|"));
+    setCursorMarked(*view, QStringLiteral("ab|"));
     QTest::keyClick(view, Qt::Key_Escape);
     QCOMPARE(w.modeText(), QStringLiteral("INS"));
     QTest::keyClicks(view, QStringLiteral("xj"));
-    QCOMPARE(marked(view), QStringLiteral("abxj|"));
+    QCOMPARE(cursorMarked(*view), QStringLiteral("abxj|"));
     // Turning vi on leaves the mode alone until the next Escape.
     w.findChild<QAction *>(QStringLiteral("action_viEnabled"))->setChecked(true);
     QCOMPARE(w.modeText(), QStringLiteral("INS"));
     QTest::keyClick(view, Qt::Key_Escape);
     QCOMPARE(w.modeText(), QStringLiteral("CMD"));
     QTest::keyClick(view, Qt::Key_X);
-    QCOMPARE(marked(view), QStringLiteral("abx|"));
+    QCOMPARE(cursorMarked(*view), QStringLiteral("abx|"));
 }
 
 QTEST_MAIN(TestMainWindowEditing)

@@ -22,11 +22,8 @@ private slots:
     void startModeFollowsStoredSwitch_data();
     void startModeFollowsStoredSwitch();
     void inputMethodSwitchedOnInCommandMode();
-    void inputMethodNotificationDuringModeChange();
-    void closeAsksAndCancelKeepsEverything();
-    void closeDiscardStoresWindowState();
-    void closeStopsAtFirstCancel();
-    void exitTakesTheClosePath();
+    void closing_data();
+    void closing();
     void scriptKeywordLines_data();
     void scriptKeywordLines();
 
@@ -98,75 +95,55 @@ void TestMainWindowStartup::inputMethodSwitchedOnInCommandMode()
     QCOMPARE(int(w.engine()->mode()), int(ViEngine::InsertMode));
 }
 
-void TestMainWindowStartup::inputMethodNotificationDuringModeChange()
+void TestMainWindowStartup::closing_data()
 {
-    MainWindow w({});
-    QCOMPARE(int(w.engine()->mode()), int(ViEngine::InsertMode));
-    // Closing the input method makes the platform report a status change
-    // while the engine is still announcing command mode.
-    connect(w.engine(), &ViEngine::modeChanged, &w, &MainWindow::onImeOpenStatusChanged);
-    w.engine()->setMode(ViEngine::CommandMode);
-    QCOMPARE(int(w.engine()->mode()), int(ViEngine::CommandMode));
-    QCOMPARE(w.modeText(), QStringLiteral("CMD"));
+    QTest::addColumn<QList<QMessageBox::StandardButton>>("answers");
+    QTest::addColumn<int>("documents");  // Untitled-1, -2, ..., each with unsaved text
+    QTest::addColumn<bool>("byExit");    // File > Exit instead of the window's close
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<int>("asked");      // the last question names Untitled-<asked>
+
+    using Answers = QList<QMessageBox::StandardButton>;
+    QTest::newRow("cancel keeps everything") << Answers{QMessageBox::Cancel} << 1 << false << false << 1;
+    QTest::newRow("discard stores the window state") << Answers{QMessageBox::Discard} << 1 << false << true << 1;
+    // The third document is never asked about.
+    QTest::newRow("stops at the first cancel")
+        << Answers{QMessageBox::Discard, QMessageBox::Cancel} << 3 << false << false << 2;
+    QTest::newRow("exit takes the close path") << Answers{QMessageBox::Cancel} << 1 << true << false << 1;
 }
 
-void TestMainWindowStartup::closeAsksAndCancelKeepsEverything()
+void TestMainWindowStartup::closing()
 {
+    QFETCH(QList<QMessageBox::StandardButton>, answers);
+    QFETCH(int, documents);
+    QFETCH(bool, byExit);
+    QFETCH(bool, closes);
+    QFETCH(int, asked);
     ScriptedPrompt prompt;
-    prompt.answers = {QMessageBox::Cancel};
+    prompt.answers = answers;
     MainWindow w({});
     w.show();
-    w.currentView()->insertPlainText("unsaved");
-    QVERIFY(!w.QMainWindow::close());
-    QVERIFY(w.isVisible());
-    QCOMPARE(prompt.asked.size(), 1);
-    QVERIFY(prompt.asked.first().text.contains("Untitled-1"));
-    QVERIFY(!QSettings().contains("geometry"));
-    QVERIFY(!QSettings().contains("tabWidth"));
-}
-
-void TestMainWindowStartup::closeDiscardStoresWindowState()
-{
-    ScriptedPrompt prompt;
-    prompt.answers = {QMessageBox::Discard};
-    MainWindow w({});
-    w.show();
-    w.currentView()->insertPlainText("unsaved");
-    QVERIFY(w.QMainWindow::close());
-    QVERIFY(!prompt.unexpected);
-    QVERIFY(QSettings().contains("geometry"));
-    QVERIFY(QSettings().contains("windowState"));
-    QCOMPARE(QSettings().value("tabWidth").toInt(), 2);
-}
-
-void TestMainWindowStartup::closeStopsAtFirstCancel()
-{
-    ScriptedPrompt prompt;
-    prompt.answers = {QMessageBox::Discard, QMessageBox::Cancel};
-    MainWindow w({});
-    w.show();
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < documents; ++i) {
         if (i > 0)
             w.on_action_New_triggered();
-        w.currentView()->insertPlainText("text");
+        w.currentView()->insertPlainText("unsaved");
     }
-    QVERIFY(!w.QMainWindow::close());
-    QCOMPARE(prompt.asked.size(), 2);  // the third document is never asked about
-    QVERIFY(prompt.asked.at(1).text.contains("Untitled-2"));
-    QCOMPARE(w.tabs()->count(), 3);
-}
-
-void TestMainWindowStartup::exitTakesTheClosePath()
-{
-    ScriptedPrompt prompt;
-    prompt.answers = {QMessageBox::Cancel};
-    MainWindow w({});
-    w.show();
-    w.currentView()->insertPlainText("unsaved");
-    w.findChild<QAction *>("action_Exit")->trigger();
-    QCOMPARE(prompt.asked.size(), 1);
-    QVERIFY(w.isVisible());
-    QVERIFY(w.currentView()->document()->isModified());
+    if (byExit)
+        w.findChild<QAction *>("action_Exit")->trigger();
+    else
+        QCOMPARE(w.QMainWindow::close(), closes);
+    QCOMPARE(w.isVisible(), !closes);
+    QVERIFY(!prompt.unexpected);
+    QCOMPARE(prompt.asked.size(), asked);
+    QVERIFY(prompt.asked.last().text.contains(QStringLiteral("Untitled-%1").arg(asked)));
+    // Window state and settings are stored only when the window really closes.
+    QCOMPARE(QSettings().contains("geometry"), closes);
+    QCOMPARE(QSettings().contains("windowState"), closes);
+    QCOMPARE(QSettings().value("tabWidth", 0).toInt(), closes ? 2 : 0);
+    if (!closes) {
+        QCOMPARE(w.tabs()->count(), documents);
+        QVERIFY(w.currentView()->document()->isModified());
+    }
 }
 
 void TestMainWindowStartup::scriptKeywordLines_data()

@@ -168,8 +168,6 @@ private slots:
     void catalogueCoversTheSources();
 
     void mainWindowMenusInJapanese();
-    void mainWindowKeepsShortcuts_data();
-    void mainWindowKeepsShortcuts();
     void mnemonicsUniqueWithinEachMenu();
 
 private:
@@ -358,35 +356,6 @@ void TestTranslation::mainWindowMenusInJapanese()
     QVERIFY(w.windowTitle().contains(QLatin1String(MainWindow::Version)));
     QVERIFY(w.tabs()->tabText(0).endsWith(QLatin1String("1")));
     QVERIFY2(hasJapanese(w.tabs()->tabText(0)), qPrintable(w.tabs()->tabText(0)));
-}
-
-void TestTranslation::mainWindowKeepsShortcuts_data()
-{
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<QString>("shortcut");
-    // action_New's shortcut is not translatable at all; the others pass
-    // through the catalogue and must come out the same.
-    QTest::newRow("new") << "action_New" << "Ctrl+N";
-    QTest::newRow("open") << "action_Open" << "Ctrl+O";
-    QTest::newRow("save") << "action_Save" << "Ctrl+S";
-    QTest::newRow("find next") << "action_FindNext" << "F3";
-    QTest::newRow("previous doc") << "action_PreviousDoc" << "Ctrl+^";
-    QTest::newRow("zen-coding") << "action_Zen_Coding" << "Ctrl+,";
-    QTest::newRow("short text 10") << "actionText_10" << "Alt+0";
-    QTest::newRow("previous tab") << "action_PrevTab" << "Ctrl+Shift+Tab";
-}
-
-void TestTranslation::mainWindowKeepsShortcuts()
-{
-    QFETCH(QString, action);
-    QFETCH(QString, shortcut);
-    ScopedSettingsStore store;
-    QVERIFY(QCoreApplication::installTranslator(&translator));
-    auto uninstall = qScopeGuard([this] { QCoreApplication::removeTranslator(&translator); });
-    MainWindow w({});
-    auto *a = w.findChild<QAction *>(action);
-    QVERIFY(a);
-    QCOMPARE(a->shortcut(), QKeySequence(shortcut));
 }
 
 void TestTranslation::mnemonicsUniqueWithinEachMenu()

@@ -126,3 +126,28 @@ QString marked(const QPlainTextEdit &edit)
     text.insert(cursor.selectionEnd(), u']');
     return text.insert(cursor.selectionStart(), u'[');
 }
+
+void setCursorMarked(QPlainTextEdit &edit, const QString &marked)
+{
+    QString text = marked;
+    const qsizetype anchorAt = text.indexOf(u'^');
+    if (anchorAt >= 0)
+        text.remove(anchorAt, 1);
+    const qsizetype cursorAt = text.indexOf(u'|');
+    text.remove(cursorAt, 1);
+    edit.setPlainText(text);
+    QTextCursor cursor = edit.textCursor();
+    cursor.setPosition(int(anchorAt < 0 ? cursorAt : anchorAt > cursorAt ? anchorAt - 1 : anchorAt));
+    cursor.setPosition(int(cursorAt), QTextCursor::KeepAnchor);
+    edit.setTextCursor(cursor);
+}
+
+QString cursorMarked(const QPlainTextEdit &edit)
+{
+    const QTextCursor cursor = edit.textCursor();
+    QString text = edit.toPlainText();
+    text.insert(cursor.position(), u'|');
+    if (cursor.hasSelection())
+        text.insert(cursor.anchor() + (cursor.anchor() > cursor.position() ? 1 : 0), u'^');
+    return text;
+}

@@ -57,6 +57,10 @@ class QPlainTextEdit;
 // "[...]" a selection whose cursor stands at its end.
 void setMarked(QPlainTextEdit &edit, QString marked);
 QString marked(const QPlainTextEdit &edit);
+// The key tables' form: "|" is the cursor and "^" a selection's anchor, on
+// either side of it, so that a backward selection can be written too.
+void setCursorMarked(QPlainTextEdit &edit, const QString &marked);
+QString cursorMarked(const QPlainTextEdit &edit);
 
 // Writes bytes to a file, creating directories as needed.
 bool writeFile(const QString &path, const QByteArray &bytes);

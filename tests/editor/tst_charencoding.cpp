@@ -11,20 +11,10 @@ class TestCharEncoding : public QObject
 private slots:
     void encodingName_data();
     void encodingName();
-    void detectByteOrderMark_data();
-    void detectByteOrderMark();
-    void detectUtf16Nul_data();
-    void detectUtf16Nul();
-    void detectJapanese_data();
-    void detectJapanese();
-    void detectTiesAndLineEnds_data();
-    void detectTiesAndLineEnds();
-    void detectDeclaration_data();
-    void detectDeclaration();
+    void detect_data();
+    void detect();
     void encodingLabels_data();
     void encodingLabels();
-    void detectWindow_data();
-    void detectWindow();
     void decode_data();
     void decode();
     void encode_data();
@@ -83,10 +73,11 @@ void TestCharEncoding::encodingName()
     QCOMPARE(got == nullptr, name.isNull());
 }
 
-void TestCharEncoding::detectByteOrderMark_data()
+void TestCharEncoding::detect_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("expected");
+    // A byte order mark decides.
     const QByteArray sjis = fixture("ja_sjis_lf.html");
     QTest::newRow("utf-8 mark before Shift-JIS bytes") << utf8Bom() + sjis << int(UTF8);
     QTest::newRow("utf-8 mark alone") << utf8Bom() << int(UTF8);
@@ -98,19 +89,8 @@ void TestCharEncoding::detectByteOrderMark_data()
         << QByteArray("\xFF\xFE") + utf16("Hello", true) << int(UTF16LE);
     QTest::newRow("fe ff then EUC-JP bytes") << QByteArray("\xFE\xFF") + fixture("ja_eucjp_lf.html")
                                              << int(UTF16BE);
-}
 
-void TestCharEncoding::detectByteOrderMark()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, expected);
-    QCOMPARE(int(detectEncoding(bytes)), expected);
-}
-
-void TestCharEncoding::detectUtf16Nul_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("expected");
+    // NUL bytes at every other place mean UTF-16.
     QTest::newRow("ascii as utf-16le") << utf16("abcdefgh\n", false) << int(UTF16LE);
     QTest::newRow("ascii as utf-16be") << utf16("abcdefgh\n", true) << int(UTF16BE);
     QTest::newRow("japanese page utf-16le") << fixture("ja_utf16le_lf.html") << int(UTF16LE);
@@ -125,19 +105,8 @@ void TestCharEncoding::detectUtf16Nul_data()
                                                            << int(UTF16LE);
     QTest::newRow("earlier even NULs outvote the odd one that stops")
         << QByteArray("\0abc\0de\0f\0g\0h\0i", 15) << int(UTF16BE);
-}
 
-void TestCharEncoding::detectUtf16Nul()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, expected);
-    QCOMPARE(int(detectEncoding(bytes)), expected);
-}
-
-void TestCharEncoding::detectJapanese_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("expected");
+    // Japanese pages in each encoding.
     QTest::newRow("utf-8 lf") << fixture("ja_utf8_lf.html") << int(UTF8);
     QTest::newRow("utf-8 crlf") << fixture("ja_utf8_crlf.html") << int(UTF8);
     QTest::newRow("utf-8 with four-byte sequences") << fixture("ja_utf8_4byte.html") << int(UTF8);
@@ -155,19 +124,8 @@ void TestCharEncoding::detectJapanese_data()
         << QString::fromUtf8("日本語のテキストです。\n").toUtf8() << int(UTF8);
     QTest::newRow("single-byte katakana pairs score for euc-jp")
         << QByteArray("\xB6\xC0\xB6\xC5 \xB6\xC0\xB6\xC5\r\n\r\n") << int(EucJP);
-}
 
-void TestCharEncoding::detectJapanese()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, expected);
-    QCOMPARE(int(detectEncoding(bytes)), expected);
-}
-
-void TestCharEncoding::detectTiesAndLineEnds_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("expected");
+    // Ties go by line ends; bytes invalid in a candidate rule it out.
     QTest::newRow("empty") << QByteArray() << int(ShiftJIS);
     QTest::newRow("two bytes") << QByteArray("ab") << int(ShiftJIS);
     QTest::newRow("one LF byte") << QByteArray("\n") << int(EucJP);
@@ -196,19 +154,8 @@ void TestCharEncoding::detectTiesAndLineEnds_data()
                                                     << int(EucJP);
     QTest::newRow("latin-1 rules all three out, crlf")
         << QByteArray("caf\xE9 au lait\r\nencore\r\n\r\n") << int(ShiftJIS);
-}
 
-void TestCharEncoding::detectTiesAndLineEnds()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, expected);
-    QCOMPARE(int(detectEncoding(bytes)), expected);
-}
-
-void TestCharEncoding::detectDeclaration_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("expected");
+    // A declaration in the first 1024 bytes, unless the bytes say otherwise.
     const QByteArray tail = "<title>x</title>\n</head>\n<body>\n</body>\n";
     QTest::newRow("meta charset utf-8, lf")
         << "<html><head>\n<meta charset=\"utf-8\">\n" + tail << int(UTF8);
@@ -258,9 +205,28 @@ void TestCharEncoding::detectDeclaration_data()
         << "<meta charset=\"shift_jis\">\n" + fixture("ja_eucjp_lf.html") << int(EucJP);
     QTest::newRow("latin-1 bytes declared euc-jp")
         << QByteArray("<meta charset=\"euc-jp\">\r\ncaf\xE9\r\n\r\n") << int(EucJP);
+
+    // Only the first 64 KiB are scanned.
+    QByteArray lfAscii;
+    while (lfAscii.size() < 65536)
+        lfAscii += "plain ascii line\n";
+    lfAscii.truncate(65536);
+    QTest::newRow("shift-jis pair after the window") << lfAscii + "\x82\xA0\x82\xA0" << int(EucJP);
+    QTest::newRow("NUL run after the window") << lfAscii + QByteArray(16, '\0') << int(EucJP);
+    QByteArray sjisEarly = lfAscii;
+    sjisEarly.replace(200, 2, "\x82\xA0");
+    QTest::newRow("one shift-jis pair inside the window") << sjisEarly << int(ShiftJIS);
+    // The last scanned byte starts an emoji whose final byte lies past the
+    // window: look-ahead still sees it.
+    QByteArray edge(65533, 'a');
+    edge += "\xF0\x9F\x98\x80 tail";
+    QTest::newRow("four-byte sequence across the window end") << edge << int(UTF8);
+    // The last two bytes of the window are not scanned.
+    const QByteArray lastTwo = lfAscii.left(65534) + "\x82\xA0" + "\n\n";
+    QTest::newRow("pair in the unscanned last two bytes") << lastTwo << int(EucJP);
 }
 
-void TestCharEncoding::detectDeclaration()
+void TestCharEncoding::detect()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(int, expected);
@@ -289,36 +255,6 @@ void TestCharEncoding::encodingLabels()
     QFETCH(QByteArray, label);
     QFETCH(int, expected);
     QCOMPARE(int(encodingForLabel(label)), expected);
-}
-
-void TestCharEncoding::detectWindow_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("expected");
-    QByteArray lfAscii;
-    while (lfAscii.size() < 65536)
-        lfAscii += "plain ascii line\n";
-    lfAscii.truncate(65536);
-    QTest::newRow("shift-jis pair after the window") << lfAscii + "\x82\xA0\x82\xA0" << int(EucJP);
-    QTest::newRow("NUL run after the window") << lfAscii + QByteArray(16, '\0') << int(EucJP);
-    QByteArray sjisEarly = lfAscii;
-    sjisEarly.replace(200, 2, "\x82\xA0");
-    QTest::newRow("one shift-jis pair inside the window") << sjisEarly << int(ShiftJIS);
-    // The last scanned byte starts an emoji whose final byte lies past the
-    // window: look-ahead still sees it.
-    QByteArray edge(65533, 'a');
-    edge += "\xF0\x9F\x98\x80 tail";
-    QTest::newRow("four-byte sequence across the window end") << edge << int(UTF8);
-    // The last two bytes of the window are not scanned.
-    const QByteArray lastTwo = lfAscii.left(65534) + "\x82\xA0" + "\n\n";
-    QTest::newRow("pair in the unscanned last two bytes") << lastTwo << int(EucJP);
-}
-
-void TestCharEncoding::detectWindow()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, expected);
-    QCOMPARE(int(detectEncoding(bytes)), expected);
 }
 
 void TestCharEncoding::decode_data()

@@ -2,6 +2,7 @@
 #include "editor/editviewbase.h"
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -10,38 +11,6 @@
 #include <QtTest>
 
 namespace {
-
-// Texts in the tables carry the cursor as '|' and, for a selection, its
-// anchor as '^'.
-struct Marked {
-    QString text;
-    int cursor = 0;
-    int anchor = -1;
-};
-
-Marked unmark(const QString &marked)
-{
-    Marked m;
-    m.text = marked;
-    const qsizetype a = m.text.indexOf(QLatin1Char('^'));
-    if (a >= 0)
-        m.text.remove(a, 1);
-    m.cursor = int(m.text.indexOf(QLatin1Char('|')));
-    m.text.remove(m.cursor, 1);
-    if (a >= 0)
-        m.anchor = int(a > m.cursor ? a - 1 : a);
-    return m;
-}
-
-QString markedText(const EditViewBase &view)
-{
-    const QTextCursor c = view.textCursor();
-    QString text = view.toPlainText();
-    text.insert(c.position(), QLatin1Char('|'));
-    if (c.hasSelection())
-        text.insert(c.anchor() + (c.anchor() > c.position() ? 1 : 0), QLatin1Char('^'));
-    return text;
-}
 
 // Every name a key press can be counted under.
 const QStringList &allEditNames()
@@ -75,12 +44,7 @@ struct Fixture {
         settings.viEnabled = mode == ViEngine::CommandMode;
         view = new EditViewBase(&settings, &engine);
         view->resize(400, 300);
-        const Marked m = unmark(marked);
-        view->setPlainText(m.text);
-        QTextCursor c = view->textCursor();
-        c.setPosition(m.anchor >= 0 ? m.anchor : m.cursor);
-        c.setPosition(m.cursor, QTextCursor::KeepAnchor);
-        view->setTextCursor(c);
+        setCursorMarked(*view, marked);
         clearCommandStatistics();
     }
     ~Fixture() { delete view; }
@@ -142,7 +106,7 @@ void TestEditKeys::autoIndent()
     Fixture f(before);
     const QString original = f.view->toPlainText();
     QTest::keyClick(f.view, Qt::Key_Return);
-    QCOMPARE(markedText(*f.view), after);
+    QCOMPARE(cursorMarked(*f.view), after);
     QCOMPARE(countedNames(), (QStringList{"Edit.InsNormalChar", "Edit.InsEnter"}));
     f.view->undo();
     QCOMPARE(f.view->toPlainText(), original);
@@ -176,7 +140,7 @@ void TestEditKeys::softTab()
     f.settings.softTab = softTab;
     f.settings.tabWidth = tabWidth;
     QTest::keyClick(f.view, Qt::Key_Tab);
-    QCOMPARE(markedText(*f.view), after);
+    QCOMPARE(cursorMarked(*f.view), after);
     QVERIFY(countedNames().isEmpty());
 }
 
@@ -245,7 +209,7 @@ void TestEditKeys::openLine()
     Fixture f(before);
     const QString original = f.view->toPlainText();
     QTest::keyClick(f.view, Qt::Key_Return, Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(markedText(*f.view), after);
+    QCOMPARE(cursorMarked(*f.view), after);
     QCOMPARE(countedNames(), QStringList{name});
     f.view->undo();
     QCOMPARE(f.view->toPlainText(), original);
@@ -278,7 +242,7 @@ void TestEditKeys::matchingBracket()
     QFETCH(QString, after);
     Fixture f(before);
     f.view->jumpToMatchingBracket();
-    QCOMPARE(markedText(*f.view), after);
+    QCOMPARE(cursorMarked(*f.view), after);
 }
 
 void TestEditKeys::deleteInLine_data()
@@ -308,7 +272,7 @@ void TestEditKeys::deleteInLine()
     Fixture f(before);
     QString taken = QStringLiteral("stale");
     f.view->deleteInLine(count, &taken);
-    QCOMPARE(markedText(*f.view), after);
+    QCOMPARE(cursorMarked(*f.view), after);
     QCOMPARE(taken, removed);
 }
 
@@ -439,7 +403,7 @@ void TestEditKeys::commandModeRouting()
     QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
     QApplication::sendEvent(f.view, &press);
     QVERIFY(press.isAccepted());
-    QCOMPARE(markedText(*f.view), after);
+    QCOMPARE(cursorMarked(*f.view), after);
     QCOMPARE(countedNames(), names);
     QCOMPARE(int(f.engine.mode()), int(ViEngine::CommandMode));
 }
@@ -491,7 +455,7 @@ void TestEditKeys::escape()
     QSignalSpy modes(&f.engine, &ViEngine::modeChanged);
     QTest::keyClick(f.view, Qt::Key_Escape);
     QDir::setCurrent(previous);
-    QCOMPARE(markedText(*f.view), after);
+    QCOMPARE(cursorMarked(*f.view), after);
     QCOMPARE(int(f.engine.mode()), mode);
     QCOMPARE(modes.size(), mode == ViEngine::CommandMode ? 1 : 0);
     QCOMPARE(messages.size(), 1);

@@ -13,15 +13,14 @@ private slots:
     void init() { store = new ScopedSettingsStore; }
     void cleanup() { delete store; store = nullptr; }
 
-    void defaultsOnEmptyStore();
+    void defaultColoursValid();
     void roundTrip();
     void badStoredValuesFallBack_data();
     void badStoredValuesFallBack();
     void shortTextsPaddedToTen();
     void storedListsTakenAsTheyAre();
-    void historyMovesToFront();
-    void historyKeepsTwentyNewest();
-    void historyIsCaseSensitive();
+    void history_data();
+    void history();
     void addFindStringWritesSearchOptions();
     void saveLeavesHistoriesAlone();
     void userKeywordFile();
@@ -32,30 +31,11 @@ private:
     ScopedSettingsStore *store = nullptr;
 };
 
-void TestGlobalSettings::defaultsOnEmptyStore()
+// Each default colour name must parse: an invalid one paints black.
+void TestGlobalSettings::defaultColoursValid()
 {
     GlobalSettings s;
     s.load();
-    QCOMPARE(s.tabWidth, 2);
-    QCOMPARE(s.fontFamily, QStringLiteral("Courier New"));
-    QCOMPARE(s.fontSize, 12);
-    QVERIFY(!s.viEnabled && !s.lineNumber && !s.softTab && !s.regexp && !s.wordSearch);
-    QCOMPARE(s.ignoreCase, quint8(IgnoreCase));
-    QCOMPARE(s.findLoop, quint8(NoLoop));
-    QCOMPARE(s.userKeywordFileName, QStringLiteral("keyword.txt"));
-    QVERIFY(s.docRootPath.isEmpty());
-    QCOMPARE(s.shortText.size(), 10);
-    QCOMPARE(s.shortText.first(), QStringLiteral("<p>"));
-    QCOMPARE(s.shortText.last(), QStringLiteral("<br>"));
-    QCOMPARE(s.shortText.mid(1, 8), QStringList(8, QString()));
-    QCOMPARE(s.shortTextSel.size(), 10);
-    QCOMPARE(s.shortTextSel.at(0), QStringLiteral("<b>,</b>"));
-    QCOMPARE(s.shortTextSel.at(8), QStringLiteral("<a href=\"\">,</a>"));
-    QCOMPARE(s.shortTextSel.at(9), QStringLiteral("<!--,-->"));
-    QCOMPARE(s.shortTextSel.mid(1, 7), QStringList(7, QString()));
-    QCOMPARE(s.color(GlobalSettings::ColSelBackground).name(), QStringLiteral("#00008b"));
-    QCOMPARE(s.color(GlobalSettings::ColLeftMargin).name(), QStringLiteral("#faebd7"));
-    QCOMPARE(s.color(GlobalSettings::ColComment).name(), QStringLiteral("#006400"));
     for (int i = 0; i < GlobalSettings::ColorCount; ++i)
         QVERIFY2(s.colors[i].isValid(), qPrintable(GlobalSettings::colorKey(i)));
 }
@@ -153,40 +133,36 @@ void TestGlobalSettings::storedListsTakenAsTheyAre()
     QCOMPARE(s.lastFindString(), QStringLiteral("x"));
 }
 
-void TestGlobalSettings::historyMovesToFront()
+void TestGlobalSettings::history_data()
 {
-    GlobalSettings s;
-    s.load();
-    for (const char *t : {"one", "two", "three"})
-        s.addFindString(QString::fromLatin1(t));
-    s.addFindString(QStringLiteral("one"));  // third, moves to the front
-    QCOMPARE(s.findStrings, (QStringList{"one", "three", "two"}));
-    QCOMPARE(QSettings().value("findStrings").toStringList(), s.findStrings);
-    s.addReplaceString(QStringLiteral("r1"));
-    s.addReplaceString(QStringLiteral("r2"));
-    s.addReplaceString(QStringLiteral("r1"));
-    QCOMPARE(QSettings().value("replaceStrings").toStringList(), (QStringList{"r1", "r2"}));
-}
+    QTest::addColumn<bool>("replace");  // the replace history instead of the find history
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<QStringList>("expected");
 
-void TestGlobalSettings::historyKeepsTwentyNewest()
-{
-    GlobalSettings s;
-    s.load();
+    QStringList numbered;
     for (int i = 1; i <= 21; ++i)
-        s.addFindString(QStringLiteral("text%1").arg(i));
-    QCOMPARE(s.findStrings.size(), 20);
-    QCOMPARE(s.findStrings.first(), QStringLiteral("text21"));
-    QCOMPARE(s.findStrings.last(), QStringLiteral("text2"));
-    QVERIFY(!s.findStrings.contains(QStringLiteral("text1")));
+        numbered << QStringLiteral("text%1").arg(i);
+    QStringList newestTwenty = numbered.mid(1);
+    std::reverse(newestTwenty.begin(), newestTwenty.end());
+
+    QTest::newRow("a used text moves to the front")
+        << false << QStringList{"one", "two", "three", "one"} << QStringList{"one", "three", "two"};
+    QTest::newRow("twenty newest kept") << false << numbered << newestTwenty;
+    QTest::newRow("case-sensitive") << false << QStringList{"Div", "div"} << QStringList{"div", "Div"};
+    QTest::newRow("replace texts alike") << true << QStringList{"r1", "r2", "r1"} << QStringList{"r1", "r2"};
 }
 
-void TestGlobalSettings::historyIsCaseSensitive()
+void TestGlobalSettings::history()
 {
+    QFETCH(bool, replace);
+    QFETCH(QStringList, added);
+    QFETCH(QStringList, expected);
     GlobalSettings s;
     s.load();
-    s.addFindString(QStringLiteral("Div"));
-    s.addFindString(QStringLiteral("div"));
-    QCOMPARE(s.findStrings, (QStringList{"div", "Div"}));
+    for (const QString &text : std::as_const(added))
+        replace ? s.addReplaceString(text) : s.addFindString(text);
+    QCOMPARE(replace ? s.replaceStrings : s.findStrings, expected);
+    QCOMPARE(QSettings().value(replace ? "replaceStrings" : "findStrings").toStringList(), expected);
 }
 
 void TestGlobalSettings::addFindStringWritesSearchOptions()

@@ -204,30 +204,8 @@ class TestHtmlScanner : public QObject
 {
     Q_OBJECT
 private slots:
-    void tagsAndAttributes_data();
-    void tagsAndAttributes() { checkCase(); }
-    void entities_data();
-    void entities() { checkCase(); }
-    void comments_data();
-    void comments() { checkCase(); }
-    void scriptStrings_data();
-    void scriptStrings() { checkCase(); }
-    void regExpContextInScript_data();
-    void regExpContextInScript() { checkCase(); }
-    void bracketsAndOperators_data();
-    void bracketsAndOperators() { checkCase(); }
-    void styleSheets_data();
-    void styleSheets() { checkCase(); }
-    void splitTagsAndValues_data();
-    void splitTagsAndValues() { checkCase(); }
-    void doctypeAndBareAngles_data();
-    void doctypeAndBareAngles() { checkCase(); }
-    void emptyAndBlankLines_data();
-    void emptyAndBlankLines() { checkCase(); }
-    void nonAsciiText_data();
-    void nonAsciiText() { checkCase(); }
-    void lineStartStates_data();
-    void lineStartStates() { checkCase(); }
+    void tokens_data();
+    void tokens();
 
     void isRegExpContext_data();
     void isRegExpContext();
@@ -244,28 +222,15 @@ private slots:
 
     void linearInLineLength_data();
     void linearInLineLength();
-
-private:
-    static void addColumns();
-    static void addRow(const char *name, int startState, const QStringList &lines,
-                       const QStringList &expected);
-    static void checkCase();
 };
 
-void TestHtmlScanner::addColumns()
-{
-    QTest::addColumn<int>("startState");
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<QStringList>("expected");
-}
-
-void TestHtmlScanner::addRow(const char *name, int startState, const QStringList &lines,
-                             const QStringList &expected)
+static void addRow(const char *name, int startState, const QStringList &lines,
+                   const QStringList &expected)
 {
     QTest::newRow(name) << startState << lines << expected;
 }
 
-void TestHtmlScanner::checkCase()
+void TestHtmlScanner::tokens()
 {
     QFETCH(int, startState);
     QFETCH(QStringList, lines);
@@ -280,9 +245,13 @@ void TestHtmlScanner::checkCase()
 
 using S = HtmlScanner;
 
-void TestHtmlScanner::tagsAndAttributes_data()
+void TestHtmlScanner::tokens_data()
 {
-    addColumns();
+    QTest::addColumn<int>("startState");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("expected");
+
+    // Tags and attributes.
     addRow("paragraph with class, entity and end tag", S::Html,
            {R"(<p class="x">Hi &amp; bye</p>)"},
            {"TagPunct@0:<", "Ident@1:p", "Ident@3:class", "TagPunct@8:=", "String@9:\"x\"",
@@ -321,11 +290,8 @@ void TestHtmlScanner::tagsAndAttributes_data()
             "TagPunct@16:>", "= Html"});
     addRow("hyphenated attribute names and a digit after a letter", S::Html, {"<h1 data-x-2>"},
            {"TagPunct@0:<", "Ident@1:h1", "Ident@4:data-x-2", "TagPunct@12:>", "= Html"});
-}
 
-void TestHtmlScanner::entities_data()
-{
-    addColumns();
+    // Character references.
     addRow("numeric reference is not an entity", S::Html, {"&#169;"},
            {"OtherChar@0:&", "TextRun@1:#169;", "= Html"});
     addRow("two entities inside text", S::Html, {"a &lt;b&gt; c"},
@@ -343,11 +309,8 @@ void TestHtmlScanner::entities_data()
             "String@10:", "QuoteChar@10:\"", "ScriptText@11:;", "= Script"});
     addRow("entity in style", S::Style, {"a&gt;b"},
            {"Ident@0:a", "EntityRef@1:&gt;", "Ident@5:b", "= Style"});
-}
 
-void TestHtmlScanner::comments_data()
-{
-    addColumns();
+    // Comments in markup, script and style.
     addRow("html comment left open", S::Html, {"<!-- a"},
            {"Comment@0:<!--", "Comment@5:a", "= HtmlComment"});
     addRow("html comment closed mid-line", S::HtmlComment, {"b --> <p>"},
@@ -371,17 +334,17 @@ void TestHtmlScanner::comments_data()
     addRow("comment opener inside a string is string text", S::Script, {R"(s = "<!--";)"},
            {"ScriptText@0:s", "ScriptText@2:=", "QuoteChar@4:\"", "String@5:<!--",
             "QuoteChar@9:\"", "ScriptText@10:;", "= Script"});
+    addRow("comment opener inside a single-quoted string", S::Script, {"s = '<!--';"},
+           {"ScriptText@0:s", "ScriptText@2:=", "QuoteChar@4:'", "String@5:<!--",
+            "QuoteChar@9:'", "ScriptText@10:;", "= Script"});
     addRow("comment opener inside a block comment is comment text", S::Script,
            {"/*", "<!-- */ x"},
            {"Comment@0:/*", "= ScriptComment", "Comment@0:<!-- */", "ScriptText@8:x", "= Script"});
     addRow("markers in style stay style", S::Style, {"<!-- a{} -->"},
            {"Comment@0:<!--", "Ident@5:a", "OtherChar@6:{", "OtherChar@7:}", "Comment@9:-->",
             "= Style"});
-}
 
-void TestHtmlScanner::scriptStrings_data()
-{
-    addColumns();
+    // Strings and escapes in script.
     addRow("unicode escape of six characters", S::Script, {R"("a\u00e9b")"},
            {"QuoteChar@0:\"", "String@1:a", R"(EscapedChar@2:\u00e9)", "String@8:b",
             "QuoteChar@9:\"", "= Script"});
@@ -423,11 +386,8 @@ void TestHtmlScanner::scriptStrings_data()
             "QuoteChar@5:/", "= Script"});
     addRow("end tag inside a string stays in the string", S::Script, {R"('</p>')"},
            {"QuoteChar@0:'", "String@1:</p>", "QuoteChar@5:'", "= Script"});
-}
 
-void TestHtmlScanner::regExpContextInScript_data()
-{
-    addColumns();
+    // A slash in script: division or a literal.
     addRow("divisions after identifiers", S::Script, {"a = b / c / d;"},
            {"ScriptText@0:a", "ScriptText@2:=", "ScriptText@4:b", "ScriptText@6:/",
             "ScriptText@8:c", "ScriptText@10:/", "ScriptText@12:d", "ScriptText@13:;",
@@ -460,11 +420,8 @@ void TestHtmlScanner::regExpContextInScript_data()
             "= RegExpLiteral", "RegExp@0:c", "QuoteChar@1:/", "ScriptText@2:.",
             "ScriptText@3:test", "ScriptText@7:(", "ScriptText@8:d", "ScriptText@9:)",
             "= Script"});
-}
 
-void TestHtmlScanner::bracketsAndOperators_data()
-{
-    addColumns();
+    // Brackets, operators and keywords.
     addRow("brackets, operators and a keyword", S::Script, {"if (a[i] !== {}) {"},
            {"Ident@0:if", "ScriptText@3:(", "ScriptText@4:a", "ScriptText@5:[",
             "ScriptText@6:i", "ScriptText@7:]", "ScriptText@9:!", "ScriptText@10:=",
@@ -484,11 +441,8 @@ void TestHtmlScanner::bracketsAndOperators_data()
            {"ScriptText@0:x", "ScriptText@1:<", "ScriptText@2:y", "= Script"});
     addRow("end tag in script code leaves script", S::Script, {"a</b"},
            {"ScriptText@0:a", "TagPunct@1:</", "Ident@3:b", "= InTag"});
-}
 
-void TestHtmlScanner::styleSheets_data()
-{
-    addColumns();
+    // Style sheets.
     addRow("property and value", S::Style, {"color: red;"},
            {"Ident@0:color", "OtherChar@5::", "Ident@7:red", "OtherChar@10:;", "= Style"});
     addRow("rule with a hyphenated property and a number", S::Style,
@@ -503,11 +457,8 @@ void TestHtmlScanner::styleSheets_data()
     addRow("block comment marks are plain characters", S::Style, {"/* c */"},
            {"OtherChar@0:/", "OtherChar@1:*", "Ident@3:c", "OtherChar@5:*", "OtherChar@6:/",
             "= Style"});
-}
 
-void TestHtmlScanner::splitTagsAndValues_data()
-{
-    addColumns();
+    // Tags and values split over lines.
     addRow("script tag split before its attributes loses its name", S::Html,
            {"<script", R"(src="a.js">)"},
            {"TagPunct@0:<", "Ident@1:script", "= InTag", "Ident@0:src", "TagPunct@3:=",
@@ -534,11 +485,8 @@ void TestHtmlScanner::splitTagsAndValues_data()
            {"String@0:<!-- &amp; b\"", "TagPunct@13:>", "TextRun@14:x", "= Html"});
     addRow("continued value with an escaped quote", S::AttrStringOpen, {R"(a\"b)"},
            {R"(String@0:a\"b)", "= AttrStringOpen"});
-}
 
-void TestHtmlScanner::doctypeAndBareAngles_data()
-{
-    addColumns();
+    // Declarations and angles that open no tag.
     addRow("document type declaration", S::Html, {"<!DOCTYPE html>"},
            {"TagPunct@0:<", "TagPunct@1:!DOCTYPE html>", "= Html"});
     addRow("less-than before a blank", S::Html, {"a < b"},
@@ -550,11 +498,8 @@ void TestHtmlScanner::doctypeAndBareAngles_data()
            {"OtherChar@0:<", "TextRun@1:/ p>", "= Html"});
     addRow("tag inside a style sheet", S::Style, {"<b>"},
            {"TagPunct@0:<", "Ident@1:b", "TagPunct@2:>", "= Html"});
-}
 
-void TestHtmlScanner::emptyAndBlankLines_data()
-{
-    addColumns();
+    // Empty and blank lines keep their state.
     for (int state : {S::Html, S::HtmlComment, S::InTag, S::AttrStringOpen, S::Script,
                       S::ScriptComment, S::DqString, S::SqString, S::RegExpLiteral, S::Style}) {
         const QByteArray name = "empty line in " + stateName(state).toLatin1();
@@ -564,11 +509,8 @@ void TestHtmlScanner::emptyAndBlankLines_data()
     addRow("blank line in a string", S::DqString, {"   "}, {"= DqString"});
     addRow("ideographic space is white space", S::Html, {QStringLiteral("\u3000a")},
            {"TextRun@1:a", "= Html"});
-}
 
-void TestHtmlScanner::nonAsciiText_data()
-{
-    addColumns();
+    // Text beyond ASCII.
     addRow("non-ASCII attribute name, value and text", S::Html,
            {QStringLiteral("<p 属性=\"値\">日本語 &amp;")},
            {"TagPunct@0:<", "Ident@1:p", QStringLiteral("Ident@3:属性"), "TagPunct@5:=",
@@ -588,11 +530,8 @@ void TestHtmlScanner::nonAsciiText_data()
            {QStringLiteral("'\\\U0001F600'")},
            {"QuoteChar@0:'", "String@1:", QStringLiteral("EscapedChar@1:\\\U0001F600"),
             "String@4:", "QuoteChar@4:'", "= Script"});
-}
 
-void TestHtmlScanner::lineStartStates_data()
-{
-    addColumns();
+    // Unusual states at a line start.
     addRow("value state at a line start continues the value", S::InAttrString, {R"(x" y>)"},
            {"String@0:x\"", "Ident@3:y", "TagPunct@4:>", "= Html"});
     addRow("escape state at a line start continues the string", S::DqEscape, {R"(a")"},

@@ -1,6 +1,7 @@
 #include "editor/editviewbase.h"
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
+#include "testsupport.h"
 
 #include <QFontDatabase>
 #include <QTextBlock>
@@ -8,28 +9,6 @@
 #include <QtTest>
 
 namespace {
-
-// Texts in the tables carry the cursor as '|'.
-struct Marked {
-    QString text;
-    int cursor = 0;
-};
-
-Marked unmark(const QString &marked)
-{
-    Marked m;
-    m.cursor = int(marked.indexOf(QLatin1Char('|')));
-    m.text = marked;
-    m.text.remove(m.cursor, 1);
-    return m;
-}
-
-QString markedText(const EditViewBase &view)
-{
-    QString text = view.toPlainText();
-    text.insert(view.textCursor().position(), QLatin1Char('|'));
-    return text;
-}
 
 struct Fixture {
     explicit Fixture(const QString &marked)
@@ -39,17 +18,9 @@ struct Fixture {
         // Vertical moves keep the x position; equal advances keep it a column.
         view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
         view->resize(400, 300);
-        load(marked);
+        setCursorMarked(*view, marked);
     }
     ~Fixture() { delete view; }
-    void load(const QString &marked)
-    {
-        const Marked m = unmark(marked);
-        view->setPlainText(m.text);
-        QTextCursor c = view->textCursor();
-        c.setPosition(m.cursor);
-        view->setTextCursor(c);
-    }
     GlobalSettings settings;
     ViEngine engine;
     EditViewBase *view = nullptr;
@@ -79,7 +50,6 @@ private slots:
     void clampToLine();
     void modeChangeGuard_data();
     void modeChangeGuard();
-    void insertModeGivesThinCursor();
 };
 
 void TestViEngine::commands_data()
@@ -172,7 +142,7 @@ void TestViEngine::commands()
     QFETCH(int, mode);
     Fixture f(before);
     f.engine.processKeys(keys, f.view);
-    QCOMPARE(markedText(*f.view), after);
+    QCOMPARE(cursorMarked(*f.view), after);
     QCOMPARE(int(f.engine.mode()), mode);
     QCOMPARE(f.engine.repeatCount(), 0);
     QCOMPARE(int(f.engine.pendingPrefix()), 0);
@@ -441,15 +411,6 @@ void TestViEngine::modeChangeGuard()
     }
     QCOMPARE(int(engine.mode()), to);
     QVERIFY(!engine.inModeChange());
-}
-
-void TestViEngine::insertModeGivesThinCursor()
-{
-    Fixture f(QStringLiteral("W|WW"));
-    f.view->onCursorPositionChanged();
-    QVERIFY(f.view->drawnCursorWidth() > 1);
-    f.engine.processKeys(QStringLiteral("i"), f.view);
-    QCOMPARE(f.view->drawnCursorWidth(), 1);
 }
 
 QTEST_MAIN(TestViEngine)

