@@ -1,4 +1,5 @@
 #include "app/recoveryjournal.h"
+#include "editor/virtualbreaks.h"
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
 #include "html/editview.h"
@@ -10,6 +11,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QtTest>
 
@@ -34,6 +36,7 @@ private slots:
     void copyFollowsDocument();
     void editsWhileCopying_data();
     void editsWhileCopying();
+    void virtualBreaksLeftOut();
     void copyRemoved_data();
     void copyRemoved();
     void runningProgramKeepsItsCopies();
@@ -322,6 +325,38 @@ void TestRecoveryJournal::editsWhileCopying()
     QVERIFY(RecoveryJournal::readText(journal.journalFile(view.get()), &copy));
     QCOMPARE(copy, view->document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
     QVERIFY(copy.contains(QChar(0x00a0)) || position < 0);
+}
+
+// A long line shown as several blocks is kept as the one line of the file,
+// with the cursor where the file has it, also when an edit lands between
+// two slices of the copy.
+void TestRecoveryJournal::virtualBreaksLeftOut()
+{
+    RecoveryJournal journal(recoveryDir());
+    journal.setDelays(3600000, 3600000);
+    journal.setSlices(0, 100);
+    auto view = std::make_unique<EditView>(settings.get(), engine.get());
+    view->virtualBreaks()->setLimits(60, 20);
+    QString line;
+    for (int i = 0; i < 40; ++i)
+        line += QStringLiteral("a%1{b:c;d:e}").arg(i);
+    view->loadText(QStringLiteral("first\n") + line + QStringLiteral("\nlast\n"));
+    QVERIFY(view->document()->blockCount() > 20);
+    journal.track(view.get());
+    typeText(view.get(), QStringLiteral("!"));
+    journal.writeSoon(view.get());
+    QTextCursor cursor(view->document()->findBlockByNumber(12));
+    cursor.insertText(QStringLiteral("typed"));
+    view->setTextCursor(cursor);
+    journal.flush();
+
+    QString copy;
+    RecoveryJournal::Entry entry;
+    QVERIFY(RecoveryJournal::readText(journal.journalFile(view.get()), &copy, &entry));
+    QCOMPARE(copy, view->realText());
+    QCOMPARE(copy.count(QLatin1Char('\n')), 3);
+    QCOMPARE(entry.cursorPosition, view->virtualBreaks()->toReal(cursor.position()));
+    QCOMPARE(copy.mid(entry.cursorPosition - 5, 5), QStringLiteral("typed"));
 }
 
 void TestRecoveryJournal::copyRemoved_data()
