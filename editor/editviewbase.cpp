@@ -574,5 +574,5 @@ void EditViewBase::focusOutEvent(QFocusEvent *event)
 
 int EditViewBase::topLine() const
 {
-    return firstVisibleBlock().blockNumber() + 1;
+    return realLineNumber(firstVisibleBlock());
 }

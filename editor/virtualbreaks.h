@@ -29,7 +29,7 @@ public:
     // lines longer than the threshold are cut into pieces of at most
     // `piece` characters, where a keystroke costs about 2 ms.
     static constexpr int DefaultThreshold = 2000;
-    static constexpr int DefaultPiece = 300;
+    static constexpr int DefaultPiece = 250;
 
     explicit VirtualBreaks(QTextDocument *document);
 

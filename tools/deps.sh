@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the program and the tests need,
-# asking apt only for what is missing.
+# asking apt only for what is missing. libjs-jquery brings a real minified
+# script for the long-line tests and python3 the tools' scripts.
 set -euo pipefail
 
 packages=(
-    g++ cmake ninja-build pkg-config
+    g++ cmake ninja-build pkg-config python3
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     qt6-translations-l10n libgl-dev
     fonts-dejavu-core fonts-noto-cjk
     xvfb xauth xdotool x11-utils imagemagick
+    libjs-jquery
 )
 
 missing=()
