@@ -7,6 +7,7 @@
 //   python3 tools/gen_page.py page /tmp/page.html
 //   build/bin/bench_highlight /tmp/page.html [keystrokes]
 
+#include "bench/benchsupport.h"
 #include "editor/globalsettings.h"
 #include "highlight/htmlscanner.h"
 #include "highlight/syntaxhighlighter.h"
@@ -33,11 +34,7 @@ int Keystrokes = 200;
 
 GlobalSettings benchSettings()
 {
-    GlobalSettings s;
-    for (int i = 0; i < GlobalSettings::ColorCount; ++i)
-        s.colors[i] = QColor::fromString(GlobalSettings::defaultColorName(i));
-    s.lineNumber = true;
-    s.tabWidth = 4;
+    GlobalSettings s = defaultBenchSettings();
     s.fontFamily = QStringLiteral("DejaVu Sans Mono");
     s.fontSize = 11;
     return s;

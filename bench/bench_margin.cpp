@@ -4,6 +4,7 @@
 //
 // The two views are measured in alternating rounds on the thread's processor
 // time, so that other load on the machine touches both alike.
+#include "bench/benchsupport.h"
 #include "editor/editviewbase.h"
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
@@ -31,12 +32,7 @@ double threadMicros()
 
 GlobalSettings benchSettings()
 {
-    GlobalSettings s;
-    for (int i = 0; i < GlobalSettings::ColorCount; ++i)
-        s.colors[i] = QColor::fromString(GlobalSettings::defaultColorName(i));
-    s.lineNumber = true;
-    s.tabWidth = 4;
-    return s;
+    return defaultBenchSettings();
 }
 
 QString document(int lines)

@@ -13,6 +13,7 @@
 // --unsplit also measures the script left as one block, as without virtual
 // line breaks.
 
+#include "bench/benchsupport.h"
 #include "editor/documentfile.h"
 #include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
@@ -37,11 +38,7 @@ constexpr int KeysPerPlace = 20;
 
 GlobalSettings benchSettings()
 {
-    GlobalSettings s;
-    for (int i = 0; i < GlobalSettings::ColorCount; ++i)
-        s.colors[i] = QColor::fromString(GlobalSettings::defaultColorName(i));
-    s.lineNumber = true;
-    s.tabWidth = 4;
+    GlobalSettings s = defaultBenchSettings();
     s.fontFamily = QStringLiteral("DejaVu Sans Mono");
     s.fontSize = 11;
     return s;

@@ -1,5 +1,6 @@
 // Typing in the middle of a 10 MB HTML page of about 190,000 lines: time per
 // keystroke, including the repaint it causes.
+#include "bench/benchsupport.h"
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
 #include "html/editview.h"
@@ -22,12 +23,7 @@ int Keystrokes = 200;  // a first argument overrides it (for profiling)
 
 GlobalSettings benchSettings()
 {
-    GlobalSettings s;
-    for (int i = 0; i < GlobalSettings::ColorCount; ++i)
-        s.colors[i] = QColor::fromString(GlobalSettings::defaultColorName(i));
-    s.lineNumber = true;
-    s.tabWidth = 4;
-    return s;
+    return defaultBenchSettings();
 }
 
 // A page of table rows, list items and paragraphs, about 55 bytes a line.

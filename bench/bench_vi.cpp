@@ -1,6 +1,7 @@
 // vi command mode on a 250,000-line page: a long counted motion, a held `x`
 // and a counted undo, each sent as real key events to a shown view and
 // including the repaints they cause.
+#include "bench/benchsupport.h"
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
 #include "html/editview.h"
@@ -19,11 +20,7 @@ constexpr int HeldPresses = 1000;
 
 GlobalSettings benchSettings()
 {
-    GlobalSettings s;
-    for (int i = 0; i < GlobalSettings::ColorCount; ++i)
-        s.colors[i] = QColor::fromString(GlobalSettings::defaultColorName(i));
-    s.lineNumber = true;
-    s.tabWidth = 4;
+    GlobalSettings s = defaultBenchSettings();
     s.viEnabled = true;
     return s;
 }

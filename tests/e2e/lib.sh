@@ -3,6 +3,24 @@
 program_pid=""
 window_id=""
 
+# Runs the calling script again under a fresh Xvfb unless it already runs in
+# one: rerun_under_xvfb "$0" "$@"
+rerun_under_xvfb() {
+    if [ -z "${DISPLAY:-}" ] || [ -z "${MOSSGLEN_E2E_INNER:-}" ]; then
+        export MOSSGLEN_E2E_INNER=1
+        exec xvfb-run -a -s "-screen 0 1280x800x24" bash "$@"
+    fi
+}
+
+# A scratch folder, $work, that is also the program's home and is removed
+# (with the program stopped) when the script ends.
+make_work_home() {
+    work="$(mktemp -d)"
+    trap 'show_log_on_failure; stop_program; rm -rf "$work"' EXIT
+    export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+    mkdir -p "$HOME"
+}
+
 wait_until() {  # wait_until SECONDS command...
     local deadline=$((SECONDS + $1)); shift
     until "$@"; do

@@ -6,16 +6,9 @@ set -euo pipefail
 program="$(readlink -f "$1")"
 here="$(cd "$(dirname "$0")" && pwd)"
 
-if [ -z "${DISPLAY:-}" ] || [ -z "${MOSSGLEN_E2E_INNER:-}" ]; then
-    export MOSSGLEN_E2E_INNER=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24" bash "$0" "$@"
-fi
 source "$here/lib.sh"
-
-work="$(mktemp -d)"
-trap 'show_log_on_failure; stop_program; rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$HOME"
+rerun_under_xvfb "$0" "$@"
+make_work_home
 
 printf '<p>first</p>\n' > "$work/a.html"
 printf '\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe6\x96\x87\xe7\xab\xa0\n' > "$work/b.html"   # 日本語の文章

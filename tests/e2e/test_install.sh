@@ -5,11 +5,8 @@
 set -euo pipefail
 program="$(readlink -f "$1")"
 here="$(cd "$(dirname "$0")" && pwd)"
-if [ -z "${DISPLAY:-}" ] || [ -z "${MOSSGLEN_E2E_INNER:-}" ]; then
-    export MOSSGLEN_E2E_INNER=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24" bash "$0" "$@"
-fi
 source "$here/lib.sh"
+rerun_under_xvfb "$0" "$@"
 build="$(dirname "$(dirname "$program")")"
 prefix="$(mktemp -d)"
 work="$prefix"

@@ -7,16 +7,9 @@
 set -euo pipefail
 program="$(readlink -f "$1")"
 here="$(cd "$(dirname "$0")" && pwd)"
-if [ -z "${DISPLAY:-}" ] || [ -z "${MOSSGLEN_E2E_INNER:-}" ]; then
-    export MOSSGLEN_E2E_INNER=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24" bash "$0" "$@"
-fi
 source "$here/lib.sh"
-
-work="$(mktemp -d)"
-trap 'show_log_on_failure; stop_program; rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-mkdir -p "$HOME"
+rerun_under_xvfb "$0" "$@"
+make_work_home
 page="$work/page.html"
 printf '<meta charset="utf-8">\n<p>moss</p>\n<p>glen moss \xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e</p>\n' > "$page"
 

@@ -7,16 +7,9 @@ set -euo pipefail
 program="$(readlink -f "$1")"
 here="$(cd "$(dirname "$0")" && pwd)"
 
-if [ -z "${DISPLAY:-}" ] || [ -z "${MOSSGLEN_E2E_INNER:-}" ]; then
-    export MOSSGLEN_E2E_INNER=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24" bash "$0" "$@"
-fi
 source "$here/lib.sh"
-
-work="$(mktemp -d)"
-trap 'show_log_on_failure; stop_program; rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$HOME"
+rerun_under_xvfb "$0" "$@"
+make_work_home
 
 original="$here/../data/minified/site.min.js"
 cp "$original" "$work/site.min.js"
