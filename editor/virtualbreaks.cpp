@@ -272,7 +272,10 @@ void VirtualBreaks::onContentsChange(int from, int charsRemoved, int charsAdded)
 {
     if (m_ownEdit)
         return;
-    const bool userEdit = std::exchange(m_userEdit, false);
+    // Without an undo stack there is no undo or redo either: every change
+    // is an edit.
+    const bool userEdit =
+            std::exchange(m_userEdit, false) || !m_document->isUndoRedoEnabled();
     if (!m_everSplit)
         return;
     if (charsRemoved > 0 && charsRemoved == charsAdded)

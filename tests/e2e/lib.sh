@@ -4,11 +4,13 @@ program_pid=""
 window_id=""
 
 # Runs the calling script again under a fresh Xvfb unless it already runs in
-# one: rerun_under_xvfb "$0" "$@"
+# one: rerun_under_xvfb "$0" "$@". The server must not reset when its last
+# client goes (a killed program, say): a program started during the reset
+# cannot connect.
 rerun_under_xvfb() {
     if [ -z "${DISPLAY:-}" ] || [ -z "${MOSSGLEN_E2E_INNER:-}" ]; then
         export MOSSGLEN_E2E_INNER=1
-        exec xvfb-run -a -s "-screen 0 1280x800x24" bash "$@"
+        exec xvfb-run -a -s "-screen 0 1280x800x24 -noreset" bash "$@"
     fi
 }
 

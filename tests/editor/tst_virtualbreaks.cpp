@@ -250,6 +250,13 @@ void TestVirtualBreaks::userBreaksAreReal()
     QCOMPARE(continuationCount(doc), continuations);
     doc->redo();
     QCOMPARE(view->realText(), expected);
+
+    // Without an undo stack no change is an undo: the break is real too.
+    doc->undo();
+    doc->setUndoRedoEnabled(false);
+    view->setTextCursor(cursor);
+    QTest::keyClick(view.get(), Qt::Key_Return);
+    QCOMPARE(view->realText().count(QLatin1Char('\n')), before.count(QLatin1Char('\n')) + 1);
 }
 
 void TestVirtualBreaks::deletingAtBreak_data()
