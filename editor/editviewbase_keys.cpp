@@ -247,9 +247,12 @@ void EditViewBase::indentSelection()
                                                        : QStringLiteral("\t");
     QTextCursor edit(document());
     edit.beginEditBlock();
-    // A selection ending at the start of a line leaves that line alone.
+    // A selection ending at the start of a line leaves that line alone; a
+    // block that continues a long line is not a line of its own.
     for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
+        if (VirtualBreaks::isContinuation(block))
+            continue;
         edit.setPosition(block.position());
         edit.insertText(unit);
         end += int(unit.size());

@@ -4,12 +4,25 @@
 #include "highlight/linesplitter.h"
 
 #include <QTextBlock>
+#include <QTextBlockUserData>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
 
 namespace {
+
+// On the continuation blocks this object made or saw come back by undo. A
+// block split off by an edit inherits the format of the block it came from,
+// but not this: flagged and unknown means made by the edit.
+struct KnownContinuation : QTextBlockUserData {
+};
+
+void markKnown(QTextBlock block)
+{
+    if (!block.userData())
+        block.setUserData(new KnownContinuation);
+}
 
 int endState(QStringView line, int state)
 {
@@ -143,6 +156,7 @@ void VirtualBreaks::markLoaded(const QList<int> &continuationLines)
         for (int number : continuationLines) {
             cursor.setPosition(m_document->findBlockByNumber(number).position());
             cursor.mergeBlockFormat(continuation);
+            markKnown(cursor.block());
         }
         cursor.endEditBlock();
         m_document->setUndoRedoEnabled(undo);
@@ -193,6 +207,7 @@ bool VirtualBreaks::splitLongBlocks(int from, int to, int startState)
             QTextBlockFormat format = cursor.blockFormat();
             format.merge(continuation);
             cursor.insertBlock(format);
+            markKnown(cursor.block());
         }
     }
     cursor.endEditBlock();
@@ -280,14 +295,25 @@ void VirtualBreaks::onContentsChange(int from, int charsRemoved, int charsAdded)
         return;
     if (charsRemoved > 0 && charsRemoved == charsAdded)
         m_numbersDirty = true;  // block formats may have changed
-    if (!userEdit || charsAdded == 0)
-        return;
-    // Breaks this edit typed or pasted: the blocks behind them took the
-    // format of the block they were cut from.
     const int end = from + charsAdded;
+    if (!userEdit) {
+        // An undo or redo brings blocks back with their marks; they are
+        // known continuations again.
+        m_numbersDirty = true;
+        for (QTextBlock block = m_document->findBlock(from);
+             block.isValid() && block.position() <= end; block = block.next()) {
+            if (isContinuation(block))
+                markKnown(block);
+        }
+        return;
+    }
+    if (charsAdded == 0)
+        return;
+    // An edit block reports one range for all its changes: only the blocks
+    // the edit split off (flagged, but not known) had their break typed.
     for (QTextBlock block = m_document->findBlock(from).next();
          block.isValid() && block.position() <= end; block = block.next()) {
-        if (isContinuation(block))
+        if (isContinuation(block) && !block.userData())
             m_repairs.append(block.position());
     }
 }

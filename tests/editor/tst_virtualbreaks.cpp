@@ -77,6 +77,7 @@ private slots:
     void colouredAsWhole();
     void userBreaksAreReal_data();
     void userBreaksAreReal();
+    void oneEditAtSeveralPlaces();
     void deletingAtBreak_data();
     void deletingAtBreak();
     void grownLineCutAfterPause();
@@ -257,6 +258,42 @@ void TestVirtualBreaks::userBreaksAreReal()
     view->setTextCursor(cursor);
     QTest::keyClick(view.get(), Qt::Key_Return);
     QCOMPARE(view->realText().count(QLatin1Char('\n')), before.count(QLatin1Char('\n')) + 1);
+}
+
+// One undo step that changes text far apart reports one range over the
+// breaks between: those stay virtual. Tab on a selection indents the file's
+// lines, not the pieces of a long one.
+void TestVirtualBreaks::oneEditAtSeveralPlaces()
+{
+    const QString path = dir.filePath(QStringLiteral("two.css"));
+    const QByteArray minified = readFile(dataDir + QStringLiteral("site.min.css")).left(800);
+    QVERIFY(writeFile(path, minified + "\n" + minified + "\n"));
+    auto view = openView(path, 100, 30);
+    QVERIFY(view);
+    QTextDocument *doc = view->document();
+    const int continuations = continuationCount(doc);
+    QVERIFY(continuations > 20);
+    const QString before = view->realText();
+
+    QTextCursor edit(doc);
+    edit.beginEditBlock();
+    edit.setPosition(nthContinuation(doc, 1).position() + 1);
+    edit.insertText(QStringLiteral("A"));
+    edit.setPosition(nthContinuation(doc, 9).position() + 1);
+    edit.insertText(QStringLiteral("B\nC"));
+    edit.endEditBlock();
+    QCOMPARE(continuationCount(doc), continuations);  // the new line is real
+    QCOMPARE(view->realText().count(QLatin1Char('\n')), before.count(QLatin1Char('\n')) + 1);
+    doc->undo();
+    QCOMPARE(view->realText(), before);
+
+    view->selectAll();
+    view->show();
+    view->setFocus();
+    QTest::keyClick(view.get(), Qt::Key_Tab);
+    QCOMPARE(view->realText(), QStringLiteral("\t") + QString::fromUtf8(minified) + QStringLiteral("\n\t")
+                                       + QString::fromUtf8(minified) + QStringLiteral("\n"));
+    QCOMPARE(continuationCount(doc), continuations);
 }
 
 void TestVirtualBreaks::deletingAtBreak_data()
