@@ -43,7 +43,6 @@ VirtualBreaks::VirtualBreaks(QTextDocument *document)
     connect(document, &QTextDocument::undoCommandAdded, this, [this] { m_userEdit = true; });
     connect(document, &QTextDocument::contentsChange, this, &VirtualBreaks::onContentsChange);
     connect(document, &QTextDocument::contentsChanged, this, &VirtualBreaks::onContentsChanged);
-    connect(document, &QTextDocument::blockCountChanged, this, [this] { m_numbersDirty = true; });
 }
 
 VirtualBreaks *VirtualBreaks::of(const QTextDocument *document)
@@ -85,6 +84,7 @@ const QList<int> &VirtualBreaks::continuationNumbers() const
         }
     }
     m_numbersDirty = false;
+    m_blockCount = m_document->blockCount();
     return m_continuations;
 }
 
@@ -293,8 +293,13 @@ void VirtualBreaks::onContentsChange(int from, int charsRemoved, int charsAdded)
             std::exchange(m_userEdit, false) || !m_document->isUndoRedoEnabled();
     if (!m_everSplit)
         return;
-    if (charsRemoved > 0 && charsRemoved == charsAdded)
-        m_numbersDirty = true;  // block formats may have changed
+    // The marks as they were before this change, when nothing since has
+    // moved blocks or changed formats (the list is brought up to date after
+    // every change that does).
+    const bool knewBefore = !m_numbersDirty;
+    const QList<int> before = m_continuations;
+    if (m_document->blockCount() != m_blockCount || (charsRemoved > 0 && charsRemoved == charsAdded))
+        m_numbersDirty = true;
     const int end = from + charsAdded;
     if (!userEdit) {
         // An undo or redo brings blocks back with their marks; they are
@@ -307,33 +312,50 @@ void VirtualBreaks::onContentsChange(int from, int charsRemoved, int charsAdded)
         }
         return;
     }
-    if (charsAdded == 0)
-        return;
+    // The break in front of the first block is in front of the change, so it
+    // is what it was; but where a removal starts at a block start Qt keeps
+    // the block format of the last block the removal reaches.
+    const QTextBlock first = m_document->findBlock(from);
+    if (knewBefore && first.isValid() && first.blockNumber() > 0) {
+        const bool was = std::binary_search(before.begin(), before.end(), first.blockNumber());
+        if (was != isContinuation(first))
+            m_repairs.append({first.position(), was});
+    }
     // An edit block reports one range for all its changes: only the blocks
     // the edit split off (flagged, but not known) had their break typed.
-    for (QTextBlock block = m_document->findBlock(from).next();
-         block.isValid() && block.position() <= end; block = block.next()) {
+    for (QTextBlock block = first.next(); block.isValid() && block.position() <= end;
+         block = block.next()) {
         if (isContinuation(block) && !block.userData())
-            m_repairs.append(block.position());
+            m_repairs.append({block.position(), false});
     }
 }
 
 void VirtualBreaks::onContentsChanged()
 {
-    if (m_ownEdit || m_repairs.isEmpty())
+    if (m_ownEdit)
         return;
-    const QList<int> repairs = std::exchange(m_repairs, {});
-    m_ownEdit = true;
-    QTextCursor cursor(m_document);
-    cursor.joinPreviousEditBlock();
-    for (int position : repairs) {
-        cursor.setPosition(position);
-        QTextBlockFormat format = cursor.blockFormat();
-        format.clearProperty(Property);
-        cursor.setBlockFormat(format);
+    if (!m_repairs.isEmpty()) {
+        const QList<Repair> repairs = std::exchange(m_repairs, {});
+        m_ownEdit = true;
+        QTextCursor cursor(m_document);
+        cursor.joinPreviousEditBlock();
+        for (const Repair &repair : repairs) {
+            cursor.setPosition(repair.position);
+            QTextBlockFormat format = cursor.blockFormat();
+            if (repair.continuation)
+                format.setProperty(Property, true);
+            else
+                format.clearProperty(Property);
+            cursor.setBlockFormat(format);
+            if (repair.continuation)
+                markKnown(cursor.block());
+        }
+        cursor.endEditBlock();
+        m_ownEdit = false;
+        m_userEdit = false;
+        m_numbersDirty = true;
     }
-    cursor.endEditBlock();
-    m_ownEdit = false;
-    m_userEdit = false;
-    m_numbersDirty = true;
+    // Up to date before the next change, which may need to know.
+    if (m_everSplit)
+        continuationNumbers();
 }

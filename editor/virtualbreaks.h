@@ -83,7 +83,12 @@ private:
     bool m_everSplit = false;
     bool m_userEdit = false;     // an undo command was just added: not an undo or redo
     bool m_ownEdit = false;      // our own cuts and repairs in progress
-    QList<int> m_repairs;        // blocks (by position) that must lose the property
+    struct Repair {
+        int position;       // of the block
+        bool continuation;  // the mark it must have
+    };
+    QList<Repair> m_repairs;
+    mutable int m_blockCount = -1;  // when the continuation list was made
     mutable bool m_numbersDirty = true;
     mutable QList<int> m_continuations;  // block numbers, ascending
     mutable QHash<int, bool> m_flaggedIndex;

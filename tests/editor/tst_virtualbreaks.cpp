@@ -78,6 +78,8 @@ private slots:
     void userBreaksAreReal_data();
     void userBreaksAreReal();
     void oneEditAtSeveralPlaces();
+    void replacingSelection_data();
+    void replacingSelection();
     void deletingAtBreak_data();
     void deletingAtBreak();
     void grownLineCutAfterPause();
@@ -287,6 +289,7 @@ void TestVirtualBreaks::oneEditAtSeveralPlaces()
     doc->undo();
     QCOMPARE(view->realText(), before);
 
+
     view->selectAll();
     view->show();
     view->setFocus();
@@ -294,6 +297,66 @@ void TestVirtualBreaks::oneEditAtSeveralPlaces()
     QCOMPARE(view->realText(), QStringLiteral("\t") + QString::fromUtf8(minified) + QStringLiteral("\n\t")
                                        + QString::fromUtf8(minified) + QStringLiteral("\n"));
     QCOMPARE(continuationCount(doc), continuations);
+}
+
+void TestVirtualBreaks::replacingSelection_data()
+{
+    // Blocks of a page of two long lines, each cut in pieces: the selection
+    // runs from piece `fromPiece` of line `fromLine` (offset `fromOffset`)
+    // to piece `toPiece` of line `toLine`; then `key` is pressed.
+    QTest::addColumn<int>("fromLine");
+    QTest::addColumn<int>("fromPiece");
+    QTest::addColumn<int>("fromOffset");
+    QTest::addColumn<int>("toLine");
+    QTest::addColumn<int>("toPiece");
+    QTest::addColumn<int>("toOffset");
+    QTest::addColumn<int>("key");
+    QTest::newRow("line start into its third piece") << 1 << 0 << 0 << 1 << 2 << 2 << int(Qt::Key_X);
+    QTest::newRow("piece start over a real break") << 0 << 3 << 0 << 1 << 0 << 3 << int(Qt::Key_X);
+    QTest::newRow("first piece with its break deleted") << 1 << 0 << 0 << 1 << 1 << 0 << int(Qt::Key_Delete);
+    QTest::newRow("piece start to the next line's start") << 0 << 2 << 0 << 1 << 0 << 0 << int(Qt::Key_Backspace);
+    QTest::newRow("middle to middle") << 0 << 1 << 4 << 1 << 1 << 4 << int(Qt::Key_X);
+}
+
+// Whatever blocks Qt keeps when a selection is replaced, the real text is
+// the selection replaced, and one undo gives the page back.
+void TestVirtualBreaks::replacingSelection()
+{
+    QFETCH(int, fromLine);
+    QFETCH(int, fromPiece);
+    QFETCH(int, fromOffset);
+    QFETCH(int, toLine);
+    QFETCH(int, toPiece);
+    QFETCH(int, toOffset);
+    QFETCH(int, key);
+    const QString path = dir.filePath(QStringLiteral("two.css"));
+    const QByteArray minified = readFile(dataDir + QStringLiteral("site.min.css")).left(500);
+    QVERIFY(writeFile(path, minified + "\n" + minified + "\n"));
+    auto view = openView(path, 100, 30);
+    QVERIFY(view);
+    QTextDocument *doc = view->document();
+    const QString before = view->realText();
+    const auto position = [&](int line, int piece, int offset) {
+        QTextBlock block = view->virtualBreaks()->blockOfRealLine(line + 1);
+        for (int i = 0; i < piece; ++i)
+            block = block.next();
+        return block.position() + offset;
+    };
+    QTextCursor selection(doc);
+    selection.setPosition(position(fromLine, fromPiece, fromOffset));
+    selection.setPosition(position(toLine, toPiece, toOffset), QTextCursor::KeepAnchor);
+    const int realFrom = view->virtualBreaks()->toReal(selection.selectionStart());
+    const int realTo = view->virtualBreaks()->toReal(selection.selectionEnd());
+    QVERIFY(realTo > realFrom);
+    view->setTextCursor(selection);
+    view->show();
+    view->setFocus();
+    QTest::keyClick(view.get(), Qt::Key(key), Qt::NoModifier);
+
+    const QString typed = key == Qt::Key_X ? QStringLiteral("x") : QString();
+    QCOMPARE(view->realText(), QString(before).replace(realFrom, realTo - realFrom, typed));
+    doc->undo();
+    QCOMPARE(view->realText(), before);
 }
 
 void TestVirtualBreaks::deletingAtBreak_data()
