@@ -268,14 +268,29 @@ QTextBlock VirtualBreaks::blockOfRealLine(int line) const
     return m_document->findBlockByNumber(number);
 }
 
+void VirtualBreaks::endKeepingBreaks()
+{
+    if (m_keeping > 0 && --m_keeping == 0)
+        m_userEdit = false;
+}
+
 void VirtualBreaks::onContentsChange(int from, int charsRemoved, int charsAdded)
 {
     if (m_ownEdit)
         return;
+    if (m_keeping > 0) {
+        // Breaks may have gone with the replaced text without the block
+        // count telling.
+        m_userEdit = false;
+        m_numbersDirty = true;
+        return;
+    }
     const bool userEdit = std::exchange(m_userEdit, false);
     if (!m_everSplit)
         return;
-    if (charsRemoved > 0 && charsRemoved == charsAdded)
+    // An undo or redo can bring back a block with another format while the
+    // block count stays the same.
+    if (!userEdit || (charsRemoved > 0 && charsRemoved == charsAdded))
         m_numbersDirty = true;  // block formats may have changed
     if (!userEdit || charsAdded == 0)
         return;

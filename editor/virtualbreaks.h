@@ -55,6 +55,13 @@ public:
     // grown past the threshold, as part of the last undo step. True if any cut.
     bool splitLongBlocks(int from, int to, int startState);
 
+    // Around an edit whose only new line breaks are those the editing code
+    // unmarks itself (a search replacement): an edit block reports one range
+    // for all its changes, and the breaks inside that range must not be taken
+    // for breaks the user typed. Calls nest.
+    void beginKeepingBreaks() { ++m_keeping; }
+    void endKeepingBreaks();
+
     // Whether any block ever was a continuation: without, every mapping is
     // the identity and costs nothing.
     bool hasBreaks() const { return m_everSplit; }
@@ -83,6 +90,7 @@ private:
     bool m_everSplit = false;
     bool m_userEdit = false;     // an undo command was just added: not an undo or redo
     bool m_ownEdit = false;      // our own cuts and repairs in progress
+    int m_keeping = 0;           // nested beginKeepingBreaks()
     QList<int> m_repairs;        // blocks (by position) that must lose the property
     mutable bool m_numbersDirty = true;
     mutable QList<int> m_continuations;  // block numbers, ascending
