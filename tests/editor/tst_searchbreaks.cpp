@@ -6,7 +6,7 @@
 //   alpha bravo charlie delta echo foxtrot golf hotel india juliet
 // is shown as
 //   alpha brav|o charli|e delta ec|ho foxtro|t golf hot|el india j|uliet
-// (cuts at 10, 18, 28, 37, 46 and 56); positions in the rows are positions
+// (cuts at 10, 18, 28, 37, 47 and 57); positions in the rows are positions
 // in the file's text.
 
 #include "editor/documentfile.h"
