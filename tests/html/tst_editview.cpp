@@ -9,6 +9,7 @@
 #include "editor/datapaths.h"
 #include "editor/globalsettings.h"
 #include "highlight/htmlscanner.h"
+#include "editor/virtualbreaks.h"
 #include "highlight/viengine.h"
 #include "html/editview.h"
 #include "html/zencoding.h"
@@ -38,6 +39,28 @@ void setBlockStates(EditView &view, const QList<int> &states)
         block = block.next();
     }
 }
+
+// A marked text ("^" the cursor) loaded with its long lines cut into pieces
+// of ten characters; the cursor is placed in the file's text.
+void setCutMarked(EditView &view, const QString &marked)
+{
+    const qsizetype at = marked.indexOf(u'^');
+    QString text = marked;
+    text.remove(at, 1);
+    view.virtualBreaks()->setLimits(40, 10);
+    view.loadText(text);
+    QTextCursor cursor(view.document());
+    cursor.setPosition(view.virtualBreaks()->toDocument(int(at)));
+    view.setTextCursor(cursor);
+}
+
+QString cutMarked(const EditView &view)
+{
+    QString text = view.realText();
+    return text.insert(view.virtualBreaks()->toReal(view.textCursor().position()), u'^');
+}
+
+const QString LongLine = QStringLiteral("alpha bravo charlie delta echo foxtrot golf hotel india juliet");
 
 } // namespace
 
@@ -73,6 +96,12 @@ private slots:
     void zenCoding_data();
     void zenCoding();
     void zenCodingOnEmptyDocument();
+    void closeTagsAcrossBreaks_data();
+    void closeTagsAcrossBreaks();
+    void wordsAcrossBreaks_data();
+    void wordsAcrossBreaks();
+    void commandsAcrossBreaks_data();
+    void commandsAcrossBreaks();
     void menuCommands_data();
     void menuCommands();
     void menuCommandsWithoutView();
@@ -471,6 +500,99 @@ void TestEditView::zenCodingOnEmptyDocument()
     view->zenCoding();
     QCOMPARE(view->toPlainText(), EditView::builtInTemplate());
     QCOMPARE(view->textCursor().blockNumber(), 10);
+}
+
+void TestEditView::closeTagsAcrossBreaks_data()
+{
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<QStringList>("candidates");
+
+    // Shown as "<div><p>|some tex|t here <br />| |and more t|ext <span>|xx".
+    const QString line = QStringLiteral("<div><p>some te^xt here <br /> and more text <span>xx");
+    QTest::newRow("the cursor's whole line, not its block")
+        << line << QStringList{"</div>", "</p>", "</span>"};
+    QString below = line;
+    below.remove(u'^');
+    QTest::newRow("a later line does not count")
+        << below + "\n^\n<b>" << QStringList{"</div>", "</p>", "</span>"};
+}
+
+void TestEditView::closeTagsAcrossBreaks()
+{
+    QFETCH(QString, document);
+    QFETCH(QStringList, candidates);
+    setCutMarked(*view, document);
+    QVERIFY(view->virtualBreaks()->hasBreaks());
+    QCOMPARE(view->closeTagCandidates(), candidates);
+}
+
+void TestEditView::wordsAcrossBreaks_data()
+{
+    // "^" stands at the start of the word being completed.
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QStringList>("candidates");
+
+    QTest::newRow("a word cut by a break is one word")
+        << LongLine + "\n^br" << "br" << QStringList{"bravo"};
+    QTest::newRow("the word at the cursor is left out")
+        << QStringLiteral("alpha bravo charlie delta echo foxtrot golf hotel india ^juliet jumbo")
+        << "ju" << QStringList{"jumbo"};
+}
+
+void TestEditView::wordsAcrossBreaks()
+{
+    QFETCH(QString, document);
+    QFETCH(QString, prefix);
+    QFETCH(QStringList, candidates);
+    setCutMarked(*view, document);
+    QVERIFY(view->virtualBreaks()->hasBreaks());
+    int row = -2;
+    QCOMPARE(view->wordCandidates(prefix, view->textCursor().position(), row), candidates);
+}
+
+void TestEditView::commandsAcrossBreaks_data()
+{
+    // The same command on the same text without breaks gives the result
+    // expected; tst_zencoding and the rows above pin that one down.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<bool>("zen");  // else word completion
+
+    // Shown as "aaaa bbb|b cccc ddd|d eeee fff|f gggg hhh|h iiiiii d|iv>p".
+    QTest::newRow("abbreviation begins before a break")
+        << "aaaa bbbb cccc dddd eeee ffff gggg hhhh iiiiii div>p^" << true;
+    // "... hhh|h iiii u|l>li*2": the markup's lines are real ones.
+    QTest::newRow("list abbreviation begins before a break")
+        << "aaaa bbbb cccc dddd eeee ffff gggg hhhh iiii ul>li*2^" << true;
+    // "div>ul>l|i*2+pppppp|...": the line must not join the one before.
+    QTest::newRow("abbreviation from the line start over breaks")
+        << "top\ndiv>ul>li*2+pppppppppppppppppppppppppppppppppp^" << true;
+    QTest::newRow("abbreviation on a later line") << LongLine + "\nul>li*2^" << true;
+    // "alpha brav|o charli|...": the prefix is "bravo", not "o".
+    QTest::newRow("word begins before a break")
+        << "bravoes\nalpha bravo^ charlie delta echo foxtrot golf hotel india juliet" << false;
+}
+
+void TestEditView::commandsAcrossBreaks()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, zen);
+
+    EditView flat(settings, engine);
+    setMarked(flat, before);
+    zen ? flat.zenCoding() : flat.completion(false);
+    const QString expected = marked(flat);
+    QVERIFY(expected != before);
+
+    setCutMarked(*view, before);
+    const QString shownBefore = view->toPlainText();
+    QVERIFY(shownBefore != unmarked(before));
+    zen ? view->zenCoding() : view->completion(false);
+    QCOMPARE(cutMarked(*view), expected);
+
+    view->undo();
+    QCOMPARE(view->toPlainText(), shownBefore);
+    QCOMPARE(view->realText(), unmarked(before));
 }
 
 void TestEditView::menuCommands_data()
