@@ -40,24 +40,20 @@ void setBlockStates(EditView &view, const QList<int> &states)
     }
 }
 
-// A marked text ("^" the cursor) loaded with its long lines cut into pieces
-// of ten characters; the cursor is placed in the file's text.
+// A marked text ("^" the cursor) with its long lines cut into pieces of ten.
 void setCutMarked(EditView &view, const QString &marked)
 {
-    const qsizetype at = marked.indexOf(u'^');
-    QString text = marked;
-    text.remove(at, 1);
     view.virtualBreaks()->setLimits(40, 10);
-    view.loadText(text);
+    view.loadText(unmarked(marked));
+    QVERIFY(view.virtualBreaks()->hasBreaks());
     QTextCursor cursor(view.document());
-    cursor.setPosition(view.virtualBreaks()->toDocument(int(at)));
+    cursor.setPosition(view.virtualBreaks()->toDocument(int(marked.indexOf(u'^'))));
     view.setTextCursor(cursor);
 }
 
 QString cutMarked(const EditView &view)
 {
-    QString text = view.realText();
-    return text.insert(view.virtualBreaks()->toReal(view.textCursor().position()), u'^');
+    return view.realText().insert(view.virtualBreaks()->toReal(view.textCursor().position()), u'^');
 }
 
 const QString LongLine = QStringLiteral("alpha bravo charlie delta echo foxtrot golf hotel india juliet");
@@ -96,10 +92,8 @@ private slots:
     void zenCoding_data();
     void zenCoding();
     void zenCodingOnEmptyDocument();
-    void closeTagsAcrossBreaks_data();
-    void closeTagsAcrossBreaks();
-    void wordsAcrossBreaks_data();
-    void wordsAcrossBreaks();
+    void candidatesAcrossBreaks_data();
+    void candidatesAcrossBreaks();
     void commandsAcrossBreaks_data();
     void commandsAcrossBreaks();
     void menuCommands_data();
@@ -502,96 +496,65 @@ void TestEditView::zenCodingOnEmptyDocument()
     QCOMPARE(view->textCursor().blockNumber(), 10);
 }
 
-void TestEditView::closeTagsAcrossBreaks_data()
+void TestEditView::candidatesAcrossBreaks_data()
 {
+    // "^" is the cursor for the close tags and the word start for words.
     QTest::addColumn<QString>("document");
+    QTest::addColumn<QString>("prefix");  // empty: close tags
     QTest::addColumn<QStringList>("candidates");
 
     // Shown as "<div><p>|some tex|t here <br />| |and more t|ext <span>|xx".
-    const QString line = QStringLiteral("<div><p>some te^xt here <br /> and more text <span>xx");
-    QTest::newRow("the cursor's whole line, not its block")
-        << line << QStringList{"</div>", "</p>", "</span>"};
-    QString below = line;
-    below.remove(u'^');
-    QTest::newRow("a later line does not count")
-        << below + "\n^\n<b>" << QStringList{"</div>", "</p>", "</span>"};
+    const QString tags = QStringLiteral("<div><p>some text here <br /> and more text <span>xx");
+    const QStringList open{"</div>", "</p>", "</span>"};
+    QTest::newRow("tags: the cursor's whole line") << QString(tags).insert(15, u'^') << "" << open;
+    QTest::newRow("tags: not the line after") << tags + "\n^\n<b>" << "" << open;
+    QTest::newRow("words: one cut by a break") << LongLine + "\n^br" << "br" << QStringList{"bravo"};
+    QTest::newRow("words: not the one at the cursor")
+        << QString(LongLine).insert(56, u'^') + " jumbo" << "ju" << QStringList{"jumbo"};
 }
 
-void TestEditView::closeTagsAcrossBreaks()
-{
-    QFETCH(QString, document);
-    QFETCH(QStringList, candidates);
-    setCutMarked(*view, document);
-    QVERIFY(view->virtualBreaks()->hasBreaks());
-    QCOMPARE(view->closeTagCandidates(), candidates);
-}
-
-void TestEditView::wordsAcrossBreaks_data()
-{
-    // "^" stands at the start of the word being completed.
-    QTest::addColumn<QString>("document");
-    QTest::addColumn<QString>("prefix");
-    QTest::addColumn<QStringList>("candidates");
-
-    QTest::newRow("a word cut by a break is one word")
-        << LongLine + "\n^br" << "br" << QStringList{"bravo"};
-    QTest::newRow("the word at the cursor is left out")
-        << QStringLiteral("alpha bravo charlie delta echo foxtrot golf hotel india ^juliet jumbo")
-        << "ju" << QStringList{"jumbo"};
-}
-
-void TestEditView::wordsAcrossBreaks()
+void TestEditView::candidatesAcrossBreaks()
 {
     QFETCH(QString, document);
     QFETCH(QString, prefix);
     QFETCH(QStringList, candidates);
     setCutMarked(*view, document);
-    QVERIFY(view->virtualBreaks()->hasBreaks());
-    int row = -2;
-    QCOMPARE(view->wordCandidates(prefix, view->textCursor().position(), row), candidates);
+    int row = -1;
+    QCOMPARE(prefix.isEmpty() ? view->closeTagCandidates()
+                              : view->wordCandidates(prefix, view->textCursor().position(), row),
+             candidates);
 }
 
 void TestEditView::commandsAcrossBreaks_data()
 {
-    // The same command on the same text without breaks gives the result
-    // expected; tst_zencoding and the rows above pin that one down.
+    // The command on the same text uncut gives the result expected.
     QTest::addColumn<QString>("before");
     QTest::addColumn<bool>("zen");  // else word completion
 
-    // Shown as "aaaa bbb|b cccc ddd|d eeee fff|f gggg hhh|h iiiiii d|iv>p".
-    QTest::newRow("abbreviation begins before a break")
-        << "aaaa bbbb cccc dddd eeee ffff gggg hhhh iiiiii div>p^" << true;
-    // "... hhh|h iiii u|l>li*2": the markup's lines are real ones.
-    QTest::newRow("list abbreviation begins before a break")
-        << "aaaa bbbb cccc dddd eeee ffff gggg hhhh iiii ul>li*2^" << true;
-    // "div>ul>l|i*2+pppppp|...": the line must not join the one before.
-    QTest::newRow("abbreviation from the line start over breaks")
+    // "... iiiiii d|iv>p" and "top\ndiv>ul>l|i*2+pppppp|...": the markup's
+    // lines are real, and the line does not join the one before.
+    QTest::newRow("abbreviation over a break") << "aaaa bbbb cccc dddd eeee ffff gggg hhhh iiiiii div>p^" << true;
+    QTest::newRow("abbreviation from the line start")
         << "top\ndiv>ul>li*2+pppppppppppppppppppppppppppppppppp^" << true;
-    QTest::newRow("abbreviation on a later line") << LongLine + "\nul>li*2^" << true;
-    // "alpha brav|o charli|...": the prefix is "bravo", not "o".
-    QTest::newRow("word begins before a break")
-        << "bravoes\nalpha bravo^ charlie delta echo foxtrot golf hotel india juliet" << false;
+    // "alpha brav|o^ charli|...": the prefix is "bravo", not "o".
+    QTest::newRow("word over a break") << "bravoes\nalpha bravo^ charlie delta echo foxtrot golf hotel" << false;
 }
 
 void TestEditView::commandsAcrossBreaks()
 {
     QFETCH(QString, before);
     QFETCH(bool, zen);
-
     EditView flat(settings, engine);
     setMarked(flat, before);
     zen ? flat.zenCoding() : flat.completion(false);
-    const QString expected = marked(flat);
-    QVERIFY(expected != before);
+    QVERIFY(marked(flat) != before);
 
     setCutMarked(*view, before);
-    const QString shownBefore = view->toPlainText();
-    QVERIFY(shownBefore != unmarked(before));
+    const QString shown = view->toPlainText();
     zen ? view->zenCoding() : view->completion(false);
-    QCOMPARE(cutMarked(*view), expected);
-
+    QCOMPARE(cutMarked(*view), marked(flat));
     view->undo();
-    QCOMPARE(view->toPlainText(), shownBefore);
+    QCOMPARE(view->toPlainText(), shown);
     QCOMPARE(view->realText(), unmarked(before));
 }
 
