@@ -1,9 +1,16 @@
 // Times replace-all over a large document (and the undo that takes it back)
 // and a find-next whose only match lies near the end of a large document.
+//
+// Given a minified file, the same in it while its one long line is shown as
+// pieces behind virtual breaks (see bench_minified.cpp for making one):
+//
+//   python3 tools/minify.py /usr/share/javascript/jquery/jquery.js /tmp/min.js --kib 5120
+//   build/bin/bench_search /tmp/min.js
 #include "editor/documentsearch.h"
 #include "editor/editviewbase.h"
 #include "editor/findreplacedlg.h"
 #include "editor/globalsettings.h"
+#include "editor/virtualbreaks.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -137,6 +144,89 @@ bool findNext(GlobalSettings &settings, bool regexp)
     return ok && found;
 }
 
+// Find next and replace all in a minified file shown behind virtual breaks:
+// the match found must be the one in the file's text, and after replace all
+// and its undo the file's text and the breaks must be as they should.
+bool minified(GlobalSettings &settings, const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::printf("cannot read %s\n", qPrintable(fileName));
+        return false;
+    }
+    QString text = QString::fromUtf8(file.readAll());
+    EditViewBase view(&settings, nullptr);
+    view.resize(800, 600);
+    view.loadText(text);
+    const VirtualBreaks *breaks = view.virtualBreaks();
+    if (breaks->breakPositions().size() < 2) {
+        std::printf("%s has no long line to cut\n", qPrintable(fileName));
+        return false;
+    }
+    // One needle near the end, where the last break but one fell: the
+    // needle's letters move the cuts a little, so it is checked below.
+    const QString needle = QStringLiteral("needle_near_the_end");
+    const int needleAt = breaks->toReal(breaks->breakPositions().at(breaks->breakPositions().size() - 2)) - 8;
+    text.insert(needleAt, needle);
+    view.loadText(text);
+    const qsizetype breakCount = breaks->breakPositions().size();
+    std::printf("minified: %.1f MB in %lld blocks behind virtual breaks\n", text.size() / 1e6,
+                static_cast<long long>(breakCount) + 1);
+
+    bool ok = true;
+    for (bool regexp : {false, true}) {
+        settings.regexp = regexp;
+        const QString pattern = regexp ? QStringLiteral("needle_ne+ar_the_end") : needle;
+        qint64 best = -1;
+        bool found = true;
+        for (int run = 0; run < 5; ++run) {
+            view.moveCursor(QTextCursor::Start);
+            QElapsedTimer timer;
+            timer.start();
+            found = view.findWithLoop(pattern, false, false) && found;
+            const qint64 ms = timer.elapsed();
+            if (best < 0 || ms < best)
+                best = ms;
+        }
+        const QTextCursor cursor = view.textCursor();
+        found = found && breaks->toReal(cursor.selectionStart()) == needleAt
+                && breaks->toReal(cursor.selectionEnd()) == needleAt + needle.size();
+        ok = report(regexp ? "minified: find next near the end (regexp)" : "minified: find next near the end",
+                    best, FindNextLimitMs) && found && ok;
+        if (!found)
+            std::printf("  the match was NOT found where it is\n");
+        else
+            std::printf("  (the match spans %d virtual break(s))\n",
+                        cursor.selectionEnd() - cursor.selectionStart() - int(needle.size()));
+    }
+    settings.regexp = false;
+
+    FindReplaceDlg dialog(&view, &settings);
+    dialog.findChild<QComboBox *>(QStringLiteral("findString"))->setEditText(QStringLiteral("function"));
+    dialog.findChild<QComboBox *>(QStringLiteral("replaceTo"))->setEditText(QStringLiteral("fn"));
+    dialog.findChild<QCheckBox *>(QStringLiteral("regExp"))->setChecked(false);
+    QString message;
+    QObject::connect(&dialog, &FindReplaceDlg::showMessage, [&message](const QString &m) { message = m; });
+    QElapsedTimer timer;
+    timer.start();
+    dialog.on_replaceAll_clicked();
+    const qint64 replaceMs = timer.elapsed();
+    // The settings ignore case.
+    const int count = int(text.count(QStringLiteral("function"), Qt::CaseInsensitive));
+    QString expected = text;
+    expected.replace(QStringLiteral("function"), QStringLiteral("fn"), Qt::CaseInsensitive);
+    const bool replaced = message == QStringLiteral("%1 replaced.").arg(count) && view.realText() == expected;
+    timer.restart();
+    view.undo();
+    const qint64 undoMs = timer.elapsed();
+    const bool restored = view.realText() == text && breaks->breakPositions().size() == breakCount;
+    std::printf("  %d matches; file's text right: %s; one undo restores text and breaks: %s\n", count,
+                replaced ? "yes" : "NO", restored ? "yes" : "NO");
+    ok = report("minified: replace all", replaceMs, ReplaceAllLimitMs) && replaced && restored && ok;
+    std::printf("  (the undo took %lld ms)\n", static_cast<long long>(undoMs));
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -156,6 +246,8 @@ int main(int argc, char **argv)
     ok = replaceAll(settings, true) && ok;
     ok = findNext(settings, false) && ok;
     ok = findNext(settings, true) && ok;
+    if (argc > 1)
+        ok = minified(settings, QString::fromLocal8Bit(argv[1])) && ok;
 
     const QString storeFile = QSettings().fileName();
     QSettings().clear();

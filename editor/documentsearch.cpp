@@ -1,6 +1,7 @@
 #include "editor/documentsearch.h"
 
 #include "editor/globalsettings.h"
+#include "editor/virtualbreaks.h"
 
 #include <QCoreApplication>
 #include <QTextBlock>
@@ -24,7 +25,105 @@ bool isWordChar(QChar c)
     return c.isLetterOrNumber();
 }
 
+// The breaks of a document that has any; null keeps every position as it is.
+VirtualBreaks *breaksOf(const QTextDocument *document)
+{
+    VirtualBreaks *breaks = VirtualBreaks::of(document);
+    return breaks && breaks->hasBreaks() ? breaks : nullptr;
+}
+
+// Replacements put line breaks only where their text has them; the breaks
+// the document shows inside a long line stay virtual.
+class KeptBreaks
+{
+public:
+    explicit KeptBreaks(VirtualBreaks *breaks) : m_breaks(breaks)
+    {
+        if (m_breaks)
+            m_breaks->beginKeepingBreaks();
+    }
+    ~KeptBreaks()
+    {
+        if (m_breaks)
+            m_breaks->endKeepingBreaks();
+    }
+    KeptBreaks(const KeptBreaks &) = delete;
+    KeptBreaks &operator=(const KeptBreaks &) = delete;
+
+private:
+    VirtualBreaks *m_breaks;
+};
+
 } // namespace
+
+DocumentSearch::RealSpan DocumentSearch::lineOf(QTextBlock block, const VirtualBreaks *breaks,
+                                                QTextBlock *next, int *blocks)
+{
+    RealSpan line;
+    int count = 1;
+    if (breaks) {
+        while (VirtualBreaks::isContinuation(block))
+            block = block.previous();
+    }
+    line.base = block.position();
+    line.text = block.text();
+    block = block.next();
+    if (breaks) {
+        for (; VirtualBreaks::isContinuation(block); block = block.next(), ++count) {
+            line.cuts.append(int(line.text.size()));
+            line.text += block.text();
+        }
+    }
+    if (next)
+        *next = block;
+    if (blocks)
+        *blocks = count;
+    return line;
+}
+
+DocumentSearch::RealSpan DocumentSearch::wholeText(const QTextDocument *document,
+                                                   const VirtualBreaks *breaks)
+{
+    RealSpan whole;
+    if (!breaks) {
+        whole.text = document->toRawText();
+        return whole;
+    }
+    whole.text = breaks->realText();
+    whole.separator = QLatin1Char('\n');
+    const QList<int> positions = breaks->breakPositions();
+    whole.cuts.reserve(positions.size());
+    for (qsizetype i = 0; i < positions.size(); ++i)
+        whole.cuts.append(positions.at(i) - int(i));
+    return whole;
+}
+
+int DocumentSearch::RealSpan::startPosition(int offset) const
+{
+    return base + offset + int(std::upper_bound(cuts.cbegin(), cuts.cend(), offset) - cuts.cbegin());
+}
+
+int DocumentSearch::RealSpan::endPosition(int offset) const
+{
+    return base + offset + int(std::lower_bound(cuts.cbegin(), cuts.cend(), offset) - cuts.cbegin());
+}
+
+int DocumentSearch::RealSpan::offsetOf(int position) const
+{
+    // The break in front of cuts[i] is the document character at
+    // base + cuts[i] + i; count those before the position.
+    const int relative = position - base;
+    qsizetype low = 0;
+    qsizetype high = cuts.size();
+    while (low < high) {
+        const qsizetype middle = (low + high) / 2;
+        if (cuts.at(middle) + int(middle) < relative)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return relative - int(low);
+}
 
 DocumentSearch::DocumentSearch(const QString &text, const Options &options)
     : m_text(text)
@@ -165,35 +264,41 @@ bool DocumentSearch::isWholeWordIn(QStringView line, int start, int length)
             && (end >= line.size() || !isWordChar(line.at(end)));
 }
 
-// The first lines are searched one block at a time, which is quickest for a
-// match nearby; a search that has to go further takes one flat copy of the
+// The first lines are searched one at a time, which is quickest for a match
+// nearby; a search that has to go further takes one flat copy of the
 // document and walks its lines as views, which avoids building a string for
-// every line of a large document.
+// every line of a large document. A line is a line of the file: a block and
+// the blocks that continue it behind virtual breaks.
 QTextCursor DocumentSearch::findForward(const QTextDocument *document, int from,
                                         bool emptyAtFromAllowed) const
 {
     if (from < 0 || from > documentEnd(document))
         return {};
-    QTextBlock block = document->findBlock(from);
-    int offset = from - block.position();
+    const VirtualBreaks *breaks = breaksOf(document);
+    QTextBlock block;
+    int blocks = 0;
+    RealSpan line = lineOf(document->findBlock(from), breaks, &block, &blocks);
+    int offset = line.offsetOf(from);
     int refuse = emptyAtFromAllowed ? -1 : offset;
-    for (int walked = 0; block.isValid() && walked < BlockWalk; ++walked) {
-        const LineHit hit = searchLine(block.text(), offset, refuse);
+    for (int walked = blocks;; walked += blocks) {
+        const LineHit hit = searchLine(line.text, offset, refuse);
         if (hit.start >= 0)
-            return selection(document, block.position() + hit.start, hit.length);
-        block = block.next();
+            return selection(document, line, hit);
+        if (!block.isValid() || walked >= BlockWalk)
+            break;
+        line = lineOf(block, breaks, &block, &blocks);
         offset = 0;
         refuse = -1;
     }
     if (!block.isValid())
         return {};
 
-    const QString raw = document->toRawText();
-    const QStringView text(raw);
+    const RealSpan whole = wholeText(document, breaks);
+    const QStringView text(whole.text);
     if (!m_options.regexp) {
         // A plain text holds no line break, so the flat text is searched
         // in one go.
-        qsizetype at = block.position();
+        qsizetype at = whole.offsetOf(block.position());
         while (at <= text.size()) {
             const QRegularExpressionMatch match = m_literal.match(text, at);
             if (!match.hasMatch())
@@ -201,19 +306,19 @@ QTextCursor DocumentSearch::findForward(const QTextDocument *document, int from,
             const int start = int(match.capturedStart());
             const int length = int(match.capturedLength());
             if (!m_options.wholeWords || isWholeWordIn(text, start, length))
-                return selection(document, start, length);
+                return selection(document, whole, {start, length});
             at = start + 1;
         }
         return {};
     }
-    qsizetype lineStart = block.position();
+    qsizetype lineStart = whole.offsetOf(block.position());
     while (lineStart <= text.size()) {
-        qsizetype lineEnd = text.indexOf(QChar::ParagraphSeparator, lineStart);
+        qsizetype lineEnd = text.indexOf(whole.separator, lineStart);
         if (lineEnd < 0)
             lineEnd = text.size();
         const LineHit hit = searchLine(text.mid(lineStart, lineEnd - lineStart), 0, -1);
         if (hit.start >= 0)
-            return selection(document, int(lineStart) + hit.start, hit.length);
+            return selection(document, whole, {int(lineStart) + hit.start, hit.length});
         lineStart = lineEnd + 1;
     }
     return {};
@@ -226,51 +331,57 @@ QTextCursor DocumentSearch::findBackward(const QTextDocument *document, int from
     const int last = from - 1;
     if (last < 0 || last > documentEnd(document))
         return {};
-    QTextBlock block = document->findBlock(last);
-    int limit = last - block.position();
-    for (int walked = 0; block.isValid() && walked < BlockWalk; ++walked) {
-        const LineHit hit = searchLineBackward(block.text(), limit);
+    const VirtualBreaks *breaks = breaksOf(document);
+    int blocks = 0;
+    RealSpan line = lineOf(document->findBlock(last), breaks, nullptr, &blocks);
+    // At the start of a block behind a virtual break, `last` is the break:
+    // the same place of the line as `from`, so the limit lies before both.
+    int limit = line.offsetOf(from) - 1;
+    QTextBlock block = document->findBlock(line.base);
+    for (int walked = blocks;; walked += blocks) {
+        const LineHit hit = searchLineBackward(line.text, limit);
         if (hit.start >= 0)
-            return selection(document, block.position() + hit.start, hit.length);
+            return selection(document, line, hit);
         block = block.previous();
+        if (!block.isValid() || walked >= BlockWalk)
+            break;
+        line = lineOf(block, breaks, nullptr, &blocks);
+        block = document->findBlock(line.base);
         limit = std::numeric_limits<int>::max();
     }
     if (!block.isValid())
         return {};
 
-    const QString raw = document->toRawText();
-    const QStringView text(raw);
-    qsizetype lineEnd = block.position() + block.length() - 1;
+    const RealSpan whole = wholeText(document, breaks);
+    const QStringView text(whole.text);
+    qsizetype lineEnd = whole.offsetOf(block.position() + block.length() - 1);
     if (!m_options.regexp) {
         const LineHit hit = searchLineBackward(text.left(lineEnd), std::numeric_limits<int>::max());
-        return hit.start >= 0 ? selection(document, hit.start, hit.length) : QTextCursor();
+        return hit.start >= 0 ? selection(document, whole, hit) : QTextCursor();
     }
     while (lineEnd >= 0) {
         const qsizetype lineStart =
-                lineEnd == 0 ? 0 : text.lastIndexOf(QChar::ParagraphSeparator, lineEnd - 1) + 1;
+                lineEnd == 0 ? 0 : text.lastIndexOf(whole.separator, lineEnd - 1) + 1;
         const LineHit hit = searchLineBackward(text.mid(lineStart, lineEnd - lineStart),
                                                std::numeric_limits<int>::max());
         if (hit.start >= 0)
-            return selection(document, int(lineStart) + hit.start, hit.length);
+            return selection(document, whole, {int(lineStart) + hit.start, hit.length});
         lineEnd = lineStart - 1;
     }
     return {};
 }
 
-QTextCursor DocumentSearch::selection(const QTextDocument *document, int start, int length)
+// A match that spans a virtual break is selected across it; one that only
+// touches a break leaves it outside the selection.
+QTextCursor DocumentSearch::selection(const QTextDocument *document, const RealSpan &span,
+                                      LineHit hit)
 {
+    const int start = span.startPosition(hit.start);
+    const int end = std::max(span.endPosition(hit.start + hit.length), start);
     QTextCursor cursor(const_cast<QTextDocument *>(document));
     cursor.setPosition(start);
-    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
     return cursor;
-}
-
-bool DocumentSearch::isWholeWord(const QTextDocument *document, int start, int length) const
-{
-    if (start > 0 && isWordChar(document->characterAt(start - 1)))
-        return false;
-    const int end = start + length;
-    return end >= documentEnd(document) || !isWordChar(document->characterAt(end));
 }
 
 QTextCursor DocumentSearch::matchAt(const QTextCursor &cursor) const
@@ -278,43 +389,103 @@ QTextCursor DocumentSearch::matchAt(const QTextCursor &cursor) const
     if (cursor.isNull() || !isValid())
         return {};
     QTextDocument *document = cursor.document();
+    const VirtualBreaks *breaks = breaksOf(document);
     const int start = cursor.selectionStart();
-    const QTextBlock block = document->findBlock(start);
-    const QString blockText = block.text();
-    const int offset = start - block.position();
+    const RealSpan line = lineOf(document->findBlock(start), breaks);
+    const int offset = line.offsetOf(start);
+    const auto selected = [&](int length) {
+        if (cursor.hasSelection())
+            return cursor;
+        return selection(document, line, {offset, length});
+    };
 
     if (m_options.regexp) {
         // The text before the cursor stays in the subject, so that look-behind
         // and \b see it; "^" still only matches at the line start.
-        QString subject = blockText.left(offset);
-        subject += cursor.hasSelection() ? cursor.selectedText() : blockText.mid(offset);
+        QString subject = line.text.left(offset);
+        if (!cursor.hasSelection())
+            subject += QStringView(line.text).mid(offset);
+        else if (!breaks)
+            subject += cursor.selectedText();
+        else
+            subject += realSelectedText(cursor);
         const QRegularExpressionMatch match =
                 m_expression.match(subject, offset, QRegularExpression::NormalMatch,
                                    QRegularExpression::AnchorAtOffsetMatchOption);
         if (!match.hasMatch())
             return {};
-        if (cursor.hasSelection())
-            return cursor;
-        QTextCursor selected(cursor);
-        selected.setPosition(start);
-        selected.setPosition(start + int(match.capturedLength()), QTextCursor::KeepAnchor);
-        return selected;
+        return selected(int(match.capturedLength()));
     }
 
     const int length = int(m_text.size());
-    if (cursor.hasSelection() && cursor.selectionEnd() - start < length)
+    if (cursor.hasSelection() && line.offsetOf(cursor.selectionEnd()) - offset < length)
         return {};
     const Qt::CaseSensitivity cs = m_ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
-    if (offset + length > blockText.size()
-            || QStringView(blockText).mid(offset, length).compare(m_text, cs) != 0)
+    if (offset + length > line.text.size()
+            || QStringView(line.text).mid(offset, length).compare(m_text, cs) != 0)
         return {};
-    if (m_options.wholeWords && !isWholeWord(document, start, length))
+    if (m_options.wholeWords && !isWholeWordIn(line.text, offset, length))
         return {};
-    if (cursor.hasSelection())
-        return cursor;
-    QTextCursor selected(cursor);
-    selected.setPosition(start + length, QTextCursor::KeepAnchor);
-    return selected;
+    return selected(length);
+}
+
+// The selection as the file has it: real breaks as the paragraph separators
+// selectedText() gives, virtual ones left out.
+QString DocumentSearch::realSelectedText(const QTextCursor &cursor)
+{
+    const QTextDocument *document = cursor.document();
+    const int start = cursor.selectionStart();
+    const int end = cursor.selectionEnd();
+    QString text;
+    for (QTextBlock block = document->findBlock(start);
+         block.isValid() && block.position() <= end; block = block.next()) {
+        if (block.position() > start && !VirtualBreaks::isContinuation(block))
+            text += QChar::ParagraphSeparator;
+        const int from = std::max(start - block.position(), 0);
+        const int to = std::min(end - block.position(), block.length() - 1);
+        text += QStringView(block.text()).mid(from, to - from);
+    }
+    return text;
+}
+
+void DocumentSearch::replaceSelection(QTextCursor &cursor, const QString &replacement)
+{
+    VirtualBreaks *breaks = breaksOf(cursor.document());
+    const KeptBreaks kept(breaks);
+    cursor.beginEditBlock();
+    insertOver(cursor, replacement, breaks);
+    cursor.endEditBlock();
+}
+
+void DocumentSearch::insertOver(QTextCursor &cursor, const QString &text, const VirtualBreaks *breaks)
+{
+    if (!breaks) {
+        cursor.insertText(text);
+        return;
+    }
+    const int start = cursor.selectionStart();
+    const QTextDocument *document = cursor.document();
+    const bool continuation = VirtualBreaks::isContinuation(document->findBlock(start));
+    cursor.insertText(text);
+    // A selection that begins at a block start leaves the joined block with
+    // the format of its last block; the line must stay as it began. The
+    // blocks that the text's own line breaks open are real lines.
+    const auto mark = [&cursor](int position, bool on) {
+        cursor.setPosition(position);
+        QTextBlockFormat format = cursor.blockFormat();
+        if (format.boolProperty(VirtualBreaks::Property) == on)
+            return;
+        if (on)
+            format.setProperty(VirtualBreaks::Property, true);
+        else
+            format.clearProperty(VirtualBreaks::Property);
+        cursor.setBlockFormat(format);
+    };
+    const int end = cursor.position();
+    mark(start, continuation);
+    for (qsizetype i = 0; (i = text.indexOf(QLatin1Char('\n'), i)) >= 0; ++i)
+        mark(start + int(i) + 1, false);
+    cursor.setPosition(end);
 }
 
 int DocumentSearch::replaceAll(QTextDocument *document, const QString &replacement,
@@ -327,18 +498,23 @@ int DocumentSearch::replaceAll(QTextDocument *document, const QString &replaceme
     // replacements then go in from the back of each line, so that positions
     // collected earlier stay right and nothing inserted is searched again.
     std::vector<std::pair<int, int>> matches;  // (start in line, length)
+    VirtualBreaks *breaks = breaksOf(document);
+    // The one edit block reports one range for all replacements: the
+    // breaks inside it are not ones the user typed.
+    const KeptBreaks kept(breaks);
     QTextCursor editor(document);
     int count = 0;
     int lastEnd = -1;
     bool editing = false;
 
     for (QTextBlock block = document->begin(); block.isValid(); ) {
-        const QString text = block.text();
+        QTextBlock next;
+        const RealSpan line = lineOf(block, breaks, &next);
         matches.clear();
         int at = 0;
         int refuse = -1;
-        while (at <= text.size()) {
-            const LineHit hit = searchLine(text, at, refuse);
+        while (at <= line.text.size()) {
+            const LineHit hit = searchLine(line.text, at, refuse);
             if (hit.start < 0)
                 break;
             matches.emplace_back(hit.start, hit.length);
@@ -347,27 +523,30 @@ int DocumentSearch::replaceAll(QTextDocument *document, const QString &replaceme
             refuse = hit.length == 0 ? at : -1;
         }
         if (matches.empty()) {
-            block = block.next();
+            block = next;
             continue;
         }
         if (!editing) {
             editor.beginEditBlock();
             editing = true;
         }
-        const int blockStart = block.position();
         int growth = 0;
         for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
-            editor.setPosition(blockStart + it->first);
-            editor.setPosition(blockStart + it->first + it->second, QTextCursor::KeepAnchor);
-            editor.insertText(replacement);
-            growth += int(replacement.size()) - it->second;
+            const int start = line.startPosition(it->first);
+            const int end = std::max(line.endPosition(it->first + it->second), start);
+            editor.setPosition(start);
+            editor.setPosition(end, QTextCursor::KeepAnchor);
+            insertOver(editor, replacement, breaks);
+            growth += int(replacement.size()) - (end - start);
+            if (it == matches.rbegin())
+                lastEnd = end;
         }
-        const auto &rightmost = matches.back();
-        lastEnd = blockStart + rightmost.first + rightmost.second + growth;
+        lastEnd += growth;
         count += int(matches.size());
         // A replacement with a line break splits the line: carry on after
         // the last piece of it, not inside what was just inserted.
-        block = document->findBlock(blockStart + int(text.size()) + growth).next();
+        const int lineEnd = line.base + int(line.text.size() + line.cuts.size());
+        block = document->findBlock(lineEnd + growth).next();
     }
     if (editing)
         editor.endEditBlock();

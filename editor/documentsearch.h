@@ -1,15 +1,19 @@
 #pragma once
 
+#include <QList>
 #include <QRegularExpression>
 #include <QString>
 #include <QTextCursor>
 #include <QTextDocument>
 
 class GlobalSettings;
+class QTextBlock;
+class VirtualBreaks;
 
 // One search text with its options, applied to a QTextDocument. It knows
 // nothing of widgets: the editor view and the find/replace dialog put its
-// results into the view. Matches never cross a line end.
+// results into the view. Matches never cross a line end; a line is a line of
+// the file, so a match may span the virtual breaks of a long line.
 class DocumentSearch
 {
 public:
@@ -53,6 +57,12 @@ public:
     // text does not match there.
     QTextCursor matchAt(const QTextCursor &cursor) const;
 
+    // Replaces the selection of `cursor` by `replacement` as one undo step;
+    // the cursor ends up behind it. The virtual breaks the selection spans
+    // go with it, the others stay virtual, and a line break in the
+    // replacement is a real one.
+    static void replaceSelection(QTextCursor &cursor, const QString &replacement);
+
     // Replaces every match from the start of the document onwards, as one
     // undo step, and returns how many were replaced. Replacements are not
     // searched again, and an empty match is never taken twice at the same
@@ -62,23 +72,49 @@ public:
                    QTextCursor *last = nullptr) const;
 
 private:
-    // Lines searched one block at a time before the rest of the document
-    // is taken as one flat text.
+    // Blocks searched a line at a time before the rest of the document is
+    // taken as one flat text.
     static constexpr int BlockWalk = 2000;
 
     struct LineHit {
         int start = -1;
         int length = 0;
     };
+    // A stretch of the document as the file has it: one line (a block and
+    // the blocks that continue it) or the whole text. A virtual break stands
+    // in front of every offset in `cuts`; `base` is the document position of
+    // offset 0. Without breaks offsets and positions differ by `base` only.
+    struct RealSpan {
+        QString text;
+        int base = 0;
+        QList<int> cuts;  // ascending
+        QChar separator = QChar::ParagraphSeparator;  // of the lines in `text`
+
+        // Document position of an offset, behind a break that stands there
+        // (where a match starts) or before it (where one ends).
+        int startPosition(int offset) const;
+        int endPosition(int offset) const;
+        // Offset of a document position; a break and the position behind
+        // it have the same offset.
+        int offsetOf(int position) const;
+    };
+    // The line `block` belongs to; `next` receives the block after the
+    // line and `blocks` how many blocks it has. `breaks` null: one block.
+    static RealSpan lineOf(QTextBlock block, const VirtualBreaks *breaks,
+                           QTextBlock *next = nullptr, int *blocks = nullptr);
+    static RealSpan wholeText(const QTextDocument *document, const VirtualBreaks *breaks);
+    static QString realSelectedText(const QTextCursor &cursor);
+    // Inserts `text` over the cursor's selection with the block marks right.
+    static void insertOver(QTextCursor &cursor, const QString &text, const VirtualBreaks *breaks);
+
     // First match at or after `offset`, never an empty one at `refuseEmptyAt`.
     LineHit searchLine(QStringView line, int offset, int refuseEmptyAt) const;
     // Last match that starts at or before `limit`.
     LineHit searchLineBackward(QStringView line, int limit) const;
     static bool isWholeWordIn(QStringView line, int start, int length);
-    static QTextCursor selection(const QTextDocument *document, int start, int length);
+    static QTextCursor selection(const QTextDocument *document, const RealSpan &span, LineHit hit);
     QTextCursor findForward(const QTextDocument *document, int from, bool emptyAtFromAllowed) const;
     QTextCursor findBackward(const QTextDocument *document, int from) const;
-    bool isWholeWord(const QTextDocument *document, int start, int length) const;
 
     QString m_text;
     Options m_options;

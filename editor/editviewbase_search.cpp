@@ -95,9 +95,18 @@ bool EditViewBase::findWithLoop(const QString &text, bool backward, bool silent)
 
 bool EditViewBase::findPlain(const QString &text, QTextDocument::FindFlags flags)
 {
+    // QTextDocument's own search stops at every block, the virtual breaks
+    // of a long line too; the document search sees the file's lines.
+    DocumentSearch::Options options;
+    options.wholeWords = flags.testFlag(QTextDocument::FindWholeWords);
+    options.caseMode = flags.testFlag(QTextDocument::FindCaseSensitively) ? quint8(CaseSensitive)
+                                                                           : quint8(IgnoreCase);
     const int scrollBefore = verticalScrollBar()->value();
-    if (!find(text, flags))
+    const QTextCursor found = DocumentSearch(text, options)
+            .find(document(), textCursor(), flags.testFlag(QTextDocument::FindBackward));
+    if (found.isNull())
         return false;
+    setTextCursor(found);
     scrollToMatch(this, scrollBefore);
     return true;
 }

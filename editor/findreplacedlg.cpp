@@ -139,7 +139,7 @@ void FindReplaceDlg::on_replaceNext_clicked()
         cursor = view->textCursor();
     }
     const QString replacement = ui->replaceTo->currentText();
-    cursor.insertText(replacement);
+    DocumentSearch::replaceSelection(cursor, replacement);
     view->setTextCursor(cursor);
     if (!replacement.isEmpty())
         settings->addReplaceString(replacement);

@@ -283,10 +283,28 @@ QTextBlock VirtualBreaks::blockOfRealLine(int line) const
     return m_document->findBlockByNumber(number);
 }
 
+void VirtualBreaks::endKeepingBreaks()
+{
+    if (m_keeping > 0 && --m_keeping == 0)
+        m_userEdit = false;
+}
+
 void VirtualBreaks::onContentsChange(int from, int charsRemoved, int charsAdded)
 {
     if (m_ownEdit)
         return;
+    if (m_keeping > 0) {
+        // The editing code marks the blocks of its change itself; those
+        // marks are known ones.
+        m_userEdit = false;
+        m_numbersDirty = true;
+        for (QTextBlock block = m_document->findBlock(from);
+             block.isValid() && block.position() <= from + charsAdded; block = block.next()) {
+            if (isContinuation(block))
+                markKnown(block);
+        }
+        return;
+    }
     // Without an undo stack there is no undo or redo either: every change
     // is an edit.
     const bool userEdit =

@@ -55,6 +55,13 @@ public:
     // grown past the threshold, as part of the last undo step. True if any cut.
     bool splitLongBlocks(int from, int to, int startState);
 
+    // Around an edit whose only new line breaks are those the editing code
+    // unmarks itself (a search replacement): an edit block reports one range
+    // for all its changes, and the breaks inside that range must not be taken
+    // for breaks the user typed. Calls nest.
+    void beginKeepingBreaks() { ++m_keeping; }
+    void endKeepingBreaks();
+
     // Whether any block ever was a continuation: without, every mapping is
     // the identity and costs nothing.
     bool hasBreaks() const { return m_everSplit; }
@@ -89,6 +96,7 @@ private:
     };
     QList<Repair> m_repairs;
     mutable int m_blockCount = -1;  // when the continuation list was made
+    int m_keeping = 0;           // nested beginKeepingBreaks()
     mutable bool m_numbersDirty = true;
     mutable QList<int> m_continuations;  // block numbers, ascending
     mutable QHash<int, bool> m_flaggedIndex;

@@ -1,8 +1,10 @@
 #include "html/editview.h"
 
 #include "editor/datapaths.h"
+#include "editor/documentsearch.h"
 #include "editor/globalsettings.h"
 #include "editor/userprompt.h"
+#include "editor/virtualbreaks.h"
 #include "highlight/htmlscanner.h"
 #include "highlight/syntaxhighlighter.h"
 #include "highlight/viengine.h"
@@ -25,6 +27,62 @@ namespace {
 bool isBlankOrTab(QChar c)
 {
     return c == u' ' || c == u'\t';
+}
+
+// What the vi word motions take for a word character.
+bool isWordChar(QChar c)
+{
+    return (c.unicode() < 256 && c.isLetterOrNumber()) || c == u'_';
+}
+
+// The cursor's line as the file has it: its first block and the blocks that
+// continue it behind virtual breaks.
+struct RealLine {
+    QTextBlock first;
+    QString text;
+    int column = 0;        // of the cursor
+    QList<int> offsets;    // where each block's text begins in `text`
+    QList<int> positions;  // document position of each block
+
+    // Document position of an offset; at a virtual break, behind it.
+    int position(int offset) const
+    {
+        const qsizetype i = std::upper_bound(offsets.cbegin(), offsets.cend(), offset) - offsets.cbegin() - 1;
+        return positions.at(i) + offset - offsets.at(i);
+    }
+};
+
+RealLine realLineAt(const QTextCursor &cursor)
+{
+    RealLine line;
+    const QTextBlock block = cursor.block();
+    line.first = block;
+    while (VirtualBreaks::isContinuation(line.first))
+        line.first = line.first.previous();
+    for (QTextBlock b = line.first; b.isValid(); b = b.next()) {
+        if (b != line.first && !VirtualBreaks::isContinuation(b))
+            break;
+        if (b == block)
+            line.column = int(line.text.size()) + cursor.positionInBlock();
+        line.offsets.append(int(line.text.size()));
+        line.positions.append(b.position());
+        line.text += b.text();
+    }
+    return line;
+}
+
+// The document as the file has it and `position` in it, for the scans that
+// go through the whole text. toPlainText() also turns no-break spaces into
+// blanks, which the scans rely on.
+QString fileText(const EditViewBase *view, int *position)
+{
+    const VirtualBreaks *breaks = view->virtualBreaks();
+    if (!breaks->hasBreaks())
+        return view->document()->toPlainText();
+    *position = breaks->toReal(*position);
+    QString text = breaks->realText();
+    text.replace(QChar::Nbsp, u' ');
+    return text;
 }
 
 } // namespace
@@ -291,23 +349,24 @@ void EditView::zenCoding()
     }
     QTextCursor cursor = textCursor();
     cursor.clearSelection();
-    const QTextBlock block = cursor.block();
-    const QString line = block.text();
-    const int end = cursor.positionInBlock();
+    // The abbreviation and the alignment come from the file's line: a long
+    // one may begin before a virtual break.
+    const RealLine line = realLineAt(cursor);
+    const int end = line.column;
     int start = 0;
     QString prefix;
-    if (!ZenCoding::findAbbreviation(line, end, start, prefix))
+    if (!ZenCoding::findAbbreviation(line.text, end, start, prefix))
         return;
-    QString markup = line.mid(start, end - start);
+    QString markup = line.text.mid(start, end - start);
     int lines = 0;
     int column = 0;
     if (!ZenCoding::expandAbbreviation(prefix, markup, lines, column)) {
         emit showMessage(ZenCoding::tooLargeMessage());
         return;
     }
-    const int abbreviationStart = block.position() + start;
+    const int abbreviationStart = line.position(start);
     cursor.setPosition(abbreviationStart, QTextCursor::KeepAnchor);
-    cursor.insertText(markup);
+    DocumentSearch::replaceSelection(cursor, markup);
     cursor.setPosition(abbreviationStart);
     if (lines > 0)
         cursor.movePosition(QTextCursor::NextBlock, QTextCursor::MoveAnchor, lines);
@@ -321,14 +380,16 @@ void EditView::zenCoding()
 QStringList EditView::closeTagCandidates() const
 {
     // One flat copy: walking a big document block by block costs far more.
-    return CloseTags::forText(document()->toPlainText(), textCursor().position());
+    int position = textCursor().position();
+    const QString text = fileText(this, &position);
+    return CloseTags::forText(text, position);
 }
 
 void EditView::insertCompletion(int from, const QString &text)
 {
     QTextCursor cursor = textCursor();
     cursor.setPosition(from, QTextCursor::KeepAnchor);
-    cursor.insertText(text);
+    DocumentSearch::replaceSelection(cursor, text);
     const qsizetype between = text.indexOf(QLatin1String("></"));
     if (text.endsWith(QLatin1String("\"\"")))
         cursor.movePosition(QTextCursor::Left);
@@ -339,15 +400,14 @@ void EditView::insertCompletion(int from, const QString &text)
 
 bool EditView::tagAtCursor(QString &tagName) const
 {
-    const QTextCursor cursor = textCursor();
-    const QTextBlock block = cursor.block();
-    const int column = cursor.positionInBlock();
+    const RealLine line = realLineAt(textCursor());
+    const int column = line.column;
     int startState = HtmlScanner::Html;
-    const QTextBlock previous = block.previous();
+    const QTextBlock previous = line.first.previous();
     if (previous.isValid())
         startState = previous.userState() & 0xff;  // -1 (not coloured yet) starts in Html
 
-    HtmlScanner scanner(scriptKeywords, block.text(), startState);
+    HtmlScanner scanner(scriptKeywords, line.text, startState);
     tagName.clear();
     int prev = startState;
     // Only a tag that begins on this line has its name here; on a line that
@@ -371,8 +431,8 @@ bool EditView::tagAtCursor(QString &tagName) const
 
 bool EditView::isStyleContext(int column) const
 {
-    const QTextBlock block = textCursor().block();
-    const QTextBlock previous = block.previous();
+    const RealLine real = realLineAt(textCursor());
+    const QTextBlock previous = real.first.previous();
     bool style;
     if (previous.isValid())
         style = previous.userState() >= 0 && (previous.userState() & 0xff) == HtmlScanner::Style;
@@ -380,7 +440,7 @@ bool EditView::isStyleContext(int column) const
         style = QFileInfo(fullPath()).suffix().toLower() == QLatin1String("css");
     if (!style)
         return false;
-    const QString line = block.text();
+    const QString &line = real.text;
     for (int i = 0; i < column && i < line.size(); ++i) {
         if (!isBlankOrTab(line.at(i)))
             return false;
@@ -414,8 +474,11 @@ QStringList EditView::charRefCandidates() const
 
 QStringList EditView::listItemCandidates() const
 {
-    for (QTextBlock block = textCursor().block().previous(); block.isValid();
+    for (QTextBlock block = realLineAt(textCursor()).first.previous(); block.isValid();
          block = block.previous()) {
+        // Only the first block of a line holds its start.
+        if (VirtualBreaks::isContinuation(block))
+            continue;
         const QString line = block.text();
         qsizetype i = 0;
         while (i < line.size() && line.at(i).isSpace())
@@ -441,7 +504,9 @@ QStringList EditView::wordCandidates(const QString &prefix, int from, int &row) 
     row = -1;
     if (prefix.isEmpty())
         return {};
-    return KeywordList::documentWords(document()->toPlainText(), prefix, from, row);
+    int position = from;
+    const QString text = fileText(this, &position);
+    return KeywordList::documentWords(text, prefix, position, row);
 }
 
 // ---------------------------------------------------------------------------
@@ -469,18 +534,22 @@ void EditView::completion(bool closeTagOnly)
     }
     int from = cursor.position();
     const QPoint anchor = cursorRect(cursor).bottomLeft() + QPoint(lineNumberAreaWidth(), 0);
-    const QString line = cursor.block().text();
-    int col = cursor.positionInBlock();
+    // Columns count in the file's line: the word or the "</" before the
+    // cursor may begin before a virtual break.
+    const RealLine real = realLineAt(cursor);
+    const QString &line = real.text;
+    int col = real.column;
     QString prefix;
 
     if (!closeTagOnly && col > 0) {
         const QChar before = line.at(col - 1);
         if ((before.unicode() < 256 && before.isLetter()) || before == u'_') {
-            QTextCursor word = cursor;
-            ViEngine::moveCursor(word, ViEngine::WordStart, QTextCursor::KeepAnchor);
-            prefix = word.selectedText();
-            from = word.position();
-            col = word.positionInBlock();
+            int start = col;
+            while (start > 0 && isWordChar(line.at(start - 1)))
+                --start;
+            prefix = line.mid(start, col - start);
+            from = real.position(start);
+            col = start;
         }
     }
 
@@ -493,20 +562,20 @@ void EditView::completion(bool closeTagOnly)
     if (closeTagOnly) {
         candidates = closeTagCandidates();
         if (afterCloseOpen)
-            from -= 2;
+            from = real.position(col - 2);
         row = int(candidates.size()) - 1;
     } else if (col > 0 && c1 == u'<') {
         candidates = tagCandidates();
     } else if (afterCloseOpen) {
         candidates = closeTagCandidates();
-        from -= 2;
+        from = real.position(col - 2);
         row = int(candidates.size()) - 1;
     } else if (prefix.isEmpty() && col > 0 && c1 == u'>') {
         candidates = closeTagCandidates();
         row = int(candidates.size()) - 1;
     } else if (col > 0 && c1 == u'&') {
         candidates = charRefCandidates();
-        from -= 1;
+        from = real.position(col - 1);
         prefix = QStringLiteral("&");
     } else if (col > 0 && isBlankOrTab(c1) && tagAtCursor(tag)) {
         candidates = attributeCandidates(tag);

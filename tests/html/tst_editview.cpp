@@ -9,6 +9,7 @@
 #include "editor/datapaths.h"
 #include "editor/globalsettings.h"
 #include "highlight/htmlscanner.h"
+#include "editor/virtualbreaks.h"
 #include "highlight/viengine.h"
 #include "html/editview.h"
 #include "html/zencoding.h"
@@ -38,6 +39,24 @@ void setBlockStates(EditView &view, const QList<int> &states)
         block = block.next();
     }
 }
+
+// A marked text ("^" the cursor) with its long lines cut into pieces of ten.
+void setCutMarked(EditView &view, const QString &marked)
+{
+    view.virtualBreaks()->setLimits(40, 10);
+    view.loadText(unmarked(marked));
+    QVERIFY(view.virtualBreaks()->hasBreaks());
+    QTextCursor cursor(view.document());
+    cursor.setPosition(view.virtualBreaks()->toDocument(int(marked.indexOf(u'^'))));
+    view.setTextCursor(cursor);
+}
+
+QString cutMarked(const EditView &view)
+{
+    return view.realText().insert(view.virtualBreaks()->toReal(view.textCursor().position()), u'^');
+}
+
+const QString LongLine = QStringLiteral("alpha bravo charlie delta echo foxtrot golf hotel india juliet");
 
 } // namespace
 
@@ -73,6 +92,10 @@ private slots:
     void zenCoding_data();
     void zenCoding();
     void zenCodingOnEmptyDocument();
+    void candidatesAcrossBreaks_data();
+    void candidatesAcrossBreaks();
+    void commandsAcrossBreaks_data();
+    void commandsAcrossBreaks();
     void menuCommands_data();
     void menuCommands();
     void menuCommandsWithoutView();
@@ -471,6 +494,68 @@ void TestEditView::zenCodingOnEmptyDocument()
     view->zenCoding();
     QCOMPARE(view->toPlainText(), EditView::builtInTemplate());
     QCOMPARE(view->textCursor().blockNumber(), 10);
+}
+
+void TestEditView::candidatesAcrossBreaks_data()
+{
+    // "^" is the cursor for the close tags and the word start for words.
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<QString>("prefix");  // empty: close tags
+    QTest::addColumn<QStringList>("candidates");
+
+    // Shown as "<div><p>|some tex|t here <br />| |and more t|ext <span>|xx".
+    const QString tags = QStringLiteral("<div><p>some text here <br /> and more text <span>xx");
+    const QStringList open{"</div>", "</p>", "</span>"};
+    QTest::newRow("tags: the cursor's whole line") << QString(tags).insert(15, u'^') << "" << open;
+    QTest::newRow("tags: not the line after") << tags + "\n^\n<b>" << "" << open;
+    QTest::newRow("words: one cut by a break") << LongLine + "\n^br" << "br" << QStringList{"bravo"};
+    QTest::newRow("words: not the one at the cursor")
+        << QString(LongLine).insert(56, u'^') + " jumbo" << "ju" << QStringList{"jumbo"};
+}
+
+void TestEditView::candidatesAcrossBreaks()
+{
+    QFETCH(QString, document);
+    QFETCH(QString, prefix);
+    QFETCH(QStringList, candidates);
+    setCutMarked(*view, document);
+    int row = -1;
+    QCOMPARE(prefix.isEmpty() ? view->closeTagCandidates()
+                              : view->wordCandidates(prefix, view->textCursor().position(), row),
+             candidates);
+}
+
+void TestEditView::commandsAcrossBreaks_data()
+{
+    // The command on the same text uncut gives the result expected.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<bool>("zen");  // else word completion
+
+    // "... iiiiii d|iv>p" and "top\ndiv>ul>l|i*2+pppppp|...": the markup's
+    // lines are real, and the line does not join the one before.
+    QTest::newRow("abbreviation over a break") << "aaaa bbbb cccc dddd eeee ffff gggg hhhh iiiiii div>p^" << true;
+    QTest::newRow("abbreviation from the line start")
+        << "top\ndiv>ul>li*2+pppppppppppppppppppppppppppppppppp^" << true;
+    // "alpha brav|o^ charli|...": the prefix is "bravo", not "o".
+    QTest::newRow("word over a break") << "bravoes\nalpha bravo^ charlie delta echo foxtrot golf hotel" << false;
+}
+
+void TestEditView::commandsAcrossBreaks()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, zen);
+    EditView flat(settings, engine);
+    setMarked(flat, before);
+    zen ? flat.zenCoding() : flat.completion(false);
+    QVERIFY(marked(flat) != before);
+
+    setCutMarked(*view, before);
+    const QString shown = view->toPlainText();
+    zen ? view->zenCoding() : view->completion(false);
+    QCOMPARE(cutMarked(*view), marked(flat));
+    view->undo();
+    QCOMPARE(view->toPlainText(), shown);
+    QCOMPARE(view->realText(), unmarked(before));
 }
 
 void TestEditView::menuCommands_data()
