@@ -4,8 +4,10 @@
 #include "app/commandstatistics.h"
 #include "editor/findreplacedlg.h"
 #include "editor/globalsettings.h"
+#include "editor/virtualbreaks.h"
 #include "html/editview.h"
 
+#include <QTextBlock>
 #include <QTextCursor>
 
 void MainWindow::on_action_FindPrev_triggered()
@@ -30,6 +32,43 @@ void MainWindow::on_action_FindNext_triggered()
         view->findWithLoop(text, false, false);
 }
 
+namespace {
+
+bool isWordCharacter(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+// A long line's pieces may be cut inside a word (in a string or comment):
+// the word at the cursor goes on across such a cut.
+void extendOverVirtualBreaks(QTextCursor &cursor)
+{
+    int start = cursor.selectionStart();
+    int end = cursor.selectionEnd();
+    QTextDocument *doc = cursor.document();
+    for (QTextBlock block = doc->findBlock(start);
+         start == block.position() && VirtualBreaks::isContinuation(block)
+         && isWordCharacter(doc->characterAt(start - 2));
+         block = doc->findBlock(start)) {
+        QTextCursor word(block.previous());
+        word.movePosition(QTextCursor::EndOfBlock);
+        word.movePosition(QTextCursor::StartOfWord);
+        start = word.position();
+    }
+    for (QTextBlock block = doc->findBlock(end);
+         end == block.position() + block.length() - 1 && VirtualBreaks::isContinuation(block.next())
+         && isWordCharacter(doc->characterAt(end + 1));
+         block = doc->findBlock(end)) {
+        QTextCursor word(block.next());
+        word.movePosition(QTextCursor::EndOfWord);
+        end = word.position();
+    }
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+}
+
+} // namespace
+
 void MainWindow::on_action_FindWord_triggered()
 {
     recordCommand(QStringLiteral("Action.findWordAtCursor"));
@@ -45,10 +84,12 @@ void MainWindow::on_action_FindWord_triggered()
         // a word the cursor stands in or touches counts.
         if (at < cursor.selectionStart() || at > cursor.selectionEnd())
             return;
+        extendOverVirtualBreaks(cursor);
     }
     if (!cursor.hasSelection())
         return;
-    const QString word = cursor.selectedText();
+    // A word never holds a real line break; a separator in it is virtual.
+    const QString word = cursor.selectedText().remove(QChar::ParagraphSeparator);
     settings->addFindString(word);
     // Later find-next steps look for the whole word; this first one is a
     // plain forward search from the view's own cursor.

@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "editor/findreplacedlg.h"
 #include "editor/globalsettings.h"
+#include "editor/virtualbreaks.h"
 #include "html/editview.h"
 #include "testsupport.h"
 
@@ -123,17 +124,23 @@ void TestMainWindowSearch::findWordAtCursor_data()
     QTest::addColumn<int>("position");
     QTest::addColumn<int>("anchor");
     QTest::addColumn<QString>("word");   // empty: nothing happens
-    QTest::addColumn<int>("foundAt");    // selection start afterwards
+    QTest::addColumn<int>("foundAt");    // selection start afterwards, in the file's text
+    QTest::addColumn<int>("piece");      // > 0: long lines shown in pieces this long
 
     QTest::newRow("inside a word finds the next one")
-            << "alpha beta  gamma beta" << 7 << -1 << "beta" << 18;
+            << "alpha beta  gamma beta" << 7 << -1 << "beta" << 18 << 0;
     QTest::newRow("own search ignores case and word ends")
-            << "Foo xx foobar" << 1 << -1 << "Foo" << 7;
-    QTest::newRow("selection is the word") << "alpha alphabet" << 3 << 1 << "lp" << 7;
-    QTest::newRow("between two blanks") << "beta  gamma" << 5 << -1 << "" << 5;
-    QTest::newRow("blanks after the last word") << "beta  " << 6 << -1 << "" << 6;
-    QTest::newRow("just behind a word") << "beta beta" << 4 << -1 << "beta" << 5;
-    QTest::newRow("word found nowhere else") << "one two" << 5 << -1 << "two" << 5;
+            << "Foo xx foobar" << 1 << -1 << "Foo" << 7 << 0;
+    QTest::newRow("selection is the word") << "alpha alphabet" << 3 << 1 << "lp" << 7 << 0;
+    QTest::newRow("between two blanks") << "beta  gamma" << 5 << -1 << "" << 5 << 0;
+    QTest::newRow("blanks after the last word") << "beta  " << 6 << -1 << "" << 6 << 0;
+    QTest::newRow("just behind a word") << "beta beta" << 4 << -1 << "beta" << 5 << 0;
+    QTest::newRow("word found nowhere else") << "one two" << 5 << -1 << "two" << 5 << 0;
+    // A comment cut into pieces inside "abcdefghij" (between i and j).
+    QTest::newRow("word cut by a virtual break")
+            << "<!-- abcdefghij klm abcdefghij -->" << 7 << -1 << "abcdefghij" << 20 << 10;
+    QTest::newRow("cursor in the word's last piece")
+            << "<!-- abcdefghij klm abcdefghij -->" << 16 << -1 << "abcdefghij" << 20 << 10;
 }
 
 void TestMainWindowSearch::findWordAtCursor()
@@ -143,17 +150,25 @@ void TestMainWindowSearch::findWordAtCursor()
     QFETCH(int, anchor);
     QFETCH(QString, word);
     QFETCH(int, foundAt);
+    QFETCH(int, piece);
     MainWindow w({});
     GlobalSettings *settings = w.globalSettings();
     settings->findStrings = QStringList{"older"};
     settings->ignoreCase = CaseSensitive;
     EditView *view = w.currentView();
-    view->setPlainText(document);
+    if (piece > 0) {
+        view->virtualBreaks()->setLimits(piece, piece);
+        view->loadText(document);
+        QVERIFY(view->document()->blockCount() > 2);
+        QCOMPARE(view->realText(), document);
+    } else {
+        view->setPlainText(document);
+    }
     placeCursor(view, position, anchor);
 
     w.on_action_FindWord_triggered();
     QCOMPARE(commandCount(QStringLiteral("Action.findWordAtCursor")), 1);
-    QCOMPARE(view->textCursor().selectionStart(), foundAt);
+    QCOMPARE(view->virtualBreaks()->toReal(view->textCursor().selectionStart()), foundAt);
     if (word.isEmpty()) {
         QCOMPARE(settings->findStrings, QStringList{"older"});
         QVERIFY(!settings->wordSearch);
@@ -166,7 +181,8 @@ void TestMainWindowSearch::findWordAtCursor()
     // The switch is stored with the next full save, not with the history.
     QCOMPARE(QSettings().value(QStringLiteral("wordSearch")).toInt(), 0);
     if (foundAt != position)
-        QCOMPARE(view->textCursor().selectedText().toLower(), word.toLower());
+        QCOMPARE(view->textCursor().selectedText().remove(QChar::ParagraphSeparator).toLower(),
+                 word.toLower());
 }
 
 void TestMainWindowSearch::findWordLeavesWholeWordsOn()
