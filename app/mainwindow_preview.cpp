@@ -16,7 +16,8 @@ void MainWindow::on_action_Browse_triggered()
     EditView *view = currentView();
     if (!view)
         return;
-    const QString text = view->toPlainText();
+    // The file's text: without the virtual breaks of long lines.
+    const QString text = view->realText();
     if (text.isEmpty())
         return;
     QString path = view->fullPath();
