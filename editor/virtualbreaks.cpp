@@ -320,14 +320,20 @@ void VirtualBreaks::onContentsChange(int from, int charsRemoved, int charsAdded)
         m_numbersDirty = true;
     const int end = from + charsAdded;
     if (!userEdit) {
-        // An undo or redo brings blocks back with their marks; they are
-        // known continuations again.
-        m_numbersDirty = true;
+        // An undo or redo (or a keystroke merged into the last undo step)
+        // brings blocks back with their marks: they are known continuations
+        // again, and where one differs from the list the list is redone.
         for (QTextBlock block = m_document->findBlock(from);
              block.isValid() && block.position() <= end; block = block.next()) {
-            if (isContinuation(block))
+            const bool flagged = isContinuation(block);
+            if (flagged)
                 markKnown(block);
+            if (knewBefore && !m_numbersDirty
+                && flagged != std::binary_search(before.begin(), before.end(), block.blockNumber()))
+                m_numbersDirty = true;
         }
+        if (!knewBefore)
+            m_numbersDirty = true;
         return;
     }
     // The break in front of the first block is in front of the change, so it
