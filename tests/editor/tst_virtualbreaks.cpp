@@ -63,6 +63,17 @@ QTextBlock nthContinuation(const QTextDocument *doc, int n)
     return {};
 }
 
+// Shows the view with the keyboard focus and the cursor at `position`, for
+// typing.
+void focusAt(EditView &view, int position)
+{
+    view.show();
+    view.setFocus();
+    QTextCursor cursor(view.document());
+    cursor.setPosition(position);
+    view.setTextCursor(cursor);
+}
+
 } // namespace
 
 class TestVirtualBreaks : public QObject
@@ -228,11 +239,7 @@ void TestVirtualBreaks::userBreaksAreReal()
     const QTextBlock block = nthContinuation(doc, 1);
     const int at = block.position() + offset;
     const int realAt = view->virtualBreaks()->toReal(at);
-    view->show();
-    view->setFocus();
-    QTextCursor cursor(doc);
-    cursor.setPosition(at);
-    view->setTextCursor(cursor);
+    focusAt(*view, at);
 
     QString expected = before;
     if (how == QLatin1String("return")) {
@@ -257,7 +264,7 @@ void TestVirtualBreaks::userBreaksAreReal()
     // Without an undo stack no change is an undo: the break is real too.
     doc->undo();
     doc->setUndoRedoEnabled(false);
-    view->setTextCursor(cursor);
+    focusAt(*view, at);
     QTest::keyClick(view.get(), Qt::Key_Return);
     QCOMPARE(view->realText().count(QLatin1Char('\n')), before.count(QLatin1Char('\n')) + 1);
 }
@@ -377,11 +384,7 @@ void TestVirtualBreaks::deletingAtBreak()
     const QTextBlock block = nthContinuation(doc, 3);
     const int at = key == Qt::Key_Backspace ? block.position() : block.position() - 1;
     const int realAt = view->virtualBreaks()->toReal(at);
-    view->show();
-    view->setFocus();
-    QTextCursor cursor(doc);
-    cursor.setPosition(at);
-    view->setTextCursor(cursor);
+    focusAt(*view, at);
     QTest::keyClick(view.get(), Qt::Key(key));
 
     QString expected = before;
