@@ -26,6 +26,7 @@ namespace {
 constexpr int MarginNumberGap = 8;
 // How long typing pauses before a line it made too long is cut.
 constexpr int SplitPauseMs = 400;
+constexpr int MaxSplitTries = 25;
 
 bool inCommandMode(const ViEngine *engine)
 {
@@ -257,7 +258,17 @@ void EditViewBase::splitGrownLines()
     const int from = std::min(m_grownFrom, end);
     const int to = std::min(m_grownTo, end);
     m_grownFrom = m_grownTo = -1;
-    m_breaks->splitLongBlocks(from, to, SyntaxHighlighter::startStateFor(fullPath()));
+    bool notYet = false;
+    m_breaks->splitLongBlocks(from, to, SyntaxHighlighter::startStateFor(fullPath()), &notYet);
+    // Tried again once the colouring has come further; a view that never
+    // colours gives up after a while.
+    if (notYet && ++m_splitTries < MaxSplitTries) {
+        m_grownFrom = from;
+        m_grownTo = to;
+        m_splitTimer.start();
+    } else {
+        m_splitTries = 0;
+    }
 }
 
 QMimeData *EditViewBase::createMimeDataFromSelection() const

@@ -143,6 +143,7 @@ protected:
     QTimer m_splitTimer;        // cuts lines that editing made too long, once typing pauses
     int m_grownFrom = -1;
     int m_grownTo = -1;
+    int m_splitTries = 0;
     bool m_loading = false;
 
 private:

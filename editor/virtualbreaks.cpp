@@ -167,8 +167,10 @@ void VirtualBreaks::markLoaded(const QList<int> &continuationLines)
     m_numbersDirty = true;
 }
 
-bool VirtualBreaks::splitLongBlocks(int from, int to, int startState)
+bool VirtualBreaks::splitLongBlocks(int from, int to, int startState, bool *notYet)
 {
+    if (notYet)
+        *notYet = false;
     struct Cut {
         int position;
         QList<int> offsets;
@@ -181,6 +183,8 @@ bool VirtualBreaks::splitLongBlocks(int from, int to, int startState)
             // The state the block starts in is the end state the colouring
             // stored on the block before; not coloured yet means not now.
             const int state = previous.isValid() ? previous.userState() : startState;
+            if (state < 0 && notYet)
+                *notYet = true;
             if (state >= 0) {
                 QList<int> offsets = LineSplitter::breaks(block.text(), state, m_piece);
                 if (!offsets.isEmpty())

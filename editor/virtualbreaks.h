@@ -52,8 +52,10 @@ public:
     // Marks those blocks once the cut text is in the document.
     void markLoaded(const QList<int> &continuationLines);
     // Cuts the blocks from `from` to `to` (document positions) that have
-    // grown past the threshold, as part of the last undo step. True if any cut.
-    bool splitLongBlocks(int from, int to, int startState);
+    // grown past the threshold, as part of the last undo step. True if any
+    // cut; `notYet` tells whether a long block waits for the colouring to
+    // reach it (its start state is not known before).
+    bool splitLongBlocks(int from, int to, int startState, bool *notYet = nullptr);
 
     // Around an edit whose only new line breaks are those the editing code
     // unmarks itself (a search replacement): an edit block reports one range

@@ -94,6 +94,7 @@ private slots:
     void deletingAtBreak_data();
     void deletingAtBreak();
     void grownLineCutAfterPause();
+    void grownLineWaitsForColouring();
     void marginAndLineNumbers();
     void copyLeavesBreaksOut();
 
@@ -424,6 +425,37 @@ void TestVirtualBreaks::grownLineCutAfterPause()
     doc->undo();
     QCOMPARE(view->realText(), QStringLiteral("<p>short</p>\n<p>lines</p>\n"));
     QCOMPARE(doc->blockCount(), 3);
+}
+
+// A long line pasted below lines the colouring has not reached yet is cut
+// once their states are known, from those states.
+void TestVirtualBreaks::grownLineWaitsForColouring()
+{
+    const QString path = dir.filePath(QStringLiteral("long.html"));
+    QVERIFY(writeFile(path, QByteArray("<script>\n") + QByteArray("x = 1;\n").repeated(100000)));
+    auto view = std::make_unique<EditView>(&settings, nullptr);
+    view->updateSettings();
+    view->virtualBreaks()->setLimits(200, 60);
+    view->highlighter()->setSliceLimits(1, 1);  // a line a turn: far from done
+    view->setFullPath(path);
+    QVERIFY(readDocument(view.get(), path));
+    QTextDocument *doc = view->document();
+    const QString script = QString::fromUtf8(readFile(dataDir + QStringLiteral("site.min.js"))).left(1500);
+    QTextCursor end(doc);
+    end.movePosition(QTextCursor::End);
+    end.insertText(script);
+    QVERIFY(view->highlighter()->isBusy());
+    QTRY_VERIFY_WITH_TIMEOUT(continuationCount(doc) > 10, 20000);
+    QCOMPARE(view->realText(), QString::fromUtf8(readFile(path)) + script);
+    // Cut from the script state the lines above end in: coloured as whole.
+    waitColoured(*view);
+    auto whole = std::make_unique<EditView>(&settings, nullptr);
+    whole->updateSettings();
+    whole->virtualBreaks()->setLimits(1 << 30, 1 << 30);
+    whole->setFullPath(path);
+    whole->loadText(view->realText());
+    waitColoured(*whole);
+    QCOMPARE(coloursOfRealText(doc), coloursOfRealText(whole->document()));
 }
 
 // The margin numbers the file's lines and marks continuations; jumpToLine
