@@ -210,19 +210,30 @@ QString EditViewBase::leadingIndent(const QTextCursor &cursor)
 
 void EditViewBase::openLineBelow()
 {
-    QTextCursor cursor = textCursor();
-    cursor.clearSelection();
+    // Below the file's line, however many pieces a long one is shown in,
+    // with the indentation of its first piece.
+    QTextBlock last = textCursor().block();
+    while (VirtualBreaks::isContinuation(last.next()))
+        last = last.next();
+    QTextBlock first = textCursor().block();
+    while (VirtualBreaks::isContinuation(first))
+        first = first.previous();
+    const QString indent = leadingIndent(QTextCursor(first));
+    QTextCursor cursor(last);
     cursor.movePosition(QTextCursor::EndOfBlock);
     cursor.beginEditBlock();
-    cursor.insertText(QLatin1Char('\n') + leadingIndent(cursor));
+    cursor.insertText(QLatin1Char('\n') + indent);
     cursor.endEditBlock();
     setTextCursor(cursor);
 }
 
 void EditViewBase::openLineAbove()
 {
-    QTextCursor cursor = textCursor();
-    cursor.clearSelection();
+    // Above the file's line: from its first piece.
+    QTextBlock first = textCursor().block();
+    while (VirtualBreaks::isContinuation(first))
+        first = first.previous();
+    QTextCursor cursor(first);
     if (cursor.block().previous().isValid()) {
         // The new line takes the indentation of the line above it.
         cursor.movePosition(QTextCursor::PreviousBlock);

@@ -91,6 +91,8 @@ private slots:
     void oneEditAtSeveralPlaces();
     void replacingSelection_data();
     void replacingSelection();
+    void openLineAroundLongLine_data();
+    void openLineAroundLongLine();
     void deletingAtBreak_data();
     void deletingAtBreak();
     void grownLineCutAfterPause();
@@ -365,6 +367,34 @@ void TestVirtualBreaks::replacingSelection()
     QCOMPARE(view->realText(), QString(before).replace(realFrom, realTo - realFrom, typed));
     doc->undo();
     QCOMPARE(view->realText(), before);
+}
+
+void TestVirtualBreaks::openLineAroundLongLine_data()
+{
+    QTest::addColumn<bool>("above");
+    QTest::newRow("Ctrl+Return opens below the whole line") << false;
+    QTest::newRow("Shift+Return opens above the whole line") << true;
+}
+
+// From any piece of a long line, the new line goes before or after the
+// file's line; below it takes the indentation of the line's first piece,
+// above that of the line above.
+void TestVirtualBreaks::openLineAroundLongLine()
+{
+    QFETCH(bool, above);
+    const QString path = dir.filePath(QStringLiteral("indented.js"));
+    const QByteArray minified = readFile(dataDir + QStringLiteral("site.min.js")).left(600);
+    QVERIFY(writeFile(path, "a();\n\t" + minified + "\nb();\n"));
+    auto view = openView(path, 100, 40);
+    QVERIFY(view);
+    QTextDocument *doc = view->document();
+    focusAt(*view, nthContinuation(doc, 4).position() + 3);
+    QTest::keyClick(view.get(), Qt::Key_Return, above ? Qt::ShiftModifier : Qt::ControlModifier);
+    const QString expected = above
+            ? QStringLiteral("a();\n\n\t") + QString::fromUtf8(minified) + QStringLiteral("\nb();\n")
+            : QStringLiteral("a();\n\t") + QString::fromUtf8(minified) + QStringLiteral("\n\t\nb();\n");
+    QCOMPARE(view->realText(), expected);
+    QCOMPARE(view->realLineNumber(view->textCursor().block()), above ? 2 : 3);
 }
 
 void TestVirtualBreaks::deletingAtBreak_data()
