@@ -345,6 +345,9 @@ void TestRecoveryJournal::virtualBreaksLeftOut()
     journal.track(view.get());
     typeText(view.get(), QStringLiteral("!"));
     journal.writeSoon(view.get());
+    // One edit in the part already copied, one beyond it.
+    QTextCursor early(view->document()->findBlockByNumber(2));
+    early.insertText(QStringLiteral("early"));
     QTextCursor cursor(view->document()->findBlockByNumber(12));
     cursor.insertText(QStringLiteral("typed"));
     view->setTextCursor(cursor);
