@@ -57,6 +57,16 @@ bool readHeader(QDataStream &in, RecoveryJournal::Entry *entry)
     return in.status() == QDataStream::Ok;
 }
 
+// Opens a recovery file and reads its header; `in` then reads the rest.
+bool openEntry(QFile &file, QDataStream &in, RecoveryJournal::Entry *entry)
+{
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    in.setDevice(&file);
+    in.setVersion(StreamVersion);
+    return readHeader(in, entry);
+}
+
 } // namespace
 
 struct RecoveryJournal::Tracked {
@@ -523,12 +533,9 @@ bool RecoveryJournal::writeSnapshot(const QString &fileName, const Snapshot &sna
 bool RecoveryJournal::readEntry(const QString &fileName, Entry *entry)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QDataStream in(&file);
-    in.setVersion(StreamVersion);
+    QDataStream in;
     Entry read;
-    if (!readHeader(in, &read))
+    if (!openEntry(file, in, &read))
         return false;
     read.file = fileName;
     *entry = read;
@@ -538,12 +545,9 @@ bool RecoveryJournal::readEntry(const QString &fileName, Entry *entry)
 bool RecoveryJournal::readText(const QString &fileName, QString *text, Entry *entry)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QDataStream in(&file);
-    in.setVersion(StreamVersion);
+    QDataStream in;
     Entry read;
-    if (!readHeader(in, &read))
+    if (!openEntry(file, in, &read))
         return false;
     QString body;
     QByteArray digest;

@@ -85,6 +85,20 @@ QString fileText(const EditViewBase *view, int *position)
     return text;
 }
 
+// Where the reference commands work: the selection, or without one the
+// whole document. Answers a cursor at the start and the end position.
+QTextCursor referenceScanStart(QTextCursor cursor, int *end)
+{
+    if (cursor.hasSelection()) {
+        *end = cursor.selectionEnd();
+        cursor.setPosition(cursor.selectionStart());
+    } else {
+        *end = cursor.document()->characterCount();
+        cursor.movePosition(QTextCursor::Start);
+    }
+    return cursor;
+}
+
 } // namespace
 
 EditView::EditView(GlobalSettings *settings, ViEngine *viEngine, QWidget *parent)
@@ -178,15 +192,8 @@ void EditView::insertTemplate()
 
 void EditView::encodeLtGtAmp()
 {
-    QTextCursor cursor = textCursor();
-    int end;
-    if (cursor.hasSelection()) {
-        end = cursor.selectionEnd();
-        cursor.setPosition(cursor.selectionStart());
-    } else {
-        end = document()->characterCount();
-        cursor.movePosition(QTextCursor::Start);
-    }
+    int end = 0;
+    QTextCursor cursor = referenceScanStart(textCursor(), &end);
     static const QRegularExpression special(QStringLiteral("[<>&]"));
     cursor.beginEditBlock();
     for (;;) {
@@ -208,15 +215,8 @@ void EditView::encodeLtGtAmp()
 
 void EditView::decodeLtGtAmp()
 {
-    QTextCursor cursor = textCursor();
-    int end;
-    if (cursor.hasSelection()) {
-        end = cursor.selectionEnd();
-        cursor.setPosition(cursor.selectionStart());
-    } else {
-        end = document()->characterCount();
-        cursor.movePosition(QTextCursor::Start);
-    }
+    int end = 0;
+    QTextCursor cursor = referenceScanStart(textCursor(), &end);
     cursor.beginEditBlock();
     for (;;) {
         const QTextCursor found = document()->find(QStringLiteral("&"), cursor,
