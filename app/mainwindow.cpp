@@ -77,6 +77,7 @@ MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlag
         e.action->setData(e.code);
         connect(e.action, &QAction::triggered, this, &MainWindow::setEncoding);
     }
+    setupFileFormatMenus();
     ui->menu_View->addAction(ui->mainToolBar->toggleViewAction());
     QMenu *docks = ui->menu_View->addMenu(tr("DockWidget"));
     docks->addAction(outlineDock->toggleViewAction());

@@ -18,6 +18,7 @@ class QAction;
 class QDockWidget;
 class QFileSystemModel;
 class QLabel;
+class QMenu;
 class QSettings;
 class QTabWidget;
 class ViEngine;
@@ -124,6 +125,9 @@ private slots:
     void tabCloseRequested(int index);
     void onTabChanged(int index);
     void setEncoding();
+    void setLineEnd();
+    void setByteOrderMark(bool on);
+    void reopenWithEncoding();
     void viewFocusIn() {}
     void viewFocusOut() {}
 
@@ -142,7 +146,9 @@ private:
     bool maybeSave(EditView *view);
     void closeEmptyUntitled();
     void activateTabByTitle(const QString &title);
-    void updateEncodingActions(int encoding);
+    void setupFileFormatMenus();
+    void updateFormatActions();
+    void refreshFormatShown(EditView *view);
     void applyViewSettings(EditView *view);
 
     void createListActions();
@@ -163,6 +169,9 @@ private:
     QString prevFullPath, prevTitle;
     ViEngine *viEngine;
     QLabel *modeLabel;
+    QAction *byteOrderMarkAction = nullptr;
+    QMenu *lineEndMenu = nullptr;
+    QMenu *reopenMenu = nullptr;
     QSet<QString> scriptKeywords;
     OutlineBar *outlineBar;
     FileSystemView *fileSystemView;

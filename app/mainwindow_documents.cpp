@@ -128,8 +128,9 @@ void MainWindow::loadFile(const QString &fileName, EditView **result)
             return;
     }
     EditView *view = createView(absPath);
+    QString summary;
     if (exists) {
-        if (!readDocument(view, name)) {
+        if (!readDocument(view, name, NoEncoding, &summary)) {
             // Never hand out a view that is not shown.
             delete view;
             return;
@@ -144,6 +145,8 @@ void MainWindow::loadFile(const QString &fileName, EditView **result)
     view->setCurrentDirToFile();
     tabWidget->setCurrentWidget(view);
     tabWidget->setTabToolTip(tabWidget->indexOf(view), view->titleWithEncoding());
+    if (!summary.isEmpty())
+        statusBar()->showMessage(summary, 8000);
     noteLoaded(absPath);
     outlineBar->addView(view);
 }
@@ -259,6 +262,7 @@ void MainWindow::onTabChanged(int index)
         ui->menuEncoding_of_cur_doc->setTitle(tr("Encoding of this doc"));
         curFullPath.clear();
         curTitle.clear();
+        updateFormatActions();
         return;
     }
     EditView *view = viewAt(index);
@@ -266,20 +270,11 @@ void MainWindow::onTabChanged(int index)
         return;
     curFullPath = view->fullPath();
     curTitle = view->title();
-    updateEncodingActions(view->charEncoding());
+    updateFormatActions();
     ui->menuEncoding_of_cur_doc->setTitle(tr("Encoding of '%1'").arg(view->title()));
     outlineBar->setCurrentView(view);
     view->setCurrentDirToFile();
     statusBar()->showMessage(view->titleWithEncoding(), 3000);
-}
-
-void MainWindow::updateEncodingActions(int encoding)
-{
-    ui->action_UTF8->setChecked(encoding == UTF8);
-    ui->action_UTF16LE->setChecked(encoding == UTF16LE);
-    ui->action_UTF16BE->setChecked(encoding == UTF16BE);
-    ui->action_SJIS->setChecked(encoding == ShiftJIS);
-    ui->action_EUC->setChecked(encoding == EucJP);
 }
 
 void MainWindow::onModificationChanged(bool changed)
@@ -302,10 +297,14 @@ void MainWindow::setEncoding()
     auto *action = qobject_cast<QAction *>(sender());
     if (!view || !action)
         return;
-    const int code = action->data().toInt();
-    view->setCharEncoding(CharEncoding(code));
+    const CharEncoding encoding = CharEncoding(action->data().toInt());
+    if (encoding != view->charEncoding()) {
+        view->setCharEncoding(encoding);
+        // The file changes at the next save: closing without it asks.
+        view->setModified(true);
+    }
     // Keep the menu's marks in line at once rather than at the next tab change.
-    updateEncodingActions(code);
+    refreshFormatShown(view);
 }
 
 void MainWindow::activateView(EditView *view, int)

@@ -75,7 +75,11 @@ void MainWindow::offerRecovery()
         QString lines = text;
         lines.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
         view->loadText(lines);
-        view->setCharEncoding(entry.encoding);
+        FileFormat format;
+        format.encoding = entry.encoding;
+        format.byteOrderMark = entry.byteOrderMark;
+        format.lineEnd = entry.lineEnd;
+        view->setFileFormat(format);
         QTextCursor cursor(view->document());
         const int position = view->virtualBreaks()->toDocument(entry.cursorPosition);
         cursor.setPosition(qBound(0, position, view->document()->characterCount() - 1));

@@ -25,7 +25,8 @@ namespace {
 
 constexpr quint32 FileMagic = 0x4d474a52;  // "MGJR"
 constexpr quint32 EndMagic = 0x454e4421;   // "END!"
-constexpr quint32 FormatVersion = 1;
+// 2 added the byte-order mark and line ends; copies of 1 are still read.
+constexpr quint32 FormatVersion = 2;
 constexpr auto StreamVersion = QDataStream::Qt_6_0;
 
 const QString journalSuffix = QStringLiteral(".journal");
@@ -47,12 +48,18 @@ bool readHeader(QDataStream &in, RecoveryJournal::Entry *entry)
 {
     quint32 magic = 0, version = 0;
     in >> magic >> version;
-    if (in.status() != QDataStream::Ok || magic != FileMagic || version != FormatVersion)
+    if (in.status() != QDataStream::Ok || magic != FileMagic || version < 1
+        || version > FormatVersion)
         return false;
-    quint8 encoding = 0;
+    quint8 encoding = 0, format = 0;
     qint32 cursor = 0;
-    in >> entry->fullPath >> entry->title >> encoding >> cursor >> entry->lastChange;
+    in >> entry->fullPath >> entry->title >> encoding;
+    if (version >= 2)
+        in >> format;
+    in >> cursor >> entry->lastChange;
     entry->encoding = CharEncoding(encoding);
+    entry->byteOrderMark = format & 0x1;
+    entry->lineEnd = LineEnd(std::min((format >> 1) & 0x3, int(LineEnd::CR)));
     entry->cursorPosition = cursor;
     return in.status() == QDataStream::Ok;
 }
@@ -316,6 +323,8 @@ void RecoveryJournal::startWrite(Tracked *doc)
     snapshot.entry.fullPath = doc->view->fullPath();
     snapshot.entry.title = doc->view->title();
     snapshot.entry.encoding = doc->view->charEncoding();
+    snapshot.entry.byteOrderMark = doc->view->fileFormat().byteOrderMark;
+    snapshot.entry.lineEnd = doc->view->fileFormat().lineEnd;
     // Kept as the file would have it: virtual breaks of long lines are left
     // out, and the restored text is cut again when it is loaded.
     const VirtualBreaks *virtualBreaks = VirtualBreaks::of(doc->view->document());
@@ -518,7 +527,8 @@ bool RecoveryJournal::writeSnapshot(const QString &fileName, const Snapshot &sna
     QDataStream out(&file);
     out.setVersion(StreamVersion);
     const Entry &e = snapshot.entry;
-    out << FileMagic << FormatVersion << e.fullPath << e.title << quint8(e.encoding)
+    const quint8 format = quint8((e.byteOrderMark ? 0x1 : 0) | int(e.lineEnd) << 1);
+    out << FileMagic << FormatVersion << e.fullPath << e.title << quint8(e.encoding) << format
         << qint32(e.cursorPosition) << e.lastChange.toUTC() << text << textDigest(text)
         << EndMagic;
     if (out.status() != QDataStream::Ok) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/charencoding.h"
+#include "editor/fileformat.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -36,6 +37,8 @@ public:
         QString fullPath;        // empty for an untitled document
         QString title;
         CharEncoding encoding = UTF8;
+        bool byteOrderMark = false;
+        LineEnd lineEnd = LineEnd::LF;
         int cursorPosition = 0;
         QDateTime lastChange;    // UTC
     };

@@ -18,7 +18,7 @@ namespace {
 const char readIssueFileProperty[] = "readIssueFile";
 const char readIssueKindProperty[] = "readIssueKind";
 
-enum ReadIssue { InvalidBytes = 0x1, NulCharacters = 0x2 };
+enum ReadIssue { InvalidBytes = 0x1, NulCharacters = 0x2, NotRoundTrip = 0x4 };
 
 // The texts belong to the main window's context; declared this way so that
 // lupdate finds them in these free functions.
@@ -62,9 +62,77 @@ QString documentText(const QTextDocument *doc)
     return text;
 }
 
+QString sourceText(EncodingSource source, CharEncoding encoding)
+{
+    const QString name = displayName(encoding);
+    switch (source) {
+    case EncodingSource::ByteOrderMark:
+        return Texts::tr("%1, told by its byte-order mark").arg(name);
+    case EncodingSource::NulPattern:
+        return Texts::tr("%1, told by its zero bytes").arg(name);
+    case EncodingSource::Utf16Text:
+        return Texts::tr("%1 without byte-order mark, told by its characters").arg(name);
+    case EncodingSource::Declaration:
+        return Texts::tr("%1, as the page declares").arg(name);
+    case EncodingSource::ByteScan:
+        return Texts::tr("%1, found by scanning its bytes").arg(name);
+    case EncodingSource::PlainAscii:
+        return Texts::tr("plain ASCII, opened as %1").arg(name);
+    case EncodingSource::LineEndGuess:
+        return Texts::tr("%1, a guess: nothing in the bytes decides").arg(name);
+    case EncodingSource::Chosen:
+        return Texts::tr("%1, as chosen").arg(name);
+    case EncodingSource::NotRead:
+        break;
+    }
+    return name;
+}
+
+// Offers to rewrite a charset declaration that names another encoding than
+// the one the page is saved in. False when the user cancels the save. A "no"
+// is remembered for the document, so that it is not asked at every save.
+bool updateDeclaration(QString &text, QTextDocument *doc, CharEncoding encoding,
+                       const QString &fileName, QWidget *parent, bool *changed)
+{
+    static const char keptProperty[] = "declarationKeptFor";
+    const char *label = declarationLabel(encoding);
+    if (!label || doc->property(keptProperty).toInt() == encoding)
+        return true;
+    // One byte per character keeps the offsets those of the text.
+    const QByteArray head = text.left(1024).toLatin1();
+    const Declaration found = findDeclaration(head.constData(), head.constData() + head.size());
+    if (!found.encoding || found.encoding == encoding)
+        return true;
+    const QString declared = text.mid(found.labelFrom, found.labelLength);
+    const auto answer = UserPrompt::warning(
+        parent, Texts::tr("save"),
+        Texts::tr("'%1' declares its encoding as %2 but is saved in %3.\n"
+                  "Change the declaration to %4?")
+            .arg(fileName, declared, displayName(encoding), QLatin1String(label)),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel || answer == QMessageBox::NoButton)
+        return false;
+    if (answer == QMessageBox::Yes) {
+        text.replace(found.labelFrom, found.labelLength, QLatin1String(label));
+        *changed = true;
+    } else {
+        doc->setProperty(keptProperty, int(encoding));
+    }
+    return true;
+}
+
+bool isMarkupFile(const QString &fileName)
+{
+    static const QStringList suffixes = {QStringLiteral("html"), QStringLiteral("htm"),
+                                         QStringLiteral("xhtml"), QStringLiteral("shtml"),
+                                         QStringLiteral("php"), QStringLiteral("phtml")};
+    return suffixes.contains(QFileInfo(fileName).suffix(), Qt::CaseInsensitive);
+}
+
 } // namespace
 
-bool readDocument(EditViewBase *view, const QString &fileName)
+bool readDocument(EditViewBase *view, const QString &fileName, CharEncoding encoding,
+                  QString *summary)
 {
     QString name = fileName;
     name.replace(QChar(0x00A5), QLatin1Char('/'));
@@ -81,16 +149,35 @@ bool readDocument(EditViewBase *view, const QString &fileName)
         return false;
     file.close();
 
-    DecodedText decoded = decodeBytes(bytes);
+    DecodedText decoded = encoding ? decodeBytes(bytes, encoding) : decodeBytes(bytes);
     bytes = QByteArray();  // keep the peak memory of large files down
+    bool ambiguous = false;
+    const LineEndCount lineEnds = toDocumentText(decoded.text, &ambiguous);
     view->loadText(decoded.text);
     const bool hasNul = decoded.text.contains(QChar(0));
     decoded.text = QString();
     QTextDocument *doc = view->document();
     doc->setModified(false);
-    view->setCharEncoding(decoded.encoding);
+    FileFormat format;
+    format.encoding = decoded.encoding;
+    format.byteOrderMark = decoded.byteOrderMark;
+    format.lineEnd = lineEnds.dominant();
+    format.source = decoded.source;
+    view->setFileFormat(format);
 
-    const int issues = (decoded.hadErrors ? InvalidBytes : 0) | (hasNul ? NulCharacters : 0);
+    if (summary) {
+        *summary = Texts::tr("Opened '%1': %2, %3")
+                       .arg(info.fileName(), sourceText(format.source, format.encoding),
+                            QLatin1String(lineEndName(format.lineEnd)));
+        if (lineEnds.mixed())
+            *summary += QLatin1String(". ")
+                + Texts::tr("Mixed line ends (LF %1, CRLF %2, CR %3) are saved as %4")
+                      .arg(lineEnds.lf).arg(lineEnds.crlf).arg(lineEnds.cr)
+                      .arg(QLatin1String(lineEndName(format.lineEnd)));
+    }
+
+    const int issues = (decoded.hadErrors ? InvalidBytes : 0) | (hasNul ? NulCharacters : 0)
+        | (decoded.notRoundTrip || ambiguous ? NotRoundTrip : 0);
     if (!issues) {
         clearReadIssue(doc);
         return true;
@@ -100,6 +187,10 @@ bool readDocument(EditViewBase *view, const QString &fileName)
     if (issues & InvalidBytes)
         emit view->showMessage(Texts::tr("'%1' has bytes that are not valid %2; they were replaced")
                                    .arg(info.fileName(), displayName(decoded.encoding)));
+    else if (issues & NotRoundTrip)
+        emit view->showMessage(
+            Texts::tr("'%1' has characters that %2 writes back as other bytes")
+                .arg(info.fileName(), displayName(decoded.encoding)));
     else
         emit view->showMessage(Texts::tr("'%1' contains NUL characters; it may be a binary file")
                                    .arg(info.fileName()));
@@ -109,26 +200,51 @@ bool readDocument(EditViewBase *view, const QString &fileName)
 bool writeDocument(EditViewBase *view, const QString &fileName, QWidget *dialogParent)
 {
     QTextDocument *doc = view->document();
-    const CharEncoding encoding = view->charEncoding();
-    const EncodedText encoded = encodeText(documentText(doc), encoding);
-
-    if (encoded.lossy) {
-        const auto answer = UserPrompt::warning(
-            dialogParent, Texts::tr("save"),
-            Texts::tr("Some characters of '%1' cannot be written in %2 and would be replaced.\n"
-               "Save anyway, or cancel and choose another encoding?")
-                .arg(fileName, displayName(encoding)),
-            QMessageBox::Save | QMessageBox::Cancel);
-        if (answer != QMessageBox::Save)
-            return false;
-    }
-
+    const FileFormat format = view->fileFormat();
+    const CharEncoding encoding = format.encoding;
+    QString text = documentText(doc);
     const QString issueFile = doc->property(readIssueFileProperty).toString();
     const bool overwritesIssueFile = !issueFile.isEmpty() && sameFile(issueFile, fileName);
+
+    bool textChanged = false;
+    if (!updateDeclaration(text, doc, encoding, fileName, dialogParent, &textChanged))
+        return false;
+    EncodedText encoded = encodeText(toFileText(text, format.lineEnd), encoding,
+                                     format.byteOrderMark);
+    // An unedited document going back where it came from was already
+    // reported when read; the question about its original bytes follows.
+    if (encoded.lossy && !(overwritesIssueFile && !doc->isModified())) {
+        const bool markup = isMarkupFile(fileName);
+        QString question = Texts::tr("Some characters of '%1' cannot be written in %2 and would be replaced.")
+                               .arg(fileName, displayName(encoding));
+        question += QLatin1Char('\n');
+        question += markup ? Texts::tr("Write them as character references (&#x...;), save anyway, "
+                                       "or cancel and choose another encoding?")
+                           : Texts::tr("Save anyway, or cancel and choose another encoding?");
+        UserPrompt::ButtonLabels labels;
+        if (markup)
+            labels.append({QMessageBox::Apply, Texts::tr("Write as &references")});
+        const auto answer = UserPrompt::warning(
+            dialogParent, Texts::tr("save"), question,
+            (markup ? QMessageBox::Apply : QMessageBox::NoButton) | QMessageBox::Save
+                | QMessageBox::Cancel,
+            labels);
+        if (answer == QMessageBox::Apply && markup) {
+            text = withCharacterReferences(text, encoding);
+            textChanged = true;
+            encoded = encodeText(toFileText(text, format.lineEnd), encoding, format.byteOrderMark);
+        } else if (answer != QMessageBox::Save) {
+            return false;
+        }
+    }
+
     if (overwritesIssueFile) {
         const int kind = doc->property(readIssueKindProperty).toInt();
         const QString why = (kind & InvalidBytes)
             ? Texts::tr("'%1' had bytes that are not valid %2 when it was read; they were replaced.")
+                  .arg(fileName, displayName(encoding))
+            : (kind & NotRoundTrip)
+            ? Texts::tr("'%1' has characters that %2 writes back as other bytes than were read.")
                   .arg(fileName, displayName(encoding))
             : Texts::tr("'%1' contained NUL characters when it was read; it may be a binary file.")
                   .arg(fileName);
@@ -154,6 +270,8 @@ bool writeDocument(EditViewBase *view, const QString &fileName, QWidget *dialogP
     }
     if (overwritesIssueFile)
         clearReadIssue(doc);
+    if (textChanged)
+        view->replaceText(text);  // what was written is what the view shows
     if (doc->isModified())
         doc->setModified(false);
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/charencoding.h"
+#include "editor/fileformat.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,10 +14,17 @@ class QWidget;
 // (missing, unreadable, not a regular file). Invalid bytes or NUL characters
 // are reported through the view's showMessage and remembered, so that a later
 // save over the same file asks first.
-bool readDocument(EditViewBase *view, const QString &fileName);
+// `encoding` other than NoEncoding reads in that encoding instead of the
+// detected one. `summary` receives a line for the status bar: the encoding,
+// how it was found, the line ends and whether they were mixed.
+bool readDocument(EditViewBase *view, const QString &fileName, CharEncoding encoding = NoEncoding,
+                  QString *summary = nullptr);
 
-// Writes the view's text in its encoding with LF line ends, atomically. Asks
-// before writing characters the encoding cannot hold or overwriting a file
-// that was read with invalid bytes. On failure the user is told, the old file
-// is left as it was and the document stays modified.
+
+// Writes the view's text in its file format (encoding, byte-order mark, line
+// ends), atomically. Asks before writing characters the encoding cannot hold
+// (in a page, offering character references instead), before overwriting a
+// file that was read with invalid bytes, and whether to update a charset
+// declaration that names another encoding. On failure the user is told, the
+// old file is left as it was and the document stays modified.
 bool writeDocument(EditViewBase *view, const QString &fileName, QWidget *dialogParent = nullptr);

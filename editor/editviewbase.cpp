@@ -133,16 +133,61 @@ void EditViewBase::setCurrentDirToFile() const
 
 void EditViewBase::setCharEncoding(CharEncoding encoding)
 {
-    m_charEncoding = encoding;
+    if (encoding != m_format.encoding) {
+        // A chosen encoding starts with its usual mark: UTF-16 readers
+        // expect one, UTF-8 ones mostly do not.
+        m_format.byteOrderMark = encoding == UTF16LE || encoding == UTF16BE;
+        m_format.encoding = encoding;
+    }
     emit encodingChanged();
+}
+
+void EditViewBase::setFileFormat(const FileFormat &format)
+{
+    m_format = format;
+    emit encodingChanged();
+}
+
+void EditViewBase::setLineEnd(LineEnd lineEnd)
+{
+    m_format.lineEnd = lineEnd;
+    emit encodingChanged();
+}
+
+void EditViewBase::setByteOrderMark(bool on)
+{
+    m_format.byteOrderMark = on && canHaveByteOrderMark(m_format.encoding);
+    emit encodingChanged();
+}
+
+QString EditViewBase::formatDescription() const
+{
+    QString text;
+    if (const char *name = encodingName(m_format.encoding)) {
+        text = QLatin1String(name);
+        if (m_format.byteOrderMark && canHaveByteOrderMark(m_format.encoding))
+            text = tr("%1 with BOM").arg(text);
+        text += QLatin1String(", ");
+    }
+    return text + QLatin1String(lineEndName(m_format.lineEnd));
 }
 
 QString EditViewBase::titleWithEncoding() const
 {
-    QString text = m_fullPath.isEmpty() ? m_title : m_fullPath;
-    if (const char *name = encodingName(m_charEncoding))
-        text += QStringLiteral(" (%1)").arg(QLatin1String(name));
-    return text;
+    return (m_fullPath.isEmpty() ? m_title : m_fullPath)
+        + QStringLiteral(" (%1)").arg(formatDescription());
+}
+
+void EditViewBase::replaceText(const QString &text)
+{
+    const int position = textCursor().position();
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(text);
+    cursor.endEditBlock();
+    cursor.setPosition(std::min(position, document()->characterCount() - 1));
+    setTextCursor(cursor);
 }
 
 QColor EditViewBase::settingsColor(int index, const QColor &fallback) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/charencoding.h"
+#include "editor/fileformat.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -46,9 +47,18 @@ public:
     QString fileDirectory() const;
     void setCurrentDirToFile() const;
 
-    CharEncoding charEncoding() const { return m_charEncoding; }
+    // What the file was read as and is written as.
+    const FileFormat &fileFormat() const { return m_format; }
+    void setFileFormat(const FileFormat &format);
+    CharEncoding charEncoding() const { return m_format.encoding; }
     void setCharEncoding(CharEncoding encoding);
+    void setLineEnd(LineEnd lineEnd);
+    void setByteOrderMark(bool on);
+    // "UTF-8 with BOM, CRLF".
+    QString formatDescription() const;
     QString titleWithEncoding() const;
+    // Replaces the whole text as one undo step (a save that rewrote it).
+    void replaceText(const QString &text);
 
     // Puts a file's text in, very long lines shown as several blocks.
     void loadText(const QString &text);
@@ -164,7 +174,7 @@ private:
     void repaintCursor();
     void onLayoutUpdateRequest(const QRect &rect, int dy);
 
-    CharEncoding m_charEncoding = UTF8;
+    FileFormat m_format;
     QString m_title;
     QString m_fullPath;
     QWidget *lineNumberArea = nullptr;

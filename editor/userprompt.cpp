@@ -1,5 +1,6 @@
 #include "editor/userprompt.h"
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QFileDialog>
 
@@ -9,11 +10,15 @@ UserPrompt *current = nullptr;
 
 QMessageBox::StandardButton UserPrompt::message(QMessageBox::Icon icon, QWidget *parent,
                                                 const QString &title, const QString &text,
-                                                QMessageBox::StandardButtons buttons)
+                                                QMessageBox::StandardButtons buttons,
+                                                const ButtonLabels &labels)
 {
     // No default button: Return must not answer a question by accident.
     QMessageBox box(icon, title, text, buttons, parent);
     box.setDefaultButton(QMessageBox::NoButton);
+    for (const auto &[button, label] : labels)
+        if (QAbstractButton *b = box.button(button))
+            b->setText(label);
     return QMessageBox::StandardButton(box.exec());
 }
 

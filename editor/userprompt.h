@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QMessageBox>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -13,11 +15,15 @@ class QWidget;
 class UserPrompt
 {
 public:
+    // Texts for standard buttons that answer something else than their name.
+    using ButtonLabels = QList<QPair<QMessageBox::StandardButton, QString>>;
+
     virtual ~UserPrompt() = default;
 
     virtual QMessageBox::StandardButton message(QMessageBox::Icon icon, QWidget *parent,
                                                 const QString &title, const QString &text,
-                                                QMessageBox::StandardButtons buttons);
+                                                QMessageBox::StandardButtons buttons,
+                                                const ButtonLabels &labels = {});
     virtual QStringList openFileNames(QWidget *parent, const QString &caption,
                                       const QString &dir, const QString &filter);
     virtual QString saveFileName(QWidget *parent, const QString &caption,
@@ -31,9 +37,10 @@ public:
 
     static QMessageBox::StandardButton warning(QWidget *parent, const QString &title,
                                                const QString &text,
-                                               QMessageBox::StandardButtons buttons)
+                                               QMessageBox::StandardButtons buttons,
+                                               const ButtonLabels &labels = {})
     {
-        return instance()->message(QMessageBox::Warning, parent, title, text, buttons);
+        return instance()->message(QMessageBox::Warning, parent, title, text, buttons, labels);
     }
     static void critical(QWidget *parent, const QString &title, const QString &text)
     {

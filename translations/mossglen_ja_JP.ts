@@ -71,6 +71,10 @@ search again from end/begin ?</source>
         <translation>ドキュメントの先頭/末尾に達しました。
 末尾/先頭から検索を続けますか?</translation>
     </message>
+    <message>
+        <source>%1 with BOM</source>
+        <translation>%1 (BOM付き)</translation>
+    </message>
 </context>
 <context>
     <name>FindReplaceDlg</name>
@@ -252,12 +256,6 @@ Do you want to save your changes?</source>
         <translation>保存</translation>
     </message>
     <message>
-        <source>Some characters of &apos;%1&apos; cannot be written in %2 and would be replaced.
-Save anyway, or cancel and choose another encoding?</source>
-        <translation>「%1」の一部の文字は %2 で書き込めないため、置き換えられます。
-このまま保存しますか? それともキャンセルして別の文字コードを選びますか?</translation>
-    </message>
-    <message>
         <source>&apos;%1&apos; had bytes that are not valid %2 when it was read; they were replaced.</source>
         <translation>「%1」には読み込んだ時点で %2 として不正なバイトがあり、置き換えられています。</translation>
     </message>
@@ -272,6 +270,126 @@ Save anyway, or cancel and choose another encoding?</source>
     <message>
         <source>failed to save file &apos;%1&apos;</source>
         <translation>ファイル「%1」を保存できませんでした</translation>
+    </message>
+    <message>
+        <source>Byte-order &amp;mark</source>
+        <translation>バイト順マーク(&amp;M)</translation>
+    </message>
+    <message>
+        <source>&amp;Line ends</source>
+        <translation>改行コード(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;LF (Linux, macOS)</source>
+        <translation>LF (Linux, macOS)(&amp;L)</translation>
+    </message>
+    <message>
+        <source>C&amp;RLF (Windows)</source>
+        <translation>CRLF (Windows)(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;CR (classic Mac OS)</source>
+        <translation>CR (旧 Mac OS)(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Reopen &amp;with encoding</source>
+        <translation>文字コードを指定して開き直す(&amp;W)</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has changes that are not saved.
+Read it again from disk as %2 and lose them?</source>
+        <translation>「%1」には保存していない変更があります。
+%2 としてディスクから読み直し、変更を破棄しますか?</translation>
+    </message>
+    <message>
+        <source>&amp;Reopen and lose changes</source>
+        <translation>破棄して開き直す(&amp;R)</translation>
+    </message>
+    <message>
+        <source>the file no longer exists</source>
+        <translation>ファイルがもうありません</translation>
+    </message>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>通常のファイルではありません</translation>
+    </message>
+    <message>
+        <source>the file cannot be read</source>
+        <translation>ファイルを読めません</translation>
+    </message>
+    <message>
+        <source>Cannot reopen &apos;%1&apos;: %2.</source>
+        <translation>「%1」を開き直せません: %2。</translation>
+    </message>
+    <message>
+        <source>%1, told by its byte-order mark</source>
+        <translation>%1 (バイト順マークで判定)</translation>
+    </message>
+    <message>
+        <source>%1, told by its zero bytes</source>
+        <translation>%1 (ゼロバイトの並びで判定)</translation>
+    </message>
+    <message>
+        <source>%1 without byte-order mark, told by its characters</source>
+        <translation>BOMなしの %1 (文字の種類で判定)</translation>
+    </message>
+    <message>
+        <source>%1, as the page declares</source>
+        <translation>%1 (ページの宣言による)</translation>
+    </message>
+    <message>
+        <source>%1, found by scanning its bytes</source>
+        <translation>%1 (バイト列の走査で判定)</translation>
+    </message>
+    <message>
+        <source>plain ASCII, opened as %1</source>
+        <translation>ASCII のみ。%1 として開きました</translation>
+    </message>
+    <message>
+        <source>%1, a guess: nothing in the bytes decides</source>
+        <translation>%1 (推測: バイト列からは決まりません)</translation>
+    </message>
+    <message>
+        <source>%1, as chosen</source>
+        <translation>%1 (指定による)</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; declares its encoding as %2 but is saved in %3.
+Change the declaration to %4?</source>
+        <translation>「%1」は文字コードを %2 と宣言していますが、%3 で保存されます。
+宣言を %4 に書き換えますか?</translation>
+    </message>
+    <message>
+        <source>Opened &apos;%1&apos;: %2, %3</source>
+        <translation>「%1」を開きました: %2、%3</translation>
+    </message>
+    <message>
+        <source>Mixed line ends (LF %1, CRLF %2, CR %3) are saved as %4</source>
+        <translation>改行コードが混在しています (LF %1、CRLF %2、CR %3)。%4 で保存します</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has characters that %2 writes back as other bytes</source>
+        <translation>「%1」には、%2 では元と違うバイトで書き戻される文字があります</translation>
+    </message>
+    <message>
+        <source>Some characters of &apos;%1&apos; cannot be written in %2 and would be replaced.</source>
+        <translation>「%1」の一部の文字は %2 で書けないため、置き換えられます。</translation>
+    </message>
+    <message>
+        <source>Write them as character references (&amp;#x...;), save anyway, or cancel and choose another encoding?</source>
+        <translation>文字参照 (&amp;#x...;) で書きますか、そのまま保存しますか、それともキャンセルして別の文字コードを選びますか?</translation>
+    </message>
+    <message>
+        <source>Save anyway, or cancel and choose another encoding?</source>
+        <translation>このまま保存しますか、それともキャンセルして別の文字コードを選びますか?</translation>
+    </message>
+    <message>
+        <source>Write as &amp;references</source>
+        <translation>文字参照で書く(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has characters that %2 writes back as other bytes than were read.</source>
+        <translation>「%1」には、%2 では読み込んだときと違うバイトで書き戻される文字があります。</translation>
     </message>
 </context>
 <context>

@@ -58,6 +58,8 @@ private slots:
     void tabCyclingWraps();
     void previousDocumentGoesBackAndForth();
     void encodingMenuFollowsTab();
+    void reopenWithEncoding_data();
+    void reopenWithEncoding();
     void recentListOrderAndLimit();
     void recentMenuAccelerators_data();
     void recentMenuAccelerators();
@@ -235,7 +237,7 @@ void TestMainWindowDocuments::saveAsFilterAndTitle()
     QVERIFY(w.on_actionSave_As_triggered());
     QCOMPARE(prompt->asked.last().filter, filter);
     QCOMPARE(w.tabs()->tabText(0), QStringLiteral("saved.html"));
-    QCOMPARE(w.tabs()->tabToolTip(0), target + " (UTF-8)");
+    QCOMPARE(w.tabs()->tabToolTip(0), target + " (UTF-8, LF)");
     QCOMPARE(w.currentView()->fullPath(), target);
     QVERIFY(readFile(target).startsWith("body"));
     QCOMPARE(QSettings().value("recentFileList").toStringList().value(0), target);
@@ -302,11 +304,70 @@ void TestMainWindowDocuments::encodingMenuFollowsTab()
     sjis->trigger();
     QCOMPARE(w.currentView()->charEncoding(), ShiftJIS);
     QVERIFY(sjis->isChecked() && !utf8->isChecked());
+    // Shift-JIS has no byte-order mark to choose; UTF-16 starts with one.
+    auto *mark = w.findChild<QAction *>("actionByteOrderMark");
+    QVERIFY(!mark->isEnabled());
+    w.findChild<QAction *>("action_UTF16LE")->trigger();
+    QVERIFY(mark->isEnabled() && mark->isChecked());
+    mark->trigger();
+    QVERIFY(!w.currentView()->fileFormat().byteOrderMark);
+    auto *crlf = w.findChild<QAction *>("actionLineEnd_CRLF");
+    crlf->trigger();
+    QCOMPARE(w.currentView()->fileFormat().lineEnd, LineEnd::CRLF);
+    QVERIFY(w.currentView()->document()->isModified());
+    w.currentView()->document()->setModified(false);  // no question on close
     w.tabs()->setCurrentIndex(0);
     QVERIFY(utf8->isChecked() && !sjis->isChecked());
+    QVERIFY(!crlf->isChecked() && w.findChild<QAction *>("actionLineEnd_LF")->isChecked());
+    QVERIFY(!mark->isChecked());
     w.on_action_Close_triggered();
     w.on_action_Close_triggered();
     QCOMPARE(menu->title(), QStringLiteral("Encoding of this doc"));
+}
+
+void TestMainWindowDocuments::reopenWithEncoding_data()
+{
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<bool>("removed");
+    QTest::addColumn<int>("answer");  // -1: no question
+    QTest::addColumn<bool>("reread");
+    QTest::newRow("unmodified") << false << false << -1 << true;
+    QTest::newRow("modified, reopen") << true << false << int(QMessageBox::Discard) << true;
+    QTest::newRow("modified, cancel") << true << false << int(QMessageBox::Cancel) << false;
+    QTest::newRow("file removed") << false << true << int(QMessageBox::Ok) << false;
+}
+
+// A wrong guess is mended in one step; the user's text is never lost unasked.
+void TestMainWindowDocuments::reopenWithEncoding()
+{
+    QFETCH(bool, modified);
+    QFETCH(bool, removed);
+    QFETCH(int, answer);
+    QFETCH(bool, reread);
+    // "あい" in EUC-JP; read as Shift-JIS the same bytes are half-width kana.
+    const QString path = file(QStringLiteral("guess.html"), QByteArray("\xA4\xA2\xA4\xA4\r\n"));
+    MainWindow w({path});
+    EditView *view = w.currentView();
+    QCOMPARE(view->charEncoding(), EucJP);
+    if (modified)
+        view->insertPlainText(QStringLiteral("typed "));
+    const QString before = view->toPlainText();
+    if (removed)
+        QVERIFY(QFile::remove(path));
+    if (answer >= 0)
+        prompt->answers = {QMessageBox::StandardButton(answer)};
+
+    w.findChild<QAction *>("actionReopen_SJIS")->trigger();
+    QCOMPARE(prompt->asked.size(), answer >= 0 ? 1 : 0);
+    if (removed)
+        QVERIFY(prompt->asked.first().text.contains(QLatin1String("no longer exists")));
+    QCOMPARE(view->toPlainText(), reread ? QString::fromUtf8("､｢､､\n") : before);
+    QCOMPARE(view->charEncoding(), reread ? ShiftJIS : EucJP);
+    QCOMPARE(view->fileFormat().lineEnd, LineEnd::CRLF);
+    QCOMPARE(view->document()->isModified(), modified && !reread);
+    if (reread)
+        QVERIFY(w.statusBar()->currentMessage().contains(QLatin1String("Shift-JIS, as chosen")));
+    view->document()->setModified(false);
 }
 
 void TestMainWindowDocuments::recentListOrderAndLimit()

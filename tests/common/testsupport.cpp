@@ -47,7 +47,8 @@ ScriptedPrompt::~ScriptedPrompt()
 
 QMessageBox::StandardButton ScriptedPrompt::message(QMessageBox::Icon icon, QWidget *,
                                                     const QString &title, const QString &text,
-                                                    QMessageBox::StandardButtons)
+                                                    QMessageBox::StandardButtons buttons,
+                                                    const ButtonLabels &)
 {
     asked.append({icon, title, text, {}});
     if (answers.isEmpty()) {
@@ -55,7 +56,13 @@ QMessageBox::StandardButton ScriptedPrompt::message(QMessageBox::Icon icon, QWid
         qWarning("unscripted question: %s / %s", qPrintable(title), qPrintable(text));
         return QMessageBox::Cancel;
     }
-    return answers.takeFirst();
+    const QMessageBox::StandardButton answer = answers.takeFirst();
+    // A person can only press a button that is there.
+    if (!buttons.testFlag(answer)) {
+        unexpected = true;
+        qWarning("answer %x not offered: %s", unsigned(answer), qPrintable(text));
+    }
+    return answer;
 }
 
 QStringList ScriptedPrompt::openFileNames(QWidget *, const QString &caption, const QString &,

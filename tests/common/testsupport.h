@@ -32,7 +32,8 @@ public:
 
     QMessageBox::StandardButton message(QMessageBox::Icon icon, QWidget *parent,
                                         const QString &title, const QString &text,
-                                        QMessageBox::StandardButtons buttons) override;
+                                        QMessageBox::StandardButtons buttons,
+                                        const ButtonLabels &labels) override;
     QStringList openFileNames(QWidget *parent, const QString &caption,
                               const QString &dir, const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption,

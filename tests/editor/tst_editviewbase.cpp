@@ -182,17 +182,17 @@ void TestEditViewBase::identity_data()
 
     QTest::newRow("path utf-8") << "/srv/www/site/index.html" << QString() << int(UTF8)
                                 << "index.html" << "/srv/www/site"
-                                << "/srv/www/site/index.html (UTF-8)";
+                                << "/srv/www/site/index.html (UTF-8, LF)";
     QTest::newRow("path shift-jis") << "/a/b.css" << QString() << int(ShiftJIS)
-                                    << "b.css" << "/a" << "/a/b.css (Shift-JIS)";
+                                    << "b.css" << "/a" << "/a/b.css (Shift-JIS, LF)";
     QTest::newRow("path utf-16be") << "/a/b c/d.js" << QString() << int(UTF16BE)
-                                   << "d.js" << "/a/b c" << "/a/b c/d.js (UTF-16BE)";
+                                   << "d.js" << "/a/b c" << "/a/b c/d.js (UTF-16BE with BOM, LF)";
     QTest::newRow("untitled") << QString() << "Untitled-1" << int(EucJP)
-                              << "Untitled-1" << QString() << "Untitled-1 (EUC-JP)";
+                              << "Untitled-1" << QString() << "Untitled-1 (EUC-JP, LF)";
     QTest::newRow("no encoding name") << QString() << "Untitled-2" << int(NoEncoding)
-                                      << "Untitled-2" << QString() << "Untitled-2";
+                                      << "Untitled-2" << QString() << "Untitled-2 (LF)";
     QTest::newRow("out of range encoding") << "/x/y.html" << QString() << 9
-                                           << "y.html" << "/x" << "/x/y.html";
+                                           << "y.html" << "/x" << "/x/y.html (LF)";
 }
 
 void TestEditViewBase::identity()
