@@ -544,6 +544,26 @@ int DocumentSearch::replaceInLines(QTextDocument *document, const QString &repla
             editing = true;
         }
         int growth = 0;
+        if (matches.size() > 1 && line.cuts.isEmpty()) {
+            // Several matches in a line without virtual breaks: one edit
+            // for all of them, which halves the work of a large replace.
+            QString text;
+            int previousEnd = matches.front().first;
+            for (const auto &[matchStart, matchLength] : matches) {
+                text += QStringView(line.text).mid(previousEnd, matchStart - previousEnd);
+                text += replacement;
+                previousEnd = matchStart + matchLength;
+            }
+            const int start = line.startPosition(matches.front().first);
+            const int end = std::max(line.endPosition(previousEnd), start);
+            editor.setPosition(start);
+            editor.setPosition(end, QTextCursor::KeepAnchor);
+            insertOver(editor, text, breaks);
+            growth = int(text.size()) - (end - start);
+            lastEnd = end;
+            count += int(matches.size());
+            matches.clear();
+        }
         for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
             const int start = line.startPosition(it->first);
             const int end = std::max(line.endPosition(it->first + it->second), start);

@@ -341,16 +341,38 @@ void ViEngine::pasteRegisterText(EditViewBase *view, const Register &reg, bool b
 
 void ViEngine::undo(EditViewBase *view, int n)
 {
+    QTextDocument *doc = view->document();
     // Stop when the history runs out, however large the count.
-    for (int i = 0; i < n && view->document()->isUndoAvailable(); ++i)
-        view->undo();
+    for (int i = 0; i < n && doc->isUndoAvailable(); ++i) {
+        int steps = 1;
+        if (!m_undoGroups.isEmpty() && m_undoGroups.last().document == doc
+            && m_undoGroups.last().atSteps == doc->availableUndoSteps()) {
+            UndoGroup group = m_undoGroups.takeLast();
+            steps = group.steps;
+            group.atSteps -= group.steps;
+            m_redoGroups.append(group);
+        }
+        for (int k = 0; k < steps && doc->isUndoAvailable(); ++k)
+            view->undo();
+    }
     view->onCursorPositionChanged();
 }
 
 void ViEngine::redo(EditViewBase *view, int n)
 {
-    for (int i = 0; i < n && view->document()->isRedoAvailable(); ++i)
-        view->redo();
+    QTextDocument *doc = view->document();
+    for (int i = 0; i < n && doc->isRedoAvailable(); ++i) {
+        int steps = 1;
+        if (!m_redoGroups.isEmpty() && m_redoGroups.last().document == doc
+            && m_redoGroups.last().atSteps == doc->availableUndoSteps()) {
+            UndoGroup group = m_redoGroups.takeLast();
+            steps = group.steps;
+            group.atSteps += group.steps;
+            m_undoGroups.append(group);
+        }
+        for (int k = 0; k < steps && doc->isRedoAvailable(); ++k)
+            view->redo();
+    }
     view->onCursorPositionChanged();
 }
 
@@ -584,6 +606,7 @@ void ViEngine::startInsert(EditViewBase *view, int repeat)
         return;
     }
     m_insertView = view;
+    m_insertUndoBase = std::min(m_commandUndoBase, view->document()->availableUndoSteps());
     m_insertStart = view->textCursor().position();
     m_insertLength = view->document()->characterCount();
     m_insertRepeat = repeat;
@@ -614,6 +637,15 @@ void ViEngine::finishInsert()
                                                std::max<qint64>(1, 10000000 / text.size()));
         cursor.insertText(text.repeated(copies));
         view->setTextCursor(cursor);
+    }
+    QTextDocument *doc = view->document();
+    m_redoGroups.clear();
+    const int steps = doc->availableUndoSteps() - m_insertUndoBase;
+    if (steps > 1) {
+        m_undoGroups.append({doc, doc->availableUndoSteps(), steps});
+        // Old groups of closed documents or far back in the history go.
+        if (m_undoGroups.size() > 200)
+            m_undoGroups.removeFirst();
     }
 }
 
@@ -765,6 +797,8 @@ void ViEngine::clampMessage(EditViewBase *view)
 
 void ViEngine::finishCommand(bool change)
 {
+    if (change)
+        m_redoGroups.clear();  // a new change ends what could be redone
     if (change && !m_replaying) {
         m_lastChange = Change();
         m_lastChange.keys = m_keys;
@@ -780,6 +814,9 @@ void ViEngine::processKey(QChar c, EditViewBase *view)
         // A key for the view while the command line is open drops it.
         cancelPending();
     }
+    if (m_keys.isEmpty() && m_pendingPrefix == 0 && m_operator.isEmpty() && m_awaiting.isNull()
+        && !m_replaying)
+        m_commandUndoBase = view->document()->availableUndoSteps();
     if (!m_awaiting.isNull()) {
         m_keys += c;
         handleArgument(c, view);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTextCursor>
+#include <QTextDocument>
 
 class EditViewBase;
 class QTextDocument;
@@ -218,4 +219,16 @@ private:
     bool m_insertForChange = false;
 
     QHash<const EditViewBase *, ViewState> m_views;
+
+    // A change and the text typed for it take several undo steps of the
+    // document; `u` and `U` take them as one.
+    struct UndoGroup {
+        QPointer<QTextDocument> document;
+        int atSteps = 0;  // the document's undo steps right after the group
+        int steps = 0;
+    };
+    QList<UndoGroup> m_undoGroups;
+    QList<UndoGroup> m_redoGroups;
+    int m_commandUndoBase = 0;
+    int m_insertUndoBase = 0;
 };

@@ -71,6 +71,8 @@ class TestViEngine : public QObject
 private slots:
     void commands_data();
     void commands();
+    void commandLineOutcome_data();
+    void commandLineOutcome();
     void undoAndRedoCounts_data();
     void undoAndRedoCounts();
     void yankBufferState_data();
@@ -360,6 +362,49 @@ void TestViEngine::commands()
     QCOMPARE(int(f.engine.pendingPrefix()), 0);
 }
 
+void TestViEngine::commandLineOutcome_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("request");  // -1: none
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("message");  // the last status message
+
+    QTest::newRow(":w") << ":w\r" << int(ViEngine::Write) << "" << "";
+    QTest::newRow(":q") << ":q\r" << int(ViEngine::Quit) << "" << "";
+    QTest::newRow(":q!") << ":q!\r" << int(ViEngine::ForceQuit) << "" << "";
+    QTest::newRow(":wq") << ":wq\r" << int(ViEngine::WriteQuit) << "" << "";
+    QTest::newRow(":x") << ":x\r" << int(ViEngine::WriteIfModifiedQuit) << "" << "";
+    QTest::newRow(":e") << ":e sub/b.html\r" << int(ViEngine::Edit) << "sub/b.html" << "";
+    QTest::newRow(":e without a name") << ":e\r" << -1 << "" << "No file name";
+    QTest::newRow(":w with a name is not taken for :w") << ":w other\r" << -1 << ""
+                                                         << "Not an editor command: w other";
+    QTest::newRow("unknown command") << ":frob\r" << -1 << "" << "Not an editor command: frob";
+    QTest::newRow("substitute without replacement") << ":s/z\r" << -1 << "" << "Pattern not found: z";
+    QTest::newRow("substitute flags") << ":s/a/b/z\r" << -1 << "" << "Not an editor command: s/a/b/z";
+    QTest::newRow(":%s reports its count") << ":%s/a/b/g\r" << -1 << "" << "3 substitutions";
+    QTest::newRow("pattern not found") << "/zz\r" << -1 << "" << "Pattern not found: zz";
+    QTest::newRow("n without a search") << "n" << -1 << "" << "No previous search pattern";
+    QTest::newRow("a count is limited") << "99999999999x" << -1 << "" << "Count limited to 1000000";
+}
+
+void TestViEngine::commandLineOutcome()
+{
+    QFETCH(QString, keys);
+    QFETCH(int, request);
+    QFETCH(QString, argument);
+    QFETCH(QString, message);
+    Fixture f(QStringLiteral("|a a\na"));
+    QSignalSpy requests(&f.engine, &ViEngine::windowRequest);
+    QSignalSpy messages(f.view, &EditViewBase::showMessage);
+    f.type(keys);
+    QCOMPARE(requests.size(), request < 0 ? 0 : 1);
+    if (request >= 0) {
+        QCOMPARE(requests.at(0).at(1).toInt(), request);
+        QCOMPARE(requests.at(0).at(2).toString(), argument);
+    }
+    QCOMPARE(messages.isEmpty() ? QString() : messages.last().at(0).toString(), message);
+}
+
 void TestViEngine::undoAndRedoCounts_data()
 {
     QTest::addColumn<QString>("before");
@@ -373,6 +418,11 @@ void TestViEngine::undoAndRedoCounts_data()
     QTest::newRow("U redoes") << "|abcd" << "xxx3u2U" << "cd";
     QTest::newRow("a huge undo count stops at the start") << "|abc" << "xx99999999999u" << "abc";
     QTest::newRow("a huge redo count stops at the end") << "|abc" << "xx2u99999999999U" << "c";
+    QTest::newRow(":%s is one step") << "|a a\na" << ":%s/a/b/g\ru" << "a a\na";
+    QTest::newRow(". is one step") << "|a b c" << "d2w.u" << "c";
+    QTest::newRow("cw and its text are one step") << "|ab cd" << "cwx\x1bu" << "ab cd";
+    QTest::newRow("redo of that step") << "|ab cd" << "cwxy\x1buU" << "xy cd";
+    QTest::newRow("undo after the step") << "|ab cd" << "cwx\x1bxuu" << "ab cd";
 }
 
 void TestViEngine::undoAndRedoCounts()
@@ -382,7 +432,7 @@ void TestViEngine::undoAndRedoCounts()
     QFETCH(QString, after);
     Fixture f(before);
     f.view->document()->clearUndoRedoStacks();
-    f.engine.processKeys(keys, f.view);
+    f.type(keys);
     QCOMPARE(f.view->toPlainText(), after);
 }
 
