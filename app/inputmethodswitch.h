@@ -15,5 +15,9 @@ namespace InputMethodSwitch {
 void watch(QCoreApplication *app, std::function<void()> onOpenStatusChanged);
 void unwatch(QCoreApplication *app);
 void switchOff(QWidget *window);
+// Whether the input method of the window is on; false where the platform
+// does not tell.
+bool isOpen(QWidget *window);
+void switchOn(QWidget *window);
 
 } // namespace InputMethodSwitch

@@ -41,3 +41,18 @@ void InputMethodSwitch::switchOff(QWidget *window)
         im->hide();
     }
 }
+
+// Qt tells no open status. X11 and Wayland input methods keep their on/off
+// state per window themselves, so asking for input again is all it takes.
+bool InputMethodSwitch::isOpen(QWidget *)
+{
+    return false;
+}
+
+void InputMethodSwitch::switchOn(QWidget *window)
+{
+    QInputMethod *im = QGuiApplication::inputMethod();
+    QWidget *focus = QApplication::focusWidget();
+    if (im && window && focus && focus->window() == window->window())
+        im->update(Qt::ImEnabled);
+}

@@ -58,3 +58,28 @@ void InputMethodSwitch::switchOff(QWidget *window)
     ImmSetOpenStatus(context, FALSE);
     ImmReleaseContext(hwnd, context);
 }
+
+bool InputMethodSwitch::isOpen(QWidget *window)
+{
+    if (!window)
+        return false;
+    HWND hwnd = reinterpret_cast<HWND>(window->window()->winId());
+    HIMC context = ImmGetContext(hwnd);
+    if (!context)
+        return false;
+    const bool open = ImmGetOpenStatus(context);
+    ImmReleaseContext(hwnd, context);
+    return open;
+}
+
+void InputMethodSwitch::switchOn(QWidget *window)
+{
+    if (!window)
+        return;
+    HWND hwnd = reinterpret_cast<HWND>(window->window()->winId());
+    HIMC context = ImmGetContext(hwnd);
+    if (!context)
+        return;
+    ImmSetOpenStatus(context, TRUE);
+    ImmReleaseContext(hwnd, context);
+}

@@ -34,6 +34,7 @@ MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlag
 
     modeLabel = new QLabel(QStringLiteral("INS"));
     statusBar()->addPermanentWidget(modeLabel, 0);
+    setUpViCommandLine();
 
     untitledCount = 0;
     setAcceptDrops(true);
@@ -127,17 +128,26 @@ QString MainWindow::modeText() const
 
 void MainWindow::onImeOpenStatusChanged()
 {
-    if (viEngine->mode() == ViEngine::CommandMode && !viEngine->inModeChange())
+    if (viEngine->takesKeys() && !viEngine->inModeChange()) {
+        // Opened by the user: insert mode keeps it open.
+        m_imeOpenedByUser = true;
         viEngine->setMode(ViEngine::InsertMode);
+        m_imeOpenedByUser = false;
+    }
 }
 
 void MainWindow::onModeChanged(uchar mode)
 {
-    if (mode == ViEngine::CommandMode) {
+    const uchar previous = m_shownViMode;
+    if (mode == ViEngine::CommandMode || mode == ViEngine::VisualMode || mode == ViEngine::VisualLineMode) {
+        rememberInputMethod(previous, mode);
         InputMethodSwitch::switchOff(window());
-        modeLabel->setText(QStringLiteral("CMD"));
+        modeLabel->setText(mode == ViEngine::CommandMode ? QStringLiteral("CMD") : QStringLiteral("VIS"));
+        m_shownViMode = mode;
     } else if (mode == ViEngine::InsertMode) {
+        rememberInputMethod(previous, mode);
         modeLabel->setText(QStringLiteral("INS"));
+        m_shownViMode = mode;
     }
 }
 

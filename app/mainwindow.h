@@ -21,7 +21,9 @@ class QLabel;
 class QMenu;
 class QSettings;
 class QTabWidget;
+class ViCommandLine;
 class ViEngine;
+class EditViewBase;
 
 // The one main window. Its behaviour is split by concern over several source
 // files: mainwindow.cpp (construction, closing, input method),
@@ -192,4 +194,19 @@ private:
     bool writeWatched(EditView *view, const QString &fileName);
     RecoveryJournal *journal = nullptr;
     DocumentWatcher *watcher = nullptr;
+
+    // The vi command line and what `:` commands ask of the window
+    // (mainwindow_vi.cpp).
+public:
+    ViCommandLine *viCommandLine() const { return m_viCommandLine; }
+public slots:
+    void onViCommandLineRequested(const QString &start);
+    void onViWindowRequest(EditViewBase *view, int request, const QString &argument);
+private:
+    void setUpViCommandLine();
+    void rememberInputMethod(uchar previousMode, uchar mode);
+    ViCommandLine *m_viCommandLine = nullptr;
+    uchar m_shownViMode = 0xff;   // the mode onModeChanged last showed
+    bool m_imeOpenInInsert = false;  // the input method's state when insert mode was left
+    bool m_imeOpenedByUser = false;
 };

@@ -491,6 +491,12 @@ void DocumentSearch::insertOver(QTextCursor &cursor, const QString &text, const 
 int DocumentSearch::replaceAll(QTextDocument *document, const QString &replacement,
                                QTextCursor *last) const
 {
+    return replaceInLines(document, replacement, 0, std::numeric_limits<int>::max(), false, last);
+}
+
+int DocumentSearch::replaceInLines(QTextDocument *document, const QString &replacement, int from,
+                                   int to, bool firstInLine, QTextCursor *last) const
+{
     if (!document || !isValid())
         return 0;
 
@@ -507,7 +513,12 @@ int DocumentSearch::replaceAll(QTextDocument *document, const QString &replaceme
     int lastEnd = -1;
     bool editing = false;
 
-    for (QTextBlock block = document->begin(); block.isValid(); ) {
+    QTextBlock first = document->findBlock(std::max(from, 0));
+    while (VirtualBreaks::isContinuation(first) && first.previous().isValid())
+        first = first.previous();
+    // Replacements move the end of the range along with the text.
+    int limit = to;
+    for (QTextBlock block = first; block.isValid() && block.position() <= limit; ) {
         QTextBlock next;
         const RealSpan line = lineOf(block, breaks, &next);
         matches.clear();
@@ -521,6 +532,8 @@ int DocumentSearch::replaceAll(QTextDocument *document, const QString &replaceme
             at = hit.start + hit.length;
             // An empty match is not taken twice at the same place.
             refuse = hit.length == 0 ? at : -1;
+            if (firstInLine)
+                break;
         }
         if (matches.empty()) {
             block = next;
@@ -531,6 +544,26 @@ int DocumentSearch::replaceAll(QTextDocument *document, const QString &replaceme
             editing = true;
         }
         int growth = 0;
+        if (matches.size() > 1 && line.cuts.isEmpty()) {
+            // Several matches in a line without virtual breaks: one edit
+            // for all of them, which halves the work of a large replace.
+            QString text;
+            int previousEnd = matches.front().first;
+            for (const auto &[matchStart, matchLength] : matches) {
+                text += QStringView(line.text).mid(previousEnd, matchStart - previousEnd);
+                text += replacement;
+                previousEnd = matchStart + matchLength;
+            }
+            const int start = line.startPosition(matches.front().first);
+            const int end = std::max(line.endPosition(previousEnd), start);
+            editor.setPosition(start);
+            editor.setPosition(end, QTextCursor::KeepAnchor);
+            insertOver(editor, text, breaks);
+            growth = int(text.size()) - (end - start);
+            lastEnd = end;
+            count += int(matches.size());
+            matches.clear();
+        }
         for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
             const int start = line.startPosition(it->first);
             const int end = std::max(line.endPosition(it->first + it->second), start);
@@ -542,6 +575,8 @@ int DocumentSearch::replaceAll(QTextDocument *document, const QString &replaceme
                 lastEnd = end;
         }
         lastEnd += growth;
+        if (limit != std::numeric_limits<int>::max())
+            limit += growth;
         count += int(matches.size());
         // A replacement with a line break splits the line: carry on after
         // the last piece of it, not inside what was just inserted.

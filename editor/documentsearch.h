@@ -70,6 +70,10 @@ public:
     // replacement; it is left alone when nothing matched.
     int replaceAll(QTextDocument *document, const QString &replacement,
                    QTextCursor *last = nullptr) const;
+    // The same over the lines from the one of position `from` to the one of
+    // `to`; with `firstInLine` only the first match of each line.
+    int replaceInLines(QTextDocument *document, const QString &replacement, int from, int to,
+                       bool firstInLine, QTextCursor *last = nullptr) const;
 
 private:
     // Blocks searched a line at a time before the rest of the document is

@@ -30,7 +30,7 @@ constexpr int MaxSplitTries = 25;
 
 bool inCommandMode(const ViEngine *engine)
 {
-    return engine && engine->mode() == ViEngine::CommandMode;
+    return engine && engine->takesKeys();
 }
 
 } // namespace

@@ -98,9 +98,12 @@ void runEscape(EditViewBase *view)
     emit view->showMessage(QStringLiteral("%1").arg(QDir::currentPath()));
     const GlobalSettings *settings = view->globalSettings();
     if (settings && settings->viEnabled && view->engine()) {
+        // Visual mode ends with the cursor where vi had it, not one left.
+        const bool fromVisual = view->engine()->isVisual();
+        view->engine()->cancelPending();
         view->engine()->setMode(ViEngine::CommandMode);
         cursor = view->textCursor();
-        if (cursor.positionInBlock() > 0) {
+        if (!fromVisual && cursor.positionInBlock() > 0) {
             cursor.movePosition(QTextCursor::PreviousCharacter);
             view->setTextCursor(cursor);
         }
@@ -121,7 +124,7 @@ void EditViewBase::keyPressEvent(QKeyEvent *event)
     const int key = event->key();
     const Qt::KeyboardModifiers modifiers = event->modifiers();
 
-    if (!(modifiers & Qt::ControlModifier) && viEngine && viEngine->mode() == ViEngine::CommandMode
+    if (!(modifiers & Qt::ControlModifier) && viEngine && viEngine->takesKeys()
         && !passesViCommandMode(key)) {
         viEngine->processKeys(event->text(), this);
         event->accept();

@@ -391,6 +391,10 @@ Change the declaration to %4?</source>
         <source>&apos;%1&apos; has characters that %2 writes back as other bytes than were read.</source>
         <translation>「%1」には、%2 では読み込んだときと違うバイトで書き戻される文字があります。</translation>
     </message>
+    <message>
+        <source>No write since last change (add ! to override)</source>
+        <translation>最後の変更が保存されていません (! で変更を破棄して閉じます)</translation>
+    </message>
 </context>
 <context>
     <name>MainWindowClass</name>
@@ -1052,6 +1056,41 @@ Discard them?</source>
     <message>
         <source>Select Root Path</source>
         <translation>ルートパスの選択</translation>
+    </message>
+</context>
+<context>
+    <name>ViEngine</name>
+    <message>
+        <source>Count limited to %1</source>
+        <translation>回数を %1 に制限しました</translation>
+    </message>
+    <message>
+        <source>Pattern not found: %1</source>
+        <translation>パターンが見つかりません: %1</translation>
+    </message>
+    <message>
+        <source>Search wrapped around the end of the document</source>
+        <translation>文書の端を越えて検索を続けました</translation>
+    </message>
+    <message>
+        <source>No previous search pattern</source>
+        <translation>前回の検索パターンがありません</translation>
+    </message>
+    <message>
+        <source>No file name</source>
+        <translation>ファイル名がありません</translation>
+    </message>
+    <message>
+        <source>Not an editor command: %1</source>
+        <translation>エディタのコマンドではありません: %1</translation>
+    </message>
+    <message>
+        <source>%1 substitutions</source>
+        <translation>%1 箇所を置換しました</translation>
+    </message>
+    <message>
+        <source>No word under the cursor</source>
+        <translation>カーソル位置に単語がありません</translation>
     </message>
 </context>
 <context>

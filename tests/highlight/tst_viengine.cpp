@@ -3,7 +3,10 @@
 #include "highlight/viengine.h"
 #include "testsupport.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QtTest>
@@ -13,6 +16,8 @@ namespace {
 struct Fixture {
     explicit Fixture(const QString &marked)
     {
+        // Searches and substitutions keep their history in the settings store.
+        settings.ignoreCase = CaseSensitive;
         settings.viEnabled = true;
         view = new EditViewBase(&settings, &engine);
         // Vertical moves keep the x position; equal advances keep it a column.
@@ -21,6 +26,38 @@ struct Fixture {
         setCursorMarked(*view, marked);
     }
     ~Fixture() { delete view; }
+
+    // Types `keys` as key presses: Escape is "\x1b", the command line that
+    // `:`, `/` and `?` open takes the keys up to the next "\r", and insert
+    // mode types into the text.
+    void type(const QString &keys)
+    {
+        QString line;
+        bool lineOpen = false;
+        const QMetaObject::Connection c = QObject::connect(
+                &engine, &ViEngine::commandLineRequested, view, [&](const QString &start) {
+                    line = start;
+                    lineOpen = true;
+                });
+        for (const QChar ch : keys) {
+            if (lineOpen) {
+                if (ch == QLatin1Char('\r')) {
+                    lineOpen = false;
+                    engine.executeCommandLine(line, view);
+                } else {
+                    line += ch;
+                }
+                continue;
+            }
+            const int key = ch == QChar(0x1b) ? int(Qt::Key_Escape)
+                            : ch == QLatin1Char('\r') ? int(Qt::Key_Return) : 0;
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Escape ? QString() : QString(ch));
+            QApplication::sendEvent(view, &press);
+        }
+        QObject::disconnect(c);
+    }
+
+    ScopedSettingsStore store;
     GlobalSettings settings;
     ViEngine engine;
     EditViewBase *view = nullptr;
@@ -34,6 +71,8 @@ class TestViEngine : public QObject
 private slots:
     void commands_data();
     void commands();
+    void commandLineOutcome_data();
+    void commandLineOutcome();
     void undoAndRedoCounts_data();
     void undoAndRedoCounts();
     void yankBufferState_data();
@@ -132,6 +171,181 @@ void TestViEngine::commands_data()
     QTest::newRow("nothing yanked, nothing pasted") << "a|bc" << "pP" << "a|bc" << cmd;
     QTest::newRow("a huge count neither overflows nor hangs")
             << "a|bc\nd" << "99999999999999999999l" << "ab|c\nd" << cmd;
+    QTest::newRow("a huge count for j ends at once") << "a|b\ncd" << "99999999999j" << "a|b\ncd" << cmd;
+    QTest::newRow("a huge count for x stops at the line end") << "a|bc\nd" << "99999999999x" << "a|\nd" << cmd;
+
+    // Word, line and document motions.
+    QTest::newRow("w") << "|foo bar" << "w" << "foo |bar" << cmd;
+    QTest::newRow("w stops at punctuation") << "|foo.bar" << "w" << "foo|.bar" << cmd;
+    QTest::newRow("W passes punctuation") << "|foo.bar baz" << "W" << "foo.bar |baz" << cmd;
+    QTest::newRow("3w across lines") << "|a b\nc d" << "3w" << "a b\nc |d" << cmd;
+    QTest::newRow("w stops at an empty line") << "|ab\n\ncd" << "w" << "ab\n|\ncd" << cmd;
+    QTest::newRow("w at the last word rests on the last character") << "ab c|d" << "w" << "ab c|d" << cmd;
+    QTest::newRow("w from kana to kanji") << QStringLiteral("|\u3072\u3089\u6f22\u5b57") << "w"
+                                          << QStringLiteral("\u3072\u3089|\u6f22\u5b57") << cmd;
+    QTest::newRow("e") << "|foo bar" << "e" << "fo|o bar" << cmd;
+    QTest::newRow("e at a word end goes on") << "fo|o bar" << "e" << "foo ba|r" << cmd;
+    QTest::newRow("E") << "|a.b c" << "E" << "a.|b c" << cmd;
+    QTest::newRow("b") << "foo ba|r" << "b" << "foo |bar" << cmd;
+    QTest::newRow("2b") << "a b c|d" << "2b" << "a |b cd" << cmd;
+    QTest::newRow("B") << "x foo.ba|r" << "B" << "x |foo.bar" << cmd;
+    QTest::newRow("b across lines") << "ab\n|cd" << "b" << "|ab\ncd" << cmd;
+    QTest::newRow("G to the last line's first non-blank") << "|a\nb\n  c" << "G" << "a\nb\n  |c" << cmd;
+    QTest::newRow("3G") << "|a\nb\n  c\nd" << "3G" << "a\nb\n  |c\nd" << cmd;
+    QTest::newRow("a huge G stops at the last line") << "|a\nb" << "99999999999G" << "a\n|b" << cmd;
+    QTest::newRow("2gg") << "a\nb\n|c" << "2gg" << "a\n|b\nc" << cmd;
+    QTest::newRow("+ and -") << "|a\n  b\nc" << "+j-" << "a\n  |b\nc" << cmd;
+    QTest::newRow("f") << "|a,b,c" << "f," << "a|,b,c" << cmd;
+    QTest::newRow("2f") << "|a,b,c" << "2f," << "a,b|,c" << cmd;
+    QTest::newRow("t") << "|ab,c" << "t," << "a|b,c" << cmd;
+    QTest::newRow("F") << "a,b,|c" << "F," << "a,b|,c" << cmd;
+    QTest::newRow("T") << "a,bc|d" << "T," << "a,|bcd" << cmd;
+    QTest::newRow("; repeats f") << "|a,b,c" << "f,;" << "a,b|,c" << cmd;
+    QTest::newRow(", reverses it") << "|a,b,c" << "f,;," << "a|,b,c" << cmd;
+    QTest::newRow("; after t goes on to the next one") << "|a,b,c" << "t,;" << "a,|b,c" << cmd;
+    QTest::newRow("f stays in its line") << "|ab\nc,d" << "f," << "|ab\nc,d" << cmd;
+    QTest::newRow("% forwards") << "|f(a(b)c)" << "%" << "f(a(b)c|)" << cmd;
+    QTest::newRow("% backwards") << "f(a(b)c|)" << "%" << "f|(a(b)c)" << cmd;
+    QTest::newRow("}") << "|a\nb\n\nc" << "}" << "a\nb\n|\nc" << cmd;
+    QTest::newRow("{") << "a\n\nb\n|c" << "{" << "a\n|\nb\nc" << cmd;
+    QTest::newRow("} without an empty line goes to the end") << "|ab\ncd" << "}" << "ab\nc|d" << cmd;
+    QTest::newRow("H") << "a\nb\n|c" << "H" << "|a\nb\nc" << cmd;
+    QTest::newRow("L") << "|a\nb\nc" << "L" << "a\nb\n|c" << cmd;
+
+    // Operators.
+    QTest::newRow("dw") << "|foo bar" << "dw" << "|bar" << cmd;
+    QTest::newRow("dw on a line's last word keeps the line break") << "a |foo\nbar" << "dw" << "a| \nbar" << cmd;
+    QTest::newRow("2dw") << "|a b c" << "2dw" << "|c" << cmd;
+    QTest::newRow("d2w") << "|a b c" << "d2w" << "|c" << cmd;
+    QTest::newRow("cw keeps the blank after the word") << "|foo bar" << "cwxy\x1b" << "x|y bar" << cmd;
+    QTest::newRow("de") << "|foo bar" << "de" << "| bar" << cmd;
+    QTest::newRow("db") << "foo ba|r" << "db" << "foo |r" << cmd;
+    QTest::newRow("D") << "a|bc\nd" << "D" << "|a\nd" << cmd;
+    QTest::newRow("C") << "a|bc" << "Cx\x1b" << "a|x" << cmd;
+    QTest::newRow("dd") << "a\n|b\nc" << "dd" << "a\n|c" << cmd;
+    QTest::newRow("3dd") << "|a\nb\nc\nd" << "3dd" << "|d" << cmd;
+    QTest::newRow("dd on the last line") << "a\n|b" << "dd" << "|a" << cmd;
+    QTest::newRow("dd lands on the first non-blank") << "|a\n  b" << "dd" << "  |b" << cmd;
+    QTest::newRow("a huge dd stops at the last line") << "a\n|b\nc" << "99999dd" << "|a" << cmd;
+    QTest::newRow("dj") << "|a\nb\nc" << "dj" << "|c" << cmd;
+    QTest::newRow("dk on the first line does nothing") << "|a\nb" << "dk" << "|a\nb" << cmd;
+    QTest::newRow("dG") << "a\n|b\nc" << "dG" << "|a" << cmd;
+    QTest::newRow("dgg empties the document") << "a\nb\n|c" << "dgg" << "|" << cmd;
+    QTest::newRow("df") << "|a,b,c" << "df," << "|b,c" << cmd;
+    QTest::newRow("dt") << "|ab,c" << "dt," << "|,c" << cmd;
+    QTest::newRow("d%") << "x|(a)y" << "d%" << "x|y" << cmd;
+    QTest::newRow("yy p") << "|ab\ncd" << "yyp" << "ab\n|ab\ncd" << cmd;
+    QTest::newRow("yw P") << "|foo bar" << "ywP" << "|foo foo bar" << cmd;
+    QTest::newRow("cc keeps the indentation") << "  a|b\nc" << "ccx\x1b" << "  |x\nc" << cmd;
+    QTest::newRow("S") << "  a|b\nc" << "Sx\x1b" << "  |x\nc" << cmd;
+    QTest::newRow("s") << "a|bc" << "sx\x1b" << "a|xc" << cmd;
+    QTest::newRow("r") << "a|bc" << "rx" << "a|xc" << cmd;
+    QTest::newRow("3r") << "|abcd" << "3rx" << "xx|xd" << cmd;
+    QTest::newRow("r past the line end does nothing") << "|ab" << "3rx" << "|ab" << cmd;
+    QTest::newRow("J") << "|a\n  b" << "J" << "a| b" << cmd;
+    QTest::newRow("3J") << "|a\nb\nc" << "3J" << "a b| c" << cmd;
+    QTest::newRow("~") << "|abC" << "3~" << "AB|c" << cmd;
+    QTest::newRow("g~w") << "|ab cd" << "g~w" << "|AB cd" << cmd;
+    QTest::newRow("gUU") << "a|b\ncd" << "gUU" << "|AB\ncd" << cmd;
+    QTest::newRow(">>") << "|a\nb" << ">>" << "\t|a\nb" << cmd;
+    QTest::newRow("2>>") << "|a\nb" << "2>>" << "\t|a\n\tb" << cmd;
+    QTest::newRow(">j") << "|a\nb" << ">j" << "\t|a\n\tb" << cmd;
+    QTest::newRow("<<") << "\t|a" << "<<" << "|a" << cmd;
+    QTest::newRow("named register") << "|a\nb" << "\"ayyj\"ap" << "a\nb\n|a" << cmd;
+    QTest::newRow("capital register appends") << "|a\nb" << "\"ayyj\"Ayy\"ap" << "a\nb\n|a\nb" << cmd;
+    QTest::newRow("black hole keeps the unnamed register") << "|a\nb" << "yyj\"_ddP" << "|a\na" << cmd;
+    QTest::newRow("system clipboard") << "|ab" << "\"+yy\"+p" << "ab\n|ab" << cmd;
+
+    // `.` repeats the last change with its count and typed text.
+    QTest::newRow(". after x") << "|abcd" << "x.." << "|d" << cmd;
+    QTest::newRow(". after 3x") << "|abcdefg" << "3x." << "|g" << cmd;
+    QTest::newRow("a count for . replaces the old one") << "|abcd" << "x2." << "|d" << cmd;
+    QTest::newRow(". after dw") << "|a b c" << "dw." << "|c" << cmd;
+    QTest::newRow(". after dd") << "|a\nb\nc" << "dd." << "|c" << cmd;
+    QTest::newRow(". after cw types the text again") << "|a b" << "cwx\x1bw." << "x |x" << cmd;
+    QTest::newRow(". after A") << "|a\nb" << "A!\x1bj." << "a!\nb|!" << cmd;
+    QTest::newRow(". after o") << "|a" << "ox\x1b." << "a\nx\n|x" << cmd;
+    QTest::newRow(". after r") << "|abc" << "rxl." << "x|xc" << cmd;
+    QTest::newRow("a count before i repeats the text") << "|" << "3ia\x1b" << "aa|a" << cmd;
+    QTest::newRow("yank is no change for .") << "|abc" << "xyl." << "|c" << cmd;
+
+    // Text objects.
+    QTest::newRow("diw") << "foo b|ar baz" << "diw" << "foo | baz" << cmd;
+    QTest::newRow("daw") << "foo b|ar baz" << "daw" << "foo |baz" << cmd;
+    QTest::newRow("daw at the line end takes the blank before") << "foo b|ar" << "daw" << "fo|o" << cmd;
+    QTest::newRow("ciw") << "a f|oo b" << "ciwx\x1b" << "a |x b" << cmd;
+    QTest::newRow("diW") << "a f.o|o b" << "diW" << "a | b" << cmd;
+    QTest::newRow("di\"") << "x=\"a|bc\" y" << "di\"" << "x=\"|\" y" << cmd;
+    QTest::newRow("da\"") << "x=\"a|bc\" y" << "da\"" << "x=|y" << cmd;
+    QTest::newRow("ci\" from before the quotes") << "|x=\"abc\"" << "ci\"q\x1b" << "x=\"|q\"" << cmd;
+    QTest::newRow("di'") << "'a|b'" << "di'" << "'|'" << cmd;
+    QTest::newRow("di(") << "f(a, |b)" << "di(" << "f(|)" << cmd;
+    QTest::newRow("da(") << "f(a|)x" << "da(" << "f|x" << cmd;
+    QTest::newRow("di( across lines") << "f(\n  a|\n)" << "di(" << "f(|)" << cmd;
+    QTest::newRow("2di(") << "(a(b|)c)" << "2di(" << "(|)" << cmd;
+    QTest::newRow("di{") << "{ a|b }" << "di{" << "{|}" << cmd;
+    QTest::newRow("da[") << "x[1|2]" << "da[" << "|x" << cmd;
+    QTest::newRow("di<") << "<a hr|ef>" << "di<" << "<|>" << cmd;
+    QTest::newRow("dit") << "<p>a|b</p>" << "dit" << "<p>|</p>" << cmd;
+    QTest::newRow("cit replaces the content") << "<div><b>x|y</b></div>" << "citz\x1b" << "<div><b>|z</b></div>" << cmd;
+    QTest::newRow("2dit") << "<div><b>x|y</b></div>" << "2dit" << "<div>|</div>" << cmd;
+    QTest::newRow("dat") << "<div><b>x|y</b>!</div>" << "dat" << "<div>|!</div>" << cmd;
+    QTest::newRow("dit across lines past a void element")
+            << "<ul>\n<li>a<br>|b</li>\n</ul>" << "dit" << "<ul>\n<li>|</li>\n</ul>" << cmd;
+    QTest::newRow("dit on the end tag") << "<p>ab<|/p>" << "dit" << "<p>|</p>" << cmd;
+    QTest::newRow("dit outside any element") << "|text <br>" << "dit" << "|text <br>" << cmd;
+    QTest::newRow("dit skips an element left open inside")
+            << "<div><p>a|b</div>" << "dit" << "<div>|</div>" << cmd;
+
+    // Visual modes.
+    const int vis = ViEngine::VisualMode;
+    const int visLine = ViEngine::VisualLineMode;
+    QTest::newRow("v shows the character under the cursor") << "|abc" << "vl" << "^ab|c" << vis;
+    QTest::newRow("V shows whole lines") << "a|b\ncd" << "V" << "^ab|\ncd" << visLine;
+    QTest::newRow("vld") << "|abcd" << "vld" << "|cd" << cmd;
+    QTest::newRow("vjd") << "a|bc\nde" << "vjd" << "|a" << cmd;
+    QTest::newRow("Vd") << "a\n|b\nc" << "Vd" << "a\n|c" << cmd;
+    QTest::newRow("Vjd") << "|a\nb\nc" << "Vjd" << "|c" << cmd;
+    QTest::newRow("vey P") << "|foo bar" << "veyP" << "|foofoo bar" << cmd;
+    QTest::newRow("vc") << "|abc" << "vlcx\x1b" << "|xc" << cmd;
+    QTest::newRow("v~") << "|abc" << "vl~" << "|ABc" << cmd;
+    QTest::newRow("V>") << "|a\nb" << "Vj>" << "\t|a\n\tb" << cmd;
+    QTest::newRow("o swaps the ends") << "ab|cd" << "vlohd" << "|a" << cmd;
+    QTest::newRow("viw") << "a b|cd e" << "viwd" << "a | e" << cmd;
+    QTest::newRow("vit") << "<p>a|b</p>" << "vitd" << "<p>|</p>" << cmd;
+    QTest::newRow("Escape leaves the cursor where it was") << "|abc" << "vl\x1b" << "a|bc" << cmd;
+    QTest::newRow("p replaces the selection") << "|ab cd" << "yiwwviwp" << "ab |ab" << cmd;
+    QTest::newRow("VJ") << "|a\nb\nc" << "VjjJ" << "a b| c" << cmd;
+    QTest::newRow("v then V") << "|ab\ncd" << "vVjd" << "|" << cmd;
+
+    // Search.
+    QTest::newRow("/") << "|ab cd ab" << "/ab\r" << "ab cd |ab" << cmd;
+    QTest::newRow("/ with a regular expression") << "|x a1 b22" << "/b\\d+\r" << "x a1 |b22" << cmd;
+    QTest::newRow("?") << "ab cd |ab" << "?ab\r" << "|ab cd ab" << cmd;
+    QTest::newRow("n") << "|ab ab ab" << "/ab\rn" << "ab ab |ab" << cmd;
+    QTest::newRow("N") << "|ab ab ab" << "/ab\rN" << "|ab ab ab" << cmd;
+    QTest::newRow("search wraps around") << "ab |cd ab" << "/cd\r" << "ab |cd ab" << cmd;
+    QTest::newRow("a huge count for n ends at once") << "|ab ab ab" << "/ab\r99999999n" << "ab ab |ab" << cmd;
+    QTest::newRow("d/") << "|ab cd ef" << "d/ef\r" << "|ef" << cmd;
+    QTest::newRow("*") << "|foo bar foo" << "*" << "foo bar |foo" << cmd;
+    QTest::newRow("* takes whole words") << "|foo foobar foo" << "*" << "foo foobar |foo" << cmd;
+    QTest::newRow("#") << "foo bar |foo" << "#" << "|foo bar foo" << cmd;
+    QTest::newRow("not found stays") << "|abc" << "/zz\r" << "|abc" << cmd;
+    QTest::newRow("a broken expression stays") << "|a(b" << "/(\r" << "|a(b" << cmd;
+
+    // Ex commands.
+    QTest::newRow(":N") << "|a\nb\n  c\nd" << ":3\r" << "a\nb\n  |c\nd" << cmd;
+    QTest::newRow(":N past the end") << "|a\nb" << ":99\r" << "a\n|b" << cmd;
+    QTest::newRow(":s") << "|a a\na a" << ":s/a/b/\r" << "|b a\na a" << cmd;
+    QTest::newRow(":s g") << "|a a\na a" << ":s/a/b/g\r" << "|b b\na a" << cmd;
+    QTest::newRow(":%s") << "|a a\na a" << ":%s/a/b/g\r" << "b b\n|b b" << cmd;
+    QTest::newRow(":%s with a regular expression") << "|x1 y22" << ":%s/\\d+/N/g\r" << "|xN yN" << cmd;
+    QTest::newRow(":N,Ms") << "a\n|a\na\na" << ":2,3s/a/b/\r" << "a\nb\n|b\na" << cmd;
+    QTest::newRow(":.,$s") << "a\n|a\na" << ":.,$s/a/b/\r" << "a\nb\n|b" << cmd;
+    QTest::newRow(":s with another delimiter") << "|a/b" << ":s#/#-#\r" << "|a-b" << cmd;
+    QTest::newRow(":s on the visual lines") << "|a\na\na" << "Vj:s/a/b/\r" << "b\n|b\na" << cmd;
+    QTest::newRow(":s not found") << "|ab" << ":s/z/y/\r" << "|ab" << cmd;
+    QTest::newRow("unknown command") << "|ab" << ":frob\r" << "|ab" << cmd;
 }
 
 void TestViEngine::commands()
@@ -141,11 +355,54 @@ void TestViEngine::commands()
     QFETCH(QString, after);
     QFETCH(int, mode);
     Fixture f(before);
-    f.engine.processKeys(keys, f.view);
+    f.type(keys);
     QCOMPARE(cursorMarked(*f.view), after);
     QCOMPARE(int(f.engine.mode()), mode);
     QCOMPARE(f.engine.repeatCount(), 0);
     QCOMPARE(int(f.engine.pendingPrefix()), 0);
+}
+
+void TestViEngine::commandLineOutcome_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("request");  // -1: none
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("message");  // the last status message
+
+    QTest::newRow(":w") << ":w\r" << int(ViEngine::Write) << "" << "";
+    QTest::newRow(":q") << ":q\r" << int(ViEngine::Quit) << "" << "";
+    QTest::newRow(":q!") << ":q!\r" << int(ViEngine::ForceQuit) << "" << "";
+    QTest::newRow(":wq") << ":wq\r" << int(ViEngine::WriteQuit) << "" << "";
+    QTest::newRow(":x") << ":x\r" << int(ViEngine::WriteIfModifiedQuit) << "" << "";
+    QTest::newRow(":e") << ":e sub/b.html\r" << int(ViEngine::Edit) << "sub/b.html" << "";
+    QTest::newRow(":e without a name") << ":e\r" << -1 << "" << "No file name";
+    QTest::newRow(":w with a name is not taken for :w") << ":w other\r" << -1 << ""
+                                                         << "Not an editor command: w other";
+    QTest::newRow("unknown command") << ":frob\r" << -1 << "" << "Not an editor command: frob";
+    QTest::newRow("substitute without replacement") << ":s/z\r" << -1 << "" << "Pattern not found: z";
+    QTest::newRow("substitute flags") << ":s/a/b/z\r" << -1 << "" << "Not an editor command: s/a/b/z";
+    QTest::newRow(":%s reports its count") << ":%s/a/b/g\r" << -1 << "" << "3 substitutions";
+    QTest::newRow("pattern not found") << "/zz\r" << -1 << "" << "Pattern not found: zz";
+    QTest::newRow("n without a search") << "n" << -1 << "" << "No previous search pattern";
+    QTest::newRow("a count is limited") << "99999999999x" << -1 << "" << "Count limited to 1000000";
+}
+
+void TestViEngine::commandLineOutcome()
+{
+    QFETCH(QString, keys);
+    QFETCH(int, request);
+    QFETCH(QString, argument);
+    QFETCH(QString, message);
+    Fixture f(QStringLiteral("|a a\na"));
+    QSignalSpy requests(&f.engine, &ViEngine::windowRequest);
+    QSignalSpy messages(f.view, &EditViewBase::showMessage);
+    f.type(keys);
+    QCOMPARE(requests.size(), request < 0 ? 0 : 1);
+    if (request >= 0) {
+        QCOMPARE(requests.at(0).at(1).toInt(), request);
+        QCOMPARE(requests.at(0).at(2).toString(), argument);
+    }
+    QCOMPARE(messages.isEmpty() ? QString() : messages.last().at(0).toString(), message);
 }
 
 void TestViEngine::undoAndRedoCounts_data()
@@ -161,6 +418,11 @@ void TestViEngine::undoAndRedoCounts_data()
     QTest::newRow("U redoes") << "|abcd" << "xxx3u2U" << "cd";
     QTest::newRow("a huge undo count stops at the start") << "|abc" << "xx99999999999u" << "abc";
     QTest::newRow("a huge redo count stops at the end") << "|abc" << "xx2u99999999999U" << "c";
+    QTest::newRow(":%s is one step") << "|a a\na" << ":%s/a/b/g\ru" << "a a\na";
+    QTest::newRow(". is one step") << "|a b c" << "d2w.u" << "c";
+    QTest::newRow("cw and its text are one step") << "|ab cd" << "cwx\x1bu" << "ab cd";
+    QTest::newRow("redo of that step") << "|ab cd" << "cwxy\x1buU" << "xy cd";
+    QTest::newRow("undo after the step") << "|ab cd" << "cwx\x1bxuu" << "ab cd";
 }
 
 void TestViEngine::undoAndRedoCounts()
@@ -170,7 +432,7 @@ void TestViEngine::undoAndRedoCounts()
     QFETCH(QString, after);
     Fixture f(before);
     f.view->document()->clearUndoRedoStacks();
-    f.engine.processKeys(keys, f.view);
+    f.type(keys);
     QCOMPARE(f.view->toPlainText(), after);
 }
 
