@@ -100,7 +100,8 @@ QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
             }
         }
 
-        const QChar last = line.at(end - 1);
+        // An empty token (the string body between two quotes) ends nothing.
+        const QChar last = end > start ? line.at(end - 1) : QChar();
         if ((last == u'>' || last == u';' || last == u'}' || last == u',')
             && isResting(scanner.state()) && end < line.size())
             afterPunct = end;

@@ -159,6 +159,11 @@ void TestLineSplitter::cuts_data()
     QTest::newRow("long identifier stays whole")
             << QStringLiteral("abcdefghijklmnopqrstuvwxyz") << int(HtmlScanner::Script) << 8
             << QList<int>{};
+    // A line that starts in a string with its closing quote: the first
+    // token is an empty string body.
+    QTest::newRow("closing quote first")
+            << QStringLiteral("\"abc;def;ghi;jkl") << int(HtmlScanner::DqString) << 8
+            << QList<int>{5, 13};
     QTest::newRow("html comment body")
             << QStringLiteral("<!-- abcdefghijklmnop -->") << int(HtmlScanner::Html) << 10
             << QList<int>{10, 20};
