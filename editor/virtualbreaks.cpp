@@ -2,6 +2,7 @@
 
 #include "highlight/htmlscanner.h"
 #include "highlight/linesplitter.h"
+#include "highlight/piecescanner.h"
 
 #include <QTextBlock>
 #include <QTextBlockUserData>
@@ -182,7 +183,9 @@ bool VirtualBreaks::splitLongBlocks(int from, int to, int startState, bool *notY
             const QTextBlock previous = block.previous();
             // The state the block starts in is the end state the colouring
             // stored on the block before; not coloured yet means not now.
-            const int state = previous.isValid() ? previous.userState() : startState;
+            int state = previous.isValid() ? previous.userState() : startState;
+            if (state >= 0)
+                state &= PieceScanner::StateMask;  // a new cut starts from the plain state
             if (state < 0 && notYet)
                 *notYet = true;
             if (state >= 0) {

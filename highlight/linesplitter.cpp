@@ -2,6 +2,8 @@
 
 #include "highlight/htmlscanner.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isResting(HtmlScanner::ScanState state)
@@ -10,10 +12,33 @@ bool isResting(HtmlScanner::ScanState state)
         || state == HtmlScanner::Style;
 }
 
+bool isTagState(HtmlScanner::ScanState state)
+{
+    return state == HtmlScanner::InTag || state == HtmlScanner::InAttrString
+        || state == HtmlScanner::AttrStringOpen;
+}
+
 bool isAsciiAlnum(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9');
+}
+
+// A character a cut inside a body may stand beside: the body's scanner looks
+// for ASCII punctuation only, and blanks at a piece start would be skipped.
+// Japanese text has no ASCII letters, but every character of it will do.
+bool isWordChar(QChar c)
+{
+    return isAsciiAlnum(c)
+        || (c.unicode() >= 0x80 && !c.isSpace() && !c.isMark() && !c.isSurrogate());
+}
+
+// Never inside a surrogate pair or between CR and LF.
+bool isCharBoundary(const QString &line, int at)
+{
+    const QChar before = line.at(at - 1), after = line.at(at);
+    return !(before.isHighSurrogate() && after.isLowSurrogate())
+        && !(before == u'\r' && after == u'\n');
 }
 
 // Whether the body of a token of `kind`, scanned in `before`, may be cut:
@@ -36,6 +61,58 @@ bool isBody(HtmlScanner::ScanToken kind, HtmlScanner::ScanState before)
     }
 }
 
+// Names up to this long may be keywords, tags or properties: a cut inside a
+// name leaves the part before it at least this long.
+constexpr int ShortName = 64;
+
+// The token [start, end) of `kind`, scanned in `before`, has no place where
+// the state alone lets colouring go on. Cuts that PieceScanner continues
+// exactly: inside a `//` comment, before a letter of a long name, inside an
+// attribute value or a run of punctuation in a tag. Not in script or style
+// tags, whose names decide what follows them: those stay whole. Answers -1
+// where there is no such place.
+int forcedCut(const QString &line, const HtmlScanner &scanner, HtmlScanner::ScanToken kind,
+              HtmlScanner::ScanState before, int start, int end, int pieceStart, int limit)
+{
+    const int highest = std::min(end - 1, pieceStart + limit);
+    const auto search = [&](int lowest, auto accept) {
+        for (int at = highest; at >= std::max(lowest, pieceStart + 1); --at) {
+            if (isCharBoundary(line, at) && accept(line.at(at), line.at(at - 1)))
+                return at;
+        }
+        return -1;
+    };
+    const int inside = std::max(start, pieceStart) + 1;
+
+    if (kind == HtmlScanner::Comment && before == HtmlScanner::Script
+        && QStringView(line).mid(start).startsWith(QLatin1String("//")))
+        return search(std::max(inside, start + 2), [](QChar, QChar) { return true; });
+
+    if (isTagState(before)) {
+        const QString name = scanner.tagName();
+        if (name.isEmpty() || name == QLatin1String("script") || name == QLatin1String("style"))
+            return -1;
+    }
+    if ((kind == HtmlScanner::Ident || kind == HtmlScanner::ScriptText)
+        && (before == HtmlScanner::Script || before == HtmlScanner::Style
+            || before == HtmlScanner::InTag)
+        && line.at(start).isLetter()) {
+        const int lowest = start >= pieceStart ? std::max(inside, start + ShortName) : inside;
+        return search(lowest, [](QChar c, QChar) { return c.isLetter(); });
+    }
+    if (kind == HtmlScanner::String && isTagState(before)) {
+        return search(inside, [](QChar c, QChar previous) {
+            return !c.isSpace() && c != u'"' && previous != u'\\';
+        });
+    }
+    if (kind == HtmlScanner::TagPunct && before == HtmlScanner::InTag) {
+        return search(inside, [](QChar c, QChar) {
+            return !c.isLetter() && !c.isSurrogate() && !c.isSpace() && c != u'"' && c != u'>';
+        });
+    }
+    return -1;
+}
+
 } // namespace
 
 QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
@@ -48,15 +125,16 @@ QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
     int pieceStart = 0;
     int afterPunct = -1;  // best cut: behind one of > ; } ,
     int afterBlank = -1;  // next best: where a token starts behind blanks
+    int afterToken = -1;  // where a token starts right behind another
     int previousEnd = 0;
     QStringView previous;
     const auto cut = [&](int at) {
         result.append(at);
         pieceStart = at;
-        if (afterPunct <= at)
-            afterPunct = -1;
-        if (afterBlank <= at)
-            afterBlank = -1;
+        for (int *place : {&afterPunct, &afterBlank, &afterToken}) {
+            if (*place <= at)
+                *place = -1;
+        }
     };
 
     for (;;) {
@@ -69,38 +147,53 @@ QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
 
         // A fresh line in script takes a '/' for a regular expression, so a
         // cut before a token is exact only where the token before would say
-        // the same.
-        if (start > previousEnd && start > pieceStart && isResting(before)
-            && (before != HtmlScanner::Script || HtmlScanner::isRegExpContext(previous)))
-            afterBlank = start;
+        // the same. In a style sheet a name is a property only with its ':'
+        // right behind it.
+        if (start > pieceStart && isResting(before)
+            && (before != HtmlScanner::Script || HtmlScanner::isRegExpContext(previous))) {
+            if (start > previousEnd)
+                afterBlank = start;
+            else if (!(before == HtmlScanner::Style && line.at(start) == u':'))
+                afterToken = start;
+        }
 
         while (end - pieceStart > limit) {
             if (afterPunct > pieceStart) {
                 cut(afterPunct);
-            } else if (afterBlank > pieceStart) {
+                continue;
+            }
+            if (afterBlank > pieceStart) {
                 cut(afterBlank);
-            } else if (isBody(kind, before)
-                       // The token behind a script comment asks whether the
-                       // comment reads like an operator; its last piece must
-                       // answer as the whole comment does, and a piece that
-                       // starts with a letter says no.
-                       && !(before == HtmlScanner::ScriptComment
-                            && HtmlScanner::isRegExpContext(
-                                    QStringView(line).mid(start, end - start)))) {
+                continue;
+            }
+            // The token behind a script comment asks whether the comment
+            // reads like an operator; its last piece must answer as the
+            // whole comment does, and a piece that starts with a letter (or
+            // any other word character) says no.
+            if (isBody(kind, before)
+                && !(before == HtmlScanner::ScriptComment
+                     && HtmlScanner::isRegExpContext(QStringView(line).mid(start, end - start)))) {
                 int at = std::min(end - 1, pieceStart + limit);
                 const int lowest = std::max(start, pieceStart) + 1;
-                while (at >= lowest
-                       && !(isAsciiAlnum(line.at(at - 1)) && isAsciiAlnum(line.at(at))))
+                while (at >= lowest && !(isWordChar(line.at(at - 1)) && isWordChar(line.at(at))))
                     --at;
-                if (at < lowest)
-                    break;
-                cut(at);
-            } else {
-                break;
+                if (at >= lowest) {
+                    cut(at);
+                    continue;
+                }
             }
+            if (afterToken > pieceStart) {
+                cut(afterToken);
+                continue;
+            }
+            const int at = forcedCut(line, scanner, kind, before, start, end, pieceStart, limit);
+            if (at <= pieceStart)
+                break;
+            cut(at);
         }
 
-        const QChar last = line.at(end - 1);
+        // An empty token (the string body between two quotes) ends nothing.
+        const QChar last = end > start ? line.at(end - 1) : QChar();
         if ((last == u'>' || last == u';' || last == u'}' || last == u',')
             && isResting(scanner.state()) && end < line.size())
             afterPunct = end;

@@ -10,8 +10,13 @@
 // the state the piece before ends in, exactly as if the line went on: after
 // a '>', ';', '}' or ',' that leaves the scanner in page text, script or
 // style; else after blanks; else, inside a long string, comment or text run,
-// between two ASCII letters or digits. A stretch without any such place is
-// left whole.
+// between two letters or digits (any non-ASCII character that is no blank
+// counts, so Japanese text is cut anywhere); else between two tokens.
+// Where none of these is in reach the line is cut anyway, at a character
+// boundary inside a `//` comment, a long name, an attribute value or a tag,
+// and PieceScanner colours the piece behind from what the piece before
+// hands on. Script and style tags and runs of punctuation in strings and
+// comments stay whole.
 class LineSplitter
 {
 public:

@@ -1,7 +1,10 @@
 #include "highlight/syntaxhighlighter.h"
 
+#include "highlight/piecescanner.h"
+
 #include "editor/datapaths.h"
 #include "editor/globalsettings.h"
+#include "editor/virtualbreaks.h"
 #include "html/editview.h"
 
 #include <QFile>
@@ -152,13 +155,17 @@ int SyntaxHighlighter::startState(const QTextBlock &block) const
 {
     const QTextBlock previous = block.previous();
     const int state = previous.isValid() ? previous.userState() : -1;
-    return state < 0 ? int(m_pathState) : state;
+    if (state < 0)
+        return int(m_pathState);
+    // What the piece before hands on beyond its state counts only behind a
+    // virtual break.
+    return VirtualBreaks::isContinuation(block) ? state : state & PieceScanner::StateMask;
 }
 
 int SyntaxHighlighter::colourBlock(QTextBlock &block, int start)
 {
     const QString text = block.text();
-    HtmlScanner scanner(m_view->keywords(), text, start);
+    PieceScanner scanner(m_view->keywords(), text, start);
     const QSet<QStringView> &tags = tagList().lookup;
     const QSet<QStringView> &properties = propertyList().lookup;
 
@@ -180,7 +187,7 @@ int SyntaxHighlighter::colourBlock(QTextBlock &block, int start)
             switch (scanner.state()) {
             case HtmlScanner::InTag:
                 // Exactly as written: the list holds lower-case names only.
-                if (tags.contains(scanner.tokenView()))
+                if (!scanner.continuesToken() && tags.contains(scanner.tokenView()))
                     kind = TagIdentFormat;
                 break;
             case HtmlScanner::Script:
@@ -188,7 +195,7 @@ int SyntaxHighlighter::colourBlock(QTextBlock &block, int start)
                 break;
             case HtmlScanner::Style: {
                 const int behind = scanner.position();
-                if (behind < text.size() && text.at(behind) == u':'
+                if (behind < text.size() && text.at(behind) == u':' && !scanner.continuesToken()
                     && properties.contains(scanner.tokenView()))
                     kind = CssPropFormat;
                 break;
@@ -230,7 +237,9 @@ int SyntaxHighlighter::colourBlock(QTextBlock &block, int start)
     } else if (m_dirtyFrom >= 0 && block.position() == m_dirtyTo) {
         m_dirtyTo = block.position() + block.length();
     }
-    const int end = scanner.state();
+    int end = scanner.endValue();
+    if (!VirtualBreaks::isContinuation(block.next()))
+        end &= PieceScanner::StateMask;
     block.setUserState(end);
     return end;
 }
@@ -515,6 +524,10 @@ void SyntaxHighlighter::onContentsChange(int from, int charsRemoved, int charsAd
     QTextBlock first = m_document->findBlock(from);
     if (!first.isValid())
         first = m_document->lastBlock();
+    // A block that became a continuation changes what the block before
+    // hands on to it.
+    if (VirtualBreaks::isContinuation(first) && first.previous().isValid())
+        first = first.previous();
     QTextBlock last = m_document->findBlock(from + charsAdded);
     if (!last.isValid())
         last = m_document->lastBlock();

@@ -137,6 +137,10 @@ void TestVirtualBreaks::savedAsRead_data()
     QTest::newRow("style sheet") << dataDir + QStringLiteral("site.min.css") << -1 << -1;
     QTest::newRow("page, small pieces") << dataDir + QStringLiteral("page.min.html") << 100 << 40;
     QTest::newRow("readable source, long lines cut") << dataDir + QStringLiteral("src/site.js") << 30 << 12;
+    // No place where the colouring allows a cut: cut anyway.
+    QTest::newRow("Japanese text on one line") << dataDir + QStringLiteral("japanese.txt") << -1 << -1;
+    QTest::newRow("long comment, name and attribute value")
+            << dataDir + QStringLiteral("longtokens.html") << 500 << 100;
     QTest::newRow("jquery.min.js") << QStringLiteral("/usr/share/javascript/jquery/jquery.min.js") << -1 << -1;
     // Made from real code by tools/minify.py when the tests are built.
     QTest::newRow("jquery.js minified")
@@ -192,6 +196,9 @@ void TestVirtualBreaks::colouredAsWhole_data()
     QTest::newRow("style sheet") << dataDir + QStringLiteral("site.min.css");
     QTest::newRow("page with script and style") << dataDir + QStringLiteral("page.min.html");
     QTest::newRow("jquery.js minified") << QStringLiteral(MOSSGLEN_MINIFIED_DIR "/jquery.joined.js");
+    QTest::newRow("Japanese text on one line") << dataDir + QStringLiteral("japanese.txt");
+    QTest::newRow("long comment, name and attribute value")
+            << dataDir + QStringLiteral("longtokens.html");
 }
 
 // The colour of every character is the one it has when the line is one block.

@@ -770,8 +770,12 @@ void TestHtmlScanner::linearInLineLength()
         const double t = bestSeconds(line, state, 3);
         QVERIFY2(t >= 0, "a long line gave no tokens");
         qInfo("%9d characters: %8.2f ms", int(line.size()), t * 1e3);
+#ifdef __OPTIMIZE__
+        // Unoptimised and sanitizer builds run several times slower; the
+        // growth below still tells linear from quadratic there.
         QVERIFY2(t < 1.0, qPrintable(QStringLiteral("%1 characters take a second or more")
                                          .arg(line.size())));
+#endif
         // Below two milliseconds the ratio is dominated by noise; the absolute
         // bound above still holds.
         if (previous > 2e-3)
