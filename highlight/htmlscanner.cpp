@@ -128,7 +128,14 @@ int HtmlScanner::carriedState() const
 
 bool HtmlScanner::hasLineContext() const
 {
-    return m_templateNest > 0 || m_braceDepth > 0 || (m_inExpr && m_state != TemplateExpr);
+    if (m_templateNest > 0 || m_braceDepth > 0 || (m_inExpr && m_state != TemplateExpr))
+        return true;
+    // Within a tag its name (kept for this line only) decides what follows it.
+    ScanState inner = isPhpState(m_state) ? m_host : m_state;
+    if (isCssTextState(inner))
+        inner = m_cssReturn;
+    return inner == InTag || inner == InAttrString || inner == AttrStringOpen
+        || inner == StyleAttr || inner == StyleAttrValue || inner == StyleAttrQuote;
 }
 
 bool HtmlScanner::isStyleState(int state)

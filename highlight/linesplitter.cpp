@@ -6,8 +6,18 @@ namespace {
 
 bool isResting(HtmlScanner::ScanState state)
 {
-    return state == HtmlScanner::Html || state == HtmlScanner::Script
-        || state == HtmlScanner::Style;
+    switch (state) {
+    case HtmlScanner::Html:
+    case HtmlScanner::Script:
+    case HtmlScanner::Style:
+    case HtmlScanner::StyleBlock:
+    case HtmlScanner::StyleValue:
+    case HtmlScanner::StyleAtRule:
+    case HtmlScanner::PhpCode:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool isAsciiAlnum(QChar c)
@@ -20,15 +30,45 @@ bool isAsciiAlnum(QChar c)
 // the scanner of such a body looks only for its own terminator. Attribute
 // values are left alone, since the tag around them decides whether script
 // or style follows and a new line would forget which tag it was.
-bool isBody(HtmlScanner::ScanToken kind, HtmlScanner::ScanState before)
+//
+// A line comment goes on in the next piece (its state lasts to the real
+// line's end); a heredoc's closing label is looked for only where a real
+// line starts.
+bool isBody(HtmlScanner::ScanToken kind, HtmlScanner::ScanState before, QStringView text)
 {
     switch (kind) {
     case HtmlScanner::String:
-        return before == HtmlScanner::DqString || before == HtmlScanner::SqString;
+        switch (before) {
+        case HtmlScanner::DqString:
+        case HtmlScanner::SqString:
+        case HtmlScanner::TemplateString:
+        case HtmlScanner::StyleDqString:
+        case HtmlScanner::StyleSqString:
+        case HtmlScanner::PhpDqString:
+        case HtmlScanner::PhpSqString:
+        case HtmlScanner::PhpHeredoc:
+        case HtmlScanner::PhpNowdoc:
+            return true;
+        default:
+            return false;
+        }
     case HtmlScanner::RegExp:
         return before == HtmlScanner::RegExpLiteral;
     case HtmlScanner::Comment:
-        return before == HtmlScanner::HtmlComment || before == HtmlScanner::ScriptComment;
+        switch (before) {
+        case HtmlScanner::HtmlComment:
+        case HtmlScanner::ScriptComment:
+        case HtmlScanner::ScriptLineComment:
+        case HtmlScanner::StyleComment:
+        case HtmlScanner::PhpBlockComment:
+        case HtmlScanner::PhpLineComment:
+        case HtmlScanner::PhpCode:
+            return true;
+        case HtmlScanner::Script:
+            return text.startsWith(u"//");
+        default:
+            return false;
+        }
     case HtmlScanner::TextRun:
         return before == HtmlScanner::Html;
     default:
@@ -61,6 +101,9 @@ QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
 
     for (;;) {
         const HtmlScanner::ScanState before = scanner.state();
+        // What the scanner keeps only for this line must not matter where
+        // a piece begins.
+        const bool contextFree = !scanner.hasLineContext();
         const HtmlScanner::ScanToken kind = scanner.nextToken();
         if (kind == HtmlScanner::End)
             break;
@@ -70,7 +113,7 @@ QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
         // A fresh line in script takes a '/' for a regular expression, so a
         // cut before a token is exact only where the token before would say
         // the same.
-        if (start > previousEnd && start > pieceStart && isResting(before)
+        if (start > previousEnd && start > pieceStart && contextFree && isResting(before)
             && (before != HtmlScanner::Script || HtmlScanner::isRegExpContext(previous)))
             afterBlank = start;
 
@@ -79,7 +122,7 @@ QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
                 cut(afterPunct);
             } else if (afterBlank > pieceStart) {
                 cut(afterBlank);
-            } else if (isBody(kind, before)
+            } else if (contextFree && isBody(kind, before, QStringView(line).mid(start, end - start))
                        // The token behind a script comment asks whether the
                        // comment reads like an operator; its last piece must
                        // answer as the whole comment does, and a piece that
@@ -102,7 +145,10 @@ QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
 
         const QChar last = line.at(end - 1);
         if ((last == u'>' || last == u';' || last == u'}' || last == u',')
-            && isResting(scanner.state()) && end < line.size())
+            && isResting(scanner.state()) && !scanner.hasLineContext() && end < line.size()
+            // A PHP line comment stops before "?>"; a piece ending there
+            // would leave it open.
+            && !(kind == HtmlScanner::Comment && HtmlScanner::isPhpState(before)))
             afterPunct = end;
         previousEnd = end;
         previous = QStringView(line).mid(start, end - start);

@@ -29,11 +29,14 @@ const QSet<QString> &keywords()
 QList<Token> tokensOf(const QString &text, int state, int offset, int *endState)
 {
     QList<Token> tokens;
-    HtmlScanner scanner(&keywords(), text, state);
+    // A piece behind a cut continues its line.
+    HtmlScanner scanner(&keywords(), text, offset > 0 ? state | HtmlScanner::Continued : state,
+                        &keywords());
     while (scanner.nextToken() != HtmlScanner::End)
         tokens.append({scanner.lastKind(), offset + scanner.tokenStart(),
-                       offset + scanner.tokenStart() + scanner.tokenLength(), scanner.state()});
-    *endState = scanner.state();
+                       offset + scanner.tokenStart() + scanner.tokenLength(),
+                       scanner.carriedState()});
+    *endState = scanner.carriedState();
     return tokens;
 }
 
@@ -76,9 +79,9 @@ QString compareWithWhole(const QString &line, int state, const QList<int> &cuts)
     for (qsizetype i = 0; i < std::min(whole.size(), pieces.size()); ++i) {
         const Token &a = whole.at(i), &b = pieces.at(i);
         if (!(a == b))
-            return QStringLiteral("token %1 \"%2\" (kind %3) comes out as \"%4\" (kind %5)")
+            return QStringLiteral("token %1 \"%2\" (kind %3, state %6) comes out as \"%4\" (kind %5, state %7)")
                     .arg(i).arg(line.mid(a.start, a.end - a.start)).arg(a.kind)
-                    .arg(line.mid(b.start, b.end - b.start)).arg(b.kind);
+                    .arg(line.mid(b.start, b.end - b.start)).arg(b.kind).arg(a.state).arg(b.state);
     }
     if (whole.size() != pieces.size())
         return QStringLiteral("%1 tokens, whole line %2").arg(pieces.size()).arg(whole.size());
@@ -100,7 +103,15 @@ QString fragmentSoup(QRandomGenerator &rng, int size)
         QStringLiteral("color:red;"), QStringLiteral("a>b{margin:0}"), QStringLiteral("\\"),
         QStringLiteral("\""), QStringLiteral("'"), QStringLiteral("/"), QStringLiteral("*"),
         QStringLiteral("abcdefghij0123456789"), QStringLiteral("\u65e5\u672c"),
-        QStringLiteral("\U0001F600"), QStringLiteral("typeof q"), QStringLiteral("\t")};
+        QStringLiteral("\U0001F600"), QStringLiteral("typeof q"), QStringLiteral("\t"),
+        // PHP, style sheets and template literals
+        QStringLiteral("<?php "), QStringLiteral("<?= $v ?>"), QStringLiteral("?>"),
+        QStringLiteral("# c "), QStringLiteral("$abc->d(1, 'x\\'y');"),
+        QStringLiteral("\"a $b \\n\""), QStringLiteral("<<<EOT "), QStringLiteral("EOT;"),
+        QStringLiteral("<<<'N' "), QStringLiteral("`t ${a} `"), QStringLiteral("${"),
+        QStringLiteral("`"), QStringLiteral("@media x{"), QStringLiteral("p{color:#fc0 !important}"),
+        QStringLiteral("margin:1.5em -2px;"), QStringLiteral("content:'a;b'"),
+        QStringLiteral("<p style=\"a:b;c:d\">"), QStringLiteral("#"), QStringLiteral(":")};
     QString line;
     while (line.size() < size)
         line += fragments.at(rng.bounded(int(fragments.size())));
@@ -159,6 +170,15 @@ void TestLineSplitter::cuts_data()
     QTest::newRow("long identifier stays whole")
             << QStringLiteral("abcdefghijklmnopqrstuvwxyz") << int(HtmlScanner::Script) << 8
             << QList<int>{};
+    QTest::newRow("php code behind ; and inside its line comment")
+            << QStringLiteral("<?php $a=1;$b=2; // abcdefghijklmnop") << int(HtmlScanner::Html)
+            << 12 << QList<int>{11, 16, 17, 29};
+    QTest::newRow("style sheet behind } and ;")
+            << QStringLiteral("a{color:red;margin:0}b{x:y}") << int(HtmlScanner::Style) << 14
+            << QList<int>{12, 21};
+    QTest::newRow("never in a template literal's nested expression")
+            << QStringLiteral("x=`a${`bcdefghijklmnopqrs`}`;y=1;") << int(HtmlScanner::Script)
+            << 10 << QList<int>{29};
     QTest::newRow("html comment body")
             << QStringLiteral("<!-- abcdefghijklmnop -->") << int(HtmlScanner::Html) << 10
             << QList<int>{10, 20};
