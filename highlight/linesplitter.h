@@ -8,10 +8,12 @@
 //
 // Every cut lies where the line's colouring can go on in the next piece from
 // the state the piece before ends in, exactly as if the line went on: after
-// a '>', ';', '}' or ',' that leaves the scanner in page text, script or
-// style; else after blanks; else, inside a long string, comment or text run,
-// between two ASCII letters or digits. A stretch without any such place is
-// left whole.
+// a '>', ';', '}' or ',' that leaves the scanner in page text, script, a
+// style sheet or PHP code; else after blanks; else, inside a long string,
+// comment (line comments included: a piece goes on in them) or text run,
+// between two ASCII letters or digits. Never where the scanner remembers
+// something only for the line (inside a tag, or nested in a template
+// literal). A stretch without any such place is left whole.
 class LineSplitter
 {
 public:
