@@ -202,7 +202,8 @@ QTextCursor DocumentSearch::find(const QTextDocument *document, const QTextCurso
 }
 
 DocumentSearch::LineHit DocumentSearch::searchLine(QStringView line, int offset,
-                                                   int refuseEmptyAt) const
+                                                   int refuseEmptyAt,
+                                                   QRegularExpressionMatch *found) const
 {
     if (m_options.regexp) {
         while (offset <= line.size()) {
@@ -214,6 +215,8 @@ DocumentSearch::LineHit DocumentSearch::searchLine(QStringView line, int offset,
                 offset = start + 1;
                 continue;
             }
+            if (found)
+                *found = match;
             return {start, int(match.capturedLength())};
         }
         return {};
@@ -400,18 +403,7 @@ QTextCursor DocumentSearch::matchAt(const QTextCursor &cursor) const
     };
 
     if (m_options.regexp) {
-        // The text before the cursor stays in the subject, so that look-behind
-        // and \b see it; "^" still only matches at the line start.
-        QString subject = line.text.left(offset);
-        if (!cursor.hasSelection())
-            subject += QStringView(line.text).mid(offset);
-        else if (!breaks)
-            subject += cursor.selectedText();
-        else
-            subject += realSelectedText(cursor);
-        const QRegularExpressionMatch match =
-                m_expression.match(subject, offset, QRegularExpression::NormalMatch,
-                                   QRegularExpression::AnchorAtOffsetMatchOption);
+        const QRegularExpressionMatch match = regExpMatchAt(cursor);
         if (!match.hasMatch())
             return {};
         return selected(int(match.capturedLength()));
@@ -427,6 +419,60 @@ QTextCursor DocumentSearch::matchAt(const QTextCursor &cursor) const
     if (m_options.wholeWords && !isWholeWordIn(line.text, offset, length))
         return {};
     return selected(length);
+}
+
+QRegularExpressionMatch DocumentSearch::regExpMatchAt(const QTextCursor &cursor) const
+{
+    QTextDocument *document = cursor.document();
+    const VirtualBreaks *breaks = breaksOf(document);
+    const int start = cursor.selectionStart();
+    const RealSpan line = lineOf(document->findBlock(start), breaks);
+    const int offset = line.offsetOf(start);
+    // The text before the cursor stays in the subject, so that look-behind
+    // and \b see it; "^" still only matches at the line start.
+    QString subject = line.text.left(offset);
+    if (!cursor.hasSelection())
+        subject += QStringView(line.text).mid(offset);
+    else if (!breaks)
+        subject += cursor.selectedText();
+    else
+        subject += realSelectedText(cursor);
+    return m_expression.match(subject, offset, QRegularExpression::NormalMatch,
+                              QRegularExpression::AnchorAtOffsetMatchOption);
+}
+
+QString DocumentSearch::expandReplacement(const QString &replacement,
+                                          const QRegularExpressionMatch &match)
+{
+    if (!replacement.contains(QLatin1Char('\\')))
+        return replacement;
+    QString text;
+    text.reserve(replacement.size());
+    for (qsizetype i = 0; i < replacement.size(); ++i) {
+        const QChar c = replacement.at(i);
+        const QChar next = i + 1 < replacement.size() ? replacement.at(i + 1) : QChar();
+        if (c == QLatin1Char('\\') && next >= QLatin1Char('0') && next <= QLatin1Char('9')) {
+            text += match.captured(next.unicode() - '0');
+            ++i;
+        } else if (c == QLatin1Char('\\') && next == QLatin1Char('\\')) {
+            text += c;
+            ++i;
+        } else {
+            text += c;
+        }
+    }
+    // Captured text lies on one line of the file; its line breaks are the
+    // paragraph separators of the subject.
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+QString DocumentSearch::replacementAt(const QTextCursor &cursor, const QString &replacement) const
+{
+    if (!m_options.regexp || cursor.isNull() || !isValid())
+        return replacement;
+    const QRegularExpressionMatch match = regExpMatchAt(cursor);
+    return match.hasMatch() ? expandReplacement(replacement, match) : replacement;
 }
 
 // The selection as the file has it: real breaks as the paragraph separators
@@ -503,7 +549,8 @@ int DocumentSearch::replaceInLines(QTextDocument *document, const QString &repla
     // Every match is collected line by line on the original text and the
     // replacements then go in from the back of each line, so that positions
     // collected earlier stay right and nothing inserted is searched again.
-    std::vector<std::pair<int, int>> matches;  // (start in line, length)
+    struct Replaced { int start; int length; QString text; };
+    std::vector<Replaced> matches;  // start in the line
     VirtualBreaks *breaks = breaksOf(document);
     // The one edit block reports one range for all replacements: the
     // breaks inside it are not ones the user typed.
@@ -525,10 +572,12 @@ int DocumentSearch::replaceInLines(QTextDocument *document, const QString &repla
         int at = 0;
         int refuse = -1;
         while (at <= line.text.size()) {
-            const LineHit hit = searchLine(line.text, at, refuse);
+            QRegularExpressionMatch match;
+            const LineHit hit = searchLine(line.text, at, refuse, &match);
             if (hit.start < 0)
                 break;
-            matches.emplace_back(hit.start, hit.length);
+            matches.push_back({hit.start, hit.length,
+                               m_options.regexp ? expandReplacement(replacement, match) : replacement});
             at = hit.start + hit.length;
             // An empty match is not taken twice at the same place.
             refuse = hit.length == 0 ? at : -1;
@@ -565,12 +614,12 @@ int DocumentSearch::replaceInLines(QTextDocument *document, const QString &repla
             matches.clear();
         }
         for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
-            const int start = line.startPosition(it->first);
-            const int end = std::max(line.endPosition(it->first + it->second), start);
+            const int start = line.startPosition(it->start);
+            const int end = std::max(line.endPosition(it->start + it->length), start);
             editor.setPosition(start);
             editor.setPosition(end, QTextCursor::KeepAnchor);
-            insertOver(editor, replacement, breaks);
-            growth += int(replacement.size()) - (end - start);
+            insertOver(editor, it->text, breaks);
+            growth += int(it->text.size()) - (end - start);
             if (it == matches.rbegin())
                 lastEnd = end;
         }

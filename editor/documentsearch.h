@@ -57,6 +57,14 @@ public:
     // text does not match there.
     QTextCursor matchAt(const QTextCursor &cursor) const;
 
+    // The text that replaces `match`: in a regular expression search "\0"
+    // to "\9" stand for the captured texts (empty for a group the
+    // expression lacks) and "\\" for one backslash; any other backslash is
+    // kept. A plain search takes the replacement as it is.
+    static QString expandReplacement(const QString &replacement, const QRegularExpressionMatch &match);
+    // The replacement for the match selected in `cursor` (see matchAt).
+    QString replacementAt(const QTextCursor &cursor, const QString &replacement) const;
+
     // Replaces the selection of `cursor` by `replacement` as one undo step;
     // the cursor ends up behind it. The virtual breaks the selection spans
     // go with it, the others stay virtual, and a line break in the
@@ -112,7 +120,10 @@ private:
     static void insertOver(QTextCursor &cursor, const QString &text, const VirtualBreaks *breaks);
 
     // First match at or after `offset`, never an empty one at `refuseEmptyAt`.
-    LineHit searchLine(QStringView line, int offset, int refuseEmptyAt) const;
+    // `match` (when given) receives the regular expression's match.
+    LineHit searchLine(QStringView line, int offset, int refuseEmptyAt,
+                       QRegularExpressionMatch *match = nullptr) const;
+    QRegularExpressionMatch regExpMatchAt(const QTextCursor &cursor) const;
     // Last match that starts at or before `limit`.
     LineHit searchLineBackward(QStringView line, int limit) const;
     static bool isWholeWordIn(QStringView line, int start, int length);

@@ -33,6 +33,24 @@ bool inCommandMode(const ViEngine *engine)
     return engine && engine->takesKeys();
 }
 
+// The cursor's rectangle cut to the height every line has: on a line with
+// glyphs of a taller fallback font the plain rectangle reaches into the
+// neighbouring lines.
+QRect lineSlot(const QTextCursor &cursor, QRect rect)
+{
+    const auto *layout = qobject_cast<const EditDocumentLayout *>(
+            cursor.document()->documentLayout());
+    const QTextLayout *text = cursor.block().layout();
+    if (!layout || !text || layout->lineHeight() <= 0)
+        return rect;
+    const QTextLine line = text->lineForTextPosition(cursor.positionInBlock());
+    if (!line.isValid())
+        return rect;
+    rect.moveTop(rect.top() + qRound(line.ascent() - layout->lineAscent()));
+    rect.setHeight(qRound(layout->lineHeight()));
+    return rect;
+}
+
 } // namespace
 
 EditViewBase::EditViewBase(GlobalSettings *settings, ViEngine *viEngine, QWidget *parent)
@@ -355,14 +373,17 @@ QList<EditViewBase::MarginLabel> EditViewBase::marginLabels(int top, int bottom)
         const qreal height = blockBoundingRect(block).height();
         if (block.isVisible() && y + height >= top) {
             const QTextLayout *layout = block.layout();
-            const qreal lineTop = layout && layout->lineCount() > 0 ? layout->lineAt(0).y() : 0;
+            // On the text's own baseline, wherever the layout put the line.
+            const qreal baseline = layout && layout->lineCount() > 0
+                    ? layout->lineAt(0).y() + layout->lineAt(0).ascent()
+                    : fm.ascent();
             MarginLabel label;
             // A block that continues a line shows a mark, not a number.
             label.text = VirtualBreaks::isContinuation(block)
                     ? QStringLiteral("\u21b3")
                     : QStringLiteral("%1:").arg(realLineNumber(block));
             label.x = areaWidth - fm.horizontalAdvance(label.text) - MarginNumberGap;
-            label.baseline = qRound(y + lineTop) + fm.ascent();
+            label.baseline = qRound(y + baseline);
             labels.append(label);
         }
         y += height;
@@ -403,7 +424,7 @@ void EditViewBase::paintEvent(QPaintEvent *event)
     if (visible.contains(document()->lastBlock().blockNumber())) {
         QTextCursor end(document());
         end.movePosition(QTextCursor::End);
-        const QRect r = cursorRect(end);
+        const QRect r = lineSlot(end, cursorRect(end));
         painter.setFont(font());
         painter.setPen(settingsColor(GlobalSettings::ColEOF, palette().color(QPalette::Text)));
         painter.drawText(r.left(), r.bottom(), QStringLiteral("[EOF]"));
@@ -422,7 +443,7 @@ void EditViewBase::paintEvent(QPaintEvent *event)
             paintedCursorRect = paintedCursorRect.united(r);
         }
     } else {
-        QRect r = cursorRect();
+        QRect r = lineSlot(textCursor(), cursorRect());
         r.setWidth(m_cursorWidth);
         QPen pen(cursorColor, 0, Qt::DotLine, Qt::SquareCap, Qt::BevelJoin);
         pen.setCosmetic(true);
@@ -462,7 +483,7 @@ void EditViewBase::scrollContentsBy(int dx, int dy)
 
 QRect EditViewBase::drawnCursorRect() const
 {
-    QRect r = cursorRect();
+    QRect r = lineSlot(textCursor(), cursorRect());
     r.setWidth(m_cursorWidth);
     if (inCommandMode(viEngine)) {
         const int h = r.height();
@@ -503,7 +524,7 @@ void EditViewBase::repaintCursor()
     const VisibleRange visible = visibleBlocks(viewport()->height());
     if (!visible.contains(textCursor().blockNumber()))
         return;
-    QRect r = cursorRect();
+    QRect r = lineSlot(textCursor(), cursorRect());
     r.setWidth(m_cursorWidth);
     viewport()->update(r.adjusted(-1, -1, 1, 1));
 }

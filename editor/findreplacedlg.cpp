@@ -139,7 +139,7 @@ void FindReplaceDlg::on_replaceNext_clicked()
         cursor = view->textCursor();
     }
     const QString replacement = ui->replaceTo->currentText();
-    DocumentSearch::replaceSelection(cursor, replacement);
+    DocumentSearch::replaceSelection(cursor, search.replacementAt(cursor, replacement));
     view->setTextCursor(cursor);
     if (!replacement.isEmpty())
         settings->addReplaceString(replacement);

@@ -8,6 +8,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QMenu>
 #include <QPixmap>
 
@@ -31,8 +32,17 @@ SettingsDlg::SettingsDlg(GlobalSettings *settings, QWidget *parent)
     ui->fontFamily->addItems(QFontDatabase::families());
     const int family = ui->fontFamily->findText(settings->fontFamily,
                                                 Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (family >= 0)
+    if (family >= 0) {
         ui->fontFamily->setCurrentIndex(family);
+    } else {
+        // A family that is not installed (the default "Courier New" on most
+        // systems) would otherwise show as the first, often proportional,
+        // family and be taken by Apply: offer the system's fixed-pitch font.
+        const QString fixed = QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
+        const int fallback = ui->fontFamily->findText(fixed, Qt::MatchExactly);
+        if (fallback >= 0)
+            ui->fontFamily->setCurrentIndex(fallback);
+    }
     ui->fontPointSize->setValue(settings->fontSize);
     ui->lineNumber->setChecked(settings->lineNumber);
     // A hand-edited store may hold shorter lists; missing entries show empty.

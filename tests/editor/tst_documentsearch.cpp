@@ -401,8 +401,12 @@ void TestDocumentSearch::replaceAll_data()
     QTest::newRow("regexp word boundaries")
             << regexp() << "ab cd" << "\\b" << "|" << "|ab| |cd|" << 4;
     QTest::newRow("regexp empty line") << regexp() << "a\n\nb" << "^$" << "-" << "a\n-\nb" << 1;
-    QTest::newRow("regexp replacement is literal")
-            << regexp() << "ab" << "(a)" << "\\1$1" << "\\1$1b" << 1;
+    QTest::newRow("regexp back-references")
+            << regexp() << "ab cd" << "(\\w)(\\w)" << "\\2\\1" << "ba dc" << 2;
+    QTest::newRow("regexp whole match, backslash, missing group")
+            << regexp() << "ab" << "(a)" << "[\\0\\\\1\\5$1\\n]" << "[a\\1$1\\n]b" << 1;
+    QTest::newRow("plain replacement is literal")
+            << plain() << "ab" << "a" << "\\1" << "\\1b" << 1;
 }
 
 void TestDocumentSearch::replaceAll()

@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -33,13 +34,24 @@ GlobalSettings makeSettings(bool lineNumber)
     return s;
 }
 
-QString numberedLines(int count)
+// `extra` is appended to every third line, from the second on.
+QString numberedLines(int count, const QString &extra = QString())
 {
     QStringList lines;
     lines.reserve(count);
     for (int i = 1; i <= count; ++i)
-        lines.append(QStringLiteral("line %1").arg(i));
+        lines.append(QStringLiteral("line %1").arg(i) + (i % 3 == 2 ? extra : QString()));
     return lines.join(QLatin1Char('\n'));
+}
+
+int plainLineHeight(const QFont &font)
+{
+    QTextLayout layout(QStringLiteral("Wg"), font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLeadingIncluded(true);
+    layout.endLayout();
+    return qCeil(line.height());
 }
 
 bool isCursorRed(QRgb p) { return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60; }
@@ -406,6 +418,7 @@ void TestEditViewBase::cursorShape_data()
     QTest::newRow("command at line end") << Cmd << "abc\ndef" << 3 << " ";
     QTest::newRow("command at document end") << Cmd << "abc" << 3 << " ";
     QTest::newRow("command in empty document") << Cmd << "" << 0 << " ";
+    QTest::newRow("insert on kanji") << Ins << QString::fromUtf8("漢字") << 0 << "";
     QTest::newRow("command on kanji") << Cmd << QString::fromUtf8("漢字") << 0
                                       << QString::fromUtf8("漢");
     QTest::newRow("command on tab") << Cmd << "\tx" << 0 << "";
@@ -425,6 +438,14 @@ void TestEditViewBase::cursorShape()
     const QRect line = s.view->cursorRect();
     const QRect drawn = s.view->drawnCursorRect();
     QCOMPARE(drawn.left(), line.left());
+    // Every line is as high as a line of Latin text in the view's font, also
+    // one whose glyphs come from a taller fallback font.
+    const int lineHeight = plainLineHeight(s.view->font());
+    if (line.height() != lineHeight) {
+        QVERIFY2(drawn.top() >= line.top() && drawn.bottom() <= line.bottom(), qPrintable(QStringLiteral("%1,%2 in %3,%4").arg(drawn.top()).arg(drawn.height()).arg(line.top()).arg(line.height())));
+        QCOMPARE(drawn.height(), mode == Ins ? lineHeight : lineHeight / 2);
+        return;
+    }
     if (mode == Ins) {
         QCOMPARE(s.view->drawnCursorWidth(), 1);
         QCOMPARE(drawn.top(), line.top());
@@ -588,13 +609,16 @@ void TestEditViewBase::marginLabels_data()
     QTest::addColumn<int>("lines");
     QTest::addColumn<int>("jumpTo");
     QTest::addColumn<QString>("firstLabel");
+    QTest::addColumn<QString>("extra");
 
-    QTest::newRow("off") << false << 100 << 0 << QString();
-    QTest::newRow("empty document") << true << 0 << 0 << "1:";
-    QTest::newRow("short document") << true << 3 << 0 << "1:";
-    QTest::newRow("long document, top") << true << 5000 << 0 << "1:";
-    QTest::newRow("long document, line 1000") << true << 5000 << 1000 << "1000:";
-    QTest::newRow("six-digit lines") << true << 250000 << 200000 << "200000:";
+    QTest::newRow("off") << false << 100 << 0 << QString() << QString();
+    QTest::newRow("empty document") << true << 0 << 0 << "1:" << QString();
+    QTest::newRow("short document") << true << 3 << 0 << "1:" << QString();
+    QTest::newRow("long document, top") << true << 5000 << 0 << "1:" << QString();
+    QTest::newRow("long document, line 1000") << true << 5000 << 1000 << "1000:" << QString();
+    QTest::newRow("six-digit lines") << true << 250000 << 200000 << "200000:" << QString();
+    // Glyphs of a fallback font must not make their lines taller.
+    QTest::newRow("kanji lines") << true << 12 << 0 << "1:" << QString::fromUtf8(" 日本語");
 }
 
 void TestEditViewBase::marginLabels()
@@ -603,8 +627,9 @@ void TestEditViewBase::marginLabels()
     QFETCH(int, lines);
     QFETCH(int, jumpTo);
     QFETCH(QString, firstLabel);
+    QFETCH(QString, extra);
 
-    Shown s(lineNumber, Ins, lines ? numberedLines(lines) : QString());
+    Shown s(lineNumber, Ins, lines ? numberedLines(lines, extra) : QString());
     EditViewBase &view = *s.view;
     QVERIFY(QTest::qWaitForWindowExposed(&s.window));
     if (jumpTo)
