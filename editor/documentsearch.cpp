@@ -597,13 +597,13 @@ int DocumentSearch::replaceInLines(QTextDocument *document, const QString &repla
             // Several matches in a line without virtual breaks: one edit
             // for all of them, which halves the work of a large replace.
             QString text;
-            int previousEnd = matches.front().first;
-            for (const auto &[matchStart, matchLength] : matches) {
-                text += QStringView(line.text).mid(previousEnd, matchStart - previousEnd);
-                text += replacement;
-                previousEnd = matchStart + matchLength;
+            int previousEnd = matches.front().start;
+            for (const auto &m : matches) {
+                text += QStringView(line.text).mid(previousEnd, m.start - previousEnd);
+                text += m.text;
+                previousEnd = m.start + m.length;
             }
-            const int start = line.startPosition(matches.front().first);
+            const int start = line.startPosition(matches.front().start);
             const int end = std::max(line.endPosition(previousEnd), start);
             editor.setPosition(start);
             editor.setPosition(end, QTextCursor::KeepAnchor);
