@@ -1,7 +1,19 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (or $MOSSGLEN_BUILD_DIR).
+# Configures and builds into build/ (or $MOSSGLEN_BUILD_DIR). With
+# MOSSGLEN_SANITIZE=1 the build is Debug with AddressSanitizer and
+# UndefinedBehaviorSanitizer and leaves the benchmarks out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${MOSSGLEN_BUILD_DIR:-build}"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [ "${MOSSGLEN_SANITIZE:-0}" = 1 ]; then
+    flags="-fsanitize=address,undefined -fno-omit-frame-pointer"
+    options=(-DCMAKE_BUILD_TYPE=Debug -DMOSSGLEN_BUILD_BENCH=OFF
+             "-DCMAKE_CXX_FLAGS=$flags" "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined")
+fi
+# A compiler cache makes the second build and every rebuild cheap.
+if command -v ccache >/dev/null 2>&1; then
+    options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B "$build" -G Ninja "${options[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)"
