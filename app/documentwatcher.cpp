@@ -1,5 +1,6 @@
 #include "app/documentwatcher.h"
 
+#include "app/messagebar.h"
 #include "editor/documentfile.h"
 #include "editor/editviewbase.h"
 #include "editor/userprompt.h"
@@ -65,6 +66,12 @@ void DocumentWatcher::watch(EditViewBase *view)
     w.declined = FileStamp();
     w.missing = false;
     w.markedRevision = -1;
+    // Read or saved just now: an open question about the file is settled.
+    w.asking = false;
+    if (m_bar) {
+        m_bar->withdraw(view, QLatin1String(ChangedKey));
+        m_bar->withdraw(view, QLatin1String(DeletedKey));
+    }
     // A save replaces the file by renaming a new one over it; the old watch
     // followed the old file, so the path is watched afresh.
     if (!w.path.isEmpty())
@@ -74,6 +81,10 @@ void DocumentWatcher::watch(EditViewBase *view)
 
 void DocumentWatcher::forget(EditViewBase *view)
 {
+    if (m_bar) {
+        m_bar->withdraw(view, QLatin1String(ChangedKey));
+        m_bar->withdraw(view, QLatin1String(DeletedKey));
+    }
     if (m_docs.remove(view)) {
         disconnect(view, &QObject::destroyed, this, nullptr);
         updateWatchedPaths();
@@ -159,11 +170,17 @@ void DocumentWatcher::check(QObject *key)
             doc->setModified(true);
             w.markedRevision = doc->revision();
         }
-        emit view->showMessage(tr("'%1' was deleted on disk; Save writes it again").arg(shown));
+        const QString text = tr("'%1' was deleted on disk; Save writes it again").arg(shown);
+        if (m_bar)
+            m_bar->post(view, QLatin1String(DeletedKey), text);
+        else
+            emit view->showMessage(text);
         return;
     }
     const bool cameBack = w.missing;
     w.missing = false;
+    if (cameBack && m_bar)
+        m_bar->withdraw(view, QLatin1String(DeletedKey));
     if (now == w.stamp || now == w.declined)
         return;
     // Marked modified only because the file had gone: nothing of the user's to lose.
@@ -176,28 +193,42 @@ void DocumentWatcher::check(QObject *key)
             emit view->showMessage(tr("'%1' was changed on disk but could not be read").arg(shown));
         return;
     }
-    w.asking = true;
-    const auto answer = UserPrompt::warning(
-        m_dialogParent, tr("Mossglen"),
-        tr("The '%1' has been changed on disk by another program.\n"
-           "Reload it and lose your changes (Yes), or keep your version (No)?")
-            .arg(view->title()),
-        QMessageBox::Yes | QMessageBox::No);
-    // The question ran an event loop: the view or its entry may be gone.
-    it = m_docs.find(key);
-    if (it == m_docs.end() || !it->view)
+    if (!m_bar) {
+        // Nobody to ask: the user's text stays, and Save still asks.
+        w.declined = now;
+        emit view->showMessage(tr("'%1' was changed on disk; your text is kept").arg(shown));
         return;
-    it->asking = false;
-    const FileStamp current = FileStamp::of(it->path);
-    if (answer == QMessageBox::Yes) {
-        if (reload(*it))
-            emit view->showMessage(tr("'%1' has been reloaded").arg(shown));
-        else
-            emit view->showMessage(tr("'%1' could not be read").arg(shown));
-    } else {
-        // Not asked again for this change; Save still asks before overwriting it.
-        it->declined = current;
     }
+    // Asked in the bar, not in a box: a box would take the keys the user is
+    // typing, and a Space or Return would throw the text away.
+    w.asking = true;
+    m_bar->post(view, QLatin1String(ChangedKey),
+                tr("'%1' has been changed on disk by another program, and you have unsaved "
+                   "changes here. Reload replaces your text with the file (Undo brings it back).")
+                    .arg(shown),
+                {tr("Keep my text"), tr("Reload")},
+                [this, key](int choice) { answer(key, choice == 1); });
+}
+
+void DocumentWatcher::answer(QObject *key, bool reloadIt)
+{
+    auto it = m_docs.find(key);
+    if (it == m_docs.end() || !it->view || !it->asking)
+        return;
+    Watched &w = *it;
+    w.asking = false;
+    EditViewBase *view = w.view;
+    const QString shown = QDir::toNativeSeparators(w.path);
+    if (!reloadIt) {
+        // Not asked again for this change; Save still asks before overwriting it.
+        w.declined = FileStamp::of(w.path);
+        return;
+    }
+    emit aboutToReload(view);
+    if (reload(w))
+        emit view->showMessage(tr("'%1' has been reloaded; Undo brings your text back").arg(shown));
+    else
+        emit view->showMessage(tr("'%1' could not be read").arg(shown));
 }
 
 bool DocumentWatcher::reload(Watched &w)
@@ -209,7 +240,10 @@ bool DocumentWatcher::reload(Watched &w)
     const int scroll = view->verticalScrollBar()->value();
     // Stamp first: a change during the read shows up as another change.
     const FileStamp before = FileStamp::of(w.path);
-    if (!readDocument(view, w.path))
+    view->setUndoableLoad(true);
+    const bool read = readDocument(view, w.path);
+    view->setUndoableLoad(false);
+    if (!read)
         return false;
     w.stamp = before;
     w.declined = FileStamp();

@@ -9,11 +9,13 @@
 #include <QTimer>
 
 class EditViewBase;
+class MessageBar;
 class QWidget;
 
 // Notices files of open documents being changed, replaced or deleted by other
 // programs. An unmodified document is reloaded (the cursor stays on its line),
-// a modified one asks first; a deleted file marks its document modified so
+// a modified one asks first, in the message bar, where typing never answers;
+// a reload is one undo step. A deleted file marks its document modified so
 // that its text is not lost by closing it. Save asks before it writes over a
 // file that changed on disk since it was read or saved.
 class DocumentWatcher : public QObject
@@ -45,6 +47,13 @@ public:
     // Before Save: answers whether to go on; asks when the file changed.
     bool confirmOverwrite(EditViewBase *view);
 
+    // Where the questions and notes about a document go; without a bar a
+    // changed file is never loaded over the user's changes.
+    void setMessageBar(MessageBar *bar) { m_bar = bar; }
+    // Keys of the bar's messages about a view.
+    static constexpr const char *ChangedKey = "changedOnDisk";
+    static constexpr const char *DeletedKey = "deletedOnDisk";
+
     void setSettleDelay(int ms) { m_settle.setInterval(ms); }
     QStringList watchedFiles() const { return m_watcher.files(); }
     QStringList watchedDirectories() const { return m_watcher.directories(); }
@@ -54,6 +63,8 @@ public slots:
     void checkAll();
 
 signals:
+    // Before a reload replaces the user's unsaved text.
+    void aboutToReload(EditViewBase *view);
     void reloaded(EditViewBase *view);
 
 private:
@@ -71,10 +82,12 @@ private:
     void onDirectoryChanged(const QString &directory);
     void onSettled();
     void check(QObject *key);
+    void answer(QObject *key, bool reloadIt);
     bool reload(Watched &w);
     void updateWatchedPaths();
 
     QWidget *m_dialogParent;
+    MessageBar *m_bar = nullptr;
     QFileSystemWatcher m_watcher;
     QTimer m_settle;
     QSet<QString> m_pending;

@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "app/inputmethodswitch.h"
+#include "app/messagebar.h"
 #include "editor/datapaths.h"
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QSettings>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
@@ -48,7 +50,16 @@ MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlag
     tabWidget->setUsesScrollButtons(true);
     connect(tabWidget, &QTabWidget::tabCloseRequested, this, &MainWindow::tabCloseRequested);
     connect(tabWidget, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
-    setCentralWidget(tabWidget);
+    // The bar sits above the tabs and shows the current document's messages;
+    // every tab page stays the view itself.
+    auto *central = new QWidget;
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    messageBar = new MessageBar;
+    column->addWidget(messageBar);
+    column->addWidget(tabWidget, 1);
+    setCentralWidget(central);
 
     createListActions();
 

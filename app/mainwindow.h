@@ -12,6 +12,7 @@ class EditView;
 class RecoveryJournal;
 class GlobalSettings;
 class FileSystemView;
+class MessageBar;
 class OutlineBar;
 class SettingsDlg;
 class QAction;
@@ -53,6 +54,8 @@ public:
     QTabWidget *tabs() const { return tabWidget; }
     FileSystemView *fileSystem() const { return fileSystemView; }
     OutlineBar *outline() const { return outlineBar; }
+    // Problems and questions that stay until answered, above the documents.
+    MessageBar *messages() const { return messageBar; }
     GlobalSettings *globalSettings() const { return settings; }
     ViEngine *engine() const { return viEngine; }
     const QSet<QString> &keywords() const { return scriptKeywords; }
@@ -166,6 +169,7 @@ private:
     Ui::MainWindowClass *ui;
     GlobalSettings *settings;
     QTabWidget *tabWidget;
+    MessageBar *messageBar;
     int untitledCount = 0;
     QString curFullPath, curTitle;
     QString prevFullPath, prevTitle;

@@ -4,6 +4,7 @@
 
 #include "app/commandstatistics.h"
 #include "app/documentwatcher.h"
+#include "app/messagebar.h"
 #include "app/recoveryjournal.h"
 #include "editor/documentfile.h"
 #include "editor/globalsettings.h"
@@ -18,6 +19,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QDockWidget>
+#include <QFile>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QMimeData>
@@ -34,6 +36,22 @@ QString withoutYenSigns(QString name)
     name.replace(QChar(0x00A5), QLatin1Char('/'));
     return name;
 }
+
+// Why a file that exists cannot be opened, for the message naming it.
+QString unreadableReason(const QString &name)
+{
+    const QFileInfo info(name);
+    if (info.isDir())
+        return MainWindow::tr("it is a folder");
+    if (!info.isFile())
+        return MainWindow::tr("it is not a regular file");
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    return MainWindow::tr("it could not be read");
+}
+
+const QString readProblemKey = QStringLiteral("readProblem");
 } // namespace
 
 EditView *MainWindow::viewAt(int index) const
@@ -60,6 +78,9 @@ EditView *MainWindow::createView(const QString &path)
     applyViewSettings(view);
     connect(view, &EditViewBase::modificationChanged, this, &MainWindow::onModificationChanged);
     connect(view, &EditViewBase::showMessage, this, &MainWindow::showMessage);
+    connect(view, &EditViewBase::notice, messageBar, [this, view](const QString &text) {
+        messageBar->post(view, readProblemKey, text);
+    });
     connect(view, &EditView::openFile, this,
             qOverload<const QString &, EditView **>(&MainWindow::loadFile));
     connect(view, &EditView::toClose, outlineBar, &OutlineBar::removeView);
@@ -133,6 +154,9 @@ void MainWindow::loadFile(const QString &fileName, EditView **result)
         if (!readDocument(view, name, NoEncoding, &summary)) {
             // Never hand out a view that is not shown.
             delete view;
+            messageBar->post(nullptr, QString(),
+                             tr("'%1' cannot be opened: %2")
+                                 .arg(QDir::toNativeSeparators(absPath), unreadableReason(name)));
             return;
         }
         closeEmptyUntitled();
@@ -258,6 +282,7 @@ void MainWindow::onTabChanged(int index)
 {
     prevFullPath = curFullPath;
     prevTitle = curTitle;
+    messageBar->setCurrentOwner(viewAt(index));
     if (index < 0) {
         ui->menuEncoding_of_cur_doc->setTitle(tr("Encoding of this doc"));
         curFullPath.clear();

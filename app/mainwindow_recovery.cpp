@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 
 #include "app/documentwatcher.h"
+#include "app/messagebar.h"
 #include "app/recoverydlg.h"
 #include "app/recoveryjournal.h"
 #include "editor/documentfile.h"
@@ -21,6 +22,8 @@ void MainWindow::startRecovery()
 {
     journal = new RecoveryJournal(QString(), this);
     watcher = new DocumentWatcher(this, this);
+    watcher->setMessageBar(messageBar);
+    connect(watcher, &DocumentWatcher::aboutToReload, journal, &RecoveryJournal::keepThroughReload);
     // After the window is up and the command line's files are open.
     QTimer::singleShot(0, this, &MainWindow::offerRecovery);
 }
@@ -38,7 +41,13 @@ bool MainWindow::writeWatched(EditView *view, const QString &fileName)
 
 void MainWindow::offerRecovery()
 {
-    const QList<RecoveryJournal::Entry> found = journal->claimOrphans();
+    QStringList damaged;
+    const QList<RecoveryJournal::Entry> found = journal->claimOrphans(&damaged);
+    for (const QString &file : std::as_const(damaged))
+        messageBar->post(nullptr, QString(),
+                         tr("The recovery file %1 is damaged and cannot be offered; it is left as "
+                            "it is.")
+                             .arg(QDir::toNativeSeparators(file)));
     if (found.isEmpty()) {
         journal->releaseClaimed();
         return;

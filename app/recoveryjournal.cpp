@@ -20,6 +20,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -86,6 +87,7 @@ struct RecoveryJournal::Tracked {
     bool inFlight = false;
     bool writeAgain = false;   // edits arrived while a copy was being written
     bool failureShown = false;
+    bool keepThroughReload = false;  // the copy outlives the next return to unmodified
     // The text is copied in slices between turns of the event loop. An edit
     // inside the part copied so far is patched into the copy, so that steady
     // typing does not keep the copy from ever finishing.
@@ -248,7 +250,9 @@ void RecoveryJournal::onModificationChanged(EditViewBase *view, bool modified)
     doc->writeAgain = false;
     doc->copying = false;
     doc->chunks.clear();
-    removeFileOf(doc);
+    // Replaced by a reload, the text lives on only in the undo history.
+    if (!std::exchange(doc->keepThroughReload, false))
+        removeFileOf(doc);
 }
 
 void RecoveryJournal::onDestroyed(QObject *object)
@@ -420,6 +424,16 @@ void RecoveryJournal::writeSoon(EditViewBase *view)
         writeNow(doc);
 }
 
+void RecoveryJournal::keepThroughReload(EditViewBase *view)
+{
+    Tracked *doc = m_docs.value(view);
+    if (!doc || !view->document()->isModified())
+        return;
+    // The copy must hold the last keystrokes before the text is replaced.
+    flush();
+    doc->keepThroughReload = true;
+}
+
 void RecoveryJournal::flush()
 {
     for (Tracked *doc : std::as_const(m_docs)) {
@@ -445,7 +459,7 @@ void RecoveryJournal::waitForIdle()
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
-QList<RecoveryJournal::Entry> RecoveryJournal::claimOrphans()
+QList<RecoveryJournal::Entry> RecoveryJournal::claimOrphans(QStringList *damaged)
 {
     QList<Entry> entries;
     if (!m_enabled)
@@ -467,6 +481,8 @@ QList<RecoveryJournal::Entry> RecoveryJournal::claimOrphans()
             Entry entry;
             if (readEntry(file, &entry))
                 entries.append(entry);
+            else if (damaged)
+                damaged->append(file);
             else
                 qWarning("recovery file %s is damaged and is left alone", qPrintable(file));
         }

@@ -73,6 +73,10 @@ public:
     // Starts following a view: edits schedule a copy, saving or undoing to
     // the saved state removes it, and so does destroying the view.
     void track(EditViewBase *view);
+    // The view's text is about to be replaced by its file read again: the copy
+    // is brought up to date and kept, since the text is then only in the undo
+    // history. It goes when the view does, or with the copy of later edits.
+    void keepThroughReload(EditViewBase *view);
     // The recovery file currently kept for the view (empty when it has none).
     QString journalFile(const EditViewBase *view) const;
 
@@ -87,7 +91,8 @@ public:
     // Recovery files left by runs that ended abnormally. Their owners' locks
     // stay taken by this program until releaseClaimed(), so that another
     // program started at the same time does not offer them too. Newest first.
-    QList<Entry> claimOrphans();
+    // Files that cannot be read go to `damaged` and are left alone.
+    QList<Entry> claimOrphans(QStringList *damaged = nullptr);
     // The restored view takes over the orphan: its copy is written under this
     // program's name first, and only then is the old file removed.
     void adopt(EditViewBase *view, const Entry &orphan);

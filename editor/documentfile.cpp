@@ -10,6 +10,13 @@
 #include <QSaveFile>
 #include <QTextDocument>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // A document read with invalid bytes or NUL characters remembers the file it
@@ -129,6 +136,68 @@ bool isMarkupFile(const QString &fileName)
     return suffixes.contains(QFileInfo(fileName).suffix(), Qt::CaseInsensitive);
 }
 
+// Only where a write in place would succeed: the folder denies new files to
+// this user, the file takes writes (what QSaveFile's fallback relies on).
+bool onlyInPlaceWritable(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    if (!info.isFile())
+        return false;
+#ifdef Q_OS_UNIX
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    const QByteArray file = QFile::encodeName(info.absoluteFilePath());
+    return ::faccessat(AT_FDCWD, folder.constData(), W_OK, AT_EACCESS) != 0 && errno == EACCES
+        && ::faccessat(AT_FDCWD, file.constData(), W_OK, AT_EACCESS) == 0;
+#else
+    return !QFileInfo(info.absolutePath()).isWritable() && info.isWritable();
+#endif
+}
+
+// The system's word for why the file cannot be written where there is one
+// (a read-only file system), else what the save file said.
+QString openFailure(const QString &fileName, const QString &said)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray name = QFile::encodeName(fileName);
+    if (::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
+        return QString::fromLocal8Bit(std::strerror(errno));
+#else
+    Q_UNUSED(fileName);
+#endif
+    return said;
+}
+
+// Writes all bytes through QSaveFile; `inPlace` allows writing over the file
+// itself when no temporary file can be made beside it. On failure `reason`
+// says why, or stays empty when only a write in place could succeed.
+bool saveBytes(const QString &fileName, const QByteArray &bytes, bool inPlace, QString *reason)
+{
+    QSaveFile file(fileName);
+    file.setDirectWriteFallback(inPlace);
+    // Unbuffered: a write that fails says why (disk full), which the flush
+    // inside commit() would not.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        if (!inPlace && file.error() == QFileDevice::OpenError && onlyInPlaceWritable(fileName))
+            reason->clear();
+        else
+            *reason = openFailure(fileName, file.errorString());
+        return false;
+    }
+    // A short write is tried again: the second one tells why (disk full).
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    if (done == bytes.size() && file.commit())
+        return true;
+    *reason = file.errorString();
+    file.cancelWriting();
+    return false;
+}
+
 } // namespace
 
 bool readDocument(EditViewBase *view, const QString &fileName, CharEncoding encoding,
@@ -185,14 +254,14 @@ bool readDocument(EditViewBase *view, const QString &fileName, CharEncoding enco
     doc->setProperty(readIssueFileProperty, info.absoluteFilePath());
     doc->setProperty(readIssueKindProperty, issues);
     if (issues & InvalidBytes)
-        emit view->showMessage(Texts::tr("'%1' has bytes that are not valid %2; they were replaced")
+        emit view->notice(Texts::tr("'%1' has bytes that are not valid %2; they were replaced")
                                    .arg(info.fileName(), displayName(decoded.encoding)));
     else if (issues & NotRoundTrip)
-        emit view->showMessage(
+        emit view->notice(
             Texts::tr("'%1' has characters that %2 writes back as other bytes")
                 .arg(info.fileName(), displayName(decoded.encoding)));
     else
-        emit view->showMessage(Texts::tr("'%1' contains NUL characters; it may be a binary file")
+        emit view->notice(Texts::tr("'%1' contains NUL characters; it may be a binary file")
                                    .arg(info.fileName()));
     return true;
 }
@@ -258,14 +327,24 @@ bool writeDocument(EditViewBase *view, const QString &fileName, QWidget *dialogP
 
     // Written to a temporary file and renamed over the old one on commit, so
     // a full disk or a crash leaves the old file as it was.
-    QSaveFile file(fileName);
-    const bool written = file.open(QIODevice::WriteOnly)
-        && file.write(encoded.bytes) == encoded.bytes.size()
-        && file.commit();
+    QString reason;
+    bool written = saveBytes(fileName, encoded.bytes, false, &reason);
+    if (!written && reason.isEmpty()) {
+        // The folder refuses the temporary file, the file itself takes writes.
+        const auto answer = UserPrompt::warning(
+            dialogParent, Texts::tr("save"),
+            Texts::tr("'%1' is in a folder where no new file can be made, so it cannot be saved "
+                      "safely: if writing stops half-way (disk full, power cut), the file is "
+                      "damaged.\nWrite over the file in place?")
+                .arg(fileName),
+            QMessageBox::Save | QMessageBox::Cancel);
+        if (answer != QMessageBox::Save)
+            return false;
+        written = saveBytes(fileName, encoded.bytes, true, &reason);
+    }
     if (!written) {
-        file.cancelWriting();
         UserPrompt::critical(dialogParent, Texts::tr("save"),
-                             Texts::tr("failed to save file '%1'").arg(fileName));
+                             Texts::tr("failed to save file '%1':\n%2").arg(fileName, reason));
         return false;
     }
     if (overwritesIssueFile)

@@ -20,6 +20,14 @@ int documentEnd(const QTextDocument *document)
     return document->characterCount() - 1;
 }
 
+// The empty line behind the final line end is no line of the file: an empty
+// match there would add text after the last line.
+bool isBehindFinalLineEnd(const QTextDocument *document, int position)
+{
+    const QTextBlock last = document->lastBlock();
+    return last.length() == 1 && last.blockNumber() > 0 && position == last.position();
+}
+
 bool isWordChar(QChar c)
 {
     return c.isLetterOrNumber();
@@ -197,8 +205,11 @@ QTextCursor DocumentSearch::find(const QTextDocument *document, const QTextCurso
         return findBackward(document, from.isNull() ? 0 : from.selectionStart());
     // Only a bare cursor refuses an empty match at itself; after a selected
     // match the place right behind it is new ground.
-    return findForward(document, from.isNull() ? 0 : from.selectionEnd(),
-                       !from.isNull() && from.hasSelection());
+    const QTextCursor found = findForward(document, from.isNull() ? 0 : from.selectionEnd(),
+                                          !from.isNull() && from.hasSelection());
+    if (!found.isNull() && !found.hasSelection() && isBehindFinalLineEnd(document, found.position()))
+        return {};
+    return found;
 }
 
 DocumentSearch::LineHit DocumentSearch::searchLine(QStringView line, int offset,
@@ -584,7 +595,7 @@ int DocumentSearch::replaceInLines(QTextDocument *document, const QString &repla
             if (firstInLine)
                 break;
         }
-        if (matches.empty()) {
+        if (matches.empty() || (!next.isValid() && isBehindFinalLineEnd(document, line.base))) {
             block = next;
             continue;
         }

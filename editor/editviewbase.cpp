@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextLayout>
 #include <QWheelEvent>
 
@@ -298,8 +299,30 @@ void EditViewBase::loadText(const QString &text)
     QList<int> continuations;
     const QString shown =
             m_breaks->cut(text, SyntaxHighlighter::startStateFor(fullPath()), &continuations);
-    setPlainText(shown);
-    m_breaks->markLoaded(continuations);
+    if (m_undoableLoad) {
+        // One edit block: the marks of the old text come back with Undo.
+        m_breaks->beginKeepingBreaks();
+        QTextCursor cursor(document());
+        cursor.beginEditBlock();
+        cursor.select(QTextCursor::Document);
+        cursor.removeSelectedText();
+        // What is left may carry the mark of the old last block.
+        cursor.setBlockFormat(QTextBlockFormat());
+        cursor.insertText(shown);
+        QTextBlockFormat continuation;
+        continuation.setProperty(VirtualBreaks::Property, true);
+        for (int number : std::as_const(continuations)) {
+            cursor.setPosition(document()->findBlockByNumber(number).position());
+            cursor.mergeBlockFormat(continuation);
+        }
+        cursor.endEditBlock();
+        m_breaks->endKeepingBreaks();
+        cursor.setPosition(0);
+        setTextCursor(cursor);
+    } else {
+        setPlainText(shown);
+        m_breaks->markLoaded(continuations);
+    }
     m_loading = false;
 }
 

@@ -62,6 +62,9 @@ public:
 
     // Puts a file's text in, very long lines shown as several blocks.
     void loadText(const QString &text);
+    // While set, loadText replaces the text as one undo step instead of
+    // starting a new history: a reload the user can take back.
+    void setUndoableLoad(bool undoable) { m_undoableLoad = undoable; }
     // The text as saved: virtual breaks left out, real ones as '\n'.
     QString realText() const;
     VirtualBreaks *virtualBreaks() const { return m_breaks; }
@@ -128,6 +131,9 @@ signals:
     void focusIn();
     void focusOut();
     void showMessage(const QString &text);
+    // A problem with the document the user has to see, kept in view until
+    // dismissed (unlike a status message, which the next one replaces).
+    void notice(const QString &text);
     void doOutput(const QString &text);
     void contentsChanged();
     // The document's path was set to a different one.
@@ -155,6 +161,7 @@ protected:
     int m_grownTo = -1;
     int m_splitTries = 0;
     bool m_loading = false;
+    bool m_undoableLoad = false;
 
 private:
     struct VisibleRange {

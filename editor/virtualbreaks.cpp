@@ -307,8 +307,10 @@ void VirtualBreaks::onContentsChange(int from, int charsRemoved, int charsAdded)
         m_numbersDirty = true;
         for (QTextBlock block = m_document->findBlock(from);
              block.isValid() && block.position() <= from + charsAdded; block = block.next()) {
-            if (isContinuation(block))
+            if (isContinuation(block)) {
                 markKnown(block);
+                m_everSplit = true;  // a text put in whole may bring the first breaks
+            }
         }
         return;
     }

@@ -26,22 +26,28 @@ Save and overwrite those changes?</source>
         <translation>「%1」がディスク上で変更されましたが、読み込めませんでした</translation>
     </message>
     <message>
-        <source>Mossglen</source>
-        <translation>Mossglen</translation>
-    </message>
-    <message>
-        <source>The &apos;%1&apos; has been changed on disk by another program.
-Reload it and lose your changes (Yes), or keep your version (No)?</source>
-        <translation>「%1」は他のプログラムによってディスク上で変更されました。
-再読み込みして編集内容を破棄しますか (はい)、それとも今の内容を残しますか (いいえ)?</translation>
-    </message>
-    <message>
-        <source>&apos;%1&apos; has been reloaded</source>
-        <translation>「%1」を再読み込みしました</translation>
-    </message>
-    <message>
         <source>&apos;%1&apos; could not be read</source>
         <translation>「%1」を読み込めませんでした</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; was changed on disk; your text is kept</source>
+        <translation>「%1」はディスク上で変更されました。編集中の内容はそのまま残しています</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has been changed on disk by another program, and you have unsaved changes here. Reload replaces your text with the file (Undo brings it back).</source>
+        <translation>「%1」は他のプログラムによってディスク上で変更されましたが、ここには保存していない変更があります。「再読み込み」を押すとファイルの内容に置き換わります (元に戻すで編集内容が戻ります)。</translation>
+    </message>
+    <message>
+        <source>Keep my text</source>
+        <translation>編集内容を残す</translation>
+    </message>
+    <message>
+        <source>Reload</source>
+        <translation>再読み込み</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has been reloaded; Undo brings your text back</source>
+        <translation>「%1」を再読み込みしました。元に戻すで編集内容が戻ります</translation>
     </message>
 </context>
 <context>
@@ -268,8 +274,36 @@ Do you want to save your changes?</source>
         <translation>保存すると元のバイト列が上書きされます。このまま保存しますか?</translation>
     </message>
     <message>
-        <source>failed to save file &apos;%1&apos;</source>
-        <translation>ファイル「%1」を保存できませんでした</translation>
+        <source>it is a folder</source>
+        <translation>フォルダーです</translation>
+    </message>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>通常のファイルではありません</translation>
+    </message>
+    <message>
+        <source>it could not be read</source>
+        <translation>読み込めませんでした</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; cannot be opened: %2</source>
+        <translation>「%1」を開けません: %2</translation>
+    </message>
+    <message>
+        <source>The recovery file %1 is damaged and cannot be offered; it is left as it is.</source>
+        <translation>復元用ファイル %1 は壊れているため復元できません。ファイルはそのまま残してあります。</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is in a folder where no new file can be made, so it cannot be saved safely: if writing stops half-way (disk full, power cut), the file is damaged.
+Write over the file in place?</source>
+        <translation>「%1」は新しいファイルを作れないフォルダーにあるため、安全に保存できません。書き込みが途中で止まると (ディスクの空き不足、停電など) ファイルが壊れます。
+ファイルに直接上書きしますか?</translation>
+    </message>
+    <message>
+        <source>failed to save file &apos;%1&apos;:
+%2</source>
+        <translation>ファイル「%1」を保存できませんでした:
+%2</translation>
     </message>
     <message>
         <source>Byte-order &amp;mark</source>
@@ -805,6 +839,13 @@ Change the declaration to %4?</source>
     <message>
         <source>&amp;viEnabled</source>
         <translation>vi モード(&amp;V)</translation>
+    </message>
+</context>
+<context>
+    <name>MessageBar</name>
+    <message>
+        <source>Dismiss</source>
+        <translation>閉じる</translation>
     </message>
 </context>
 <context>

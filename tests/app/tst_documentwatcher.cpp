@@ -1,5 +1,7 @@
 #include "app/documentwatcher.h"
 #include "app/mainwindow.h"
+#include "app/messagebar.h"
+#include "app/recoveryjournal.h"
 #include "editor/documentfile.h"
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
@@ -7,6 +9,7 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -36,6 +39,7 @@ private slots:
     void confirmOverwrite();
     void ownSaveIsQuiet();
     void saveInMainWindowAsksAboutChangedFile();
+    void reloadKeepsRecoveryCopyUntilSaved();
 
 private:
     void open(const QByteArray &bytes);
@@ -52,6 +56,7 @@ private:
     std::unique_ptr<GlobalSettings> settings;
     std::unique_ptr<ViEngine> engine;
     std::unique_ptr<EditView> view;
+    std::unique_ptr<MessageBar> bar;
     std::unique_ptr<DocumentWatcher> watcher;
     std::unique_ptr<ScriptedPrompt> prompt;
     std::unique_ptr<QSignalSpy> messageSpy;
@@ -61,6 +66,20 @@ private:
 namespace {
 const QByteArray fiveLines("one\ntwo\nthree and more\nfour\nfive\n");
 const QByteArray otherLines("ONE\nTWO\nTHREE changed elsewhere\nFOUR\nFIVE\nSIX\n");
+
+// Clicks the button of that text in the bar, as the user would.
+bool click(MessageBar *bar, const QString &text)
+{
+    const auto buttons = bar->findChildren<QPushButton *>();
+    for (QPushButton *button : buttons)
+        if (button->text() == text && button->isVisibleTo(bar)) {
+            button->click();
+            return true;
+        }
+    return false;
+}
+
+const QString changedKey = QLatin1String(DocumentWatcher::ChangedKey);
 
 void edit(QPlainTextEdit *view, const QString &text)
 {
@@ -77,8 +96,11 @@ void TestDocumentWatcher::init()
     settings = std::make_unique<GlobalSettings>();
     engine = std::make_unique<ViEngine>();
     view = std::make_unique<EditView>(settings.get(), engine.get());
+    bar = std::make_unique<MessageBar>();
+    bar->setCurrentOwner(view.get());
     watcher = std::make_unique<DocumentWatcher>(nullptr);
     watcher->setSettleDelay(50);
+    watcher->setMessageBar(bar.get());
     prompt = std::make_unique<ScriptedPrompt>();
     messageSpy = std::make_unique<QSignalSpy>(view.get(), &EditViewBase::showMessage);
     file = dir->filePath(QStringLiteral("page.html"));
@@ -90,6 +112,7 @@ void TestDocumentWatcher::cleanup()
     messageSpy.reset();
     watcher.reset();
     view.reset();
+    bar.reset();
     prompt.reset();
     engine.reset();
     settings.reset();
@@ -163,37 +186,48 @@ void TestDocumentWatcher::unmodifiedDocumentReloads()
 
 void TestDocumentWatcher::modifiedDocumentAsks_data()
 {
-    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("answer");
     QTest::addColumn<bool>("reloaded");
-    QTest::newRow("reload") << int(QMessageBox::Yes) << true;
-    QTest::newRow("keep mine") << int(QMessageBox::No) << false;
+    QTest::newRow("reload") << QStringLiteral("Reload") << true;
+    QTest::newRow("keep mine") << QStringLiteral("Keep my text") << false;
 }
 
+// Asked in the bar: typing on answers nothing, and a reload is one undo step.
 void TestDocumentWatcher::modifiedDocumentAsks()
 {
-    QFETCH(int, answer);
+    QFETCH(QString, answer);
     QFETCH(bool, reloaded);
     open(fiveLines);
     edit(view.get(), QStringLiteral("my words "));
-    const QString mine = view->toPlainText();
-    prompt->answers << QMessageBox::StandardButton(answer);
 
     change(QStringLiteral("rename"), otherLines);
-    QTRY_COMPARE_WITH_TIMEOUT(prompt->asked.size(), 1, 5000);
-    QCOMPARE(prompt->asked[0].icon, QMessageBox::Warning);
-    QVERIFY2(prompt->asked[0].text.contains(QStringLiteral("page.html")), qPrintable(prompt->asked[0].text));
+    QTRY_VERIFY_WITH_TIMEOUT(bar->has(view.get(), changedKey), 5000);
+    QVERIFY2(bar->texts(view.get()).join(QString()).contains(QStringLiteral("page.html")),
+             qPrintable(bar->texts(view.get()).join(QString())));
+    // Its buttons take no focus: keys typed meanwhile go into the text.
+    const auto buttons = bar->findChildren<QPushButton *>();
+    QCOMPARE(buttons.size(), 2);
+    for (QPushButton *button : buttons)
+        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+    const QString mine = view->toPlainText();
+    QVERIFY(bar->has(view.get(), changedKey));
+
+    QVERIFY(click(bar.get(), answer));
+    QVERIFY(!bar->has(view.get(), changedKey));
     QCOMPARE(view->toPlainText(), reloaded ? QString::fromLatin1(otherLines) : mine);
     QCOMPARE(view->document()->isModified(), !reloaded);
+    if (reloaded) {
+        view->undo();
+        QCOMPARE(view->toPlainText(), mine);
+        QVERIFY(view->document()->isModified());
+    }
 
     // The same change is not asked about twice, a new one is.
     watcher->checkAll();
-    QCOMPARE(prompt->asked.size(), 1);
-    if (!reloaded) {
-        prompt->answers << QMessageBox::No;
-        change(QStringLiteral("in place"), "third version");
-        QTRY_COMPARE_WITH_TIMEOUT(prompt->asked.size(), 2, 5000);
-        QCOMPARE(view->toPlainText(), mine);
-    }
+    QVERIFY(!bar->has(view.get(), changedKey));
+    change(QStringLiteral("in place"), "third version");
+    QTRY_VERIFY_WITH_TIMEOUT(bar->has(view.get(), changedKey), 5000);
+    QCOMPARE(view->toPlainText(), mine);
 }
 
 void TestDocumentWatcher::deletedFile_data()
@@ -211,27 +245,26 @@ void TestDocumentWatcher::deletedFile()
     // Closing must now ask: the text exists only in the editor.
     QTRY_VERIFY_WITH_TIMEOUT(view->document()->isModified(), 5000);
     QCOMPARE(view->toPlainText(), QString::fromLatin1(fiveLines));
-    QVERIFY(messages().contains(QStringLiteral("'%1' was deleted on disk; Save writes it again")
-                                    .arg(QDir::toNativeSeparators(file))));
+    QCOMPARE(bar->texts(view.get()), QStringList{QStringLiteral("'%1' was deleted on disk; Save writes it again")
+                                                     .arg(QDir::toNativeSeparators(file))});
     QVERIFY(watcher->watchedDirectories().contains(dir->path()));
     // Nothing to overwrite: Save just writes it again.
     QVERIFY(watcher->confirmOverwrite(view.get()));
 
-    if (editWhileGone) {
+    if (editWhileGone)
         edit(view.get(), QStringLiteral("kept "));
-        prompt->answers << QMessageBox::No;
-    }
     const QString before = view->toPlainText();
     QVERIFY(writeFile(file, otherLines));
     if (editWhileGone) {
-        QTRY_COMPARE_WITH_TIMEOUT(prompt->asked.size(), 1, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(bar->has(view.get(), changedKey), 5000);
+        QVERIFY(!bar->has(view.get(), QLatin1String(DocumentWatcher::DeletedKey)));
         QCOMPARE(view->toPlainText(), before);
         QVERIFY(view->document()->isModified());
     } else {
         // Only the deletion had marked it: nothing of the user's is lost.
         QTRY_COMPARE_WITH_TIMEOUT(view->toPlainText(), QString::fromLatin1(otherLines), 5000);
         QVERIFY(!view->document()->isModified());
-        QVERIFY(prompt->asked.isEmpty());
+        QVERIFY(bar->texts(view.get()).isEmpty());
     }
     QTRY_VERIFY_WITH_TIMEOUT(watcher->watchedFiles().contains(file), 5000);
 }
@@ -308,13 +341,13 @@ void TestDocumentWatcher::saveInMainWindowAsksAboutChangedFile()
     QCOMPARE(doc->fullPath(), file);
     edit(doc, QStringLiteral("mine "));
 
-    prompt->answers << QMessageBox::No;  // keep my version
     change(QStringLiteral("rename"), otherLines);
-    QTRY_COMPARE_WITH_TIMEOUT(prompt->asked.size(), 1, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(window.messages()->has(doc, changedKey), 5000);
+    QVERIFY(click(window.messages(), QStringLiteral("Keep my text")));
 
     prompt->answers << QMessageBox::Cancel;
     QVERIFY(!window.on_action_Save_triggered());
-    QCOMPARE(prompt->asked.size(), 2);
+    QCOMPARE(prompt->asked.size(), 1);
     QCOMPARE(readFile(file), otherLines);
     QVERIFY(doc->document()->isModified());
     QVERIFY(window.tabs()->tabText(0).endsWith(QLatin1String(" *")));
@@ -326,7 +359,40 @@ void TestDocumentWatcher::saveInMainWindowAsksAboutChangedFile()
     // Saved: the next Save has nothing to ask.
     edit(doc, QStringLiteral("again "));
     QVERIFY(window.on_action_Save_triggered());
-    QCOMPARE(prompt->asked.size(), 3);
+    QCOMPARE(prompt->asked.size(), 2);
+}
+
+// The text a reload replaced lives on in the recovery copy until the user's
+// text is saved, and the question goes with the tab it belongs to.
+void TestDocumentWatcher::reloadKeepsRecoveryCopyUntilSaved()
+{
+    ScopedSettingsStore store;
+    QVERIFY(writeFile(file, fiveLines));
+    MainWindow window({file});
+    window.documentWatcher()->setSettleDelay(50);
+    RecoveryJournal *journal = window.recoveryJournal();
+    EditView *doc = window.currentView();
+    edit(doc, QStringLiteral("mine "));
+    const QString mine = doc->toPlainText();
+    change(QStringLiteral("rename"), otherLines);
+    QTRY_VERIFY_WITH_TIMEOUT(window.messages()->has(doc, changedKey), 5000);
+
+    window.on_action_New_triggered();
+    QVERIFY(!click(window.messages(), QStringLiteral("Reload")));
+    window.tabs()->setCurrentWidget(doc);
+    QVERIFY(click(window.messages(), QStringLiteral("Reload")));
+    QCOMPARE(doc->toPlainText(), QString::fromLatin1(otherLines));
+    journal->waitForIdle();
+    const QString copy = journal->journalFile(doc);
+    QString kept;
+    QVERIFY(RecoveryJournal::readText(copy, &kept));
+    QCOMPARE(kept, mine);
+
+    doc->undo();
+    QVERIFY(window.on_action_Save_triggered());
+    journal->waitForIdle();
+    QVERIFY(!QFileInfo::exists(copy));
+    QCOMPARE(readFile(file), mine.toUtf8());
 }
 
 QTEST_MAIN(TestDocumentWatcher)

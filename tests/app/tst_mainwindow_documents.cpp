@@ -1,5 +1,6 @@
 #include "app/commandstatistics.h"
 #include "app/mainwindow.h"
+#include "app/messagebar.h"
 #include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
 #include "html/editview.h"
@@ -13,8 +14,11 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 // Catches what the program hands to the desktop's URL handler.
 class UrlCatcher : public QObject
@@ -54,7 +58,9 @@ private slots:
     void emptiedFileStillAsks();
     void saveAsFilterAndTitle_data();
     void saveAsFilterAndTitle();
+    void failedReadLeavesNoView_data();
     void failedReadLeavesNoView();
+    void readProblemStaysInTheBar();
     void tabCyclingWraps();
     void previousDocumentGoesBackAndForth();
     void encodingMenuFollowsTab();
@@ -247,16 +253,60 @@ void TestMainWindowDocuments::saveAsFilterAndTitle()
     QCOMPARE(w.currentView()->fullPath(), target);
 }
 
+void TestMainWindowDocuments::failedReadLeavesNoView_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("folder") << "folder" << "it is a folder";
+    QTest::newRow("named pipe") << "fifo" << "it is not a regular file";
+}
+
+// No view, but a message in the window that names the file and why.
 void TestMainWindowDocuments::failedReadLeavesNoView()
 {
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
     MainWindow w({});
-    const QString unreadable = dir.filePath("subdir");
-    QVERIFY(QDir().mkpath(unreadable));  // exists, but a directory cannot be read as a file
+    const QString unreadable = dir.filePath(kind);
+    if (kind == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(unreadable));
+    else if (::mkfifo(QFile::encodeName(unreadable).constData(), 0600) != 0)
+        QSKIP("cannot make a named pipe here");
     EditView *result = reinterpret_cast<EditView *>(0x1);
     w.loadFile(unreadable, &result);
     QCOMPARE(result, nullptr);
     QCOMPARE(w.tabs()->count(), 1);
     QCOMPARE(w.tabs()->tabText(0), QStringLiteral("Untitled-1"));
+    QCOMPARE(w.messages()->texts(nullptr),
+             QStringList{QStringLiteral("'%1' cannot be opened: %2")
+                             .arg(QDir::toNativeSeparators(unreadable), reason)});
+}
+
+// A read problem is not a status message that the next tab change wipes:
+// it stays with its document until dismissed.
+void TestMainWindowDocuments::readProblemStaysInTheBar()
+{
+    const QString bad = dir.filePath("bad.html");
+    QVERIFY(writeFile(bad, "<p>caf\xE9 \xFF</p>\n"));
+    MainWindow w({bad});
+    EditView *view = w.currentView();
+    QVERIFY(view);
+    MessageBar *bar = w.messages();
+    const QStringList texts = bar->texts(view);
+    QCOMPARE(texts.size(), 1);
+    QVERIFY2(texts[0].contains(QLatin1String("bad.html")) && texts[0].contains(QLatin1String("valid")),
+             qPrintable(texts[0]));
+    QVERIFY(bar->isVisibleTo(&w));
+    w.on_action_New_triggered();
+    QVERIFY(!bar->isVisibleTo(&w));
+    w.tabs()->setCurrentWidget(view);
+    QVERIFY(bar->isVisibleTo(&w));
+    const auto buttons = bar->findChildren<QPushButton *>();
+    QCOMPARE(buttons.size(), 1);
+    QCOMPARE(buttons[0]->focusPolicy(), Qt::NoFocus);
+    buttons[0]->click();
+    QVERIFY(bar->texts(view).isEmpty());
+    QVERIFY(!bar->isVisibleTo(&w));
 }
 
 void TestMainWindowDocuments::tabCyclingWraps()

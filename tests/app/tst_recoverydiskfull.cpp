@@ -113,7 +113,7 @@ void TestRecoveryDiskFull::saveOntoFullDisk()
     QVERIFY(!window.on_action_Save_triggered());
     QCOMPARE(prompt->asked.size(), 1);
     QCOMPARE(prompt->asked[0].icon, QMessageBox::Critical);
-    QCOMPARE(prompt->asked[0].text, QStringLiteral("failed to save file '%1'").arg(target));
+    QCOMPARE(prompt->asked[0].text, QStringLiteral("failed to save file '%1':\nNo space left on device").arg(target));
     QCOMPARE(readFile(target), old);
     QVERIFY(view->document()->isModified());
     QVERIFY(window.tabs()->tabText(0).endsWith(QLatin1String(" *")));

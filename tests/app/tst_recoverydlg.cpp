@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/messagebar.h"
 #include "app/recoverydlg.h"
 #include "app/recoveryjournal.h"
 #include "editor/charencoding.h"
@@ -49,6 +50,7 @@ private slots:
     void mainWindowRestores();
     void mainWindowLaterKeepsCopies();
     void restoredFileOpenedFromCommandLine();
+    void damagedCopyIsReportedInTheWindow();
 
 private:
     QString keep(const QString &owner, const QString &path, const QString &title,
@@ -303,6 +305,24 @@ void TestRecoveryDlg::restoredFileOpenedFromCommandLine()
     QCOMPARE(window.viewAt(0)->toPlainText(), QStringLiteral("old\nnew\n"));
     QVERIFY(window.viewAt(0)->document()->isModified());
     QCOMPARE(window.tabs()->tabText(0), QStringLiteral("open.html *"));
+}
+
+// A copy that cannot be read is named in the window, left alone, and the
+// good ones are still offered.
+void TestRecoveryDlg::damagedCopyIsReportedInTheWindow()
+{
+    const QString good = keep(QStringLiteral("00000000000000000000000000000002"), QString(),
+                              QStringLiteral("Untitled-2"), UTF8, QStringLiteral("fine"), 0, 1);
+    const QString damaged = recoveryDir() + QStringLiteral("/00000000000000000000000000000002-x.journal");
+    QVERIFY(writeFile(damaged, "not a recovery file"));
+    prompt->onRecovery = [](RecoveryDlg *dlg) { dlg->restoreChecked(); };
+    MainWindow window({});
+    QTRY_COMPARE(prompt->dialogsRun, 1);
+    QCOMPARE(window.currentView()->toPlainText(), QStringLiteral("fine"));
+    const QStringList shown = window.messages()->texts(nullptr);
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].contains(QDir::toNativeSeparators(damaged)), qPrintable(shown[0]));
+    QVERIFY(QFileInfo::exists(damaged));
 }
 
 QTEST_MAIN(TestRecoveryDlg)

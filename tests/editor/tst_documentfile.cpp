@@ -49,6 +49,8 @@ private slots:
     void declarationFollowsTheEncoding();
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
+    void readOnlyFolderSavesInPlace_data();
+    void readOnlyFolderSavesInPlace();
     void charactersQtWouldFlatten();
     void modificationSignalOnSave();
     void saveKeepsModeAndLinks();
@@ -182,7 +184,7 @@ void TestDocumentFile::roundTrip()
     QFETCH(QString, said);
     const QString target = path(QStringLiteral("doc.html"));
     QVERIFY(writeFile(target, bytes));
-    QSignalSpy messages(view.get(), &EditViewBase::showMessage);
+    QSignalSpy messages(view.get(), &EditViewBase::notice);
 
     QString summary;
     QVERIFY(readDocument(view.get(), target, NoEncoding, &summary));
@@ -268,7 +270,7 @@ void TestDocumentFile::readFailure()
     view->setPlainText(QStringLiteral("kept"));
     view->setCharEncoding(EucJP);
     QSignalSpy encodingSpy(view.get(), &EditViewBase::encodingChanged);
-    QSignalSpy messages(view.get(), &EditViewBase::showMessage);
+    QSignalSpy messages(view.get(), &EditViewBase::notice);
     QVERIFY(!readDocument(view.get(), target));
     QCOMPARE(view->toPlainText(), QStringLiteral("kept"));
     QCOMPARE(int(view->charEncoding()), int(EucJP));
@@ -320,7 +322,7 @@ void TestDocumentFile::oddInput()
     QFETCH(QString, message);
     const QString target = path(QStringLiteral("odd.bin"));
     QVERIFY(writeFile(target, bytes));
-    QSignalSpy messages(view.get(), &EditViewBase::showMessage);
+    QSignalSpy messages(view.get(), &EditViewBase::notice);
     QVERIFY(readDocument(view.get(), target));
     QCOMPARE(int(view->charEncoding()), encoding);
     if (message.isEmpty()) {
@@ -364,7 +366,7 @@ void TestDocumentFile::invalidBytesAskBeforeOverwrite()
     QFETCH(bool, written);
     const QString source = path(QStringLiteral("latin.html"));
     QVERIFY(writeFile(source, original));
-    QSignalSpy messages(view.get(), &EditViewBase::showMessage);
+    QSignalSpy messages(view.get(), &EditViewBase::notice);
     QVERIFY(readDocument(view.get(), source, CharEncoding(encoding)));
     QCOMPARE(messages.count(), 1);  // said when read
     const CharEncoding read = encoding ? CharEncoding(encoding) : UTF8;
@@ -502,11 +504,12 @@ void TestDocumentFile::declarationFollowsTheEncoding()
 void TestDocumentFile::failedSaveKeepsOldFile_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("parent is a regular file") << QStringLiteral("file-parent");
-    QTest::newRow("immutable directory") << QStringLiteral("immutable");
-    QTest::newRow("read-only file system") << QStringLiteral("readonly-mount");
-    QTest::newRow("full disk") << QStringLiteral("full-disk");
-    QTest::newRow("file size limit hit mid-write") << QStringLiteral("size-limit");
+    QTest::addColumn<QString>("reason");  // as the C library words it
+    QTest::newRow("parent is a regular file") << QStringLiteral("file-parent") << "Not a directory";
+    QTest::newRow("immutable directory") << QStringLiteral("immutable") << "Operation not permitted";
+    QTest::newRow("read-only file system") << QStringLiteral("readonly-mount") << "Read-only file system";
+    QTest::newRow("full disk") << QStringLiteral("full-disk") << "No space left on device";
+    QTest::newRow("file size limit hit mid-write") << QStringLiteral("size-limit") << "File too large";
 }
 
 // Every way a save can fail leaves the old file intact, shows the critical
@@ -517,6 +520,7 @@ void TestDocumentFile::failedSaveKeepsOldFile()
     QSKIP("these failures are staged with Linux calls");
 #else
     QFETCH(QString, kind);
+    QFETCH(QString, reason);
     const QString folder = path(QStringLiteral("folder"));
     QVERIFY(QDir().mkpath(folder));
     QString target = folder + QStringLiteral("/doc.html");
@@ -593,7 +597,7 @@ void TestDocumentFile::failedSaveKeepsOldFile()
     QCOMPARE(prompt->asked.size(), 1);
     QCOMPARE(prompt->asked[0].icon, QMessageBox::Critical);
     QCOMPARE(prompt->asked[0].title, QStringLiteral("save"));
-    QCOMPARE(prompt->asked[0].text, QStringLiteral("failed to save file '%1'").arg(target));
+    QCOMPARE(prompt->asked[0].text, QStringLiteral("failed to save file '%1':\n%2").arg(target, reason));
     QVERIFY(view->document()->isModified());
     QCOMPARE(modified.count(), 0);
     if (kind == QLatin1String("file-parent")) {
@@ -602,6 +606,56 @@ void TestDocumentFile::failedSaveKeepsOldFile()
         QCOMPARE(readFile(target), old);
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"doc.html"});
     }
+#endif
+}
+
+void TestDocumentFile::readOnlyFolderSavesInPlace_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("write in place") << int(QMessageBox::Save);
+    QTest::newRow("cancel") << int(QMessageBox::Cancel);
+}
+
+// No temporary file can be made beside a writable file: the save says it
+// cannot be atomic there and, when the user agrees, writes the file itself.
+void TestDocumentFile::readOnlyFolderSavesInPlace()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("staged with Linux permissions");
+#else
+    QFETCH(int, answer);
+    const QString folder = path(QStringLiteral("folder"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString target = folder + QStringLiteral("/doc.html");
+    const QByteArray old("<p>the old contents</p>\n");
+    QVERIFY(writeFile(target, old));
+    const QByteArray folderName = QFile::encodeName(folder);
+    QCOMPARE(::chmod(QFile::encodeName(dir->path()).constData(), 0755), 0);
+    QCOMPARE(::chmod(folderName.constData(), 0555), 0);
+    QCOMPARE(::chmod(QFile::encodeName(target).constData(), 0666), 0);
+    // Root passes every permission check: the save runs as another user then.
+    const bool asRoot = ::geteuid() == 0;
+    const auto restore = qScopeGuard([&] {
+        if (asRoot)
+            QCOMPARE(::seteuid(0), 0);
+        ::chmod(folderName.constData(), 0755);
+    });
+    view->setPlainText(QStringLiteral("<p>new</p>"));
+    view->document()->setModified(true);
+    prompt->answers << QMessageBox::StandardButton(answer);
+
+    if (asRoot)
+        QCOMPARE(::seteuid(65534), 0);
+    const bool saved = writeDocument(view.get(), target, nullptr);
+    if (asRoot)
+        QCOMPARE(::seteuid(0), 0);
+
+    QCOMPARE(prompt->asked.size(), 1);
+    QVERIFY2(prompt->asked[0].icon == QMessageBox::Warning, qPrintable(prompt->asked[0].text));
+    QVERIFY2(prompt->asked[0].text.contains(QLatin1String("in place")), qPrintable(prompt->asked[0].text));
+    QCOMPARE(saved, answer == QMessageBox::Save);
+    QCOMPARE(readFile(target), saved ? QByteArray("<p>new</p>") : old);
+    QCOMPARE(view->document()->isModified(), !saved);
 #endif
 }
 

@@ -398,6 +398,10 @@ void TestDocumentSearch::replaceAll_data()
     QTest::newRow("regexp empty beside a real match")
             << regexp() << "baac" << "a*" << "-" << "-b--c-" << 4;
     QTest::newRow("regexp line starts") << regexp() << "a\nb" << "^" << "> " << "> a\n> b" << 2;
+    QTest::newRow("regexp line starts, final line end")
+            << regexp() << "a\nb\n" << "^" << "> " << "> a\n> b\n" << 2;
+    QTest::newRow("regexp empty matches, final line end")
+            << regexp() << "a\n" << "x*" << "-" << "-a-\n" << 2;
     QTest::newRow("regexp word boundaries")
             << regexp() << "ab cd" << "\\b" << "|" << "|ab| |cd|" << 4;
     QTest::newRow("regexp empty line") << regexp() << "a\n\nb" << "^$" << "-" << "a\n-\nb" << 1;
