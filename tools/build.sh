@@ -14,6 +14,8 @@ fi
 # A compiler cache makes the second build and every rebuild cheap.
 if command -v ccache >/dev/null 2>&1; then
     options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    # Paths relative to the checkout, so that another clone hits the cache.
+    export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(pwd)}"
 fi
 cmake -S . -B "$build" -G Ninja "${options[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)"
