@@ -77,6 +77,7 @@ private slots:
     void aboutBoxShowsVersions();
     void previewOfUntitledWritesUtf8();
     void previewOfSavedFileShowsTheFile();
+    void previewWithoutBrowserSaysSo();
 
 private:
     QString file(const QString &name, const QByteArray &bytes = "<meta charset=\"utf-8\">\n")
@@ -650,6 +651,30 @@ void TestMainWindowDocuments::previewOfSavedFileShowsTheFile()
     QDesktopServices::unsetUrlHandler("file");
     QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(a)});
     QCOMPARE(readFile(a), QByteArray("saved\n"));
+}
+
+void TestMainWindowDocuments::previewWithoutBrowserSaysSo()
+{
+    // No program on the path and none named: no browser can be started.
+    QTemporaryDir emptyPath;
+    const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER");
+    qputenv("PATH", QFile::encodeName(emptyPath.path()));
+    qunsetenv("BROWSER");
+    qunsetenv("DEFAULT_BROWSER");
+    auto restore = qScopeGuard([&] {
+        qputenv("PATH", path);
+        if (!browser.isEmpty())
+            qputenv("BROWSER", browser);
+    });
+    const QString a = file("a.html", "<p>page\n");
+    MainWindow w({a});
+    w.on_action_Browse_triggered();
+    const QString shown = w.statusBar()->currentMessage();
+    QVERIFY2(shown.startsWith(QLatin1String("No web browser could be started")), qPrintable(shown));
+    QVERIFY(shown.contains(QDir::toNativeSeparators(a)));
+    QTest::qWait(MainWindow::MessageTimeout + 500);
+    QCOMPARE(w.statusBar()->currentMessage(), shown);
+    QCOMPARE(readFile(a), QByteArray("<p>page\n"));
 }
 
 QTEST_MAIN(TestMainWindowDocuments)
