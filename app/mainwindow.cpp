@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QSettings>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -83,6 +84,12 @@ MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlag
     fileSystemDock->setAllowedAreas(Qt::AllDockWidgetAreas);
     addDockWidget(Qt::LeftDockWidgetArea, fileSystemDock);
     tabifyDockWidget(outlineDock, fileSystemDock);
+    // Room for both tab titles: a narrow dock area would cut them short.
+    QTabBar titles;
+    titles.addTab(outlineDock->windowTitle());
+    titles.addTab(fileSystemDock->windowTitle());
+    outlineDock->setMinimumWidth(titles.sizeHint().width());
+    fileSystemDock->setMinimumWidth(titles.sizeHint().width());
     connect(fileSystemView, &FileSystemView::openFile, this,
             qOverload<const QString &>(&MainWindow::loadFile));
 
