@@ -25,6 +25,7 @@
 #include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlags flags)
@@ -234,8 +235,10 @@ void MainWindow::restoreWindowState()
             setGeometry(frame);
         }
     }
+    // The dock tabs exist once the window is laid out, so the Outline is put
+    // in front of the File System from the event loop.
     if (!restoreState(store.value(QStringLiteral("windowState")).toByteArray(), 0))
-        outlineDock->raise();
+        QTimer::singleShot(0, outlineDock, &QDockWidget::raise);
     QHeaderView *header = fileSystemView->header();
     header->restoreState(store.value(QStringLiteral("fileSystemHeader")).toByteArray());
     // Names only, as wide as they are: a narrow dock has no room for sizes,
