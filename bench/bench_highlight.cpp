@@ -6,6 +6,10 @@
 //
 //   python3 tools/gen_page.py page /tmp/page.html
 //   build/bin/bench_highlight /tmp/page.html [keystrokes]
+//
+// The same for a PHP page (PHP blocks in and around the markup):
+//   python3 tools/gen_page.py php /tmp/page.php
+//   build/bin/bench_highlight /tmp/page.php
 
 #include "bench/benchsupport.h"
 #include "editor/globalsettings.h"

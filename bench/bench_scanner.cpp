@@ -6,7 +6,9 @@
 //
 //   python3 tools/gen_page.py page /tmp/page.html
 //   python3 tools/gen_page.py minified /tmp/minified.js
-//   build/bin/bench_scanner /tmp/page.html /tmp/minified.js [--reference-long-line]
+//   python3 tools/gen_page.py php /tmp/page.php
+//   build/bin/bench_scanner /tmp/page.html /tmp/minified.js [/tmp/page.php]
+//                           [--reference-long-line]
 //
 // --reference-long-line also runs the reference highlighter on the long line
 // (JavaScript syntax), stopping it after two minutes.
@@ -41,10 +43,10 @@ struct ScanCount {
     int endState = 0;
 };
 
-QSet<QString> loadKeywords()
+QSet<QString> loadKeywords(const QString &name = QStringLiteral("jsKeywords.txt"))
 {
     QSet<QString> set;
-    QFile file(QCoreApplication::applicationDirPath() + QStringLiteral("/settings/jsKeywords.txt"));
+    QFile file(QCoreApplication::applicationDirPath() + QStringLiteral("/settings/") + name);
     if (!file.open(QIODevice::ReadOnly))
         return set;
     for (QString line : QString::fromUtf8(file.readAll()).split(u'\n')) {
@@ -58,15 +60,16 @@ QSet<QString> loadKeywords()
     return set;
 }
 
-ScanCount scanLines(const QStringList &lines, const QSet<QString> *keywords, int startState)
+ScanCount scanLines(const QStringList &lines, const QSet<QString> *keywords, int startState,
+                    const QSet<QString> *phpKeywords = nullptr)
 {
     ScanCount count;
     int state = startState;
     for (const QString &line : lines) {
-        HtmlScanner scanner(keywords, line, state);
+        HtmlScanner scanner(keywords, line, state, phpKeywords);
         while (scanner.nextToken() != HtmlScanner::End)
             ++count.tokens;
-        state = scanner.state();
+        state = scanner.carriedState();
     }
     count.endState = state;
     return count;
@@ -145,11 +148,11 @@ int main(int argc, char **argv)
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QStringList args = app.arguments().mid(1);
     const bool referenceLongLine = args.removeAll(QStringLiteral("--reference-long-line")) > 0;
-    if (args.size() != 2) {
+    if (args.size() != 2 && args.size() != 3) {
         std::fprintf(stderr,
-                     "usage: bench_scanner PAGE.html MINIFIED.js [--reference-long-line]\n"
-                     "make the inputs with tools/gen_page.py page PAGE.html and\n"
-                     "tools/gen_page.py minified MINIFIED.js\n");
+                     "usage: bench_scanner PAGE.html MINIFIED.js [PAGE.php] [--reference-long-line]\n"
+                     "make the inputs with tools/gen_page.py page PAGE.html,\n"
+                     "tools/gen_page.py minified MINIFIED.js and tools/gen_page.py php PAGE.php\n");
         return 2;
     }
     const QString pagePath = args.at(0);
@@ -192,6 +195,26 @@ int main(int argc, char **argv)
             std::printf("  kate-syntax-highlighter failed on the page\n");
             break;
         }
+    }
+
+    if (args.size() == 3) {
+        // A PHP page: PHP blocks between, in and around the markup.
+        const QByteArray phpBytes = readAll(args.at(2));
+        if (phpBytes.isEmpty()) {
+            std::fprintf(stderr, "cannot read %s\n", qPrintable(args.at(2)));
+            return 1;
+        }
+        const QSet<QString> phpKeywords = loadKeywords(QStringLiteral("phpKeywords.txt"));
+        const QStringList phpLines = QString::fromUtf8(phpBytes).split(u'\n');
+        const Timing php = best(5, [&] {
+            count = scanLines(phpLines, &keywords, HtmlScanner::Html, &phpKeywords);
+        });
+        const double phpMiB = phpBytes.size() / MiB;
+        std::printf("\nPHP page %s: %.2f MiB, %lld lines, %lld tokens, ends in state %d\n",
+                    qPrintable(args.at(2)), phpMiB, static_cast<long long>(phpLines.size()),
+                    static_cast<long long>(count.tokens), count.endState);
+        std::printf("  HtmlScanner            %8.3f s wall %8.3f s cpu   %7.1f MiB/s (best of 5)\n",
+                    php.wall, php.cpu, phpMiB / php.wall);
     }
 
     // One long line of minified script.

@@ -29,6 +29,12 @@ constexpr ColorDef colorDefs[GlobalSettings::ColorCount] = {
     {"col_EOF", "blue"},
     {"col_lineNumber", "black"},
     {"col_leftMargin", "antiquewhite"},
+    {"col_cssSelector", "navy"},
+    {"col_cssAtRule", "purple"},
+    {"col_cssValue", "darkslateblue"},
+    {"col_cssNumber", "darkorange"},
+    {"col_cssImportant", "red"},
+    {"col_phpVariable", "darkcyan"},
 };
 
 // Stored values come from a file anyone can edit: a value that is not a

@@ -32,6 +32,9 @@ public:
         ColTag, ColTagIdent, ColDqString, ColHtmlSpecialChar, ColScriptText,
         ColScriptKeyword, ColEscapedChar, ColQuoteChar, ColRegexp, ColCssProp,
         ColComment, ColEOF, ColLineNumber, ColLeftMargin,
+        // Style-sheet parts and PHP variables, after the original nineteen.
+        ColCssSelector, ColCssAtRule, ColCssValue, ColCssNumber, ColCssImportant,
+        ColPhpVariable,
         ColorCount
     };
     static constexpr int HistoryLimit = 20;

@@ -185,7 +185,7 @@ bool VirtualBreaks::splitLongBlocks(int from, int to, int startState, bool *notY
             // stored on the block before; not coloured yet means not now.
             int state = previous.isValid() ? previous.userState() : startState;
             if (state >= 0)
-                state &= PieceScanner::StateMask;  // a new cut starts from the plain state
+                state = PieceScanner::lineState(state);  // a new cut starts from the line's state
             if (state < 0 && notYet)
                 *notYet = true;
             if (state >= 0) {

@@ -38,8 +38,48 @@ public:
         RegExpEscape = 12,
         CloseQuote = 13,
         Style = 14,
+        // A "//" comment ran to the line's end. A virtual piece of the same
+        // line goes on in it; a real line starts in Script again.
+        ScriptLineComment = 15,
+        // Template literals: the text between backquotes, and a ${...}
+        // expression inside one.
+        TemplateString = 16,
+        TemplateExpr = 17,
+        // Style sheets: Style is the rule level (selectors); a declaration
+        // block, a property's value, the prelude of a block at-rule such as
+        // @media, a comment and the two kinds of string.
+        StyleBlock = 18,
+        StyleValue = 19,
+        StyleAtRule = 20,
+        StyleComment = 21,
+        StyleDqString = 22,
+        StyleSqString = 23,
+        // Declarations in a style="..." attribute value, and their values;
+        // StyleAttrQuote: the value's opening quote is next (in-line only).
+        StyleAttr = 24,
+        StyleAttrValue = 25,
+        StyleAttrQuote = 26,
+        // PHP blocks: code, a "//" or "#" comment that ran to the line's end
+        // (like ScriptLineComment), a block comment, the two strings, and the
+        // bodies of heredoc and nowdoc texts.
+        PhpCode = 27,
+        PhpLineComment = 28,
+        PhpBlockComment = 29,
+        PhpDqString = 30,
+        PhpSqString = 31,
+        PhpHeredoc = 32,
+        PhpNowdoc = 33,
     };
-    static constexpr int StateCount = 15;
+    static constexpr int StateCount = 34;
+
+    // The state stored at a line's end is carriedState(): the ScanState in
+    // the low bits and, where they matter, what the state returns to. For
+    // every state of a page without PHP and outside a style-sheet comment
+    // or string it is the plain ScanState number.
+    static constexpr int StateMask = 0x3f;
+    // Or'ed into the initial state of a piece that continues the same line
+    // behind a virtual break: the rules for a line's start do not apply.
+    static constexpr int Continued = 0x40000000;
 
     // Kinds of token handed out by nextToken(); 0 and 4 are never returned.
     enum ScanToken : quint8 {
@@ -56,18 +96,40 @@ public:
         ScriptText = 11,
         OtherChar = 12,
         End = 13,
+        // Style sheets: an at-rule keyword with its "@", a number with its
+        // unit or a colour such as #fc0, and "!important".
+        AtRule = 14,
+        Number = 15,
+        Important = 16,
+        // PHP: a variable, "$name".
+        Variable = 17,
     };
+    static constexpr int TokenCount = 18;
 
-    // initialState is the state the previous line ended in. A value outside
-    // 0..14 starts in Html; a state that cannot stand at a line start (the
-    // in-line transients) starts in the state it belongs to.
-    HtmlScanner(const QSet<QString> *scriptKeywords, const QString &text, int initialState);
+    // initialState is the state the previous line ended in (carriedState()).
+    // A value outside the known states starts in Html; a state that cannot
+    // stand at a line start (the in-line transients) starts in the state it
+    // belongs to. PHP keywords are looked up in lower case in `phpKeywords`.
+    HtmlScanner(const QSet<QString> *scriptKeywords, const QString &text, int initialState,
+                const QSet<QString> *phpKeywords = nullptr);
 
     // Scans the next token; its text is tokenText(), its start tokenStart().
     // After End every further call answers End.
     ScanToken nextToken();
 
     ScanState state() const { return m_state; }
+    // The state to store at the line's end and to hand to the next line.
+    int carriedState() const;
+    // Whether anything the scanner remembers only within this line (nesting
+    // in a template literal) decides how it goes on: a piece of the line
+    // started from carriedState() would then be scanned differently.
+    bool hasLineContext() const;
+    // Inside a tag, also in an attribute's style declarations or a PHP block
+    // there.
+    bool inTag() const;
+
+    static bool isStyleState(int state);
+    static bool isPhpState(int state);
     ScanToken lastKind() const { return m_lastKind; }
     int tokenStart() const { return int(token().start); }
     int tokenLength() const { return int(token().length); }
@@ -99,6 +161,16 @@ private:
     ScanToken scanInTag();
     ScanToken scanAttrValue(qsizetype from);
     ScanToken scanOther();
+    ScanToken scanStyle();
+    ScanToken scanPhp();
+    ScanToken scanPhpString();
+    ScanToken openPhp(qsizetype end);
+    qsizetype phpOpenEnd(qsizetype at) const;
+    qsizetype findClose(qsizetype from, QLatin1StringView close, bool *found) const;
+    qsizetype phpIdentEnd(qsizetype from) const;
+    bool isPhpKeyword(qsizetype start, qsizetype end) const;
+    quint16 labelHash(qsizetype start, qsizetype end) const;
+    ScanState scriptHome() const { return m_inExpr ? TemplateExpr : Script; }
     ScanToken singleCharacter();
     qsizetype identifierEnd(qsizetype from) const;
     qsizetype entityEnd(qsizetype from) const;
@@ -109,12 +181,28 @@ private:
     bool tagNameIs(QLatin1StringView name) const;
 
     const QSet<QString> *m_keywords;
+    const QSet<QString> *m_phpKeywords;
     QString m_text;
     qsizetype m_pos = 0;
     ScanState m_state;
+    // What a PHP block returns to at "?>", what a style-sheet comment or
+    // string returns to, and the hashed label that closes a heredoc.
+    ScanState m_host = Html;
+    ScanState m_cssReturn = Style;
+    quint16 m_label = 0;
+    // Line start rules apply to the first token (not on a continued piece).
+    bool m_lineStart = true;
+    // Within this line only: a string or comment opened in a ${...}
+    // expression returns to it; template literals opened inside one, and
+    // braces open in the expression.
+    bool m_inExpr = false;
+    int m_templateNest = 0;
+    int m_braceDepth = 0;
+    Span m_lastAttr;
     ScanToken m_lastKind = NoToken;
     bool m_closing = false;
     quint8 m_current = 0;
     Span m_tokens[2];
     Span m_tagName;
+    bool m_nameBefore = false;
 };

@@ -8,8 +8,18 @@ namespace {
 
 bool isResting(HtmlScanner::ScanState state)
 {
-    return state == HtmlScanner::Html || state == HtmlScanner::Script
-        || state == HtmlScanner::Style;
+    switch (state) {
+    case HtmlScanner::Html:
+    case HtmlScanner::Script:
+    case HtmlScanner::Style:
+    case HtmlScanner::StyleBlock:
+    case HtmlScanner::StyleValue:
+    case HtmlScanner::StyleAtRule:
+    case HtmlScanner::PhpCode:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool isTagState(HtmlScanner::ScanState state)
@@ -41,19 +51,66 @@ bool isCharBoundary(const QString &line, int at)
         && !(before == u'\r' && after == u'\n');
 }
 
+// "<?php", "<?=", "<?" and "?>" open and close PHP anywhere in a page, also
+// in a tag or its values: a cut inside one would lose it.
+bool insidePhpMark(const QString &line, int at)
+{
+    const QStringView view(line);
+    for (int from = std::max(0, at - 4); from < at; ++from) {
+        const QStringView rest = view.mid(from);
+        const int length = rest.startsWith(QLatin1String("<?php"), Qt::CaseInsensitive) ? 5
+                : rest.startsWith(QLatin1String("<?="))                               ? 3
+                : rest.startsWith(QLatin1String("<?")) || rest.startsWith(QLatin1String("?>")) ? 2
+                                                                                      : 0;
+        if (from + length > at)
+            return true;
+    }
+    return false;
+}
+
 // Whether the body of a token of `kind`, scanned in `before`, may be cut:
 // the scanner of such a body looks only for its own terminator. Attribute
 // values are left alone, since the tag around them decides whether script
 // or style follows and a new line would forget which tag it was.
-bool isBody(HtmlScanner::ScanToken kind, HtmlScanner::ScanState before)
+//
+// A line comment goes on in the next piece (its state lasts to the real
+// line's end); a heredoc's closing label is looked for only where a real
+// line starts.
+bool isBody(HtmlScanner::ScanToken kind, HtmlScanner::ScanState before, QStringView text)
 {
     switch (kind) {
     case HtmlScanner::String:
-        return before == HtmlScanner::DqString || before == HtmlScanner::SqString;
+        switch (before) {
+        case HtmlScanner::DqString:
+        case HtmlScanner::SqString:
+        case HtmlScanner::TemplateString:
+        case HtmlScanner::StyleDqString:
+        case HtmlScanner::StyleSqString:
+        case HtmlScanner::PhpDqString:
+        case HtmlScanner::PhpSqString:
+        case HtmlScanner::PhpHeredoc:
+        case HtmlScanner::PhpNowdoc:
+            return true;
+        default:
+            return false;
+        }
     case HtmlScanner::RegExp:
         return before == HtmlScanner::RegExpLiteral;
     case HtmlScanner::Comment:
-        return before == HtmlScanner::HtmlComment || before == HtmlScanner::ScriptComment;
+        switch (before) {
+        case HtmlScanner::HtmlComment:
+        case HtmlScanner::ScriptComment:
+        case HtmlScanner::ScriptLineComment:
+        case HtmlScanner::StyleComment:
+        case HtmlScanner::PhpBlockComment:
+        case HtmlScanner::PhpLineComment:
+        case HtmlScanner::PhpCode:
+            return true;
+        case HtmlScanner::Script:
+            return text.startsWith(u"//");
+        default:
+            return false;
+        }
     case HtmlScanner::TextRun:
         return before == HtmlScanner::Html;
     default:
@@ -77,7 +134,8 @@ int forcedCut(const QString &line, const HtmlScanner &scanner, HtmlScanner::Scan
     const int highest = std::min(end - 1, pieceStart + limit);
     const auto search = [&](int lowest, auto accept) {
         for (int at = highest; at >= std::max(lowest, pieceStart + 1); --at) {
-            if (isCharBoundary(line, at) && accept(line.at(at), line.at(at - 1)))
+            if (isCharBoundary(line, at) && !insidePhpMark(line, at)
+                && accept(line.at(at), line.at(at - 1)))
                 return at;
         }
         return -1;
@@ -86,7 +144,8 @@ int forcedCut(const QString &line, const HtmlScanner &scanner, HtmlScanner::Scan
 
     if (kind == HtmlScanner::Comment && before == HtmlScanner::Script
         && QStringView(line).mid(start).startsWith(QLatin1String("//")))
-        return search(std::max(inside, start + 2), [](QChar, QChar) { return true; });
+        // Blanks at a piece start are skipped, not comment.
+        return search(std::max(inside, start + 2), [](QChar c, QChar) { return !c.isSpace(); });
 
     if (isTagState(before)) {
         const QString name = scanner.tagName();
@@ -95,7 +154,7 @@ int forcedCut(const QString &line, const HtmlScanner &scanner, HtmlScanner::Scan
     }
     if ((kind == HtmlScanner::Ident || kind == HtmlScanner::ScriptText)
         && (before == HtmlScanner::Script || before == HtmlScanner::Style
-            || before == HtmlScanner::InTag)
+            || before == HtmlScanner::InTag || before == HtmlScanner::PhpCode)
         && line.at(start).isLetter()) {
         const int lowest = start >= pieceStart ? std::max(inside, start + ShortName) : inside;
         return search(lowest, [](QChar c, QChar) { return c.isLetter(); });
@@ -128,6 +187,7 @@ QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
     int afterToken = -1;  // where a token starts right behind another
     int previousEnd = 0;
     QStringView previous;
+    bool previousPhpComment = false;
     const auto cut = [&](int at) {
         result.append(at);
         pieceStart = at;
@@ -139,21 +199,29 @@ QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
 
     for (;;) {
         const HtmlScanner::ScanState before = scanner.state();
+        const bool freeBefore = !scanner.hasLineContext();
         const HtmlScanner::ScanToken kind = scanner.nextToken();
         if (kind == HtmlScanner::End)
             break;
         const int start = scanner.tokenStart();
         const int end = start + scanner.tokenLength();
+        // What the scanner keeps only for this line must not matter where
+        // a piece begins, before the token, inside it or behind it; in a tag
+        // PieceScanner hands the tag's name on.
+        const bool contextFree = freeBefore && !scanner.hasLineContext();
+        const bool forcible = contextFree || isTagState(before);
 
         // A fresh line in script takes a '/' for a regular expression, so a
         // cut before a token is exact only where the token before would say
         // the same. In a style sheet a name is a property only with its ':'
         // right behind it.
-        if (start > pieceStart && isResting(before)
+        if (start > pieceStart && contextFree && isResting(before)
             && (before != HtmlScanner::Script || HtmlScanner::isRegExpContext(previous))) {
             if (start > previousEnd)
                 afterBlank = start;
-            else if (!(before == HtmlScanner::Style && line.at(start) == u':'))
+            // A PHP line comment ends before "?>" only on its own line.
+            else if (!(HtmlScanner::isStyleState(before) && line.at(start) == u':')
+                     && !previousPhpComment)
                 afterToken = start;
         }
 
@@ -170,7 +238,7 @@ QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
             // reads like an operator; its last piece must answer as the
             // whole comment does, and a piece that starts with a letter (or
             // any other word character) says no.
-            if (isBody(kind, before)
+            if (contextFree && isBody(kind, before, QStringView(line).mid(start, end - start))
                 && !(before == HtmlScanner::ScriptComment
                      && HtmlScanner::isRegExpContext(QStringView(line).mid(start, end - start)))) {
                 int at = std::min(end - 1, pieceStart + limit);
@@ -186,7 +254,9 @@ QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
                 cut(afterToken);
                 continue;
             }
-            const int at = forcedCut(line, scanner, kind, before, start, end, pieceStart, limit);
+            const int at = forcible
+                    ? forcedCut(line, scanner, kind, before, start, end, pieceStart, limit)
+                    : -1;
             if (at <= pieceStart)
                 break;
             cut(at);
@@ -195,10 +265,14 @@ QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
         // An empty token (the string body between two quotes) ends nothing.
         const QChar last = end > start ? line.at(end - 1) : QChar();
         if ((last == u'>' || last == u';' || last == u'}' || last == u',')
-            && isResting(scanner.state()) && end < line.size())
+            && isResting(scanner.state()) && !scanner.hasLineContext() && end < line.size()
+            // A PHP line comment stops before "?>"; a piece ending there
+            // would leave it open.
+            && !(kind == HtmlScanner::Comment && HtmlScanner::isPhpState(before)))
             afterPunct = end;
         previousEnd = end;
         previous = QStringView(line).mid(start, end - start);
+        previousPhpComment = kind == HtmlScanner::Comment && HtmlScanner::isPhpState(before);
     }
     return result;
 }

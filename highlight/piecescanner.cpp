@@ -4,30 +4,55 @@
 
 namespace {
 
-bool isTagState(HtmlScanner::ScanState state)
+// The heredoc and nowdoc states keep their closing label where the carries
+// would go.
+bool hasLabel(int value)
 {
-    return state == HtmlScanner::InTag || state == HtmlScanner::InAttrString
-        || state == HtmlScanner::AttrStringOpen;
+    const int state = value & HtmlScanner::StateMask;
+    return state == HtmlScanner::PhpHeredoc || state == HtmlScanner::PhpNowdoc;
 }
 
-int stateOf(int carried)
+bool carries(int value)
 {
-    return carried < 0 ? carried : carried & PieceScanner::StateMask;
+    return value >= 0 && !hasLabel(value);
 }
+
+// Where a name may go on from the piece before.
+bool takesIdentifier(HtmlScanner::ScanState state)
+{
+    return state == HtmlScanner::Script || state == HtmlScanner::Style
+        || state == HtmlScanner::InTag || state == HtmlScanner::PhpCode;
+}
+
+// Names start with a letter, also one outside the BMP.
+bool startsWithLetter(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    if (text.size() > 1 && text.at(0).isHighSurrogate() && text.at(1).isLowSurrogate())
+        return QChar::isLetter(QChar::surrogateToUcs4(text.at(0), text.at(1)));
+    return text.at(0).isLetter();
+}
+
+constexpr int CarryMask = PieceScanner::Identifier | PieceScanner::TagMask;
 
 } // namespace
 
-PieceScanner::PieceScanner(const QSet<QString> *scriptKeywords, const QString &text, int carried)
-    : m_keywords(scriptKeywords),
-      m_text(text),
-      m_scanner(scriptKeywords, text, stateOf(carried)),
-      m_state(m_scanner.state()),
-      m_inComment(carried >= 0 && (carried & LineComment)),
-      m_identifierCarried(carried >= 0 && (carried & Identifier)),
-      m_tagCarry(carried >= 0 && isTagState(m_scanner.state()) ? carried & TagMask : 0)
+int PieceScanner::lineState(int value)
 {
-    if (m_inComment)
-        m_state = HtmlScanner::Script;
+    return carries(value) ? value & ~CarryMask : value;
+}
+
+PieceScanner::PieceScanner(const QSet<QString> *scriptKeywords, const QSet<QString> *phpKeywords,
+                           const QString &text, int carried)
+    : m_keywords(scriptKeywords),
+      m_phpKeywords(phpKeywords),
+      m_text(text),
+      m_scanner(scriptKeywords, text, lineState(carried), phpKeywords),
+      m_state(m_scanner.state()),
+      m_identifierCarried(carries(carried) && (carried & Identifier)),
+      m_tagCarry(carries(carried) && m_scanner.inTag() ? carried & TagMask : 0)
+{
 }
 
 int PieceScanner::tagTarget(bool closing, const QString &tagName)
@@ -42,37 +67,25 @@ int PieceScanner::tagTarget(bool closing, const QString &tagName)
 HtmlScanner::ScanToken PieceScanner::nextToken()
 {
     m_continues = false;
-    if (m_inComment) {
-        // The `//` comment of the piece before runs to the end of the line.
-        const bool first = std::exchange(m_first, false);
-        if (!first || m_text.isEmpty()) {
-            m_tokenStart = int(m_text.size());
-            m_tokenLength = 0;
-            return HtmlScanner::End;
-        }
-        m_tokenStart = 0;
-        m_tokenLength = int(m_text.size());
-        m_continues = true;
-        return HtmlScanner::Comment;
-    }
-
     const HtmlScanner::ScanState before = m_scanner.state();
+    const bool wasInTag = m_scanner.inTag();
     HtmlScanner::ScanToken kind = m_scanner.nextToken();
     m_tokenStart = m_offset + m_scanner.tokenStart();
     m_tokenLength = m_scanner.tokenLength();
     if (std::exchange(m_first, false) && m_identifierCarried && m_tokenStart == 0
         && (kind == HtmlScanner::Ident || kind == HtmlScanner::ScriptText)
-        && m_tokenLength > 0 && m_text.at(0).isLetter()) {
+        && startsWithLetter(m_text)) {
         m_continues = true;
-        if (before == HtmlScanner::Script)
-            kind = HtmlScanner::ScriptText;  // part of a name far too long for a keyword
+        // Part of a name far too long for a keyword.
+        if (before == HtmlScanner::Script || before == HtmlScanner::PhpCode)
+            kind = HtmlScanner::ScriptText;
     }
     m_state = m_scanner.state();
 
-    if (kind == HtmlScanner::TagPunct && !isTagState(before) && m_state == HtmlScanner::InTag) {
+    if (kind == HtmlScanner::TagPunct && !wasInTag && m_state == HtmlScanner::InTag) {
         m_tagCarry = 0;  // a tag of this piece: the scanner knows its name
         m_closing = tokenView().startsWith(QLatin1String("</"));
-    } else if (m_tagCarry && isTagState(before) && !isTagState(m_state)) {
+    } else if (m_tagCarry && wasInTag && !m_scanner.inTag()) {
         // The tag open at the piece start ends here.
         const int carry = std::exchange(m_tagCarry, 0);
         const HtmlScanner::ScanState target = carry == TagToScript ? HtmlScanner::Script
@@ -80,13 +93,13 @@ HtmlScanner::ScanToken PieceScanner::nextToken()
                                                                    : HtmlScanner::Html;
         if (m_state != target) {
             m_offset = position();
-            m_scanner = HtmlScanner(m_keywords, m_text.mid(m_offset), target);
+            m_scanner = HtmlScanner(m_keywords, m_text.mid(m_offset),
+                                    target | HtmlScanner::Continued, m_phpKeywords);
             m_state = target;
         }
     }
     if (kind != HtmlScanner::End) {
         m_lastKind = kind;
-        m_lastBefore = before;
         m_lastStart = m_tokenStart;
         m_lastEnd = m_tokenStart + m_tokenLength;
     }
@@ -95,21 +108,15 @@ HtmlScanner::ScanToken PieceScanner::nextToken()
 
 int PieceScanner::endValue() const
 {
-    int value = m_state;
-    if (m_inComment)
-        return value | LineComment;
+    int value = m_scanner.carriedState();
+    if (!carries(value))
+        return value;
     const QStringView last = QStringView(m_text).mid(m_lastStart, m_lastEnd - m_lastStart);
-    if (m_lastKind == HtmlScanner::Comment && m_lastBefore == HtmlScanner::Script
-        && last.startsWith(QLatin1String("//")))
-        value |= LineComment;
     // A name that reaches the end of the piece may go on in the next one.
     if ((m_lastKind == HtmlScanner::Ident || m_lastKind == HtmlScanner::ScriptText)
-        && m_lastEnd == m_text.size() && !last.isEmpty()
-        && (last.front().isLetter() || last.front().isHighSurrogate())
-        && (m_state == HtmlScanner::Script || m_state == HtmlScanner::Style
-            || m_state == HtmlScanner::InTag))
+        && m_lastEnd == m_text.size() && startsWithLetter(last) && takesIdentifier(m_state))
         value |= Identifier;
-    if (isTagState(m_state))
+    if (m_scanner.inTag())
         value |= m_tagCarry ? m_tagCarry : tagTarget(m_closing, m_scanner.tagName());
     return value;
 }

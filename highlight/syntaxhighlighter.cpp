@@ -3,7 +3,6 @@
 #include "highlight/piecescanner.h"
 
 #include "editor/datapaths.h"
-#include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
 #include "html/editview.h"
 
@@ -42,6 +41,12 @@ NameList &propertyList()
     return list;
 }
 
+QSet<QString> &phpKeywordSet()
+{
+    static QSet<QString> set;
+    return set;
+}
+
 void ensureLoaded(NameList &list, const QString &fileName)
 {
     if (!list.names.isEmpty())
@@ -54,12 +59,17 @@ void ensureLoaded(NameList &list, const QString &fileName)
 
 } // namespace
 
-SyntaxHighlighter::SyntaxHighlighter(EditView *view)
+SyntaxHighlighter::SyntaxHighlighter(EditView *view, const HighlightPalette &palette)
     : QObject(view), m_view(view), m_document(view->document())
 {
-    rebuildFormats();
+    rebuildFormats(palette);
     ensureLoaded(tagList(), QStringLiteral("tags.txt"));
     ensureLoaded(propertyList(), QStringLiteral("css.txt"));
+    if (phpKeywordSet().isEmpty()) {
+        const QStringList words =
+                readNames(DataPaths::settingsFile(QStringLiteral("phpKeywords.txt")));
+        phpKeywordSet() = QSet<QString>(words.begin(), words.end());
+    }
     m_pathState = startStateFor(view->fullPath());
 
     m_timer.setSingleShot(true);
@@ -101,43 +111,30 @@ const QStringList &SyntaxHighlighter::propertyNames()
     return propertyList().names;
 }
 
+const QSet<QString> &SyntaxHighlighter::phpKeywords()
+{
+    return phpKeywordSet();
+}
+
 HtmlScanner::ScanState SyntaxHighlighter::startStateFor(const QString &path)
 {
     if (path.isEmpty())
         return HtmlScanner::Html;
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("js"))
+    if (suffix == QLatin1String("js") || suffix == QLatin1String("mjs")
+        || suffix == QLatin1String("cjs") || suffix == QLatin1String("json"))
         return HtmlScanner::Script;
     if (suffix == QLatin1String("css"))
         return HtmlScanner::Style;
     return HtmlScanner::Html;
 }
 
-void SyntaxHighlighter::rebuildFormats()
+void SyntaxHighlighter::rebuildFormats(const HighlightPalette &palette)
 {
-    static constexpr GlobalSettings::ColorIndex keys[FormatCount] = {
-        GlobalSettings::ColComment,          // CommentFormat
-        GlobalSettings::ColTag,              // TagFormat
-        GlobalSettings::ColTagIdent,         // TagIdentFormat
-        GlobalSettings::ColDqString,         // StringFormat
-        GlobalSettings::ColRegexp,           // RegExpFormat
-        GlobalSettings::ColEscapedChar,      // EscapedCharFormat
-        GlobalSettings::ColQuoteChar,        // QuoteCharFormat
-        GlobalSettings::ColHtmlSpecialChar,  // EntityFormat
-        GlobalSettings::ColScriptText,       // ScriptTextFormat
-        GlobalSettings::ColScriptKeyword,    // ScriptKeywordFormat
-        GlobalSettings::ColCssProp,          // CssPropFormat
-    };
-    const GlobalSettings *settings = m_view->globalSettings();
-    const auto colour = [settings](GlobalSettings::ColorIndex index) {
-        return settings ? settings->color(index)
-                        : QColor::fromString(GlobalSettings::defaultColorName(index));
-    };
-    const QColor background = colour(GlobalSettings::ColBackground);
     for (int i = 0; i < FormatCount; ++i) {
         QTextCharFormat format;
-        format.setForeground(colour(keys[i]));
-        format.setBackground(background);
+        format.setForeground(palette.foreground[i]);
+        format.setBackground(palette.background);
         m_formats[i] = format;
     }
 }
@@ -157,15 +154,16 @@ int SyntaxHighlighter::startState(const QTextBlock &block) const
     const int state = previous.isValid() ? previous.userState() : -1;
     if (state < 0)
         return int(m_pathState);
-    // What the piece before hands on beyond its state counts only behind a
-    // virtual break.
-    return VirtualBreaks::isContinuation(block) ? state : state & PieceScanner::StateMask;
+    // A piece behind a virtual break goes on with its line; a real line
+    // starts from what the line before hands on, without the piece carries.
+    return VirtualBreaks::isContinuation(block) ? state | HtmlScanner::Continued
+                                                : PieceScanner::lineState(state);
 }
 
 int SyntaxHighlighter::colourBlock(QTextBlock &block, int start)
 {
     const QString text = block.text();
-    PieceScanner scanner(m_view->keywords(), text, start);
+    PieceScanner scanner(m_view->keywords(), &phpKeywordSet(), text, start);
     const QSet<QStringView> &tags = tagList().lookup;
     const QSet<QStringView> &properties = propertyList().lookup;
 
@@ -183,25 +181,48 @@ int SyntaxHighlighter::colourBlock(QTextBlock &block, int start)
         case HtmlScanner::QuoteChar: kind = QuoteCharFormat; break;
         case HtmlScanner::EntityRef: kind = EntityFormat; break;
         case HtmlScanner::ScriptText: kind = ScriptTextFormat; break;
-        case HtmlScanner::Ident:
-            switch (scanner.state()) {
+        case HtmlScanner::AtRule: kind = CssAtRuleFormat; break;
+        case HtmlScanner::Number: kind = CssNumberFormat; break;
+        case HtmlScanner::Important: kind = CssImportantFormat; break;
+        case HtmlScanner::Variable: kind = PhpVariableFormat; break;
+        case HtmlScanner::Ident: {
+            const HtmlScanner::ScanState state = scanner.state();
+            switch (state) {
             case HtmlScanner::InTag:
                 // Exactly as written: the list holds lower-case names only.
                 if (!scanner.continuesToken() && tags.contains(scanner.tokenView()))
                     kind = TagIdentFormat;
                 break;
             case HtmlScanner::Script:
+            case HtmlScanner::TemplateExpr:
+            case HtmlScanner::PhpCode:
                 kind = ScriptKeywordFormat;
                 break;
-            case HtmlScanner::Style: {
-                const int behind = scanner.position();
-                if (behind < text.size() && text.at(behind) == u':' && !scanner.continuesToken()
-                    && properties.contains(scanner.tokenView()))
-                    kind = CssPropFormat;
+            default:
+                if (HtmlScanner::isStyleState(state)) {
+                    const int behind = scanner.position();
+                    if (behind < text.size() && text.at(behind) == u':'
+                        && !scanner.continuesToken() && properties.contains(scanner.tokenView()))
+                        kind = CssPropFormat;
+                    else if (state == HtmlScanner::Style)
+                        kind = CssSelectorFormat;
+                    else if (state == HtmlScanner::StyleValue
+                             || state == HtmlScanner::StyleAttrValue)
+                        kind = CssValueFormat;
+                }
                 break;
             }
-            default:
-                break;
+            break;
+        }
+        case HtmlScanner::OtherChar:
+            // The marks of class, id and pseudo-class selectors go with
+            // their names.
+            if (scanner.state() == HtmlScanner::Style) {
+                const int behind = scanner.position();
+                const QChar c = text.at(scanner.tokenStart());
+                if ((c == u'.' || c == u'#' || c == u':') && behind < text.size()
+                    && (text.at(behind).isLetter() || text.at(behind) == u':'))
+                    kind = CssSelectorFormat;
             }
             break;
         default:  // text runs and other characters keep the document's colour
@@ -239,7 +260,7 @@ int SyntaxHighlighter::colourBlock(QTextBlock &block, int start)
     }
     int end = scanner.endValue();
     if (!VirtualBreaks::isContinuation(block.next()))
-        end &= PieceScanner::StateMask;
+        end = PieceScanner::lineState(end);
     block.setUserState(end);
     return end;
 }

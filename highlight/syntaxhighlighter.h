@@ -1,5 +1,6 @@
 #pragma once
 
+#include "highlight/highlightpalette.h"
 #include "highlight/htmlscanner.h"
 
 #include <QElapsedTimer>
@@ -40,29 +41,34 @@ public:
 
     // One character format per colour the highlighter hands out.
     enum FormatKind {
-        CommentFormat,
-        TagFormat,
-        TagIdentFormat,
-        StringFormat,
-        RegExpFormat,
-        EscapedCharFormat,
-        QuoteCharFormat,
-        EntityFormat,
-        ScriptTextFormat,
-        ScriptKeywordFormat,
-        CssPropFormat,
-        FormatCount
+        CommentFormat = HighlightPalette::Comment,
+        TagFormat = HighlightPalette::Tag,
+        TagIdentFormat = HighlightPalette::TagIdent,
+        StringFormat = HighlightPalette::String,
+        RegExpFormat = HighlightPalette::RegExp,
+        EscapedCharFormat = HighlightPalette::EscapedChar,
+        QuoteCharFormat = HighlightPalette::QuoteChar,
+        EntityFormat = HighlightPalette::Entity,
+        ScriptTextFormat = HighlightPalette::ScriptText,
+        ScriptKeywordFormat = HighlightPalette::ScriptKeyword,
+        CssPropFormat = HighlightPalette::CssProp,
+        CssSelectorFormat = HighlightPalette::CssSelector,
+        CssAtRuleFormat = HighlightPalette::CssAtRule,
+        CssValueFormat = HighlightPalette::CssValue,
+        CssNumberFormat = HighlightPalette::CssNumber,
+        CssImportantFormat = HighlightPalette::CssImportant,
+        PhpVariableFormat = HighlightPalette::PhpVariable,
+        FormatCount = HighlightPalette::KindCount
     };
 
-    // Attaches to the view's document; the view's settings record gives the
-    // colours, its path the first line's state, its keyword set the script
-    // keywords.
-    explicit SyntaxHighlighter(EditView *view);
+    // Attaches to the view's document and paints with `palette`; the view's
+    // path gives the first line's state, its keyword set the script keywords.
+    SyntaxHighlighter(EditView *view, const HighlightPalette &palette);
     ~SyntaxHighlighter() override;
 
-    // Takes the colours anew from the settings record. Lines already coloured
-    // keep their old colours until they are coloured again (rehighlight()).
-    void rebuildFormats();
+    // Takes new colours. Lines already coloured keep their old colours until
+    // they are coloured again (rehighlight()).
+    void rebuildFormats(const HighlightPalette &palette);
     const QTextCharFormat &format(FormatKind kind) const { return m_formats[kind]; }
 
     // Colours the whole document again: the lines on screen now, the rest in
@@ -79,8 +85,9 @@ public:
     // colour (tests use a small number to leave work pending between edits).
     void setSliceLimits(int msecs, int maxLines = INT_MAX);
 
-    // State of a document's first line: Script for ".js", Style for ".css"
-    // (in any case), Html for anything else and for an unsaved document.
+    // State of a document's first line: Script for script files (".js",
+    // ".mjs", ".cjs", ".json"), Style for ".css" (in any case), Html for
+    // anything else (PHP pages too) and for an unsaved document.
     static HtmlScanner::ScanState startStateFor(const QString &path);
 
     // Tag and style-sheet property names that earn a colour of their own,
@@ -89,6 +96,8 @@ public:
     // highlighter).
     static const QStringList &tagNames();
     static const QStringList &propertyNames();
+    // PHP keywords (phpKeywords.txt), lower-cased, shared like the names.
+    static const QSet<QString> &phpKeywords();
     // The names of a keyword file: the first tab-separated field, lower-cased,
     // of every line that begins with a letter, in file order. Empty when the
     // file cannot be read.

@@ -100,6 +100,26 @@ QTextCursor referenceScanStart(QTextCursor cursor, int *end)
     return cursor;
 }
 
+// The highlighter's colours from the settings record (the defaults without one).
+HighlightPalette paletteOf(const GlobalSettings *settings)
+{
+    using G = GlobalSettings;
+    static constexpr G::ColorIndex keys[HighlightPalette::KindCount] = {
+        G::ColComment, G::ColTag, G::ColTagIdent, G::ColDqString, G::ColRegexp,
+        G::ColEscapedChar, G::ColQuoteChar, G::ColHtmlSpecialChar, G::ColScriptText,
+        G::ColScriptKeyword, G::ColCssProp, G::ColCssSelector, G::ColCssAtRule,
+        G::ColCssValue, G::ColCssNumber, G::ColCssImportant, G::ColPhpVariable,
+    };
+    const auto colour = [settings](G::ColorIndex index) {
+        return settings ? settings->color(index) : QColor::fromString(G::defaultColorName(index));
+    };
+    HighlightPalette palette;
+    for (int i = 0; i < HighlightPalette::KindCount; ++i)
+        palette.foreground[i] = colour(keys[i]);
+    palette.background = colour(G::ColBackground);
+    return palette;
+}
+
 } // namespace
 
 EditView::EditView(GlobalSettings *settings, ViEngine *viEngine, QWidget *parent)
@@ -107,7 +127,7 @@ EditView::EditView(GlobalSettings *settings, ViEngine *viEngine, QWidget *parent
 {
     connect(document(), &QTextDocument::contentsChanged, this, &EditView::onContentsChanged);
     connect(document(), &QTextDocument::modificationChanged, this, &EditView::onModificationChanged);
-    m_highlighter = new SyntaxHighlighter(this);
+    m_highlighter = new SyntaxHighlighter(this, paletteOf(settings));
 }
 
 EditView::~EditView()
@@ -128,7 +148,7 @@ void EditView::onModificationChanged(bool changed)
 void EditView::updateSettings()
 {
     updateEditorSettings();
-    m_highlighter->rebuildFormats();
+    m_highlighter->rebuildFormats(paletteOf(globalSettings()));
     m_highlighter->rehighlight();
     update();
 }
@@ -226,7 +246,9 @@ void EditView::decodeLtGtAmp()
             break;
         const int at = found.selectionStart();
         const QTextBlock block = found.block();
-        const QStringView rest = QStringView(block.text()).sliced(at - block.position());
+        // The view must not outlive the line's text.
+        const QString text = block.text();
+        const QStringView rest = QStringView(text).sliced(at - block.position());
         QString replacement;
         int length = 0;
         if (rest.startsWith(QLatin1String("&lt;"))) {
@@ -368,10 +390,20 @@ void EditView::zenCoding()
     const int abbreviationStart = line.position(start);
     cursor.setPosition(abbreviationStart, QTextCursor::KeepAnchor);
     DocumentSearch::replaceSelection(cursor, markup);
-    cursor.setPosition(abbreviationStart);
-    if (lines > 0)
-        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::MoveAnchor, lines);
-    cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column);
+    // The column counts UTF-16 units, as positions do; cursor moves would
+    // step over a surrogate pair as one.
+    qsizetype target = 0;
+    for (int i = 0; i < lines; ++i) {
+        const qsizetype feed = markup.indexOf(u'\n', target);
+        if (feed < 0)
+            break;
+        target = feed + 1;
+    }
+    target += column;
+    int position = abbreviationStart + int(target);
+    if (const VirtualBreaks *breaks = VirtualBreaks::of(document()); breaks && breaks->hasBreaks())
+        position = breaks->toDocument(breaks->toReal(abbreviationStart) + int(target));
+    cursor.setPosition(position);
     setTextCursor(cursor);
 }
 
@@ -406,7 +438,7 @@ bool EditView::tagAtCursor(QString &tagName) const
     int startState = HtmlScanner::Html;
     const QTextBlock previous = line.first.previous();
     if (previous.isValid())
-        startState = previous.userState() & 0xff;  // -1 (not coloured yet) starts in Html
+        startState = std::max(previous.userState(), 0);  // not coloured yet: Html
 
     HtmlScanner scanner(scriptKeywords, line.text, startState);
     tagName.clear();
@@ -416,8 +448,10 @@ bool EditView::tagAtCursor(QString &tagName) const
     bool tagBegun = false;
     HtmlScanner::ScanToken token = scanner.nextToken();
     while (token != HtmlScanner::End && scanner.tokenStart() < column) {
-        if (prev != HtmlScanner::InTag && prev != HtmlScanner::InAttrString
-            && scanner.state() == HtmlScanner::InTag) {
+        // A tag begins with its "<" or "</"; a PHP block or a style
+        // attribute inside the tag leads back into the same tag.
+        if (token == HtmlScanner::TagPunct && scanner.state() == HtmlScanner::InTag
+            && scanner.tokenView().startsWith(u'<')) {
             tagName.clear();
             tagBegun = true;
         }
@@ -427,7 +461,8 @@ bool EditView::tagAtCursor(QString &tagName) const
         prev = scanner.state();
         token = scanner.nextToken();
     }
-    return prev == HtmlScanner::InTag;
+    return prev == HtmlScanner::InTag || prev == HtmlScanner::StyleAttr
+        || prev == HtmlScanner::StyleAttrValue;
 }
 
 bool EditView::isStyleContext(int column) const
@@ -436,7 +471,8 @@ bool EditView::isStyleContext(int column) const
     const QTextBlock previous = real.first.previous();
     bool style;
     if (previous.isValid())
-        style = previous.userState() >= 0 && (previous.userState() & 0xff) == HtmlScanner::Style;
+        style = previous.userState() >= 0 && HtmlScanner::isStyleState(previous.userState())
+            && !HtmlScanner::isPhpState(previous.userState());
     else
         style = QFileInfo(fullPath()).suffix().toLower() == QLatin1String("css");
     if (!style)

@@ -75,6 +75,13 @@ int cursorColumn(QStringView line)
     int i = 0;
     while (i < line.size() && isBlankOrTab(line[i]))
         ++i;
+    // Closing tags of the elements that end on this line come first.
+    while (line.sliced(i).startsWith(u"</")) {
+        const qsizetype end = line.indexOf(u'>', i);
+        if (end < 0)
+            break;
+        i = int(end + 1);
+    }
     if (i >= line.size() || line[i] != u'<')
         return i;
     const qsizetype close = line.indexOf(u'>', i);

@@ -71,6 +71,12 @@ SettingsDlg::SettingsDlg(GlobalSettings *settings, QWidget *parent)
         {G::ColEOF, ui->EofCol},
         {G::ColLineNumber, ui->lineNumberCol},
         {G::ColLeftMargin, ui->lineNumberBGCol},
+        {G::ColCssSelector, ui->cssSelectorCol},
+        {G::ColCssAtRule, ui->cssAtRuleCol},
+        {G::ColCssValue, ui->cssValueCol},
+        {G::ColCssNumber, ui->cssNumberCol},
+        {G::ColCssImportant, ui->cssImportantCol},
+        {G::ColPhpVariable, ui->phpVariableCol},
     };
     for (const auto &[index, button] : buttons)
         setupColorButton(index, button);

@@ -24,6 +24,9 @@
 //   css.txt              standard properties of mdn-data, descriptions from
 //                        @vscode/web-custom-data (MDN Web Docs, CC-BY-SA 2.5)
 //   htmlSpecialChars.txt the named character references (character-entities)
+//   phpKeywords.txt      the PHP keywords, compile-time constants and language
+//                        constructs (listed below, from the PHP manual's list
+//                        of reserved words), lower case: PHP compares them so
 //   jsKeywords.txt       the ECMAScript reserved and contextual words (listed
 //                        below, from the language definition) and the
 //                        built-in globals (globals), plus common browser globals
@@ -33,7 +36,8 @@
 // TAB, fields are TAB-separated (text, description); '#' lines are comments.
 // css.txt and htmlSpecialChars.txt take every line as a candidate, so they
 // carry no comment and no final line feed (it would add an empty candidate).
-// jsKeywords.txt has one word per line, a TAB and a short category.
+// jsKeywords.txt and phpKeywords.txt have one word per line, a TAB and a
+// short category.
 
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, mkdirSync, readFileSync, writeFileSync } from 'node:fs';
@@ -304,6 +308,39 @@ function buildJsKeywords() {
     return { text: lines.join('\n') + '\n', count: lines.length };
 }
 
+// --------------------------------------------------------- phpKeywords.txt
+
+const PHP_KEYWORDS = [
+    '__halt_compiler', 'abstract', 'and', 'array', 'as', 'break', 'callable', 'case',
+    'catch', 'class', 'clone', 'const', 'continue', 'declare', 'default', 'die', 'do',
+    'echo', 'else', 'elseif', 'empty', 'enddeclare', 'endfor', 'endforeach', 'endif',
+    'endswitch', 'endwhile', 'enum', 'eval', 'exit', 'extends', 'final', 'finally', 'fn',
+    'for', 'foreach', 'function', 'global', 'goto', 'if', 'implements', 'include',
+    'include_once', 'instanceof', 'insteadof', 'interface', 'isset', 'list', 'match',
+    'namespace', 'new', 'or', 'print', 'private', 'protected', 'public', 'readonly',
+    'require', 'require_once', 'return', 'static', 'switch', 'throw', 'trait', 'try',
+    'unset', 'use', 'var', 'while', 'xor', 'yield',
+];
+const PHP_CONSTANTS = ['__class__', '__dir__', '__file__', '__function__', '__line__',
+                       '__method__', '__namespace__', '__trait__', 'false', 'null', 'true'];
+const PHP_TYPES = ['bool', 'float', 'int', 'iterable', 'mixed', 'never', 'object', 'parent',
+                   'self', 'string', 'void'];
+
+function buildPhpKeywords() {
+    const entries = new Map();
+    const add = (words, category) => {
+        for (const word of words) {
+            if (!entries.has(word))
+                entries.set(word, category);
+        }
+    };
+    add(PHP_KEYWORDS, 'keyword');
+    add(PHP_CONSTANTS, 'constant');
+    add(PHP_TYPES, 'type');
+    const lines = [...entries].map(([word, category]) => line(word, category));
+    return { text: lines.join('\n') + '\n', count: lines.length };
+}
+
 // ----------------------------------------------------------- template.html
 
 const TEMPLATE = `<!DOCTYPE html>
@@ -329,6 +366,7 @@ const outputs = {
     'css.txt': buildCss(),
     'htmlSpecialChars.txt': buildCharRefs(),
     'jsKeywords.txt': buildJsKeywords(),
+    'phpKeywords.txt': buildPhpKeywords(),
     'template.html': { text: TEMPLATE, count: TEMPLATE.split('\n').length - 1 },
 };
 for (const [file, { text, count }] of Object.entries(outputs)) {

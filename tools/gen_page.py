@@ -4,6 +4,8 @@
   gen_page.py page OUT [--mib 10]      a realistic HTML page with inline script
                                        and style, about MIB mebibytes of UTF-8
   gen_page.py minified OUT [--mib 5]   one line of minified script, no line end
+  gen_page.py php OUT [--mib 10]       a PHP page: the HTML page with PHP blocks
+                                       between, in and around its markup
 
 The output depends only on the arguments (fixed random seed), so figures
 taken on different days are comparable.
@@ -105,7 +107,35 @@ def body_block(rng):
             "  <p>%s<br>" % sentence(rng), "  %s</p>" % sentence(rng), "</div>"]
 
 
-def page(rng, size):
+def php_block(rng):
+    w = rng.choice(WORDS)
+    r = rng.random()
+    if r < 0.3:
+        return ['<p class="<?= $%s ?>"><?php echo htmlspecialchars($%s[\'%s\']); ?></p>' % (
+            w, w, rng.choice(WORDS))]
+    if r < 0.5:
+        return ["<?php foreach ($%ss as $i => $%s): ?>" % (w, w),
+                '  <li><a href="<?= $%s->url ?>"><?= $i + 1 ?>. %s</a></li>' % (w, sentence(rng)),
+                "<?php endforeach; ?>"]
+    if r < 0.65:
+        return ["<?php", "$%s = <<<HTML" % w, "  <b>{$%s['name']}</b> %s" % (w, sentence(rng)),
+                "HTML;", "?>"]
+    lines = ["<?php", "/* %s for the %s page */" % (w, rng.choice(WORDS)),
+             "function %s%d(array $a, string $b = '%s'): ?string {" % (w, rng.randint(1, 999), w)]
+    for _ in range(rng.randint(3, 10)):
+        r = rng.random()
+        if r < 0.3:
+            lines.append('    $s = "%s \\n{$a[%d]}" . $b; // %s' % (w, rng.randint(0, 9), rng.choice(WORDS)))
+        elif r < 0.6:
+            lines.append("    if (isset($a['%s']) && $a['%s'] > %d) { return null; } # %s" % (
+                w, w, rng.randint(0, 99), rng.choice(WORDS)))
+        else:
+            lines.append("    $b .= sprintf('%%d:%%s', count($a), $this->%s);" % rng.choice(WORDS))
+    lines += ["    return $b;", "}", "?>"]
+    return lines
+
+
+def page(rng, size, php=False):
     out = ["<!DOCTYPE html>", '<html lang="ja">', "<head>", '<meta charset="UTF-8">',
            "<title>Generated page</title>"]
     out += style_block(rng) + script_block(rng) + ["</head>", "<body>"]
@@ -113,7 +143,9 @@ def page(rng, size):
     tail = ["</body>", "</html>"]
     while total < size - 64:
         block = body_block(rng)
-        if rng.random() < 0.03:
+        if php and rng.random() < 0.35:
+            block = php_block(rng)
+        elif rng.random() < 0.03:
             block = style_block(rng)
         out += block
         total += sum(len(l.encode("utf-8")) + 1 for l in block)
@@ -141,15 +173,18 @@ def minified(rng, size):
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    ap.add_argument("kind", choices=["page", "minified"])
+    ap.add_argument("kind", choices=["page", "minified", "php"])
     ap.add_argument("out")
     ap.add_argument("--mib", type=float, default=None)
     ap.add_argument("--seed", type=int, default=1)
     args = ap.parse_args()
     rng = random.Random(args.seed)
-    mib = args.mib if args.mib is not None else (10 if args.kind == "page" else 5)
+    mib = args.mib if args.mib is not None else (5 if args.kind == "minified" else 10)
     size = int(mib * 1024 * 1024)
-    text = page(rng, size) if args.kind == "page" else minified(rng, size)
+    if args.kind == "minified":
+        text = minified(rng, size)
+    else:
+        text = page(rng, size, php=args.kind == "php")
     with open(args.out, "w", encoding="utf-8", newline="\n") as f:
         f.write(text)
 

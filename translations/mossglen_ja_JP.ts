@@ -1154,6 +1154,30 @@ Discard them?</source>
         <source>Select Root Path</source>
         <translation>ルートパスの選択</translation>
     </message>
+    <message>
+        <source>CSS Selector:</source>
+        <translation>CSSのセレクタ:</translation>
+    </message>
+    <message>
+        <source>CSS @Rule:</source>
+        <translation>CSSの@ルール:</translation>
+    </message>
+    <message>
+        <source>CSS Value:</source>
+        <translation>CSSの値:</translation>
+    </message>
+    <message>
+        <source>CSS Number:</source>
+        <translation>CSSの数値:</translation>
+    </message>
+    <message>
+        <source>!important:</source>
+        <translation>!important:</translation>
+    </message>
+    <message>
+        <source>PHP $Var:</source>
+        <translation>PHPの変数:</translation>
+    </message>
 </context>
 <context>
     <name>ViEngine</name>

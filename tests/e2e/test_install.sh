@@ -19,7 +19,7 @@ installed="$prefix/bin/mossglen"
 [ -x "$installed" ]
 [ "$("$installed" --version)" = "Mossglen 0.014.Dev" ]
 "$installed" --help | grep -qx "Keyword and template files: $prefix/share/mossglen/settings"
-for f in tags.txt css.txt htmlSpecialChars.txt jsKeywords.txt template.html; do
+for f in tags.txt css.txt htmlSpecialChars.txt jsKeywords.txt phpKeywords.txt template.html; do
     [ -s "$prefix/share/mossglen/settings/$f" ]
 done
 [ -s "$prefix/share/mossglen/translations/mossglen_ja_JP.qm" ]

@@ -86,6 +86,8 @@ private slots:
     void savedAsRead();
     void colouredAsWhole_data();
     void colouredAsWhole();
+    void editRecoloursWholeLine_data();
+    void editRecoloursWholeLine();
     void userBreaksAreReal_data();
     void userBreaksAreReal();
     void oneEditAtSeveralPlaces();
@@ -225,6 +227,48 @@ void TestVirtualBreaks::colouredAsWhole()
     }
 }
 
+void TestVirtualBreaks::editRecoloursWholeLine_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("at");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("script line comment") << "a.js" << QString(QStringLiteral("a=1;").repeated(700) + "\nb=2;\n")
+                                         << 0 << "//";
+    QTest::newRow("php line comment") << "a.php"
+        << QString("<?php " + QStringLiteral("$a=1;").repeated(600) + "\n$b=2; ?>\n") << 6 << "#";
+    QTest::newRow("style comment") << "a.css" << QString(QStringLiteral("a{b:c}").repeated(500) + "\n")
+                                   << 0 << "/*";
+}
+
+// An edit in the first piece of a long line that changes how the rest of
+// the line reads recolours the pieces behind it, as a fresh load would.
+void TestVirtualBreaks::editRecoloursWholeLine()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(int, at);
+    QFETCH(QString, typed);
+    const QString path = dir.filePath(name);
+    QVERIFY(writeFile(path, text.toUtf8()));
+    auto view = openView(path, 200, 50);
+    QVERIFY(view);
+    waitColoured(*view);
+    QVERIFY(continuationCount(view->document()) > 10);
+    focusAt(*view, at);
+    QTest::keyClicks(view->viewport(), typed);
+    waitColoured(*view);
+    const QString edited = text.left(at) + typed + text.mid(at);
+    QCOMPARE(view->realText(), edited);
+
+    const QString reopened = dir.filePath(QStringLiteral("whole.") + QFileInfo(name).suffix());
+    QVERIFY(writeFile(reopened, edited.toUtf8()));
+    auto whole = openView(reopened, 1 << 30, 1 << 30);
+    QVERIFY(whole);
+    waitColoured(*whole);
+    QCOMPARE(coloursOfRealText(view->document()), coloursOfRealText(whole->document()));
+}
+
 void TestVirtualBreaks::userBreaksAreReal_data()
 {
     QTest::addColumn<int>("offset");   // from the start of the second continuation block
@@ -254,7 +298,11 @@ void TestVirtualBreaks::userBreaksAreReal()
     QString expected = before;
     if (how == QLatin1String("return")) {
         QTest::keyClick(view.get(), Qt::Key_Return);
-        expected.insert(realAt, QLatin1Char('\n'));
+        // Blanks behind the cursor do not go down with it.
+        int blanks = 0;
+        while (realAt + blanks < expected.size() && expected.at(realAt + blanks) == u' ')
+            ++blanks;
+        expected.replace(realAt, blanks, QLatin1Char('\n'));
     } else {
         QGuiApplication::clipboard()->setText(QStringLiteral("a{b:c}\nd{e:f}\n"));
         view->paste();

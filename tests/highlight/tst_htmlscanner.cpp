@@ -14,21 +14,28 @@ namespace {
 
 const char *const kindNames[] = {"NoToken", "TextRun", "Comment", "TagPunct", "Kind4",
                                  "Ident", "String", "RegExp", "EscapedChar", "QuoteChar",
-                                 "EntityRef", "ScriptText", "OtherChar", "End"};
+                                 "EntityRef", "ScriptText", "OtherChar", "End", "AtRule",
+                                 "Number", "Important", "Variable"};
 const char *const stateNames[] = {"Html", "HtmlComment", "InTag", "InAttrString",
                                   "AttrStringOpen", "Script", "ScriptComment", "DqString",
                                   "SqString", "RegExpLiteral", "DqEscape", "SqEscape",
-                                  "RegExpEscape", "CloseQuote", "Style"};
+                                  "RegExpEscape", "CloseQuote", "Style", "ScriptLineComment",
+                                  "TemplateString", "TemplateExpr", "StyleBlock", "StyleValue",
+                                  "StyleAtRule", "StyleComment", "StyleDqString", "StyleSqString",
+                                  "StyleAttr", "StyleAttrValue", "StyleAttrQuote", "PhpCode",
+                                  "PhpLineComment", "PhpBlockComment", "PhpDqString",
+                                  "PhpSqString", "PhpHeredoc", "PhpNowdoc"};
 
 QString kindName(int kind)
 {
-    return kind >= 0 && kind <= 13 ? QString::fromLatin1(kindNames[kind])
+    return kind >= 0 && kind < HtmlScanner::TokenCount ? QString::fromLatin1(kindNames[kind])
                                    : QStringLiteral("Kind%1").arg(kind);
 }
 
 QString stateName(int state)
 {
-    return state >= 0 && state <= 14 ? QString::fromLatin1(stateNames[state])
+    state &= HtmlScanner::StateMask;
+    return state >= 0 && state < HtmlScanner::StateCount ? QString::fromLatin1(stateNames[state])
                                      : QStringLiteral("State%1").arg(state);
 }
 
@@ -36,14 +43,20 @@ QString stateName(int state)
 // the line that entered them.
 bool isLineEndState(int state)
 {
-    static const QList<int> allowed = {0, 1, 2, 4, 5, 6, 7, 8, 9, 14};
-    return allowed.contains(state);
+    static const QList<int> transient = {3, 10, 11, 12, 13, 26};
+    return state >= 0 && state < HtmlScanner::StateCount && !transient.contains(state);
 }
 
 const QSet<QString> &testKeywords()
 {
     static const QSet<QString> set = {"var", "function", "return", "if", "else",
                                       "typeof", "new", "this"};
+    return set;
+}
+
+const QSet<QString> &testPhpKeywords()
+{
+    static const QSet<QString> set = {"if", "echo", "function"};
     return set;
 }
 
@@ -55,7 +68,7 @@ QStringList scanLines(const QStringList &lines, int startState,
     QStringList out;
     int state = startState;
     for (const QString &line : lines) {
-        HtmlScanner scanner(keywords, line, state);
+        HtmlScanner scanner(keywords, line, state, &testPhpKeywords());
         for (int guard = 0; guard < 10 * (line.size() + 2); ++guard) {
             const HtmlScanner::ScanToken kind = scanner.nextToken();
             if (kind == HtmlScanner::End)
@@ -63,7 +76,7 @@ QStringList scanLines(const QStringList &lines, int startState,
             out << QStringLiteral("%1@%2:%3").arg(kindName(kind)).arg(scanner.tokenStart())
                        .arg(scanner.tokenText());
         }
-        state = scanner.state();
+        state = scanner.carriedState();
         out << QStringLiteral("= %1").arg(stateName(state));
     }
     return out;
@@ -88,7 +101,7 @@ QString escaped(const QString &text)
 QString referenceText(const QString &fileName, const QString &content)
 {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
-    int state = suffix == u"js" ? HtmlScanner::Script
+    int state = (suffix == u"js" || suffix == u"mjs") ? HtmlScanner::Script
         : suffix == u"css"      ? HtmlScanner::Style
                                 : HtmlScanner::Html;
     // A fixed list of its own, so that edits to the shipped keyword file do
@@ -104,13 +117,14 @@ QString referenceText(const QString &fileName, const QString &content)
     const QStringList lines = content.split(u'\n');
     for (int n = 0; n < lines.size(); ++n) {
         out += QStringLiteral("%1 %2\n").arg(n + 1).arg(stateName(state));
-        HtmlScanner scanner(&keywords, lines.at(n), state);
+        // The script words that PHP shares serve as its keywords too.
+        HtmlScanner scanner(&keywords, lines.at(n), state, &keywords);
         while (scanner.nextToken() != HtmlScanner::End)
             out += QStringLiteral("  %1 %2 \"%3\"\n")
                        .arg(scanner.tokenStart())
                        .arg(kindName(scanner.lastKind()))
                        .arg(escaped(scanner.tokenText()));
-        state = scanner.state();
+        state = scanner.carriedState();
     }
     out += QStringLiteral("end %1\n").arg(stateName(state));
     return out;
@@ -138,7 +152,7 @@ Violation checkLine(const QString &line, int startState, const QSet<QString> *ke
         const int kind = scanner.nextToken();
         if (kind == HtmlScanner::End)
             break;
-        if (kind < 1 || kind > 12 || kind == 4)
+        if (kind < 1 || kind >= HtmlScanner::TokenCount || kind == 4 || kind == HtmlScanner::End)
             return fail(QStringLiteral("kind %1 returned").arg(kind));
         if (scanner.lastKind() != kind)
             return fail(QStringLiteral("lastKind differs from the returned kind"));
@@ -327,8 +341,10 @@ void TestHtmlScanner::tokens_data()
             "Comment@0:c */", "ScriptText@5:d", "= Script"});
     addRow("empty block comment", S::Script, {"/**/x"},
            {"Comment@0:/*", "Comment@2:*/", "ScriptText@4:x", "= Script"});
-    addRow("line comment takes the rest", S::Script, {"a; // note <b> \"x"},
-           {"ScriptText@0:a", "ScriptText@1:;", "Comment@3:// note <b> \"x", "= Script"});
+    // The comment's state ends with the real line: the next line is script.
+    addRow("line comment takes the rest", S::Script, {"a; // note <b> \"x", "b"},
+           {"ScriptText@0:a", "ScriptText@1:;", "Comment@3:// note <b> \"x",
+            "= ScriptLineComment", "ScriptText@0:b", "= Script"});
     addRow("slash as last character", S::Script, {"x/"},
            {"ScriptText@0:x", "ScriptText@1:/", "= Script"});
     addRow("comment opener inside a string is string text", S::Script, {R"(s = "<!--";)"},
@@ -448,15 +464,86 @@ void TestHtmlScanner::tokens_data()
     addRow("rule with a hyphenated property and a number", S::Style,
            {"p { margin-top: 10px }"},
            {"Ident@0:p", "OtherChar@2:{", "Ident@4:margin-top", "OtherChar@14::",
-            "OtherChar@16:1", "OtherChar@17:0", "Ident@18:px", "OtherChar@21:}", "= Style"});
+            "Number@16:10px", "OtherChar@21:}", "= Style"});
     addRow("selectors", S::Style, {"#id .cls"},
            {"OtherChar@0:#", "Ident@1:id", "OtherChar@4:.", "Ident@5:cls", "= Style"});
     addRow("pseudo-class then end tag", S::Style, {"a:hover</style>"},
            {"Ident@0:a", "OtherChar@1::", "Ident@2:hover", "TagPunct@7:</", "Ident@9:style",
             "TagPunct@14:>", "= Html"});
-    addRow("block comment marks are plain characters", S::Style, {"/* c */"},
-           {"OtherChar@0:/", "OtherChar@1:*", "Ident@3:c", "OtherChar@5:*", "OtherChar@6:/",
-            "= Style"});
+    addRow("style comment", S::Style, {"/* c */a"},
+           {"Comment@0:/*", "Comment@3:c */", "Ident@7:a", "= Style"});
+    // Comments and strings return to the part of the rule they began in,
+    // also across lines.
+    addRow("style comment over lines in a value", S::Style, {"a{b:/* x", "y */ 1em}"},
+           {"Ident@0:a", "OtherChar@1:{", "Ident@2:b", "OtherChar@3::", "Comment@4:/*",
+            "Comment@7:x", "= StyleComment", "Comment@0:y */", "Number@5:1em",
+            "OtherChar@8:}", "= Style"});
+    addRow("style strings, at-rules, colours, important", S::Style,
+           {"@media print{a[x='y']{color:#fc0 !important;content:\"\\\"\"}}"},
+           {"AtRule@0:@media", "Ident@7:print", "OtherChar@12:{", "Ident@13:a",
+            "OtherChar@14:[", "Ident@15:x", "OtherChar@16:=", "String@17:'", "String@18:y'",
+            "OtherChar@20:]", "OtherChar@21:{", "Ident@22:color", "OtherChar@27::",
+            "Number@28:#fc0", "Important@33:!important", "OtherChar@43:;",
+            "Ident@44:content", "OtherChar@51::", "String@52:\"", "String@53:\\\"\"",
+            "OtherChar@56:}", "OtherChar@57:}", "= Style"});
+    addRow("style attribute", S::Html, {"<p style=\"margin:0 'a\" id=\"s\">"},
+           {"TagPunct@0:<", "Ident@1:p", "Ident@3:style", "TagPunct@8:=", "String@9:\"",
+            "Ident@10:margin", "OtherChar@16::", "Number@17:0", "String@19:'", "String@20:a",
+            "String@21:\"", "Ident@23:id", "TagPunct@25:=", "String@26:\"s\"",
+            "TagPunct@29:>", "= Html"});
+
+    // Template literals, nested ones included.
+    addRow("template literal", S::Script, {"x=`a${b+`c${d}`}\\n`;"},
+           {"ScriptText@0:x", "ScriptText@1:=", "QuoteChar@2:`", "String@3:a",
+            "QuoteChar@4:${", "ScriptText@6:b", "ScriptText@7:+", "QuoteChar@8:`",
+            "String@9:c", "QuoteChar@10:${", "ScriptText@12:d", "QuoteChar@13:}",
+            "QuoteChar@14:`", "QuoteChar@15:}", "EscapedChar@16:\\n", "QuoteChar@18:`",
+            "ScriptText@19:;", "= Script"});
+    addRow("template literal over lines", S::Script, {"`a ${ {b:'}'}.b", "} c`"},
+           {"QuoteChar@0:`", "String@1:a ", "QuoteChar@3:${", "ScriptText@6:{",
+            "ScriptText@7:b", "ScriptText@8::", "QuoteChar@9:'", "String@10:}",
+            "QuoteChar@11:'", "ScriptText@12:}", "ScriptText@13:.", "ScriptText@14:b",
+            "= TemplateExpr", "QuoteChar@0:}", "String@2:c", "QuoteChar@3:`", "= Script"});
+
+    addRow("end tag leaves the template expression", S::TemplateExpr,
+           {"</script><script>/* c */}"},
+           {"TagPunct@0:</", "Ident@2:script", "TagPunct@8:>", "TagPunct@9:<", "Ident@10:script",
+            "TagPunct@16:>", "Comment@17:/*", "Comment@20:c */", "ScriptText@24:}", "= Script"});
+    addRow("php block in a template expression over lines", S::Script,
+           {"`${<?php $a", "?>/* c */}`"},
+           {"QuoteChar@0:`", "QuoteChar@1:${", "TagPunct@3:<?php", "Variable@9:$a", "= PhpCode",
+            "TagPunct@0:?>", "Comment@2:/*", "Comment@5:c */", "QuoteChar@9:}", "QuoteChar@10:`",
+            "= Script"});
+
+    // PHP blocks return to what they interrupted, also across lines.
+    addRow("php in text, tag and attribute value", S::Html,
+           {"a<?= $x ?><p <?php if ($y): ?>class=\"<?php echo 'q\\''; ?>z\">"},
+           {"TextRun@0:a", "TagPunct@1:<?=", "Variable@5:$x", "TagPunct@8:?>",
+            "TagPunct@10:<", "Ident@11:p", "TagPunct@13:<?php", "Ident@19:if",
+            "ScriptText@22:(", "Variable@23:$y", "ScriptText@25:)", "ScriptText@26::",
+            "TagPunct@28:?>", "Ident@30:class", "TagPunct@35:=", "String@36:\"",
+            "TagPunct@37:<?php", "Ident@43:echo", "QuoteChar@48:'", "String@49:q",
+            "EscapedChar@50:\\'", "QuoteChar@52:'", "ScriptText@53:;", "TagPunct@55:?>",
+            "String@57:z\"", "TagPunct@59:>", "= Html"});
+    addRow("php in a script string over lines", S::Script, {"s = \"<?php /* a", "*/ ?>\";"},
+           {"ScriptText@0:s", "ScriptText@2:=", "QuoteChar@4:\"", "TagPunct@5:<?php",
+            "Comment@11:/* a", "= PhpBlockComment", "Comment@0:*/", "TagPunct@3:?>",
+            "String@5:", "QuoteChar@5:\"", "ScriptText@6:;", "= Script"});
+    addRow("php comments end at ?>, strings do not", S::Html,
+           {"<? # a ?>b<?php \"?>$v\\x41\" // c", "d"},
+           {"TagPunct@0:<?", "Comment@3:# a ", "TagPunct@7:?>", "TextRun@9:b",
+            "TagPunct@10:<?php", "QuoteChar@16:\"", "String@17:?>", "Variable@19:$v",
+            "EscapedChar@21:\\x41", "QuoteChar@25:\"", "Comment@27:// c",
+            "= PhpLineComment", "ScriptText@0:d", "= PhpCode"});
+    addRow("heredoc and nowdoc", S::Html,
+           {"<?php $a = <<<EOT", "x $b EOTX", "  EOT;", "<<<'N'", "$c", "N ?>"},
+           {"TagPunct@0:<?php", "Variable@6:$a", "ScriptText@9:=", "QuoteChar@11:<<<EOT",
+            "= PhpHeredoc", "String@0:x ", "Variable@2:$b", "String@5:EOTX",
+            "= PhpHeredoc", "QuoteChar@2:EOT", "ScriptText@5:;", "= PhpCode",
+            "QuoteChar@0:<<<'N'", "= PhpNowdoc", "String@0:$c", "= PhpNowdoc",
+            "QuoteChar@0:N", "TagPunct@2:?>", "= Html"});
+    addRow("xml declaration is not php", S::Html, {"<?xml v?>"},
+           {"OtherChar@0:<", "TextRun@1:?xml v?>", "= Html"});
 
     // Tags and values split over lines.
     addRow("script tag split before its attributes loses its name", S::Html,

@@ -30,11 +30,14 @@ const QSet<QString> &keywords()
 QList<Token> tokensOf(const QString &text, int state, int offset, int *endState)
 {
     QList<Token> tokens;
-    HtmlScanner scanner(&keywords(), text, state);
+    // A piece behind a cut continues its line.
+    HtmlScanner scanner(&keywords(), text, offset > 0 ? state | HtmlScanner::Continued : state,
+                        &keywords());
     while (scanner.nextToken() != HtmlScanner::End)
         tokens.append({scanner.lastKind(), offset + scanner.tokenStart(),
-                       offset + scanner.tokenStart() + scanner.tokenLength(), scanner.state()});
-    *endState = scanner.state();
+                       offset + scanner.tokenStart() + scanner.tokenLength(),
+                       scanner.carriedState()});
+    *endState = scanner.carriedState();
     return tokens;
 }
 
@@ -43,10 +46,12 @@ QList<Token> tokensOf(const QString &text, int state, int offset, int *endState)
 QList<Token> tokensOfPiece(const QString &text, int carried, int offset, int *endValue)
 {
     QList<Token> tokens;
-    PieceScanner scanner(&keywords(), text, carried);
+    PieceScanner scanner(&keywords(), &keywords(), text,
+                         offset > 0 ? carried | HtmlScanner::Continued : carried);
     for (int kind = scanner.nextToken(); kind != HtmlScanner::End; kind = scanner.nextToken())
         tokens.append({kind, offset + scanner.tokenStart(),
-                       offset + scanner.tokenStart() + scanner.tokenLength(), scanner.state()});
+                       offset + scanner.tokenStart() + scanner.tokenLength(),
+                       scanner.carriedState()});
     *endValue = scanner.endValue();
     return tokens;
 }
@@ -88,11 +93,11 @@ QString compareWithWhole(const QString &line, int state, const QList<int> &cuts)
     for (qsizetype i = 0; i < std::min(whole.size(), pieces.size()); ++i) {
         const Token &a = whole.at(i), &b = pieces.at(i);
         if (!(a == b))
-            return QStringLiteral("token %1 \"%2\" (kind %3) comes out as \"%4\" (kind %5)")
+            return QStringLiteral("token %1 \"%2\" (kind %3, state %6) comes out as \"%4\" (kind %5, state %7)")
                     .arg(i).arg(line.mid(a.start, a.end - a.start)).arg(a.kind)
-                    .arg(line.mid(b.start, b.end - b.start)).arg(b.kind);
+                    .arg(line.mid(b.start, b.end - b.start)).arg(b.kind).arg(a.state).arg(b.state);
     }
-    pieceState &= PieceScanner::StateMask;
+    pieceState = PieceScanner::lineState(pieceState);
     if (pieceState != wholeEnd)
         return QStringLiteral("end state %1, whole line %2").arg(pieceState).arg(wholeEnd);
     if (whole.size() != pieces.size())
@@ -115,7 +120,15 @@ QString fragmentSoup(QRandomGenerator &rng, int size)
         QStringLiteral("color:red;"), QStringLiteral("a>b{margin:0}"), QStringLiteral("\\"),
         QStringLiteral("\""), QStringLiteral("'"), QStringLiteral("/"), QStringLiteral("*"),
         QStringLiteral("abcdefghij0123456789"), QStringLiteral("\u65e5\u672c"),
-        QStringLiteral("\U0001F600"), QStringLiteral("typeof q"), QStringLiteral("\t")};
+        QStringLiteral("\U0001F600"), QStringLiteral("typeof q"), QStringLiteral("\t"),
+        // PHP, style sheets and template literals
+        QStringLiteral("<?php "), QStringLiteral("<?= $v ?>"), QStringLiteral("?>"),
+        QStringLiteral("# c "), QStringLiteral("$abc->d(1, 'x\\'y');"),
+        QStringLiteral("\"a $b \\n\""), QStringLiteral("<<<EOT "), QStringLiteral("EOT;"),
+        QStringLiteral("<<<'N' "), QStringLiteral("`t ${a} `"), QStringLiteral("${"),
+        QStringLiteral("`"), QStringLiteral("@media x{"), QStringLiteral("p{color:#fc0 !important}"),
+        QStringLiteral("margin:1.5em -2px;"), QStringLiteral("content:'a;b'"),
+        QStringLiteral("<p style=\"a:b;c:d\">"), QStringLiteral("#"), QStringLiteral(":")};
     QString line;
     while (line.size() < size)
         line += fragments.at(rng.bounded(int(fragments.size())));
@@ -195,6 +208,15 @@ void TestLineSplitter::cuts_data()
     QTest::newRow("long identifier")
             << QStringLiteral("var ") + QStringLiteral("abcdefghij").repeated(10) + QStringLiteral("/2/g")
             << int(HtmlScanner::Script) << 80 << QList<int>{80};
+    QTest::newRow("php code behind ; and inside its line comment")
+            << QStringLiteral("<?php $a=1;$b=2; // abcdefghijklmnop") << int(HtmlScanner::Html)
+            << 12 << QList<int>{11, 16, 17, 29};
+    QTest::newRow("style sheet behind } and ;")
+            << QStringLiteral("a{color:red;margin:0}b{x:y}") << int(HtmlScanner::Style) << 14
+            << QList<int>{12, 21};
+    QTest::newRow("never in a template literal's nested expression")
+            << QStringLiteral("x=`a${`bcdefghijklmnopqrs`}`;y=1;") << int(HtmlScanner::Script)
+            << 10 << QList<int>{2, 28};
     QTest::newRow("html comment body")
             << QStringLiteral("<!-- abcdefghijklmnop -->") << int(HtmlScanner::Html) << 10
             << QList<int>{10, 20};
@@ -216,7 +238,7 @@ void TestLineSplitter::randomLinesColourAsWhole()
 {
     QRandomGenerator rng(20261206);
     int cutsMade = 0;
-    for (int round = 0; round < 3000; ++round) {
+    for (int round = 0; round < 20000; ++round) {
         const QString line = fragmentSoup(rng, 20 + rng.bounded(600));
         const int state = rng.bounded(HtmlScanner::StateCount);
         const int limit = 4 + rng.bounded(80);

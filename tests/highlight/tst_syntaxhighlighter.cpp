@@ -259,9 +259,27 @@ void TestSyntaxHighlighter::tokenColours_data()
                   {2, "three", G::ColComment}, {3, "four -->", G::ColComment}, {3, "y", None}};
     QTest::newRow("style sheet file") << QStringLiteral("/w/site.css")
         << QStringLiteral("p { color: red; margin : 0; colour: x; }")
-        << Pieces{{0, "p", None}, {0, "{", None}, {0, "color", G::ColCssProp},
-                  {0, ":", None}, {0, "red", None}, {0, "margin", None},
-                  {0, "colour", None}};
+        << Pieces{{0, "p", G::ColCssSelector}, {0, "{", None}, {0, "color", G::ColCssProp},
+                  {0, ":", None}, {0, "red", G::ColCssValue}, {0, "margin", None},
+                  {0, "0", G::ColCssNumber}, {0, "colour", None}};
+    QTest::newRow("style sheet parts") << QStringLiteral("/w/site.css")
+        << QStringLiteral("@media print { .a { color: #fc0 !important } } /* c */\n'q'")
+        << Pieces{{0, "@media", G::ColCssAtRule}, {0, "print", None}, {0, ".a", G::ColCssSelector},
+                  {0, "#fc0", G::ColCssNumber}, {0, "!important", G::ColCssImportant},
+                  {0, "/*", G::ColComment}, {0, "c */", G::ColComment}, {1, "'q'", G::ColDqString}};
+    QTest::newRow("php page") << QStringLiteral("/w/shop.php")
+        << QStringLiteral("<p class=\"<?= $c ?>\"><?php echo 'a'; # x ?>t")
+        << Pieces{{0, "p", G::ColTagIdent}, {0, "\"", G::ColDqString}, {0, "<?=", G::ColTag},
+                  {0, "$c", G::ColPhpVariable}, {0, "?>", G::ColTag}, {0, "\"", G::ColDqString, 1},
+                  {0, "<?php", G::ColTag}, {0, "echo", G::ColScriptKeyword},
+                  {0, "'", G::ColQuoteChar}, {0, "a", G::ColDqString, 1},
+                  {0, "# x", G::ColComment}, {0, "t", None}};
+    // Script files from their first line, template literals included.
+    QTest::newRow("module file") << QStringLiteral("/w/m.mjs") << QStringLiteral("`a${b}`")
+        << Pieces{{0, "`", G::ColQuoteChar}, {0, "a", G::ColDqString}, {0, "${", G::ColQuoteChar},
+                  {0, "b", G::ColScriptText}, {0, "}", G::ColQuoteChar}};
+    QTest::newRow("json file") << QStringLiteral("/w/d.JSON") << QStringLiteral("{\"a\": 1}")
+        << Pieces{{0, "{", G::ColScriptText}, {0, "\"", G::ColQuoteChar}, {0, "a", G::ColDqString}};
     QTest::newRow("inline style") << QString()
         << QStringLiteral("<style>\nbody { color:red }\n</style>\ncolor: x")
         << Pieces{{0, "style", G::ColTagIdent}, {1, "color", G::ColCssProp},
@@ -528,7 +546,8 @@ void TestSyntaxHighlighter::lazyEqualsFull()
     if (QTest::currentTestFailed())
         return;
     for (QTextBlock b = view->document()->firstBlock(); b.isValid(); b = b.next())
-        QVERIFY(b.userState() >= 0 && b.userState() < HtmlScanner::StateCount);
+        QVERIFY(b.userState() >= 0
+                && (b.userState() & HtmlScanner::StateMask) < HtmlScanner::StateCount);
 }
 
 void TestSyntaxHighlighter::largeDocumentInSlices()

@@ -191,6 +191,9 @@ void TestEditView::decode_data()
     QTest::newRow("selection only") << "[&lt;b&gt;]&lt;i&gt;" << "<b>^&lt;i&gt;";
     QTest::newRow("cut-off reference") << "a &lt^" << "a &^lt";
     QTest::newRow("several lines") << "&lt;p&gt;\n&amp;\n^" << "<p>\n&^\n";
+    // The line's text must outlive the view into it.
+    QTest::newRow("long line") << QString(QString(700, u'x') + "&lt;&gt;^")
+                               << QString(QString(700, u'x') + "<>^");
 }
 
 void TestEditView::decode()
@@ -468,6 +471,11 @@ void TestEditView::zenCoding_data()
     QTest::newRow("zero copies delete it") << "a x*0^ b" << "a ^ b" << false;
     QTest::newRow("after a blank: nothing") << "div ^" << "div ^" << false;
     QTest::newRow("line start: nothing") << "div\n^" << "div\n^" << false;
+    // The column is in UTF-16 units: a character outside the BMP takes two.
+    QTest::newRow("astral tag name")
+        << QStringLiteral("ul+>\U0001D4B3#*2^")
+        << QStringLiteral("<\U0001D4B3 id=\"\"></\U0001D4B3>\n<\U0001D4B3 id=\"\">^</\U0001D4B3><ul>\n\t<li></li>\n</ul>")
+        << false;
     QTest::newRow("too large") << "div*100000>p*100000^" << "div*100000>p*100000^" << true;
 }
 

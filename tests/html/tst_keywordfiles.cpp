@@ -50,7 +50,8 @@ private:
 namespace {
 
 const char *const shippedFiles[] = {
-    "tags.txt", "css.txt", "htmlSpecialChars.txt", "jsKeywords.txt", "template.html",
+    "tags.txt", "css.txt", "htmlSpecialChars.txt", "jsKeywords.txt", "phpKeywords.txt",
+    "template.html",
 };
 
 QString settingsPath(const QString &name)
@@ -116,6 +117,7 @@ void TestKeywordFiles::wellFormedText_data()
     QTest::newRow("css") << "css.txt" << false;
     QTest::newRow("character references") << "htmlSpecialChars.txt" << false;
     QTest::newRow("script keywords") << "jsKeywords.txt" << true;
+    QTest::newRow("php keywords") << "phpKeywords.txt" << true;
     QTest::newRow("template") << "template.html" << true;
 }
 

@@ -97,6 +97,11 @@ void TestZenCoding::expandAbbreviation_data()
 
     // literal cases
     QTest::newRow("UL+ is no skeleton") << "UL+" << none << "<UL></UL>\n<></>" << 0 << 4;
+    // A line that begins with closing tags: the cursor goes behind the
+    // element that opens on it.
+    QTest::newRow("skeletons after a child") << QStringLiteral("ol+>ul+>\u65e5") << none
+        << QStringLiteral("<\u65e5></\u65e5><ul>\n\t<li></li>\n</ul><ol>\n\t<li></li>\n</ol>")
+        << 2 << 9;
     QTest::newRow("bare repeat") << "*3" << none << "<*3></*3>" << 0 << 4;
     QTest::newRow("repeat without count") << "li*" << none << "<li*></li*>" << 0 << 5;
     QTest::newRow("zero copies") << "x*0" << none << "" << 0 << 0;

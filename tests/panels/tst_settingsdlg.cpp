@@ -146,6 +146,12 @@ void TestSettingsDlg::colorButtons_data()
     QTest::newRow("scriptText") << int(G::ColScriptText) << "formLayout:Script Text:";
     QTest::newRow("scriptKeyword") << int(G::ColScriptKeyword) << "formLayout:Script Keyword:";
     QTest::newRow("EOF") << int(G::ColEOF) << "formLayout:EOF:";
+    QTest::newRow("cssSelector") << int(G::ColCssSelector) << "formLayout_6:CSS Selector:";
+    QTest::newRow("cssAtRule") << int(G::ColCssAtRule) << "formLayout_6:CSS @Rule:";
+    QTest::newRow("cssValue") << int(G::ColCssValue) << "formLayout_6:CSS Value:";
+    QTest::newRow("cssNumber") << int(G::ColCssNumber) << "formLayout_6:CSS Number:";
+    QTest::newRow("cssImportant") << int(G::ColCssImportant) << "formLayout_6:!important:";
+    QTest::newRow("phpVariable") << int(G::ColPhpVariable) << "formLayout_6:PHP $Var:";
 }
 
 void TestSettingsDlg::colorButtons()
@@ -175,7 +181,7 @@ void TestSettingsDlg::onlyCssPropHasNoButton()
     for (int i = 0; i < GlobalSettings::ColorCount; ++i)
         if (QToolButton *b = dlg.colorButton(i))
             distinct.insert(b);
-    QCOMPARE(distinct.size(), 18);
+    QCOMPARE(distinct.size(), GlobalSettings::ColorCount - 1);
     QVERIFY(!dlg.colorButton(-1));
     QVERIFY(!dlg.colorButton(GlobalSettings::ColorCount));
 }
