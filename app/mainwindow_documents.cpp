@@ -426,6 +426,7 @@ void MainWindow::applySettings(SettingsDlg *dlg)
     ui->action_LineNumber->setChecked(settings->lineNumber);
     settings->fontSize = dlg->fontPointSize();
     settings->fontFamily = dlg->fontFamily();
+    settings->tabWidth = dlg->tabWidth();
     for (int i = 0; i < tabWidget->count(); ++i)
         if (EditView *view = viewAt(i))
             applyViewSettings(view);

@@ -907,8 +907,12 @@ Do you want to save your changes?</source>
 <context>
     <name>NamedColorDlg</name>
     <message>
-        <source>OK</source>
-        <translation>OK</translation>
+        <source>Named Colors</source>
+        <translation>色の名前</translation>
+    </message>
+    <message>
+        <source>Names beginning with...</source>
+        <translation>名前の先頭で絞り込み...</translation>
     </message>
 </context>
 <context>
@@ -991,36 +995,12 @@ Discard them?</source>
 <context>
     <name>SettingsDlg</name>
     <message>
-        <source>SettingsDlg</source>
-        <translation>設定</translation>
-    </message>
-    <message>
         <source>&amp;View</source>
         <translation>表示(&amp;V)</translation>
     </message>
     <message>
-        <source>&amp;ShortText</source>
-        <translation>定型文(&amp;S)</translation>
-    </message>
-    <message>
         <source>&amp;Other</source>
         <translation>その他(&amp;O)</translation>
-    </message>
-    <message>
-        <source>Font family/Point size</source>
-        <translation>フォント/サイズ</translation>
-    </message>
-    <message>
-        <source>LineNumber:</source>
-        <translation>行番号:</translation>
-    </message>
-    <message>
-        <source>...</source>
-        <translation>...</translation>
-    </message>
-    <message>
-        <source>LineNumberBG:</source>
-        <translation>行番号の背景:</translation>
     </message>
     <message>
         <source>Comment:</source>
@@ -1035,148 +1015,224 @@ Discard them?</source>
         <translation>背景:</translation>
     </message>
     <message>
-        <source>SelText:</source>
-        <translation>選択テキスト:</translation>
-    </message>
-    <message>
-        <source>SelBG:</source>
-        <translation>選択範囲の背景:</translation>
-    </message>
-    <message>
-        <source>Text Cursor:</source>
-        <translation>カーソル:</translation>
-    </message>
-    <message>
-        <source>HTML spcl char:</source>
-        <translation>HTML 特殊文字:</translation>
-    </message>
-    <message>
         <source>Tag:</source>
         <translation>タグ:</translation>
-    </message>
-    <message>
-        <source>Tag Ident:</source>
-        <translation>タグ名:</translation>
     </message>
     <message>
         <source>String:</source>
         <translation>文字列:</translation>
     </message>
     <message>
-        <source>RegExp:</source>
+        <source>Settings</source>
+        <translation>設定</translation>
+    </message>
+    <message>
+        <source>&amp;Snippets</source>
+        <translation>定型文(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>文字</translation>
+    </message>
+    <message>
+        <source>&amp;Font:</source>
+        <translation>フォント(&amp;F):</translation>
+    </message>
+    <message>
+        <source>Si&amp;ze:</source>
+        <translation>サイズ(&amp;Z):</translation>
+    </message>
+    <message>
+        <source>&amp;Tab width:</source>
+        <translation>タブ幅(&amp;T):</translation>
+    </message>
+    <message>
+        <source>Colors</source>
+        <translation>色</translation>
+    </message>
+    <message>
+        <source>&amp;Line numbers:</source>
+        <translation>行番号(&amp;L):</translation>
+    </message>
+    <message>
+        <source>Number margin:</source>
+        <translation>行番号の背景:</translation>
+    </message>
+    <message>
+        <source>Selected text:</source>
+        <translation>選択中の文字:</translation>
+    </message>
+    <message>
+        <source>Selection:</source>
+        <translation>選択範囲の背景:</translation>
+    </message>
+    <message>
+        <source>Cursor:</source>
+        <translation>カーソル:</translation>
+    </message>
+    <message>
+        <source>Character reference:</source>
+        <translation>文字参照:</translation>
+    </message>
+    <message>
+        <source>Attribute:</source>
+        <translation>属性:</translation>
+    </message>
+    <message>
+        <source>Regular expression:</source>
         <translation>正規表現:</translation>
     </message>
     <message>
-        <source>Escaped Char:</source>
+        <source>Escaped character:</source>
         <translation>エスケープ文字:</translation>
     </message>
     <message>
-        <source>Quote Char:</source>
+        <source>Quote:</source>
         <translation>引用符:</translation>
     </message>
     <message>
-        <source>Script Text:</source>
+        <source>Script:</source>
         <translation>スクリプト:</translation>
     </message>
     <message>
-        <source>Script Keyword:</source>
+        <source>Script keyword:</source>
         <translation>スクリプトのキーワード:</translation>
     </message>
     <message>
-        <source>EOF:</source>
-        <translation>EOF:</translation>
+        <source>End of file:</source>
+        <translation>ファイルの終わり:</translation>
     </message>
     <message>
-        <source>Normal</source>
-        <translation>通常</translation>
+        <source>CSS selector:</source>
+        <translation>CSS セレクター:</translation>
     </message>
     <message>
-        <source>text1:</source>
+        <source>CSS at-rule:</source>
+        <translation>CSS @規則:</translation>
+    </message>
+    <message>
+        <source>CSS value:</source>
+        <translation>CSS の値:</translation>
+    </message>
+    <message>
+        <source>CSS number:</source>
+        <translation>CSS の数値:</translation>
+    </message>
+    <message>
+        <source>CSS !important:</source>
+        <translation>CSS !important:</translation>
+    </message>
+    <message>
+        <source>PHP variable:</source>
+        <translation>PHP の変数:</translation>
+    </message>
+    <message>
+        <source>Inserted as they are</source>
+        <translation>そのまま挿入</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;1:</source>
+        <translation>定型文 1(&amp;1):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;2:</source>
+        <translation>定型文 2(&amp;2):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;3:</source>
+        <translation>定型文 3(&amp;3):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;4:</source>
+        <translation>定型文 4(&amp;4):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;5:</source>
+        <translation>定型文 5(&amp;5):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;6:</source>
+        <translation>定型文 6(&amp;6):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;7:</source>
+        <translation>定型文 7(&amp;7):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;8:</source>
+        <translation>定型文 8(&amp;8):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;9:</source>
+        <translation>定型文 9(&amp;9):</translation>
+    </message>
+    <message>
+        <source>Snippet 1&amp;0:</source>
+        <translation>定型文 10(&amp;0):</translation>
+    </message>
+    <message>
+        <source>Around a selection (before,after)</source>
+        <translation>選択範囲を囲む (前,後)</translation>
+    </message>
+    <message>
+        <source>Snippet 1:</source>
         <translation>定型文 1:</translation>
     </message>
     <message>
-        <source>text2:</source>
+        <source>Snippet 2:</source>
         <translation>定型文 2:</translation>
     </message>
     <message>
-        <source>text3:</source>
+        <source>Snippet 3:</source>
         <translation>定型文 3:</translation>
     </message>
     <message>
-        <source>text4:</source>
+        <source>Snippet 4:</source>
         <translation>定型文 4:</translation>
     </message>
     <message>
-        <source>text5:</source>
+        <source>Snippet 5:</source>
         <translation>定型文 5:</translation>
     </message>
     <message>
-        <source>text6:</source>
+        <source>Snippet 6:</source>
         <translation>定型文 6:</translation>
     </message>
     <message>
-        <source>text7:</source>
+        <source>Snippet 7:</source>
         <translation>定型文 7:</translation>
     </message>
     <message>
-        <source>text8:</source>
+        <source>Snippet 8:</source>
         <translation>定型文 8:</translation>
     </message>
     <message>
-        <source>text9:</source>
+        <source>Snippet 9:</source>
         <translation>定型文 9:</translation>
     </message>
     <message>
-        <source>text10:</source>
+        <source>Snippet 10:</source>
         <translation>定型文 10:</translation>
     </message>
     <message>
-        <source>Selected</source>
-        <translation>選択時</translation>
+        <source>Document &amp;root:</source>
+        <translation>ドキュメントルート(&amp;R):</translation>
     </message>
     <message>
-        <source>Root Path:</source>
-        <translation>ルートパス:</translation>
+        <source>&amp;Browse...</source>
+        <translation>参照(&amp;B)...</translation>
     </message>
     <message>
-        <source>Ref...</source>
-        <translation>参照...</translation>
+        <source>&amp;Choose Color...</source>
+        <translation>色を選ぶ(&amp;C)...</translation>
     </message>
     <message>
-        <source>SelectColor</source>
-        <translation>色の選択</translation>
+        <source>&amp;Named Color...</source>
+        <translation>名前で選ぶ(&amp;N)...</translation>
     </message>
     <message>
-        <source>NamedColor</source>
-        <translation>色名</translation>
-    </message>
-    <message>
-        <source>Select Root Path</source>
-        <translation>ルートパスの選択</translation>
-    </message>
-    <message>
-        <source>CSS Selector:</source>
-        <translation>CSSのセレクタ:</translation>
-    </message>
-    <message>
-        <source>CSS @Rule:</source>
-        <translation>CSSの@ルール:</translation>
-    </message>
-    <message>
-        <source>CSS Value:</source>
-        <translation>CSSの値:</translation>
-    </message>
-    <message>
-        <source>CSS Number:</source>
-        <translation>CSSの数値:</translation>
-    </message>
-    <message>
-        <source>!important:</source>
-        <translation>!important:</translation>
-    </message>
-    <message>
-        <source>PHP $Var:</source>
-        <translation>PHPの変数:</translation>
+        <source>Choose the Document Root</source>
+        <translation>ドキュメントルートを選ぶ</translation>
     </message>
 </context>
 <context>

@@ -499,7 +499,8 @@ void TestTranslation::dialogsShowTheirTextsWhole_data()
 {
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<bool>("japanese");
-    for (const char *dialog : {"find and replace", "named colours", "recovery", "main window"}) {
+    for (const char *dialog : {"find and replace", "settings", "named colours", "recovery",
+                               "main window"}) {
         QTest::newRow(qPrintable(QStringLiteral("%1, English").arg(QLatin1String(dialog))))
             << QString::fromLatin1(dialog) << false;
         QTest::newRow(qPrintable(QStringLiteral("%1, Japanese").arg(QLatin1String(dialog))))
