@@ -922,11 +922,11 @@ Do you want to save your changes?</source>
         <translation>閉じる(&amp;C)</translation>
     </message>
     <message>
-        <source>Copy&amp;FullPath</source>
+        <source>Copy &amp;Full Path</source>
         <translation>フルパスをコピー(&amp;F)</translation>
     </message>
     <message>
-        <source>Copy&amp;Title</source>
+        <source>Copy &amp;Title</source>
         <translation>タイトルをコピー(&amp;T)</translation>
     </message>
 </context>
