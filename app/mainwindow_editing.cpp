@@ -1,7 +1,7 @@
 // Editing commands of the Edit and Find menus that act on the current view.
 #include "app/mainwindow.h"
 
-#include "app/commandstatistics.h"
+#include "editor/commandstatistics.h"
 #include "html/editview.h"
 
 void MainWindow::on_actionOpenLine_Above_triggered()
