@@ -1,7 +1,7 @@
 // Edit commands of the menus: counted, then passed to the current view.
 #include "app/mainwindow.h"
 
-#include "app/commandstatistics.h"
+#include "editor/commandstatistics.h"
 #include "html/editview.h"
 
 void MainWindow::on_action_Undo_triggered()

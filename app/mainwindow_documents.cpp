@@ -2,7 +2,7 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "app/commandstatistics.h"
+#include "editor/commandstatistics.h"
 #include "app/documentwatcher.h"
 #include "app/messagebar.h"
 #include "app/recoveryjournal.h"

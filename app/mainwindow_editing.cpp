@@ -1,7 +1,7 @@
 // Editing, navigation and zoom commands of the menus that act on the current view.
 #include "app/mainwindow.h"
 
-#include "app/commandstatistics.h"
+#include "editor/commandstatistics.h"
 #include "editor/globalsettings.h"
 #include "editor/userprompt.h"
 #include "html/editview.h"

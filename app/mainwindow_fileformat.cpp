@@ -3,7 +3,7 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "app/commandstatistics.h"
+#include "editor/commandstatistics.h"
 #include "app/documentwatcher.h"
 #include "editor/documentfile.h"
 #include "editor/userprompt.h"

@@ -1,7 +1,7 @@
 // Browser preview and the About box.
 #include "app/mainwindow.h"
 
-#include "app/commandstatistics.h"
+#include "editor/commandstatistics.h"
 #include "html/editview.h"
 
 #include <QDesktopServices>

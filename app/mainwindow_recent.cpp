@@ -4,7 +4,7 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "app/commandstatistics.h"
+#include "editor/commandstatistics.h"
 #include "editor/globalsettings.h"
 #include "html/editview.h"
 

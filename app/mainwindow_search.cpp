@@ -1,7 +1,7 @@
 // Search commands of the Navigation menu.
 #include "app/mainwindow.h"
 
-#include "app/commandstatistics.h"
+#include "editor/commandstatistics.h"
 #include "editor/findreplacedlg.h"
 #include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"

@@ -1,6 +1,6 @@
 #include "editor/editviewbase.h"
 
-#include "app/commandstatistics.h"
+#include "editor/commandstatistics.h"
 #include "editor/editdocumentlayout.h"
 #include "editor/virtualbreaks.h"
 #include "highlight/syntaxhighlighter.h"

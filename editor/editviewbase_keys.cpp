@@ -3,7 +3,7 @@
 #include "editor/editviewbase.h"
 #include "editor/virtualbreaks.h"
 
-#include "app/commandstatistics.h"
+#include "editor/commandstatistics.h"
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
 

@@ -87,6 +87,32 @@ inline bool isIdentChar(QChar c)
     return c.isLetterOrNumber() || c == u'_' || c == u'-';
 }
 
+// Where a name that goes on from `i` ends: letters, digits (any script,
+// also outside the BMP) and `joiner`.
+qsizetype nameEnd(const QString &text, qsizetype i, char16_t joiner)
+{
+    const qsizetype n = text.size();
+    const QChar *s = text.constData();
+    while (i < n) {
+        const QChar c = s[i];
+        if (c.unicode() < 0x80) {
+            if (!(isAsciiLetter(c) || (c.unicode() >= u'0' && c.unicode() <= u'9')
+                  || c.unicode() == joiner))
+                break;
+            ++i;
+        } else if (c.isHighSurrogate() && i + 1 < n && s[i + 1].isLowSurrogate()) {
+            if (!QChar::isLetterOrNumber(QChar::surrogateToUcs4(c, s[i + 1])))
+                break;
+            i += 2;
+        } else {
+            if (!c.isLetterOrNumber())
+                break;
+            ++i;
+        }
+    }
+    return i;
+}
+
 } // namespace
 
 HtmlScanner::HtmlScanner(const QSet<QString> *scriptKeywords, const QString &text,
@@ -215,26 +241,7 @@ inline bool HtmlScanner::letterAt(qsizetype at) const
 // An identifier is a letter followed by letters, digits and '-'.
 qsizetype HtmlScanner::identifierEnd(qsizetype from) const
 {
-    const qsizetype n = m_text.size();
-    const QChar *s = m_text.constData();
-    qsizetype i = charEnd(from);
-    while (i < n) {
-        const QChar c = s[i];
-        if (c.unicode() < 0x80) {
-            if (!(isAsciiLetter(c) || (c.unicode() >= u'0' && c.unicode() <= u'9') || c == u'-'))
-                break;
-            ++i;
-        } else if (c.isHighSurrogate() && i + 1 < n && s[i + 1].isLowSurrogate()) {
-            if (!QChar::isLetterOrNumber(QChar::surrogateToUcs4(c, s[i + 1])))
-                break;
-            i += 2;
-        } else {
-            if (!c.isLetterOrNumber())
-                break;
-            ++i;
-        }
-    }
-    return i;
+    return nameEnd(m_text, charEnd(from), u'-');
 }
 
 // "&name;" with one or more ASCII letters; answers the index behind the ';'
@@ -790,26 +797,7 @@ HtmlScanner::ScanToken HtmlScanner::scanStyle()
 // PHP identifiers: letters, digits and underscores.
 qsizetype HtmlScanner::phpIdentEnd(qsizetype from) const
 {
-    const qsizetype n = m_text.size();
-    const QChar *s = m_text.constData();
-    qsizetype i = from;
-    while (i < n) {
-        const QChar c = s[i];
-        if (c.unicode() < 0x80) {
-            if (!(isAsciiLetter(c) || (c.unicode() >= u'0' && c.unicode() <= u'9') || c == u'_'))
-                break;
-            ++i;
-        } else if (c.isHighSurrogate() && i + 1 < n && s[i + 1].isLowSurrogate()) {
-            if (!QChar::isLetterOrNumber(QChar::surrogateToUcs4(c, s[i + 1])))
-                break;
-            i += 2;
-        } else {
-            if (!c.isLetterOrNumber())
-                break;
-            ++i;
-        }
-    }
-    return i;
+    return nameEnd(m_text, from, u'_');
 }
 
 bool HtmlScanner::isPhpKeyword(qsizetype start, qsizetype end) const

@@ -51,6 +51,26 @@ bool isCharBoundary(const QString &line, int at)
         && !(before == u'\r' && after == u'\n');
 }
 
+// The place at most `highest` and nearest to it where `accept` holds,
+// searching down to `lowest`. Where there is none there (the piece was
+// already too long where this token begins), the first one behind `highest`
+// before `end`: a piece somewhat too long is better than the rest of the
+// line as one. That one is taken only before `lastPlace`, some way before
+// the line's end: a short tail is not worth a piece of its own.
+template <typename Accept>
+int findPlace(int lowest, int highest, int end, int lastPlace, Accept accept)
+{
+    for (int at = highest; at >= lowest; --at) {
+        if (accept(at))
+            return at;
+    }
+    for (int at = std::max(highest + 1, lowest); at < std::min(end, lastPlace); ++at) {
+        if (accept(at))
+            return at;
+    }
+    return -1;
+}
+
 // "<?php", "<?=", "<?" and "?>" open and close PHP anywhere in a page, also
 // in a tag or its values: a cut inside one would lose it.
 bool insidePhpMark(const QString &line, int at)
@@ -133,12 +153,11 @@ int forcedCut(const QString &line, const HtmlScanner &scanner, HtmlScanner::Scan
 {
     const int highest = std::min(end - 1, pieceStart + limit);
     const auto search = [&](int lowest, auto accept) {
-        for (int at = highest; at >= std::max(lowest, pieceStart + 1); --at) {
-            if (isCharBoundary(line, at) && !insidePhpMark(line, at)
-                && accept(line.at(at), line.at(at - 1)))
-                return at;
-        }
-        return -1;
+        return findPlace(std::max(lowest, pieceStart + 1), highest, end,
+                         int(line.size()) - limit, [&](int at) {
+            return isCharBoundary(line, at) && !insidePhpMark(line, at)
+                && accept(line.at(at), line.at(at - 1));
+        });
     };
     const int inside = std::max(start, pieceStart) + 1;
 
@@ -241,11 +260,13 @@ QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
             if (contextFree && isBody(kind, before, QStringView(line).mid(start, end - start))
                 && !(before == HtmlScanner::ScriptComment
                      && HtmlScanner::isRegExpContext(QStringView(line).mid(start, end - start)))) {
-                int at = std::min(end - 1, pieceStart + limit);
-                const int lowest = std::max(start, pieceStart) + 1;
-                while (at >= lowest && !(isWordChar(line.at(at - 1)) && isWordChar(line.at(at))))
-                    --at;
-                if (at >= lowest) {
+                const int at = findPlace(std::max(start, pieceStart) + 1,
+                                         std::min(end - 1, pieceStart + limit), end,
+                                         int(line.size()) - limit, [&](int at) {
+                                             return isWordChar(line.at(at - 1))
+                                                 && isWordChar(line.at(at));
+                                         });
+                if (at > 0) {
                     cut(at);
                     continue;
                 }

@@ -1,4 +1,4 @@
-#include "app/commandstatistics.h"
+#include "editor/commandstatistics.h"
 #include "app/mainwindow.h"
 #include "app/messagebar.h"
 #include "editor/globalsettings.h"

@@ -1,4 +1,4 @@
-#include "app/commandstatistics.h"
+#include "editor/commandstatistics.h"
 #include "editor/editviewbase.h"
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"

@@ -217,6 +217,10 @@ void TestLineSplitter::cuts_data()
     QTest::newRow("never in a template literal's nested expression")
             << QStringLiteral("x=`a${`bcdefghijklmnopqrs`}`;y=1;") << int(HtmlScanner::Script)
             << 10 << QList<int>{2, 28};
+    // Short tokens that fill the window: the next place behind it.
+    QTest::newRow("heredoc body of variables and short texts")
+            << QStringLiteral("<?php $s=<<<E ") + QStringLiteral("$a xy $b zw ").repeated(4)
+            << int(HtmlScanner::Html) << 10 << QList<int>{6, 18, 30, 42};
     QTest::newRow("html comment body")
             << QStringLiteral("<!-- abcdefghijklmnop -->") << int(HtmlScanner::Html) << 10
             << QList<int>{10, 20};

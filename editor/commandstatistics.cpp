@@ -1,4 +1,4 @@
-#include "app/commandstatistics.h"
+#include "editor/commandstatistics.h"
 
 #include <QHash>
 #include <QSettings>
