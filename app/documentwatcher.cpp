@@ -190,7 +190,7 @@ void DocumentWatcher::check(QObject *key)
         if (reload(w))
             emit view->showMessage(tr("'%1' was changed on disk and has been reloaded").arg(shown));
         else
-            emit view->showMessage(tr("'%1' was changed on disk but could not be read").arg(shown));
+            emit view->showMessage(tr("'%1' was changed on disk but could not be read").arg(shown), true);
         return;
     }
     if (!m_bar) {
@@ -228,7 +228,7 @@ void DocumentWatcher::answer(QObject *key, bool reloadIt)
     if (reload(w))
         emit view->showMessage(tr("'%1' has been reloaded; Undo brings your text back").arg(shown));
     else
-        emit view->showMessage(tr("'%1' could not be read").arg(shown));
+        emit view->showMessage(tr("'%1' could not be read").arg(shown), true);
 }
 
 bool DocumentWatcher::reload(Watched &w)

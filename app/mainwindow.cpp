@@ -14,12 +14,18 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFileSystemModel>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QScreen>
 #include <QSettings>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlags flags)
@@ -64,20 +70,27 @@ MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlag
     createListActions();
 
     outlineDock = new QDockWidget(tr("Outline"), this);
+    outlineDock->setObjectName(QStringLiteral("outlineDock"));
     outlineBar = new OutlineBar;
     outlineDock->setWidget(outlineBar);
     outlineDock->setAllowedAreas(Qt::AllDockWidgetAreas);
     addDockWidget(Qt::LeftDockWidgetArea, outlineDock);
-    fileSystemDock = new QDockWidget(tr("FileSystem"), this);
+    fileSystemDock = new QDockWidget(tr("File System"), this);
+    fileSystemDock->setObjectName(QStringLiteral("fileSystemDock"));
     fileSystemView = new FileSystemView(this);
     fileSystemModel = new QFileSystemModel(this);
     fileSystemModel->setRootPath(QStringLiteral("/"));
     fileSystemView->setModel(fileSystemModel);
-    fileSystemView->setCurrentIndex(fileSystemModel->index(0, 0, QModelIndex()));
     fileSystemDock->setWidget(fileSystemView);
     fileSystemDock->setAllowedAreas(Qt::AllDockWidgetAreas);
     addDockWidget(Qt::LeftDockWidgetArea, fileSystemDock);
     tabifyDockWidget(outlineDock, fileSystemDock);
+    // Room for both tab titles: a narrow dock area would cut them short.
+    QTabBar titles;
+    titles.addTab(outlineDock->windowTitle());
+    titles.addTab(fileSystemDock->windowTitle());
+    outlineDock->setMinimumWidth(titles.sizeHint().width());
+    fileSystemDock->setMinimumWidth(titles.sizeHint().width());
     connect(fileSystemView, &FileSystemView::openFile, this,
             qOverload<const QString &>(&MainWindow::loadFile));
 
@@ -90,10 +103,21 @@ MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlag
         connect(e.action, &QAction::triggered, this, &MainWindow::setEncoding);
     }
     setupFileFormatMenus();
+    // Keys people know from other programs, beside the form's own.
+    ui->action_Redo->setShortcuts({ui->action_Redo->shortcut(),
+                                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    ui->action_ZoomIn->setShortcuts({ui->action_ZoomIn->shortcut(),
+                                     QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+
+    // The toggles carry access keys; the titles above them do not.
+    ui->mainToolBar->toggleViewAction()->setText(tr("&Toolbar"));
     ui->menu_View->addAction(ui->mainToolBar->toggleViewAction());
-    QMenu *docks = ui->menu_View->addMenu(tr("DockWidget"));
+    QMenu *docks = ui->menu_View->addMenu(tr("&Panels"));
+    docks->setObjectName(QStringLiteral("menuPanels"));
     docks->addAction(outlineDock->toggleViewAction());
+    outlineDock->toggleViewAction()->setText(tr("&Outline"));
     docks->addAction(fileSystemDock->toggleViewAction());
+    fileSystemDock->toggleViewAction()->setText(tr("&File System"));
 
     restoreWindowState();
 
@@ -117,6 +141,10 @@ MainWindow::MainWindow(const QStringList &files, QWidget *parent, Qt::WindowFlag
     newDocument();
     for (const QString &file : files)
         loadFile(file);
+    const EditView *current = currentView();
+    showInFileSystem(current && !current->fullPath().isEmpty()
+                         ? QFileInfo(current->fullPath()).absolutePath()
+                         : QDir::homePath());
 }
 
 MainWindow::~MainWindow()
@@ -130,6 +158,17 @@ MainWindow::~MainWindow()
     delete viEngine;
     delete settings;
     delete ui;
+}
+
+void MainWindow::showInFileSystem(const QString &dir)
+{
+    const QModelIndex index = fileSystemModel->index(dir);
+    if (!index.isValid())
+        return;
+    fileSystemView->setCurrentIndex(index);
+    fileSystemView->expand(index);
+    // Opens the folders above it as well.
+    fileSystemView->scrollTo(index, QAbstractItemView::PositionAtTop);
 }
 
 QString MainWindow::modeText() const
@@ -187,9 +226,27 @@ void MainWindow::loadScriptKeywords()
 void MainWindow::restoreWindowState()
 {
     const QSettings store;
-    restoreGeometry(store.value(QStringLiteral("geometry")).toByteArray());
-    restoreState(store.value(QStringLiteral("windowState")).toByteArray(), 0);
-    fileSystemView->header()->restoreState(store.value(QStringLiteral("fileSystemHeader")).toByteArray());
+    if (!restoreGeometry(store.value(QStringLiteral("geometry")).toByteArray())) {
+        // First start: two thirds of the screen, in its middle.
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            const QRect available = screen->availableGeometry();
+            QRect frame(QPoint(), available.size() * 2 / 3);
+            frame.moveCenter(available.center());
+            setGeometry(frame);
+        }
+    }
+    // The dock tabs exist once the window is laid out, so the Outline is put
+    // in front of the File System from the event loop.
+    if (!restoreState(store.value(QStringLiteral("windowState")).toByteArray(), 0))
+        QTimer::singleShot(0, outlineDock, &QDockWidget::raise);
+    QHeaderView *header = fileSystemView->header();
+    header->restoreState(store.value(QStringLiteral("fileSystemHeader")).toByteArray());
+    // Names only, as wide as they are: a narrow dock has no room for sizes,
+    // kinds and dates, and a cut name cannot be told from its neighbours.
+    for (int column = 1; column < fileSystemModel->columnCount(); ++column)
+        header->hideSection(column);
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     settings->load();
 }
 

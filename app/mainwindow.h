@@ -36,6 +36,7 @@ class MainWindow : public QMainWindow
 public:
     static constexpr const char *Version = MOSSGLEN_VERSION;
     static constexpr int ListLimit = 36;  // one entry per accelerator 1-9, 0, A-Z
+    static constexpr int MessageTimeout = 5000;  // ms a status message stays
 
     // Menu text of entry `index` of a recent list: "&1 path", "&A path", with
     // every "&" of the path doubled.
@@ -73,7 +74,8 @@ public slots:
     void close(EditView *view);
     void openDir(const QString &path);
     void activateView(EditView *view, int);
-    void showMessage(const QString &text);
+    // Ordinary messages go after MessageTimeout; failures stay until the next.
+    void showMessage(const QString &text, bool failure = false);
     void onModificationChanged(bool changed);
 
     void on_action_New_triggered();
@@ -100,6 +102,10 @@ public slots:
     void applySettings(SettingsDlg *dlg);
     void on_action_Browse_triggered();
     void on_action_AboutMossglen_triggered();
+    void on_action_GoToLine_triggered();
+    void on_action_ZoomIn_triggered();
+    void on_action_ZoomOut_triggered();
+    void on_action_ZoomReset_triggered();
     void on_actionAddThisFile_triggered();
     void onUpdateShortTextMenu();
     void on_actionText_1_triggered() { insertShortText(0); }
@@ -145,6 +151,8 @@ private:
     void loadScriptKeywords();
     void saveWindowState();
     void restoreWindowState();
+    // Selects and opens the folder `dir` in the file-system dock.
+    void showInFileSystem(const QString &dir);
 
     EditView *createView(const QString &path);
     void newDocument();

@@ -51,6 +51,15 @@ QString unreadableReason(const QString &name)
     return MainWindow::tr("it could not be read");
 }
 
+// The Open and Save As dialogs' filters: web files, each kind, all files.
+QStringList fileFilters()
+{
+    return MainWindow::tr("Web Files (*.html *.htm *.css *.js *.php *.phtml);;"
+                          "HTML Files (*.html *.htm);;CSS Files (*.css);;"
+                          "JavaScript Files (*.js);;PHP Files (*.php *.phtml);;All Files (*)")
+        .split(QStringLiteral(";;"));
+}
+
 const QString readProblemKey = QStringLiteral("readProblem");
 } // namespace
 
@@ -114,9 +123,7 @@ void MainWindow::on_action_Open_triggered()
     if (EditView *view = currentView())
         view->setCurrentDirToFile();
     const QStringList names = UserPrompt::instance()->openFileNames(
-        this, tr("Open Ruby source File"), QString(),
-        tr("Web Files(*.html *.htm *.css *.js *.php);;HTML Files(*.html *.htm);;CSS Files(*.css);;"
-           "JavaScript Files(*.js);;PHP Files(*.php *.phtml);;All Files(*.*)"));
+        this, tr("Open File"), QString(), fileFilters().join(QStringLiteral(";;")));
     for (const QString &name : names)
         loadFile(name);
 }
@@ -143,7 +150,7 @@ void MainWindow::loadFile(const QString &fileName, EditView **result)
     } else {
         const auto answer = UserPrompt::warning(
             this, tr("Mossglen"),
-            tr("The '%1' does not exists.\nDo you want to create the document").arg(name),
+            tr("'%1' does not exist.\nDo you want to create it?").arg(name),
             QMessageBox::Ok | QMessageBox::No | QMessageBox::Cancel);
         if (answer != QMessageBox::Ok)
             return;
@@ -199,8 +206,8 @@ bool MainWindow::maybeSave(EditView *view)
         return true;
     tabWidget->setCurrentWidget(view);
     const auto answer = UserPrompt::warning(
-        this, tr("Brackwen"),
-        tr("The '%1' has been modified.\nDo you want to save your changes?").arg(view->title()),
+        this, tr("Mossglen"),
+        tr("'%1' has been modified.\nDo you want to save your changes?").arg(view->title()),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
     if (answer == QMessageBox::Save)
         return on_action_Save_triggered();
@@ -225,12 +232,22 @@ bool MainWindow::on_actionSave_As_triggered()
     if (!view)
         return false;
     view->setCurrentDirToFile();
-    QString filter = QStringLiteral("HTML files(*.html);;All Files(*.*)");
-    const QString suffix = QFileInfo(view->fullPath()).suffix();
-    if (!view->fullPath().isEmpty() && !suffix.isEmpty())
-        filter = QStringLiteral("*.%1;;All Files(*.*)").arg(suffix);
-    const QString answer = UserPrompt::instance()->saveFileName(this, tr("Save File"),
-                                                                view->title(), filter);
+    // The filter of the document's own kind comes first, so that the dialog
+    // starts with it.
+    QStringList filters = fileFilters();
+    const QString suffix = QFileInfo(view->fullPath()).suffix().toLower();
+    if (!suffix.isEmpty()) {
+        const QString pattern = QStringLiteral("*.") + suffix;
+        for (qsizetype i = 1; i < filters.size() - 1; ++i) {
+            if (filters[i].contains(pattern + QLatin1Char(' '))
+                || filters[i].contains(pattern + QLatin1Char(')'))) {
+                filters.move(i, 0);
+                break;
+            }
+        }
+    }
+    const QString answer = UserPrompt::instance()->saveFileName(
+        this, tr("Save As"), view->title(), filters.join(QStringLiteral(";;")));
     if (answer.isEmpty())
         return false;
     view->setFullPath(QFileInfo(answer).absoluteFilePath());
@@ -284,7 +301,7 @@ void MainWindow::onTabChanged(int index)
     prevTitle = curTitle;
     messageBar->setCurrentOwner(viewAt(index));
     if (index < 0) {
-        ui->menuEncoding_of_cur_doc->setTitle(tr("Encoding of this doc"));
+        ui->menuEncoding_of_cur_doc->setTitle(tr("&Encoding of This Document"));
         curFullPath.clear();
         curTitle.clear();
         updateFormatActions();
@@ -296,7 +313,9 @@ void MainWindow::onTabChanged(int index)
     curFullPath = view->fullPath();
     curTitle = view->title();
     updateFormatActions();
-    ui->menuEncoding_of_cur_doc->setTitle(tr("Encoding of '%1'").arg(view->title()));
+    QString shownTitle = view->title();
+    shownTitle.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    ui->menuEncoding_of_cur_doc->setTitle(tr("&Encoding of '%1'").arg(shownTitle));
     outlineBar->setCurrentView(view);
     view->setCurrentDirToFile();
     statusBar()->showMessage(view->titleWithEncoding(), 3000);
@@ -349,9 +368,9 @@ void MainWindow::openDir(const QString &path)
     fileSystemView->setFocus(Qt::OtherFocusReason);
 }
 
-void MainWindow::showMessage(const QString &text)
+void MainWindow::showMessage(const QString &text, bool failure)
 {
-    statusBar()->showMessage(text);
+    statusBar()->showMessage(text, failure ? 0 : MessageTimeout);
 }
 
 void MainWindow::on_action_NextTab_triggered()
@@ -407,6 +426,7 @@ void MainWindow::applySettings(SettingsDlg *dlg)
     ui->action_LineNumber->setChecked(settings->lineNumber);
     settings->fontSize = dlg->fontPointSize();
     settings->fontFamily = dlg->fontFamily();
+    settings->tabWidth = dlg->tabWidth();
     for (int i = 0; i < tabWidget->count(); ++i)
         if (EditView *view = viewAt(i))
             applyViewSettings(view);

@@ -25,13 +25,17 @@ void MainWindow::on_action_Browse_triggered()
         // The browser reads the file after this returns, so it is left behind.
         QTemporaryFile file(QDir::tempPath() + QStringLiteral("/XXXXXX.html"));
         file.setAutoRemove(false);
-        if (!file.open())
+        if (!file.open() || file.write(text.toUtf8()) < 0 || !file.flush()) {
+            showMessage(tr("The page could not be written for the browser: %1")
+                            .arg(file.errorString()), true);
             return;
+        }
         path = file.fileName();
-        file.write(text.toUtf8());
         file.close();
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        showMessage(tr("No web browser could be started to show %1")
+                        .arg(QDir::toNativeSeparators(path)), true);
 }
 
 void MainWindow::on_action_AboutMossglen_triggered()

@@ -36,6 +36,7 @@ bool MainWindow::writeWatched(EditView *view, const QString &fileName)
     if (!writeDocument(view, fileName, this))
         return false;
     watcher->watch(view);
+    showMessage(tr("Saved %1 (%2)").arg(QFileInfo(fileName).fileName(), view->formatDescription()));
     return true;
 }
 

@@ -55,7 +55,7 @@ void MainWindow::onViWindowRequest(EditViewBase *base, int request, const QStrin
         break;
     case ViEngine::Quit:
         if (modified) {
-            showMessage(tr("No write since last change (add ! to override)"));
+            showMessage(tr("No write since last change (add ! to override)"), true);
             return;
         }
         close(view);

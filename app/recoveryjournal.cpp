@@ -390,7 +390,8 @@ void RecoveryJournal::onWriteDone(QObject *key, const QString &fileName, bool ok
         doc->failureShown = true;
         emit doc->view->showMessage(
             tr("The recovery copy of '%1' could not be written to %2")
-                .arg(doc->view->title(), QDir::toNativeSeparators(m_directory)));
+                .arg(doc->view->title(), QDir::toNativeSeparators(m_directory)),
+            true);
     }
     if (!doc->view->document()->isModified())
         return;

@@ -644,16 +644,25 @@ void EditViewBase::wheelEvent(QWheelEvent *event)
         return;
     }
     recordCommand(QStringLiteral("Edit.WheelZoom"));
-    QFont f = font();
-    int size = f.pointSize();
+    zoomBy(event->angleDelta().y() > 0 ? 1 : -1);
+    event->accept();
+}
+
+void EditViewBase::zoomBy(int points)
+{
+    int size = font().pointSize();
     if (size <= 0)  // a font sized in pixels
-        size = QFontInfo(f).pointSize();
-    size = event->angleDelta().y() > 0 ? qMin(size + 1, MaxZoomPointSize)
-                                       : qMax(size - 1, MinZoomPointSize);
+        size = QFontInfo(font()).pointSize();
+    setZoomPointSize(size + points);
+}
+
+void EditViewBase::setZoomPointSize(int size)
+{
+    size = qBound(MinZoomPointSize, size, MaxZoomPointSize);
+    QFont f = font();
     f.setPointSize(size);
     setFont(f);
     emit fontSizeChanged(size);
-    event->accept();
 }
 
 void EditViewBase::focusInEvent(QFocusEvent *event)

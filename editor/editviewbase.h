@@ -89,6 +89,9 @@ public:
     void restartCursorBlink();
 
     void scrollCursorLineToTop();
+    // Zooming is the view's own: the stored font size stays.
+    void zoomBy(int points);
+    void setZoomPointSize(int size);
     // Number (from 1) of the line at the top of the viewport.
     int topLine() const;
     void setModified(bool modified, bool force = false);
@@ -130,7 +133,8 @@ signals:
     void encodingChanged();
     void focusIn();
     void focusOut();
-    void showMessage(const QString &text);
+    // A status message; one that reports a failure stays until the next.
+    void showMessage(const QString &text, bool failure = false);
     // A problem with the document the user has to see, kept in view until
     // dismissed (unlike a status message, which the next one replaces).
     void notice(const QString &text);

@@ -57,7 +57,7 @@ bool EditViewBase::findWithLoop(const QString &text, bool backward, bool silent)
     if (!search.isValid() && !text.isEmpty()) {
         // Searching again from the other end could not help.
         QApplication::beep();
-        emit showMessage(search.invalidMessage());
+        emit showMessage(search.invalidMessage(), true);
         return false;
     }
 

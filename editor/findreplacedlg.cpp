@@ -25,9 +25,9 @@ FindReplaceDlg::FindReplaceDlg(EditViewBase *view, GlobalSettings *settings, QWi
     }
     ui->findString->lineEdit()->selectAll();
 
-    ui->ignoreCase->addItem(tr("ignore case"));
-    ui->ignoreCase->addItem(tr("ignore case if lower string"));
-    ui->ignoreCase->addItem(tr("case sensitive"));
+    ui->ignoreCase->addItem(tr("Ignore case"));
+    ui->ignoreCase->addItem(tr("Ignore case unless the text has capitals"));
+    ui->ignoreCase->addItem(tr("Match case"));
 
     if (settings) {
         ui->ignoreCase->setCurrentIndex(settings->ignoreCase);
@@ -162,7 +162,7 @@ void FindReplaceDlg::on_replaceAll_clicked()
     const DocumentSearch search(text, DocumentSearch::optionsOf(*settings));
     if (!search.isValid()) {
         QApplication::beep();
-        emit showMessage(search.invalidMessage());
+        emit showMessage(search.invalidMessage(), true);
         return;
     }
 

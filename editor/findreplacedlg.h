@@ -29,7 +29,7 @@ signals:
     void undo();
     void redo();
     void nextDoc();
-    void showMessage(const QString &text);
+    void showMessage(const QString &text, bool failure = false);
 
 public slots:
     bool on_findBackward_clicked();

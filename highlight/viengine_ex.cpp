@@ -52,7 +52,7 @@ ViEngine::Motion ViEngine::searchMotion(EditViewBase *view, int from, const QStr
     const DocumentSearch search(pattern, regexOptions(view));
     if (!search.isValid()) {
         if (!quiet)
-            emit view->showMessage(search.invalidMessage());
+            emit view->showMessage(search.invalidMessage(), true);
         return m;
     }
     const QTextDocument *doc = view->document();
@@ -243,12 +243,12 @@ void ViEngine::runExCommand(const QString &command, EditViewBase *view)
     }
     if (!ranged && is("e", "edit") && !bang) {
         if (argument.isEmpty())
-            emit view->showMessage(tr("No file name"));
+            emit view->showMessage(tr("No file name"), true);
         else
             emit windowRequest(view, Edit, argument);
         return;
     }
-    emit view->showMessage(tr("Not an editor command: %1").arg(command));
+    emit view->showMessage(tr("Not an editor command: %1").arg(command), true);
 }
 
 void ViEngine::substitute(EditViewBase *view, int firstLine, int lastLine, const QString &arguments)
@@ -256,7 +256,7 @@ void ViEngine::substitute(EditViewBase *view, int firstLine, int lastLine, const
     const QString trimmed = arguments.trimmed();
     if (trimmed.isEmpty() || trimmed.at(0).isLetterOrNumber() || trimmed.at(0) == QLatin1Char('\\')
         || trimmed.at(0) == QLatin1Char('"')) {
-        emit view->showMessage(tr("Not an editor command: %1").arg(QStringLiteral("s") + arguments));
+        emit view->showMessage(tr("Not an editor command: %1").arg(QStringLiteral("s") + arguments), true);
         return;
     }
     // s/pattern/replacement/flags, any delimiter; a backslash keeps a
@@ -279,7 +279,7 @@ void ViEngine::substitute(EditViewBase *view, int firstLine, int lastLine, const
     const QString flags = parts.value(2).trimmed();
     for (const QChar f : flags) {
         if (!QStringLiteral("giIc").contains(f)) {
-            emit view->showMessage(tr("Not an editor command: %1").arg(QStringLiteral("s") + arguments));
+            emit view->showMessage(tr("Not an editor command: %1").arg(QStringLiteral("s") + arguments), true);
             return;
         }
     }
@@ -296,7 +296,7 @@ void ViEngine::substitute(EditViewBase *view, int firstLine, int lastLine, const
         options.caseMode = CaseSensitive;
     const DocumentSearch search(pattern, options);
     if (!search.isValid()) {
-        emit view->showMessage(search.invalidMessage());
+        emit view->showMessage(search.invalidMessage(), true);
         return;
     }
     m_searchPattern = pattern;

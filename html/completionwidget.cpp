@@ -1,6 +1,10 @@
 #include "html/completionwidget.h"
+#include "html/completiondelegate.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
+#include <QScrollBar>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QToolTip>
@@ -20,6 +24,12 @@ CompletionWidget::CompletionWidget(QPlainTextEdit *editor, const QStringList &ca
     layout->addWidget(m_list);
     // Rows are single lines of one font: no need to measure each of them.
     m_list->setUniformItemSizes(true);
+    // Measured once over all candidates, so the popup keeps its width while
+    // the rows narrow down.
+    auto *delegate = new CompletionDelegate(m_list);
+    delegate->measure(m_candidates, m_list->fontMetrics());
+    m_list->setItemDelegate(delegate);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     connect(m_list, &QListWidget::currentRowChanged, this, &CompletionWidget::currentRowChanged);
 
@@ -35,8 +45,16 @@ CompletionWidget::CompletionWidget(QPlainTextEdit *editor, const QStringList &ca
     if (rowHeight <= 0)
         rowHeight = m_list->sizeHintForRow(m_list->currentRow());
     const int wanted = rowHeight * (m_list->count() + 1);
-    if (rowHeight > 0 && wanted < height())
-        resize(PopupWidth, wanted);
+    const bool small = rowHeight > 0 && wanted < height();
+    // As wide as the widest keyword and description, within the screen.
+    int width = delegate->contentWidth() + 2 * m_list->frameWidth()
+        + 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    if (!small)
+        width += m_list->verticalScrollBar()->sizeHint().width();
+    const QScreen *screen = editor ? editor->screen() : QGuiApplication::primaryScreen();
+    const int screenWidth = screen ? screen->availableGeometry().width() : width;
+    width = qBound(PopupWidth, width, qMax(PopupWidth, screenWidth));
+    resize(width, small ? wanted : height());
 }
 
 int CompletionWidget::count() const

@@ -17,7 +17,7 @@ class CompletionWidget : public QDialog
     Q_OBJECT
 public:
     static constexpr int BackspaceResult = 8;
-    static constexpr int PopupWidth = 240;
+    static constexpr int PopupWidth = 240;  // the narrowest it gets
 
     // Rows are the candidates that begin with `filter`. The current row is
     // `initialRow` when it is 0 or more, else the one refill() suggests.

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -383,7 +384,7 @@ void EditView::zenCoding()
     int lines = 0;
     int column = 0;
     if (!ZenCoding::expandAbbreviation(prefix, markup, lines, column)) {
-        emit showMessage(ZenCoding::tooLargeMessage());
+        emit showMessage(ZenCoding::tooLargeMessage(), true);
         return;
     }
     const int abbreviationStart = line.position(start);
@@ -631,7 +632,15 @@ void EditView::completion(bool closeTagOnly)
         emit showMessage(tr("No matched keyword."));
         return;
     }
-    popup.move(mapToGlobal(anchor));
+    // Under the cursor, moved left or above where the screen ends.
+    QPoint at = mapToGlobal(anchor);
+    if (const QScreen *shown = screen()) {
+        const QRect available = shown->availableGeometry();
+        at.setX(qMax(available.left(), qMin(at.x(), available.right() + 1 - popup.width())));
+        if (at.y() + popup.height() > available.bottom() + 1)
+            at.setY(qMax(available.top(), at.y() - popup.height() - fontMetrics().height()));
+    }
+    popup.move(at);
     if (popup.count() == 1) {
         insertCompletion(from, popup.selectedText());
         return;

@@ -2,7 +2,7 @@
 
 #include <QColor>
 #include <QDebug>
-#include <QHBoxLayout>
+#include <QDialogButtonBox>
 #include <QIcon>
 #include <QLineEdit>
 #include <QListWidget>
@@ -51,18 +51,18 @@ NamedColorDlg::NamedColorDlg(QWidget *parent)
     , m_filter(new QLineEdit(this))
     , m_list(new QListWidget(this))
 {
-    auto *ok = new QPushButton(tr("OK"), this);
-    ok->setDefault(true);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
+    setWindowTitle(tr("Named Colors"));
+    m_filter->setPlaceholderText(tr("Names beginning with..."));
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("buttonBox"));
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_filter);
     layout->addWidget(m_list);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
 
-    connect(ok, &QPushButton::clicked, this, &NamedColorDlg::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &NamedColorDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &NamedColorDlg::reject);
     connect(m_filter, &QLineEdit::textChanged, this, &NamedColorDlg::setupColorList);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &NamedColorDlg::itemDoubleClicked);
 

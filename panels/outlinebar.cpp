@@ -43,8 +43,8 @@ OutlineBar::OutlineBar(QWidget *parent)
     setColumnCount(1);
     setHeaderHidden(true);
     m_contextMenu->addAction(tr("&Close"), this, &OutlineBar::closeItem);
-    m_contextMenu->addAction(tr("Copy&FullPath"), this, &OutlineBar::copyFullPath);
-    m_contextMenu->addAction(tr("Copy&Title"), this, &OutlineBar::copyTitle);
+    m_contextMenu->addAction(tr("Copy &Full Path"), this, &OutlineBar::copyFullPath);
+    m_contextMenu->addAction(tr("Copy &Title"), this, &OutlineBar::copyTitle);
 }
 
 int OutlineBar::itemKind(const QTreeWidgetItem *item)

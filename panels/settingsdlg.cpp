@@ -44,6 +44,7 @@ SettingsDlg::SettingsDlg(GlobalSettings *settings, QWidget *parent)
             ui->fontFamily->setCurrentIndex(fallback);
     }
     ui->fontPointSize->setValue(settings->fontSize);
+    ui->tabWidth->setValue(settings->tabWidth);
     ui->lineNumber->setChecked(settings->lineNumber);
     // A hand-edited store may hold shorter lists; missing entries show empty.
     for (int i = 0; i < int(shortTextEdits.size()); ++i) {
@@ -80,6 +81,7 @@ SettingsDlg::SettingsDlg(GlobalSettings *settings, QWidget *parent)
     };
     for (const auto &[index, button] : buttons)
         setupColorButton(index, button);
+    rememberAppliedColors();
 }
 
 SettingsDlg::~SettingsDlg()
@@ -98,9 +100,9 @@ void SettingsDlg::setupColorButton(int index, QToolButton *button)
     button->setDefaultAction(pick);
 
     auto *menu = new QMenu(button);
-    QAction *select = menu->addAction(tr("SelectColor"), this, &SettingsDlg::selectColor);
+    QAction *select = menu->addAction(tr("&Choose Color..."), this, &SettingsDlg::selectColor);
     select->setData(index);
-    QAction *named = menu->addAction(tr("NamedColor"), this, &SettingsDlg::namedColor);
+    QAction *named = menu->addAction(tr("&Named Color..."), this, &SettingsDlg::namedColor);
     named->setData(index);
     button->setMenu(menu);
 
@@ -181,13 +183,29 @@ void SettingsDlg::on_buttonBox_accepted()
 
 void SettingsDlg::on_buttonBox_clicked(QAbstractButton *button)
 {
-    if (button && button == ui->buttonBox->button(QDialogButtonBox::Apply))
+    if (!button)
+        return;
+    if (button == ui->buttonBox->button(QDialogButtonBox::Apply)) {
+        rememberAppliedColors();
         emit apply(this);
+    } else if (button == ui->buttonBox->button(QDialogButtonBox::Cancel)) {
+        // Cancel takes back the colours picked since the last Apply; closing
+        // the window keeps them, as picks go into the record at once.
+        for (int i = 0; i < GlobalSettings::ColorCount; ++i)
+            settings->colors[i] = appliedColors[i];
+    }
 }
+
+void SettingsDlg::rememberAppliedColors()
+{
+    for (int i = 0; i < GlobalSettings::ColorCount; ++i)
+        appliedColors[i] = settings->colors[i];
+}
+
 
 void SettingsDlg::on_rootPathRefPB_clicked()
 {
-    const QString dir = existingDirectory(tr("Select Root Path"));
+    const QString dir = existingDirectory(tr("Choose the Document Root"));
     if (!dir.isEmpty())
         ui->rootPath->setText(dir);
 }
@@ -205,6 +223,11 @@ QString SettingsDlg::fontFamily() const
 int SettingsDlg::fontPointSize() const
 {
     return ui->fontPointSize->value();
+}
+
+int SettingsDlg::tabWidth() const
+{
+    return ui->tabWidth->value();
 }
 
 QString SettingsDlg::rootPath() const

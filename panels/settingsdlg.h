@@ -1,12 +1,13 @@
 #pragma once
 
+#include "editor/globalsettings.h"
+
 #include <QColor>
 #include <QDialog>
 #include <QMap>
 #include <QString>
 #include <array>
 
-class GlobalSettings;
 class QAbstractButton;
 class QLineEdit;
 class QToolButton;
@@ -28,6 +29,7 @@ public:
     bool lineNumber() const;
     QString fontFamily() const;
     int fontPointSize() const;
+    int tabWidth() const;
     QString rootPath() const;
     // Short text i (0 to 9); any other index gives an empty string.
     QString shortText(int i) const;
@@ -56,12 +58,14 @@ protected:
 
 private:
     void setupColorButton(int index, QToolButton *button);
+    void rememberAppliedColors();
     void showColor(int index, const QColor &color);
     void setColor(int index, const QColor &color);
     int senderColorIndex() const;
 
     Ui::SettingsDlg *ui;
     GlobalSettings *settings;
+    std::array<QColor, GlobalSettings::ColorCount> appliedColors{};
     QMap<int, QToolButton *> colorButtons;
     std::array<QLineEdit *, 10> shortTextEdits{};
     std::array<QLineEdit *, 10> shortTextSelEdits{};

@@ -85,34 +85,6 @@ search again from end/begin ?</source>
 <context>
     <name>FindReplaceDlg</name>
     <message>
-        <source>FindReplaceDlg</source>
-        <translation>検索と置換</translation>
-    </message>
-    <message>
-        <source>FindPat:</source>
-        <translation>検索:</translation>
-    </message>
-    <message>
-        <source>ReplaceTo:</source>
-        <translation>置換後:</translation>
-    </message>
-    <message>
-        <source>find&amp;Back</source>
-        <translation>前を検索(&amp;B)</translation>
-    </message>
-    <message>
-        <source>find&amp;Forward</source>
-        <translation>次を検索(&amp;F)</translation>
-    </message>
-    <message>
-        <source>Replace&amp;Next</source>
-        <translation>置換(&amp;N)</translation>
-    </message>
-    <message>
-        <source>Replace&amp;All</source>
-        <translation>すべて置換(&amp;A)</translation>
-    </message>
-    <message>
         <source>&amp;Undo</source>
         <translation>元に戻す(&amp;U)</translation>
     </message>
@@ -121,48 +93,80 @@ search again from end/begin ?</source>
         <translation>やり直し(&amp;D)</translation>
     </message>
     <message>
-        <source>Close</source>
-        <translation>閉じる</translation>
+        <source>%1 replaced.</source>
+        <translation>%1 件置換しました。</translation>
     </message>
     <message>
-        <source>&amp;RegExp</source>
+        <source>Find and Replace</source>
+        <translation>検索と置換</translation>
+    </message>
+    <message>
+        <source>&amp;Search for:</source>
+        <translation>検索する文字列(&amp;S):</translation>
+    </message>
+    <message>
+        <source>Replace wi&amp;th:</source>
+        <translation>置換後の文字列(&amp;T):</translation>
+    </message>
+    <message>
+        <source>&amp;Letter case:</source>
+        <translation>大文字と小文字(&amp;L):</translation>
+    </message>
+    <message>
+        <source>&amp;Regular expression</source>
         <translation>正規表現(&amp;R)</translation>
     </message>
     <message>
-        <source>&amp;WordSearch</source>
+        <source>&amp;Whole words</source>
         <translation>単語単位(&amp;W)</translation>
     </message>
     <message>
-        <source>Loop Option</source>
-        <translation>折り返し</translation>
+        <source>At the end of the document</source>
+        <translation>文書の端まで来たら</translation>
     </message>
     <message>
-        <source>NoLoop (&amp;0)</source>
-        <translation>しない(&amp;0)</translation>
+        <source>Stop (&amp;0)</source>
+        <translation>止まる(&amp;0)</translation>
     </message>
     <message>
-        <source>Confirm (&amp;1)</source>
-        <translation>確認(&amp;1)</translation>
+        <source>Ask whether to go on (&amp;1)</source>
+        <translation>続けるか確認する(&amp;1)</translation>
     </message>
     <message>
-        <source>Loop (&amp;2)</source>
-        <translation>する(&amp;2)</translation>
+        <source>Go on from the other end (&amp;2)</source>
+        <translation>反対の端から続ける(&amp;2)</translation>
     </message>
     <message>
-        <source>ignore case</source>
-        <translation>大文字と小文字を区別しない</translation>
+        <source>Find &amp;Backward</source>
+        <translation>前を検索(&amp;B)</translation>
     </message>
     <message>
-        <source>ignore case if lower string</source>
-        <translation>小文字だけなら区別しない</translation>
+        <source>Find &amp;Forward</source>
+        <translation>次を検索(&amp;F)</translation>
     </message>
     <message>
-        <source>case sensitive</source>
-        <translation>大文字と小文字を区別する</translation>
+        <source>Replace &amp;Next</source>
+        <translation>置換して次へ(&amp;N)</translation>
     </message>
     <message>
-        <source>%1 replaced.</source>
-        <translation>%1 件置換しました。</translation>
+        <source>Replace &amp;All</source>
+        <translation>すべて置換(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>閉じる(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Ignore case</source>
+        <translation>区別しない</translation>
+    </message>
+    <message>
+        <source>Ignore case unless the text has capitals</source>
+        <translation>大文字を含むときだけ区別する</translation>
+    </message>
+    <message>
+        <source>Match case</source>
+        <translation>区別する</translation>
     </message>
 </context>
 <context>
@@ -170,14 +174,6 @@ search again from end/begin ?</source>
     <message>
         <source>Outline</source>
         <translation>アウトライン</translation>
-    </message>
-    <message>
-        <source>FileSystem</source>
-        <translation>ファイルシステム</translation>
-    </message>
-    <message>
-        <source>DockWidget</source>
-        <translation>ドックウィンドウ</translation>
     </message>
     <message>
         <source>mossGlen version %1</source>
@@ -188,44 +184,8 @@ search again from end/begin ?</source>
         <translation>無題-%1</translation>
     </message>
     <message>
-        <source>Open Ruby source File</source>
-        <translation>ファイルを開く</translation>
-    </message>
-    <message>
-        <source>Web Files(*.html *.htm *.css *.js *.php);;HTML Files(*.html *.htm);;CSS Files(*.css);;JavaScript Files(*.js);;PHP Files(*.php *.phtml);;All Files(*.*)</source>
-        <translation>Web ファイル (*.html *.htm *.css *.js *.php);;HTML ファイル (*.html *.htm);;CSS ファイル (*.css);;JavaScript ファイル (*.js);;PHP ファイル (*.php *.phtml);;すべてのファイル (*.*)</translation>
-    </message>
-    <message>
         <source>Mossglen</source>
         <translation>Mossglen</translation>
-    </message>
-    <message>
-        <source>The &apos;%1&apos; does not exists.
-Do you want to create the document</source>
-        <translation>「%1」は存在しません。
-新しく作成しますか?</translation>
-    </message>
-    <message>
-        <source>Brackwen</source>
-        <translation>Brackwen</translation>
-    </message>
-    <message>
-        <source>The &apos;%1&apos; has been modified.
-Do you want to save your changes?</source>
-        <translation>「%1」は変更されています。
-変更を保存しますか?</translation>
-    </message>
-    <message>
-        <source>Save File</source>
-        <translation>ファイルの保存</translation>
-    </message>
-    <message>
-        <source>Encoding of this doc</source>
-        <translation>このドキュメントの文字コード</translation>
-    </message>
-    <message>
-        <source>Encoding of &apos;%1&apos;</source>
-        <translation>「%1」の文字コード</translation>
     </message>
     <message>
         <source>&lt;div align=center&gt;&lt;b&gt;Mossglen&lt;/b&gt; version %1&lt;/div&gt;</source>
@@ -344,10 +304,6 @@ Read it again from disk as %2 and lose them?</source>
         <translation>ファイルがもうありません</translation>
     </message>
     <message>
-        <source>it is not a regular file</source>
-        <translation>通常のファイルではありません</translation>
-    </message>
-    <message>
         <source>the file cannot be read</source>
         <translation>ファイルを読めません</translation>
     </message>
@@ -429,36 +385,84 @@ Change the declaration to %4?</source>
         <source>No write since last change (add ! to override)</source>
         <translation>最後の変更が保存されていません (! で変更を破棄して閉じます)</translation>
     </message>
+    <message>
+        <source>File System</source>
+        <translation>ファイルシステム</translation>
+    </message>
+    <message>
+        <source>&amp;Toolbar</source>
+        <translation>ツールバー(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;Panels</source>
+        <translation>パネル(&amp;P)</translation>
+    </message>
+    <message>
+        <source>&amp;Outline</source>
+        <translation>アウトライン(&amp;O)</translation>
+    </message>
+    <message>
+        <source>&amp;File System</source>
+        <translation>ファイルシステム(&amp;F)</translation>
+    </message>
+    <message>
+        <source>Web Files (*.html *.htm *.css *.js *.php *.phtml);;HTML Files (*.html *.htm);;CSS Files (*.css);;JavaScript Files (*.js);;PHP Files (*.php *.phtml);;All Files (*)</source>
+        <translation>Web ファイル (*.html *.htm *.css *.js *.php *.phtml);;HTML ファイル (*.html *.htm);;CSS ファイル (*.css);;JavaScript ファイル (*.js);;PHP ファイル (*.php *.phtml);;すべてのファイル (*)</translation>
+    </message>
+    <message>
+        <source>Open File</source>
+        <translation>ファイルを開く</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; does not exist.
+Do you want to create it?</source>
+        <translation>「%1」はありません。
+新しく作りますか?</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has been modified.
+Do you want to save your changes?</source>
+        <translation>「%1」は変更されています。
+変更を保存しますか?</translation>
+    </message>
+    <message>
+        <source>Save As</source>
+        <translation>名前を付けて保存</translation>
+    </message>
+    <message>
+        <source>&amp;Encoding of This Document</source>
+        <translation>このドキュメントの文字コード(&amp;E)</translation>
+    </message>
+    <message>
+        <source>&amp;Encoding of &apos;%1&apos;</source>
+        <translation>「%1」の文字コード(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Go to Line</source>
+        <translation>指定行へ移動</translation>
+    </message>
+    <message>
+        <source>&amp;Line number (1-%1):</source>
+        <translation>行番号 (1-%1)(&amp;L):</translation>
+    </message>
+    <message>
+        <source>The page could not be written for the browser: %1</source>
+        <translation>ブラウザーに渡すページを書き出せませんでした: %1</translation>
+    </message>
+    <message>
+        <source>No web browser could be started to show %1</source>
+        <translation>%1 を表示する Web ブラウザーを起動できませんでした</translation>
+    </message>
+    <message>
+        <source>Saved %1 (%2)</source>
+        <translation>%1 を保存しました (%2)</translation>
+    </message>
 </context>
 <context>
     <name>MainWindowClass</name>
     <message>
-        <source>MainWindow</source>
-        <translation>メインウィンドウ</translation>
-    </message>
-    <message>
         <source>&amp;File</source>
         <translation>ファイル(&amp;F)</translation>
-    </message>
-    <message>
-        <source>RecentFiles(&amp;1)</source>
-        <translation>最近使ったファイル(&amp;1)</translation>
-    </message>
-    <message>
-        <source>&amp;Encoding of this doc</source>
-        <translation>このドキュメントの文字コード(&amp;E)</translation>
-    </message>
-    <message>
-        <source>RecentDir(&amp;3)</source>
-        <translation>最近使ったディレクトリ(&amp;3)</translation>
-    </message>
-    <message>
-        <source>OpenFromRcentDir(&amp;2)</source>
-        <translation>最近使ったディレクトリから開く(&amp;2)</translation>
-    </message>
-    <message>
-        <source>&amp;FavoriteFiles</source>
-        <translation>お気に入り(&amp;F)</translation>
     </message>
     <message>
         <source>&amp;Other</source>
@@ -473,14 +477,6 @@ Change the declaration to %4?</source>
         <translation>編集(&amp;E)</translation>
     </message>
     <message>
-        <source>&amp;ShortText</source>
-        <translation>定型文(&amp;S)</translation>
-    </message>
-    <message>
-        <source>ConvertChar(&amp;X)</source>
-        <translation>文字の変換(&amp;X)</translation>
-    </message>
-    <message>
         <source>&amp;Navigation</source>
         <translation>検索(&amp;N)</translation>
     </message>
@@ -491,10 +487,6 @@ Change the declaration to %4?</source>
     <message>
         <source>&amp;Tool</source>
         <translation>ツール(&amp;T)</translation>
-    </message>
-    <message>
-        <source>MainToolBar</source>
-        <translation>メインツールバー</translation>
     </message>
     <message>
         <source>&amp;New</source>
@@ -525,24 +517,8 @@ Change the declaration to %4?</source>
         <translation>Ctrl+S</translation>
     </message>
     <message>
-        <source>RecentFile1</source>
-        <translation>最近使ったファイル1</translation>
-    </message>
-    <message>
-        <source>Save&amp;As...</source>
-        <translation>名前を付けて保存(&amp;A)...</translation>
-    </message>
-    <message>
-        <source>&amp;Settings</source>
-        <translation>設定(&amp;S)</translation>
-    </message>
-    <message>
         <source>F8</source>
         <translation>F8</translation>
-    </message>
-    <message>
-        <source>&amp;LineNumber</source>
-        <translation>行番号(&amp;L)</translation>
     </message>
     <message>
         <source>&amp;Undo</source>
@@ -585,36 +561,16 @@ Change the declaration to %4?</source>
         <translation>Ctrl+V</translation>
     </message>
     <message>
-        <source>&amp;Find/Replace...</source>
-        <translation>検索と置換(&amp;F)...</translation>
-    </message>
-    <message>
         <source>Ctrl+F</source>
         <translation>Ctrl+F</translation>
-    </message>
-    <message>
-        <source>Find&amp;Prev</source>
-        <translation>前を検索(&amp;P)</translation>
-    </message>
-    <message>
-        <source>FindPrev</source>
-        <translation>前を検索</translation>
     </message>
     <message>
         <source>Shift+F3</source>
         <translation>Shift+F3</translation>
     </message>
     <message>
-        <source>Find&amp;Next</source>
-        <translation>次を検索(&amp;N)</translation>
-    </message>
-    <message>
         <source>F3</source>
         <translation>F3</translation>
-    </message>
-    <message>
-        <source>Find&amp;Word</source>
-        <translation>カーソル位置の単語を検索(&amp;W)</translation>
     </message>
     <message>
         <source>Ctrl+F3</source>
@@ -629,216 +585,316 @@ Change the declaration to %4?</source>
         <translation>Ctrl+,</translation>
     </message>
     <message>
-        <source>UTF&amp;8</source>
-        <translation>UTF&amp;8</translation>
-    </message>
-    <message>
-        <source>UTF16&amp;LE</source>
-        <translation>UTF16&amp;LE</translation>
-    </message>
-    <message>
-        <source>UTF16&amp;BE</source>
-        <translation>UTF16&amp;BE</translation>
-    </message>
-    <message>
-        <source>&amp;SJIS</source>
-        <translation>&amp;SJIS</translation>
-    </message>
-    <message>
-        <source>&amp;EUC</source>
-        <translation>&amp;EUC</translation>
-    </message>
-    <message>
-        <source>e&amp;Xit</source>
-        <translation>終了(&amp;X)</translation>
-    </message>
-    <message>
-        <source>PreviousDoc(&amp;^)</source>
-        <translation>直前のドキュメント(&amp;^)</translation>
-    </message>
-    <message>
         <source>Ctrl+^</source>
         <translation>Ctrl+^</translation>
-    </message>
-    <message>
-        <source>Text&amp;1</source>
-        <translation>定型文 1(&amp;1)</translation>
     </message>
     <message>
         <source>Alt+1</source>
         <translation>Alt+1</translation>
     </message>
     <message>
-        <source>Text&amp;2</source>
-        <translation>定型文 2(&amp;2)</translation>
-    </message>
-    <message>
         <source>Alt+2</source>
         <translation>Alt+2</translation>
-    </message>
-    <message>
-        <source>Text&amp;3</source>
-        <translation>定型文 3(&amp;3)</translation>
     </message>
     <message>
         <source>Alt+3</source>
         <translation>Alt+3</translation>
     </message>
     <message>
-        <source>Text&amp;4</source>
-        <translation>定型文 4(&amp;4)</translation>
-    </message>
-    <message>
         <source>Alt+4</source>
         <translation>Alt+4</translation>
-    </message>
-    <message>
-        <source>Text&amp;5</source>
-        <translation>定型文 5(&amp;5)</translation>
     </message>
     <message>
         <source>Alt+5</source>
         <translation>Alt+5</translation>
     </message>
     <message>
-        <source>Text&amp;6</source>
-        <translation>定型文 6(&amp;6)</translation>
-    </message>
-    <message>
         <source>Alt+6</source>
         <translation>Alt+6</translation>
-    </message>
-    <message>
-        <source>Text&amp;7</source>
-        <translation>定型文 7(&amp;7)</translation>
     </message>
     <message>
         <source>Alt+7</source>
         <translation>Alt+7</translation>
     </message>
     <message>
-        <source>Text&amp;8</source>
-        <translation>定型文 8(&amp;8)</translation>
-    </message>
-    <message>
         <source>Alt+8</source>
         <translation>Alt+8</translation>
-    </message>
-    <message>
-        <source>Text&amp;9</source>
-        <translation>定型文 9(&amp;9)</translation>
     </message>
     <message>
         <source>Alt+9</source>
         <translation>Alt+9</translation>
     </message>
     <message>
-        <source>Text1&amp;0</source>
-        <translation>定型文 10(&amp;0)</translation>
-    </message>
-    <message>
         <source>Alt+0</source>
         <translation>Alt+0</translation>
-    </message>
-    <message>
-        <source>&amp;DynamicCompletion</source>
-        <translation>入力補完(&amp;D)</translation>
     </message>
     <message>
         <source>Ctrl+L</source>
         <translation>Ctrl+L</translation>
     </message>
     <message>
-        <source>&amp;Browse</source>
-        <translation>ブラウザーで表示(&amp;B)</translation>
-    </message>
-    <message>
         <source>F12</source>
         <translation>F12</translation>
-    </message>
-    <message>
-        <source>recentdir</source>
-        <translation>最近使ったディレクトリ</translation>
-    </message>
-    <message>
-        <source>hoge</source>
-        <translation>hoge</translation>
-    </message>
-    <message>
-        <source>&amp;AboutMossglen...</source>
-        <translation>Mossglen について(&amp;A)...</translation>
-    </message>
-    <message>
-        <source>&amp;MatchedParen</source>
-        <translation>対応する括弧へ移動(&amp;M)</translation>
     </message>
     <message>
         <source>Ctrl+]</source>
         <translation>Ctrl+]</translation>
     </message>
     <message>
-        <source>CloseTa&amp;gCompletion</source>
-        <translation>閉じタグの補完(&amp;G)</translation>
-    </message>
-    <message>
         <source>Ctrl+;</source>
         <translation>Ctrl+;</translation>
-    </message>
-    <message>
-        <source>&amp;TagJump</source>
-        <translation>タグジャンプ(&amp;T)</translation>
     </message>
     <message>
         <source>F9</source>
         <translation>F9</translation>
     </message>
     <message>
-        <source>addThisFile(&amp;@)</source>
-        <translation>このファイルをお気に入りに追加(&amp;@)</translation>
-    </message>
-    <message>
-        <source>&lt; &gt; &amp;&amp; to &amp;&amp;lt; &amp;&amp;gt; &amp;&amp;amp; (&amp;M)</source>
-        <translation>&lt; &gt; &amp;&amp; を &amp;&amp;lt; &amp;&amp;gt; &amp;&amp;amp; に変換(&amp;M)</translation>
-    </message>
-    <message>
-        <source>&amp;&amp;lt; &amp;&amp;gt; &amp;&amp;amp; → &lt; &gt; &amp;&amp; (&amp;N)</source>
-        <translation>&amp;&amp;lt; &amp;&amp;gt; &amp;&amp;amp; を &lt; &gt; &amp;&amp; に変換(&amp;N)</translation>
-    </message>
-    <message>
-        <source>&amp;NextTab</source>
-        <translation>次のタブ(&amp;N)</translation>
-    </message>
-    <message>
         <source>Ctrl+Tab</source>
         <translation>Ctrl+Tab</translation>
-    </message>
-    <message>
-        <source>&amp;PrevTab</source>
-        <translation>前のタブ(&amp;P)</translation>
     </message>
     <message>
         <source>Ctrl+Shift+Tab</source>
         <translation>Ctrl+Shift+Tab</translation>
     </message>
     <message>
-        <source>OpenLine&amp;Above</source>
-        <translation>上に行を挿入(&amp;A)</translation>
-    </message>
-    <message>
         <source>Shift+Return</source>
         <translation>Shift+Return</translation>
-    </message>
-    <message>
-        <source>OpenLine&amp;Below</source>
-        <translation>下に行を挿入(&amp;B)</translation>
     </message>
     <message>
         <source>Ctrl+Return</source>
         <translation>Ctrl+Return</translation>
     </message>
     <message>
-        <source>&amp;viEnabled</source>
-        <translation>vi モード(&amp;V)</translation>
+        <source>Mossglen</source>
+        <translation>Mossglen</translation>
+    </message>
+    <message>
+        <source>Recent &amp;Files</source>
+        <translation>最近使ったファイル(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Encoding of This Document</source>
+        <translation>このドキュメントの文字コード(&amp;E)</translation>
+    </message>
+    <message>
+        <source>&amp;Recent Folders</source>
+        <translation>最近使ったフォルダー(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Open from Recent Fol&amp;der</source>
+        <translation>最近使ったフォルダーから開く(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Fa&amp;vorites</source>
+        <translation>お気に入り(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Snippets</source>
+        <translation>定型文(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Markup Characters</source>
+        <translation>特殊文字の変換(&amp;M)</translation>
+    </message>
+    <message>
+        <source>Toolbar</source>
+        <translation>ツールバー</translation>
+    </message>
+    <message>
+        <source>Save &amp;As...</source>
+        <translation>名前を付けて保存(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+S</source>
+        <translation>Ctrl+Shift+S</translation>
+    </message>
+    <message>
+        <source>&amp;Settings...</source>
+        <translation>設定(&amp;S)...</translation>
+    </message>
+    <message>
+        <source>&amp;Line Numbers</source>
+        <translation>行番号(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;Find and Replace...</source>
+        <translation>検索と置換(&amp;F)...</translation>
+    </message>
+    <message>
+        <source>Find &amp;Previous</source>
+        <translation>前を検索(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Find the previous match</source>
+        <translation>前の一致箇所を検索</translation>
+    </message>
+    <message>
+        <source>Find &amp;Next</source>
+        <translation>次を検索(&amp;N)</translation>
+    </message>
+    <message>
+        <source>Find &amp;Word at Cursor</source>
+        <translation>カーソル位置の単語を検索(&amp;W)</translation>
+    </message>
+    <message>
+        <source>UTF-&amp;8</source>
+        <translation>UTF-&amp;8</translation>
+    </message>
+    <message>
+        <source>UTF-16 &amp;LE</source>
+        <translation>UTF-16 &amp;LE</translation>
+    </message>
+    <message>
+        <source>UTF-16 &amp;BE</source>
+        <translation>UTF-16 &amp;BE</translation>
+    </message>
+    <message>
+        <source>&amp;EUC-JP</source>
+        <translation>&amp;EUC-JP</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>終了(&amp;X)</translation>
+    </message>
+    <message>
+        <source>Ctrl+Q</source>
+        <translation>Ctrl+Q</translation>
+    </message>
+    <message>
+        <source>&amp;Last Document</source>
+        <translation>直前のドキュメント(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;1</source>
+        <translation>定型文 1(&amp;1)</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;2</source>
+        <translation>定型文 2(&amp;2)</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;3</source>
+        <translation>定型文 3(&amp;3)</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;4</source>
+        <translation>定型文 4(&amp;4)</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;5</source>
+        <translation>定型文 5(&amp;5)</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;6</source>
+        <translation>定型文 6(&amp;6)</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;7</source>
+        <translation>定型文 7(&amp;7)</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;8</source>
+        <translation>定型文 8(&amp;8)</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;9</source>
+        <translation>定型文 9(&amp;9)</translation>
+    </message>
+    <message>
+        <source>Snippet 1&amp;0</source>
+        <translation>定型文 10(&amp;0)</translation>
+    </message>
+    <message>
+        <source>&amp;Dynamic Completion</source>
+        <translation>文書中の単語で補完(&amp;D)</translation>
+    </message>
+    <message>
+        <source>&amp;View in Browser</source>
+        <translation>ブラウザーで表示(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;About Mossglen...</source>
+        <translation>Mossglen について(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>&amp;Matching Bracket</source>
+        <translation>対応する括弧へ移動(&amp;M)</translation>
+    </message>
+    <message>
+        <source>Close the Open Ta&amp;g</source>
+        <translation>開いているタグを閉じる(&amp;G)</translation>
+    </message>
+    <message>
+        <source>&amp;Tag Jump</source>
+        <translation>タグジャンプ(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;Add This File</source>
+        <translation>このファイルを追加(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;Escape &lt; &gt; &amp;&amp; as &amp;&amp;lt; &amp;&amp;gt; &amp;&amp;amp;</source>
+        <translation>&lt; &gt; &amp;&amp; を &amp;&amp;lt; &amp;&amp;gt; &amp;&amp;amp; に変換(&amp;E)</translation>
+    </message>
+    <message>
+        <source>&amp;Unescape &amp;&amp;lt; &amp;&amp;gt; &amp;&amp;amp; to &lt; &gt; &amp;&amp;</source>
+        <translation>&amp;&amp;lt; &amp;&amp;gt; &amp;&amp;amp; を &lt; &gt; &amp;&amp; に戻す(&amp;U)</translation>
+    </message>
+    <message>
+        <source>&amp;Next Tab</source>
+        <translation>次のタブ(&amp;N)</translation>
+    </message>
+    <message>
+        <source>&amp;Previous Tab</source>
+        <translation>前のタブ(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Open Line &amp;Above</source>
+        <translation>上に行を挿入(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Open Line &amp;Below</source>
+        <translation>下に行を挿入(&amp;B)</translation>
+    </message>
+    <message>
+        <source>&amp;vi Key Bindings</source>
+        <translation>vi のキー操作(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Go to Line...</source>
+        <translation>指定行へ移動(&amp;G)...</translation>
+    </message>
+    <message>
+        <source>Ctrl+G</source>
+        <translation>Ctrl+G</translation>
+    </message>
+    <message>
+        <source>Zoom &amp;In</source>
+        <translation>拡大(&amp;I)</translation>
+    </message>
+    <message>
+        <source>Ctrl++</source>
+        <translation>Ctrl++</translation>
+    </message>
+    <message>
+        <source>Zoom &amp;Out</source>
+        <translation>縮小(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Ctrl+-</source>
+        <translation>Ctrl+-</translation>
+    </message>
+    <message>
+        <source>&amp;Reset Zoom</source>
+        <translation>元のサイズに戻す(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Ctrl+0</source>
+        <translation>Ctrl+0</translation>
+    </message>
+    <message>
+        <source>&amp;Shift-JIS</source>
+        <translation>&amp;Shift-JIS</translation>
     </message>
 </context>
 <context>
@@ -851,8 +907,12 @@ Change the declaration to %4?</source>
 <context>
     <name>NamedColorDlg</name>
     <message>
-        <source>OK</source>
-        <translation>OK</translation>
+        <source>Named Colors</source>
+        <translation>色の名前</translation>
+    </message>
+    <message>
+        <source>Names beginning with...</source>
+        <translation>名前の先頭で絞り込み...</translation>
     </message>
 </context>
 <context>
@@ -862,11 +922,11 @@ Change the declaration to %4?</source>
         <translation>閉じる(&amp;C)</translation>
     </message>
     <message>
-        <source>Copy&amp;FullPath</source>
+        <source>Copy &amp;Full Path</source>
         <translation>フルパスをコピー(&amp;F)</translation>
     </message>
     <message>
-        <source>Copy&amp;Title</source>
+        <source>Copy &amp;Title</source>
         <translation>タイトルをコピー(&amp;T)</translation>
     </message>
 </context>
@@ -935,36 +995,12 @@ Discard them?</source>
 <context>
     <name>SettingsDlg</name>
     <message>
-        <source>SettingsDlg</source>
-        <translation>設定</translation>
-    </message>
-    <message>
         <source>&amp;View</source>
         <translation>表示(&amp;V)</translation>
     </message>
     <message>
-        <source>&amp;ShortText</source>
-        <translation>定型文(&amp;S)</translation>
-    </message>
-    <message>
         <source>&amp;Other</source>
         <translation>その他(&amp;O)</translation>
-    </message>
-    <message>
-        <source>Font family/Point size</source>
-        <translation>フォント/サイズ</translation>
-    </message>
-    <message>
-        <source>LineNumber:</source>
-        <translation>行番号:</translation>
-    </message>
-    <message>
-        <source>...</source>
-        <translation>...</translation>
-    </message>
-    <message>
-        <source>LineNumberBG:</source>
-        <translation>行番号の背景:</translation>
     </message>
     <message>
         <source>Comment:</source>
@@ -979,148 +1015,224 @@ Discard them?</source>
         <translation>背景:</translation>
     </message>
     <message>
-        <source>SelText:</source>
-        <translation>選択テキスト:</translation>
-    </message>
-    <message>
-        <source>SelBG:</source>
-        <translation>選択範囲の背景:</translation>
-    </message>
-    <message>
-        <source>Text Cursor:</source>
-        <translation>カーソル:</translation>
-    </message>
-    <message>
-        <source>HTML spcl char:</source>
-        <translation>HTML 特殊文字:</translation>
-    </message>
-    <message>
         <source>Tag:</source>
         <translation>タグ:</translation>
-    </message>
-    <message>
-        <source>Tag Ident:</source>
-        <translation>タグ名:</translation>
     </message>
     <message>
         <source>String:</source>
         <translation>文字列:</translation>
     </message>
     <message>
-        <source>RegExp:</source>
+        <source>Settings</source>
+        <translation>設定</translation>
+    </message>
+    <message>
+        <source>&amp;Snippets</source>
+        <translation>定型文(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>文字</translation>
+    </message>
+    <message>
+        <source>&amp;Font:</source>
+        <translation>フォント(&amp;F):</translation>
+    </message>
+    <message>
+        <source>Si&amp;ze:</source>
+        <translation>サイズ(&amp;Z):</translation>
+    </message>
+    <message>
+        <source>&amp;Tab width:</source>
+        <translation>タブ幅(&amp;T):</translation>
+    </message>
+    <message>
+        <source>Colors</source>
+        <translation>色</translation>
+    </message>
+    <message>
+        <source>&amp;Line numbers:</source>
+        <translation>行番号(&amp;L):</translation>
+    </message>
+    <message>
+        <source>Number margin:</source>
+        <translation>行番号の背景:</translation>
+    </message>
+    <message>
+        <source>Selected text:</source>
+        <translation>選択中の文字:</translation>
+    </message>
+    <message>
+        <source>Selection:</source>
+        <translation>選択範囲の背景:</translation>
+    </message>
+    <message>
+        <source>Cursor:</source>
+        <translation>カーソル:</translation>
+    </message>
+    <message>
+        <source>Character reference:</source>
+        <translation>文字参照:</translation>
+    </message>
+    <message>
+        <source>Attribute:</source>
+        <translation>属性:</translation>
+    </message>
+    <message>
+        <source>Regular expression:</source>
         <translation>正規表現:</translation>
     </message>
     <message>
-        <source>Escaped Char:</source>
+        <source>Escaped character:</source>
         <translation>エスケープ文字:</translation>
     </message>
     <message>
-        <source>Quote Char:</source>
+        <source>Quote:</source>
         <translation>引用符:</translation>
     </message>
     <message>
-        <source>Script Text:</source>
+        <source>Script:</source>
         <translation>スクリプト:</translation>
     </message>
     <message>
-        <source>Script Keyword:</source>
+        <source>Script keyword:</source>
         <translation>スクリプトのキーワード:</translation>
     </message>
     <message>
-        <source>EOF:</source>
-        <translation>EOF:</translation>
+        <source>End of file:</source>
+        <translation>ファイルの終わり:</translation>
     </message>
     <message>
-        <source>Normal</source>
-        <translation>通常</translation>
+        <source>CSS selector:</source>
+        <translation>CSS セレクター:</translation>
     </message>
     <message>
-        <source>text1:</source>
+        <source>CSS at-rule:</source>
+        <translation>CSS @規則:</translation>
+    </message>
+    <message>
+        <source>CSS value:</source>
+        <translation>CSS の値:</translation>
+    </message>
+    <message>
+        <source>CSS number:</source>
+        <translation>CSS の数値:</translation>
+    </message>
+    <message>
+        <source>CSS !important:</source>
+        <translation>CSS !important:</translation>
+    </message>
+    <message>
+        <source>PHP variable:</source>
+        <translation>PHP の変数:</translation>
+    </message>
+    <message>
+        <source>Inserted as they are</source>
+        <translation>そのまま挿入</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;1:</source>
+        <translation>定型文 1(&amp;1):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;2:</source>
+        <translation>定型文 2(&amp;2):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;3:</source>
+        <translation>定型文 3(&amp;3):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;4:</source>
+        <translation>定型文 4(&amp;4):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;5:</source>
+        <translation>定型文 5(&amp;5):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;6:</source>
+        <translation>定型文 6(&amp;6):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;7:</source>
+        <translation>定型文 7(&amp;7):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;8:</source>
+        <translation>定型文 8(&amp;8):</translation>
+    </message>
+    <message>
+        <source>Snippet &amp;9:</source>
+        <translation>定型文 9(&amp;9):</translation>
+    </message>
+    <message>
+        <source>Snippet 1&amp;0:</source>
+        <translation>定型文 10(&amp;0):</translation>
+    </message>
+    <message>
+        <source>Around a selection (before,after)</source>
+        <translation>選択範囲を囲む (前,後)</translation>
+    </message>
+    <message>
+        <source>Snippet 1:</source>
         <translation>定型文 1:</translation>
     </message>
     <message>
-        <source>text2:</source>
+        <source>Snippet 2:</source>
         <translation>定型文 2:</translation>
     </message>
     <message>
-        <source>text3:</source>
+        <source>Snippet 3:</source>
         <translation>定型文 3:</translation>
     </message>
     <message>
-        <source>text4:</source>
+        <source>Snippet 4:</source>
         <translation>定型文 4:</translation>
     </message>
     <message>
-        <source>text5:</source>
+        <source>Snippet 5:</source>
         <translation>定型文 5:</translation>
     </message>
     <message>
-        <source>text6:</source>
+        <source>Snippet 6:</source>
         <translation>定型文 6:</translation>
     </message>
     <message>
-        <source>text7:</source>
+        <source>Snippet 7:</source>
         <translation>定型文 7:</translation>
     </message>
     <message>
-        <source>text8:</source>
+        <source>Snippet 8:</source>
         <translation>定型文 8:</translation>
     </message>
     <message>
-        <source>text9:</source>
+        <source>Snippet 9:</source>
         <translation>定型文 9:</translation>
     </message>
     <message>
-        <source>text10:</source>
+        <source>Snippet 10:</source>
         <translation>定型文 10:</translation>
     </message>
     <message>
-        <source>Selected</source>
-        <translation>選択時</translation>
+        <source>Document &amp;root:</source>
+        <translation>ドキュメントルート(&amp;R):</translation>
     </message>
     <message>
-        <source>Root Path:</source>
-        <translation>ルートパス:</translation>
+        <source>&amp;Browse...</source>
+        <translation>参照(&amp;B)...</translation>
     </message>
     <message>
-        <source>Ref...</source>
-        <translation>参照...</translation>
+        <source>&amp;Choose Color...</source>
+        <translation>色を選ぶ(&amp;C)...</translation>
     </message>
     <message>
-        <source>SelectColor</source>
-        <translation>色の選択</translation>
+        <source>&amp;Named Color...</source>
+        <translation>名前で選ぶ(&amp;N)...</translation>
     </message>
     <message>
-        <source>NamedColor</source>
-        <translation>色名</translation>
-    </message>
-    <message>
-        <source>Select Root Path</source>
-        <translation>ルートパスの選択</translation>
-    </message>
-    <message>
-        <source>CSS Selector:</source>
-        <translation>CSSのセレクタ:</translation>
-    </message>
-    <message>
-        <source>CSS @Rule:</source>
-        <translation>CSSの@ルール:</translation>
-    </message>
-    <message>
-        <source>CSS Value:</source>
-        <translation>CSSの値:</translation>
-    </message>
-    <message>
-        <source>CSS Number:</source>
-        <translation>CSSの数値:</translation>
-    </message>
-    <message>
-        <source>!important:</source>
-        <translation>!important:</translation>
-    </message>
-    <message>
-        <source>PHP $Var:</source>
-        <translation>PHPの変数:</translation>
+        <source>Choose the Document Root</source>
+        <translation>ドキュメントルートを選ぶ</translation>
     </message>
 </context>
 <context>

@@ -77,6 +77,7 @@ private slots:
     void aboutBoxShowsVersions();
     void previewOfUntitledWritesUtf8();
     void previewOfSavedFileShowsTheFile();
+    void previewWithoutBrowserSaysSo();
 
 private:
     QString file(const QString &name, const QByteArray &bytes = "<meta charset=\"utf-8\">\n")
@@ -139,7 +140,7 @@ void TestMainWindowDocuments::createQuestionAnswers()
     w.loadFile(missing);
     QCOMPARE(prompt->asked.size(), 1);
     QCOMPARE(prompt->asked.first().text,
-             QStringLiteral("The '%1' does not exists.\nDo you want to create the document").arg(missing));
+             QStringLiteral("'%1' does not exist.\nDo you want to create it?").arg(missing));
     QCOMPARE(w.tabs()->count(), tabs);
     if (answer == QMessageBox::Ok) {
         QCOMPARE(w.tabs()->tabText(1), QStringLiteral("new.html"));
@@ -200,7 +201,7 @@ void TestMainWindowDocuments::closeQuestions()
     prompt->answers = {QMessageBox::StandardButton(answer)};
     w.on_action_Close_triggered();
     QCOMPARE(prompt->asked.size(), 1);
-    QCOMPARE(prompt->asked.first().title, QStringLiteral("Brackwen"));
+    QCOMPARE(prompt->asked.first().title, QStringLiteral("Mossglen"));
     QCOMPARE(w.tabs()->count(), tabsLeft);
     QCOMPARE(readFile(a), onDisk);
 }
@@ -227,9 +228,17 @@ void TestMainWindowDocuments::saveAsFilterAndTitle_data()
 {
     QTest::addColumn<QString>("existing");
     QTest::addColumn<QString>("filter");
-    QTest::newRow("untitled") << QString() << "HTML files(*.html);;All Files(*.*)";
-    QTest::newRow("css file") << "a.css" << "*.css;;All Files(*.*)";
-    QTest::newRow("no suffix") << "Makefile" << "HTML files(*.html);;All Files(*.*)";
+    const QString web = "Web Files (*.html *.htm *.css *.js *.php *.phtml)";
+    const QString html = "HTML Files (*.html *.htm)", css = "CSS Files (*.css)";
+    const QString js = "JavaScript Files (*.js)", php = "PHP Files (*.php *.phtml)";
+    const QString all = "All Files (*)";
+    const auto joined = [](const QStringList &list) { return list.join(";;"); };
+    QTest::newRow("untitled") << QString() << joined({web, html, css, js, php, all});
+    QTest::newRow("css file") << "a.css" << joined({css, web, html, js, php, all});
+    QTest::newRow("htm file, upper case") << "a.HTM" << joined({html, web, css, js, php, all});
+    QTest::newRow("phtml file") << "a.phtml" << joined({php, web, html, css, js, all});
+    QTest::newRow("no suffix") << "Makefile" << joined({web, html, css, js, php, all});
+    QTest::newRow("other suffix") << "notes.txt" << joined({web, html, css, js, php, all});
 }
 
 void TestMainWindowDocuments::saveAsFilterAndTitle()
@@ -242,6 +251,8 @@ void TestMainWindowDocuments::saveAsFilterAndTitle()
     prompt->saveAnswers = {target};
     QVERIFY(w.on_actionSave_As_triggered());
     QCOMPARE(prompt->asked.last().filter, filter);
+    QCOMPARE(prompt->asked.last().title, QStringLiteral("Save As"));
+    QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("Saved saved.html (UTF-8, LF)"));
     QCOMPARE(w.tabs()->tabText(0), QStringLiteral("saved.html"));
     QCOMPARE(w.tabs()->tabToolTip(0), target + " (UTF-8, LF)");
     QCOMPARE(w.currentView()->fullPath(), target);
@@ -350,7 +361,7 @@ void TestMainWindowDocuments::encodingMenuFollowsTab()
     auto *menu = w.findChild<QMenu *>("menuEncoding_of_cur_doc");
     w.on_action_New_triggered();
     QVERIFY(utf8->isChecked());
-    QCOMPARE(menu->title(), QStringLiteral("Encoding of 'Untitled-2'"));
+    QCOMPARE(menu->title(), QStringLiteral("&Encoding of 'Untitled-2'"));
     sjis->trigger();
     QCOMPARE(w.currentView()->charEncoding(), ShiftJIS);
     QVERIFY(sjis->isChecked() && !utf8->isChecked());
@@ -372,7 +383,7 @@ void TestMainWindowDocuments::encodingMenuFollowsTab()
     QVERIFY(!mark->isChecked());
     w.on_action_Close_triggered();
     w.on_action_Close_triggered();
-    QCOMPARE(menu->title(), QStringLiteral("Encoding of this doc"));
+    QCOMPARE(menu->title(), QStringLiteral("&Encoding of This Document"));
 }
 
 void TestMainWindowDocuments::reopenWithEncoding_data()
@@ -640,6 +651,30 @@ void TestMainWindowDocuments::previewOfSavedFileShowsTheFile()
     QDesktopServices::unsetUrlHandler("file");
     QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(a)});
     QCOMPARE(readFile(a), QByteArray("saved\n"));
+}
+
+void TestMainWindowDocuments::previewWithoutBrowserSaysSo()
+{
+    // No program on the path and none named: no browser can be started.
+    QTemporaryDir emptyPath;
+    const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER");
+    qputenv("PATH", QFile::encodeName(emptyPath.path()));
+    qunsetenv("BROWSER");
+    qunsetenv("DEFAULT_BROWSER");
+    auto restore = qScopeGuard([&] {
+        qputenv("PATH", path);
+        if (!browser.isEmpty())
+            qputenv("BROWSER", browser);
+    });
+    const QString a = file("a.html", "<p>page\n");
+    MainWindow w({a});
+    w.on_action_Browse_triggered();
+    const QString shown = w.statusBar()->currentMessage();
+    QVERIFY2(shown.startsWith(QLatin1String("No web browser could be started")), qPrintable(shown));
+    QVERIFY(shown.contains(QDir::toNativeSeparators(a)));
+    QTest::qWait(MainWindow::MessageTimeout + 500);
+    QCOMPARE(w.statusBar()->currentMessage(), shown);
+    QCOMPARE(readFile(a), QByteArray("<p>page\n"));
 }
 
 QTEST_MAIN(TestMainWindowDocuments)

@@ -6,8 +6,10 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QInputDialog>
 #include <QSettings>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestMainWindowEditing : public QObject
@@ -32,6 +34,8 @@ private slots:
     void menuActionsWithoutView();
     void shortcutOpensOneLine_data();
     void shortcutOpensOneLine();
+    void commonKeys_data();
+    void commonKeys();
     void viModesThroughKeys();
     void inputMethodNoticeDuringEscape();
     void viOffKeepsInsertMode();
@@ -113,6 +117,77 @@ void TestMainWindowEditing::shortcutOpensOneLine()
     // The menu shortcut and the key handler must not both open a line.
     QTest::keyClick(view, Qt::Key_Return, Qt::KeyboardModifiers(modifiers));
     QCOMPARE(cursorMarked(*view), after);
+}
+
+void TestMainWindowEditing::commonKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("effect");
+    QTest::addColumn<int>("expected");  // font size change for "zoom", line for "line"
+
+    const int ctrl = Qt::ControlModifier, ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    QTest::newRow("Ctrl+R redoes") << int(Qt::Key_R) << ctrl << "redo" << 0;
+    QTest::newRow("Ctrl+Shift+Z redoes") << int(Qt::Key_Z) << ctrlShift << "redo" << 0;
+    QTest::newRow("Ctrl+Shift+S saves as") << int(Qt::Key_S) << ctrlShift << "save as" << 0;
+    QTest::newRow("Ctrl+Q quits") << int(Qt::Key_Q) << ctrl << "quit" << 0;
+    QTest::newRow("Ctrl+G goes to a line") << int(Qt::Key_G) << ctrl << "line" << 3;
+    QTest::newRow("Ctrl++ zooms in") << int(Qt::Key_Plus) << ctrl << "zoom" << 1;
+    QTest::newRow("Ctrl+= zooms in") << int(Qt::Key_Equal) << ctrl << "zoom" << 1;
+    QTest::newRow("Ctrl+- zooms out") << int(Qt::Key_Minus) << ctrl << "zoom" << -1;
+    QTest::newRow("Ctrl+0 takes the stored size") << int(Qt::Key_0) << ctrl << "zoom" << 0;
+}
+
+void TestMainWindowEditing::commonKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, effect);
+    QFETCH(int, expected);
+    QTemporaryDir dir;
+    MainWindow w({});
+    w.show();
+    EditView *view = w.currentView();
+    setCursorMarked(*view, QStringLiteral("one\ntwo\nthree\nfour|"));
+    w.activateWindow();
+    view->setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const int storedSize = w.globalSettings()->fontSize;
+    if (effect == "redo") {
+        QTest::keyClicks(view, QStringLiteral("x"));
+        view->undo();
+        QCOMPARE(view->toPlainText(), QStringLiteral("one\ntwo\nthree\nfour"));
+    } else if (effect == "zoom" && expected == 0) {
+        view->zoomBy(5);  // the reset must undo it
+    } else if (effect == "save as") {
+        prompt->saveAnswers = {dir.filePath(QStringLiteral("saved.html"))};
+    } else if (effect == "line") {
+        prompt->dialogHandler = [expected](QDialog *dialog) {
+            auto *input = qobject_cast<QInputDialog *>(dialog);
+            if (!input)
+                return int(QDialog::Rejected);
+            input->setIntValue(expected);
+            return int(QDialog::Accepted);
+        };
+    }
+
+    QTest::keyClick(view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+
+    if (effect == "redo") {
+        QCOMPARE(view->toPlainText(), QStringLiteral("one\ntwo\nthree\nfourx"));
+    } else if (effect == "zoom") {
+        QCOMPARE(view->font().pointSize(), storedSize + expected);
+        QCOMPARE(w.globalSettings()->fontSize, storedSize);
+    } else if (effect == "save as") {
+        QCOMPARE(prompt->asked.size(), 1);
+        QCOMPARE(prompt->asked.first().title, QStringLiteral("Save As"));
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("saved.html"))), QByteArray("one\ntwo\nthree\nfour"));
+    } else if (effect == "quit") {
+        QVERIFY(!w.isVisible());
+    } else if (effect == "line") {
+        QCOMPARE(view->textCursor().blockNumber() + 1, expected);
+        QCOMPARE(view->textCursor().positionInBlock(), 0);
+    }
 }
 
 void TestMainWindowEditing::viModesThroughKeys()

@@ -47,6 +47,8 @@ private slots:
     void findNextAndPrevious_data();
     void findNextAndPrevious();
     void findCommandsWithoutView();
+    void statusMessagesGoUnlessFailures_data();
+    void statusMessagesGoUnlessFailures();
     void findWordAtCursor_data();
     void findWordAtCursor();
     void findWordLeavesWholeWordsOn();
@@ -100,6 +102,40 @@ void TestMainWindowSearch::findNextAndPrevious()
     QCOMPARE(settings->findStrings, history);
     QCOMPARE(commandCount(QStringLiteral("Action.findPrev")), backward ? 1 : 0);
     QCOMPARE(commandCount(QStringLiteral("Action.findNext")), backward ? 0 : 1);
+}
+
+void TestMainWindowSearch::statusMessagesGoUnlessFailures_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("regexp");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("stays");
+    QTest::newRow("not found goes") << "pink" << false << "'pink' not found." << false;
+    QTest::newRow("invalid pattern stays") << "(" << true << "" << true;
+}
+
+void TestMainWindowSearch::statusMessagesGoUnlessFailures()
+{
+    QFETCH(QString, pattern);
+    QFETCH(bool, regexp);
+    QFETCH(QString, message);
+    QFETCH(bool, stays);
+    MainWindow w({});
+    w.globalSettings()->findStrings = QStringList{pattern};
+    w.globalSettings()->regexp = regexp;
+    w.currentView()->setPlainText(QStringLiteral("red green"));
+    w.on_action_FindNext_triggered();
+    const QString shown = w.statusBar()->currentMessage();
+    QVERIFY(!shown.isEmpty());
+    if (!message.isEmpty())
+        QCOMPARE(shown, message);
+    if (stays) {
+        QTest::qWait(MainWindow::MessageTimeout + 500);
+        QCOMPARE(w.statusBar()->currentMessage(), shown);
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(w.statusBar()->currentMessage().isEmpty(),
+                                 MainWindow::MessageTimeout + 2000);
+    }
 }
 
 void TestMainWindowSearch::findCommandsWithoutView()
@@ -231,6 +267,9 @@ void TestMainWindowSearch::findReplaceRunsOnCurrentView()
     QCOMPARE(view->toPlainText(), QStringLiteral("a B c B"));
     QCOMPARE(w.viewAt(0)->toPlainText(), QStringLiteral("b in the other tab"));
     QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("2 replaced."));
+    // The count is not left behind for the next thing the user does.
+    QTRY_VERIFY_WITH_TIMEOUT(w.statusBar()->currentMessage().isEmpty(),
+                             MainWindow::MessageTimeout + 2000);
     QCOMPARE(w.globalSettings()->replaceStrings, QStringList{"B"});
     QVERIFY(!QApplication::activeModalWidget());
     // The dialog is not one of the counted commands.

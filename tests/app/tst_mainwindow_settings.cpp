@@ -36,6 +36,7 @@ private:
         combo->setEditable(true);
         combo->setCurrentText(family);
         dlg->findChild<QSpinBox *>("fontPointSize")->setValue(size);
+        dlg->findChild<QSpinBox *>("tabWidth")->setValue(5);
         dlg->findChild<QCheckBox *>("lineNumber")->setChecked(lines);
         dlg->findChild<QLineEdit *>("shortText3")->setText("<h3>");
         dlg->findChild<QLineEdit *>("shortTextSel2")->setText("<i>,</i>");
@@ -57,11 +58,13 @@ void TestMainWindowSettings::okAppliesToEveryView()
     for (int i = 0; i < w.tabs()->count(); ++i) {
         QCOMPARE(w.viewAt(i)->font().pointSize(), 17);
         QCOMPARE(w.viewAt(i)->font().family(), family);
+        QCOMPARE(w.viewAt(i)->tabColumns(), 5);
     }
     QVERIFY(w.findChild<QAction *>("action_LineNumber")->isChecked());
     GlobalSettings stored;
     stored.load();
     QCOMPARE(stored.fontSize, 17);
+    QCOMPARE(stored.tabWidth, 5);
     QVERIFY(stored.lineNumber);
     QCOMPARE(stored.shortText.at(2), QStringLiteral("<h3>"));
     QCOMPARE(stored.shortTextSel.at(1), QStringLiteral("<i>,</i>"));

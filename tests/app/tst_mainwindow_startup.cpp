@@ -2,9 +2,14 @@
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
 #include "html/editview.h"
+#include "panels/filesystemview.h"
+#include "panels/outlinebar.h"
 #include "testsupport.h"
 
 #include <QAction>
+#include <QDockWidget>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -19,6 +24,7 @@ private slots:
 
     void startWithoutFiles();
     void startWithTwoFiles();
+    void firstStartWindowAndDocks();
     void startModeFollowsStoredSwitch_data();
     void startModeFollowsStoredSwitch();
     void inputMethodSwitchedOnInCommandMode();
@@ -40,6 +46,36 @@ void TestMainWindowStartup::startWithoutFiles()
     QVERIFY(w.currentView());
     QCOMPARE(w.currentView()->title(), QStringLiteral("Untitled-1"));
     QVERIFY(w.currentView()->fullPath().isEmpty());
+}
+
+// The first start has no stored state: a window of two thirds of the screen
+// with the Outline in front; later starts keep what the user made of it.
+void TestMainWindowStartup::firstStartWindowAndDocks()
+{
+    // A dock behind another stays "visible" but is moved out of sight.
+    const auto inFront = [](QWidget *w) { return !w->visibleRegion().isEmpty(); };
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    {
+        MainWindow w({});
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(qAbs(w.width() - available.width() * 2 / 3) <= 2);
+        QVERIFY(qAbs(w.height() - available.height() * 2 / 3) <= 2);
+        QVERIFY(available.contains(w.geometry()));
+        QTRY_VERIFY(inFront(w.outline()));
+        QVERIFY(!inFront(w.fileSystem()));
+        // The user brings the file system forward and makes the window smaller.
+        qobject_cast<QDockWidget *>(w.fileSystem()->parentWidget())->raise();
+        w.resize(500, 400);
+        QTRY_VERIFY(inFront(w.fileSystem()));
+        QVERIFY(w.QMainWindow::close());
+    }
+    MainWindow again({});
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QCOMPARE(again.size(), QSize(500, 400));
+    QTRY_VERIFY(inFront(again.fileSystem()));
+    QVERIFY(!inFront(again.outline()));
 }
 
 void TestMainWindowStartup::startWithTwoFiles()

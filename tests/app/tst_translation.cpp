@@ -1,8 +1,26 @@
 #include "app/mainwindow.h"
+#include "app/recoverydlg.h"
 #include "editor/datapaths.h"
+#include "editor/findreplacedlg.h"
+#include "editor/globalsettings.h"
+#include "html/editview.h"
+#include "panels/namedcolordlg.h"
+#include "panels/settingsdlg.h"
 #include "testsupport.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QTabBar>
 #include <QCoreApplication>
 #include <QFile>
 #include <QKeySequence>
@@ -142,6 +160,95 @@ bool hasJapanese(const QString &text)
     return false;
 }
 
+// The text as drawn: "&x" shows as "x", "&&" as "&".
+QString shownText(const QString &text)
+{
+    QString shown;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == u'&' && i + 1 < text.size())
+            ++i;
+        shown += text.at(i);
+    }
+    return shown;
+}
+
+QString describe(const QWidget *w, const QString &text, int needed, int room)
+{
+    return QStringLiteral("%1 %2 \"%3\": needs %4 px, has %5")
+        .arg(QLatin1String(w->metaObject()->className()), w->objectName(), text)
+        .arg(needed).arg(room);
+}
+
+// Every visible text of `root` that is wider than the room its widget gives
+// it, and every widget smaller than its own minimum size.
+QStringList clippedTexts(QWidget *root)
+{
+    QStringList found;
+    const auto check = [&](const QWidget *w, const QString &text, int extra, int room) {
+        if (text.isEmpty())
+            return;
+        const int needed = w->fontMetrics().horizontalAdvance(shownText(text)) + extra;
+        if (needed > room)
+            found.append(describe(w, text, needed, room));
+    };
+    for (QWidget *w : root->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(root) || qobject_cast<QMenu *>(w))
+            continue;
+        const QStyle *style = w->style();
+        // The form's own widgets, not the parts Qt builds inside its views.
+        const bool formWidget = !w->objectName().startsWith(QLatin1String("qt_"))
+            && (qobject_cast<QLabel *>(w) || qobject_cast<QAbstractButton *>(w)
+                || qobject_cast<QComboBox *>(w) || qobject_cast<QAbstractSpinBox *>(w)
+                || qobject_cast<QLineEdit *>(w) || qobject_cast<QGroupBox *>(w));
+        const QSize minimum = w->minimumSizeHint();
+        if (formWidget && minimum.isValid()
+            && (w->width() < minimum.width() || w->height() < minimum.height()))
+            found.append(QStringLiteral("%1 %2: %3x%4, below its minimum %5x%6")
+                             .arg(QLatin1String(w->metaObject()->className()), w->objectName())
+                             .arg(w->width()).arg(w->height())
+                             .arg(minimum.width()).arg(minimum.height()));
+        if (auto *label = qobject_cast<QLabel *>(w)) {
+            if (label->wordWrap() || Qt::mightBeRichText(label->text())) {
+                if (label->heightForWidth(label->width()) > label->height())
+                    found.append(describe(w, label->text(), label->heightForWidth(label->width()),
+                                          label->height()));
+            } else {
+                check(w, label->text(), 0, label->contentsRect().width());
+            }
+        } else if (qobject_cast<QCheckBox *>(w)) {
+            check(w, static_cast<QCheckBox *>(w)->text(),
+                  style->pixelMetric(QStyle::PM_IndicatorWidth)
+                      + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing), w->width());
+        } else if (qobject_cast<QRadioButton *>(w)) {
+            check(w, static_cast<QRadioButton *>(w)->text(),
+                  style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth)
+                      + style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing), w->width());
+        } else if (auto *button = qobject_cast<QPushButton *>(w)) {
+            check(w, button->text(), 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth),
+                  w->width());
+        } else if (auto *group = qobject_cast<QGroupBox *>(w)) {
+            check(w, group->title(), 8, w->width());
+        } else if (auto *tabs = qobject_cast<QTabBar *>(w)) {
+            for (int i = 0; i < tabs->count(); ++i) {
+                const QRect tab = tabs->tabRect(i);
+                check(w, tabs->tabText(i), 0, tab.width());
+                // A dialog's tabs are all in view; only the documents scroll.
+                if (tab.right() >= tabs->width() && !tabs->usesScrollButtons())
+                    found.append(describe(w, tabs->tabText(i), tab.right() + 1, tabs->width()));
+            }
+        } else if (auto *combo = qobject_cast<QComboBox *>(w); combo && !combo->isEditable()) {
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            option.frame = combo->hasFrame();
+            const QRect field = style->subControlRect(QStyle::CC_ComboBox, &option,
+                                                      QStyle::SC_ComboBoxEditField, combo);
+            for (int i = 0; i < combo->count(); ++i)
+                check(w, combo->itemText(i), 0, field.width());
+        }
+    }
+    return found;
+}
+
 QString rowName(const Message &m, int index)
 {
     QString shortSource = m.source.left(40);
@@ -169,6 +276,8 @@ private slots:
 
     void mainWindowMenusInJapanese();
     void mnemonicsUniqueWithinEachMenu();
+    void dialogsShowTheirTextsWhole_data();
+    void dialogsShowTheirTextsWhole();
 
 private:
     void messageRows();
@@ -384,6 +493,74 @@ void TestTranslation::mnemonicsUniqueWithinEachMenu()
         }
     }
     QVERIFY(checked > 40);
+}
+
+void TestTranslation::dialogsShowTheirTextsWhole_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<bool>("japanese");
+    for (const char *dialog : {"find and replace", "settings", "named colours", "recovery",
+                               "main window"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1, English").arg(QLatin1String(dialog))))
+            << QString::fromLatin1(dialog) << false;
+        QTest::newRow(qPrintable(QStringLiteral("%1, Japanese").arg(QLatin1String(dialog))))
+            << QString::fromLatin1(dialog) << true;
+    }
+}
+
+// Each dialog at its smallest, in both languages: no text may be cut off.
+void TestTranslation::dialogsShowTheirTextsWhole()
+{
+    QFETCH(QString, dialog);
+    QFETCH(bool, japanese);
+    ScopedSettingsStore store;
+    if (japanese)
+        QVERIFY(QCoreApplication::installTranslator(&translator));
+    auto uninstall = qScopeGuard([this] { QCoreApplication::removeTranslator(&translator); });
+
+    GlobalSettings settings;
+    EditView view(&settings, nullptr);
+    std::unique_ptr<QWidget> shown;
+    if (dialog == "find and replace") {
+        shown = std::make_unique<FindReplaceDlg>(&view, &settings);
+    } else if (dialog == "settings") {
+        shown = std::make_unique<SettingsDlg>(&settings);
+    } else if (dialog == "named colours") {
+        shown = std::make_unique<NamedColorDlg>();
+    } else if (dialog == "recovery") {
+        RecoveryJournal::Entry entry;
+        entry.fullPath = QStringLiteral("/home/user/site/index.html");
+        entry.title = QStringLiteral("index.html");
+        entry.lastChange = QDateTime::currentDateTimeUtc();
+        shown = std::make_unique<RecoveryDlg>(QList<RecoveryJournal::Entry>{entry});
+    } else {
+        shown = std::make_unique<MainWindow>(QStringList());
+    }
+    const QSize smallest = shown->minimumSizeHint();
+    QVERIFY2(smallest.isValid(), "the window has no layout to size it");
+    shown->resize(smallest);
+    shown->show();
+    QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
+    QCoreApplication::processEvents();
+
+    QStringList clipped = clippedTexts(shown.get());
+    // Pages of tab and stacked widgets are laid out when they are shown.
+    for (QTabWidget *tabs : shown->findChildren<QTabWidget *>()) {
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            clipped += clippedTexts(tabs->currentWidget());
+        }
+    }
+    for (QStackedWidget *stack : shown->findChildren<QStackedWidget *>()) {
+        for (int i = 0; i < stack->count(); ++i) {
+            stack->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            clipped += clippedTexts(stack->currentWidget());
+        }
+    }
+    clipped.removeDuplicates();
+    QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(TestTranslation)

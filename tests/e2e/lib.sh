@@ -35,7 +35,7 @@ wait_until() {  # wait_until SECONDS command...
 }
 
 find_main_window() {
-    window_id="$(xdotool search --name '^mossGlen version' 2>/dev/null | head -n 1)"
+    window_id="$(xdotool search --name '^mossGlen ' 2>/dev/null | head -n 1)"
     [ -n "$window_id" ]
 }
 

@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
@@ -216,19 +218,30 @@ void TestCompletionWidget::doubleClickAccepts()
 void TestCompletionWidget::size_data()
 {
     QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("description");  // after a TAB on every row; none when empty
     QTest::addColumn<bool>("small");
-    QTest::newRow("two rows") << 2 << true;
-    QTest::newRow("a few rows") << 5 << true;
-    QTest::newRow("many rows") << 200 << false;
+    QTest::newRow("two rows") << 2 << QString() << true;
+    QTest::newRow("a few rows") << 5 << QString() << true;
+    QTest::newRow("many rows") << 200 << QString() << false;
+    QTest::newRow("two rows with descriptions")
+        << 2 << QStringLiteral("the description of a keyword, longer than the popup's narrowest") << true;
+    QTest::newRow("many rows with descriptions")
+        << 200 << QStringLiteral("a description that would be cut off in the narrowest popup") << false;
+    QTest::newRow("description wider than the screen") << 3 << QString(3000, u'w') << true;
 }
 
 void TestCompletionWidget::size()
 {
     QFETCH(int, rows);
+    QFETCH(QString, description);
     QFETCH(bool, small);
     QStringList candidates;
-    for (int i = 0; i < rows; ++i)
-        candidates << QStringLiteral("word%1").arg(i);
+    for (int i = 0; i < rows; ++i) {
+        // Keywords of unequal widths, so that ragged descriptions would show.
+        candidates << QStringLiteral("word%1").arg(QString(i % 7, u'm'));
+        if (!description.isEmpty())
+            candidates.last() += u'\t' + description + QString::number(i);
+    }
     QPlainTextEdit editor;
     // A new top-level window's size, as the popup has it before it decides.
     const QSize defaultSize = QWidget().size();
@@ -236,10 +249,31 @@ void TestCompletionWidget::size()
     const int rowHeight = w.list()->visualItemRect(w.list()->item(0)).height();
     QVERIFY(rowHeight > 0);
     QCOMPARE(rowHeight * (rows + 1) < defaultSize.height(), small);
-    if (small)
-        QCOMPARE(w.size(), QSize(CompletionWidget::PopupWidth, rowHeight * (rows + 1)));
-    else
-        QCOMPARE(w.size(), defaultSize);
+    QCOMPARE(w.height(), small ? rowHeight * (rows + 1) : defaultSize.height());
+
+    // Keyword and description of every row fit side by side, within the screen.
+    const QFontMetrics metrics = w.list()->fontMetrics();
+    int keywords = 0, descriptions = 0;
+    for (const QString &c : candidates) {
+        const QStringList parts = c.split(u'\t');
+        keywords = qMax(keywords, metrics.horizontalAdvance(parts.at(0)));
+        if (parts.size() > 1)
+            descriptions = qMax(descriptions, metrics.horizontalAdvance(parts.at(1)));
+    }
+    const int needed = keywords + (descriptions > 0 ? 16 + descriptions : 0);
+    const int screenWidth = editor.screen()->availableGeometry().width();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(!w.list()->horizontalScrollBar()->isVisible());
+    if (needed + 40 > screenWidth) {
+        QCOMPARE(w.width(), screenWidth);
+    } else {
+        QVERIFY2(w.list()->viewport()->width() >= needed,
+                 qPrintable(QStringLiteral("%1 < %2").arg(w.list()->viewport()->width()).arg(needed)));
+        // No wider than it takes.
+        QVERIFY(w.width() >= CompletionWidget::PopupWidth);
+        QVERIFY(w.width() <= qMax(CompletionWidget::PopupWidth, needed + 60));
+    }
 }
 
 void TestCompletionWidget::toolTip()

@@ -1,9 +1,12 @@
 #include "app/mainwindow.h"
+#include "html/editview.h"
 #include "panels/filesystemview.h"
 #include "testsupport.h"
 
 #include <QDockWidget>
 #include <QFileSystemModel>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -67,6 +70,9 @@ private slots:
     void doubleClick();
     void plainLetterSearches();
     void openDirShowsTheDirectory();
+    void dockStartsAtTheDocumentsFolder_data();
+    void dockStartsAtTheDocumentsFolder();
+    void openingAFileKeepsThePlace();
 };
 
 void TestFileSystemView::keys_data()
@@ -258,6 +264,77 @@ void TestFileSystemView::openDirShowsTheDirectory()
     auto *model = qobject_cast<QFileSystemModel *>(view->model());
     QCOMPARE(model->filePath(view->currentIndex()), site);
     QVERIFY(view->isExpanded(view->currentIndex()));
+}
+
+void TestFileSystemView::dockStartsAtTheDocumentsFolder_data()
+{
+    QTest::addColumn<bool>("withFile");
+    QTest::newRow("no file: the home folder") << false;
+    QTest::newRow("a file: its folder") << true;
+}
+
+void TestFileSystemView::dockStartsAtTheDocumentsFolder()
+{
+    QFETCH(bool, withFile);
+    ScopedSettingsStore settingsStore;
+    QTemporaryDir dir;
+    const QString deep = QStringLiteral("a-folder-with-a-long-name/another-folder-below-it/and-one-more");
+    QVERIFY(writeFile(dir.filePath(deep + "/page-with-a-name-that-is-long-as-well.html"), "<p>\n"));
+    const QString folder = QDir(dir.filePath(deep)).absolutePath();
+    MainWindow w(withFile ? QStringList{folder + "/page-with-a-name-that-is-long-as-well.html"}
+                          : QStringList());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    FileSystemView *view = w.fileSystem();
+    auto *model = qobject_cast<QFileSystemModel *>(view->model());
+    QCOMPARE(model->filePath(view->currentIndex()), withFile ? folder : QDir::homePath());
+    QVERIFY(view->isExpanded(view->currentIndex()));
+    // Names only, in a column as wide as the deepest name shown.
+    for (int column = 1; column < model->columnCount(); ++column)
+        QVERIFY(view->header()->isSectionHidden(column));
+    if (withFile) {
+        const QModelIndex page = model->index(folder + "/page-with-a-name-that-is-long-as-well.html");
+        QTRY_VERIFY(view->visualRect(page).isValid());
+        const QString name = model->fileName(page);
+        QTRY_VERIFY(view->columnWidth(0) >= view->visualRect(page).left() - view->visualRect(view->rootIndex()).left()
+                                                 + view->fontMetrics().horizontalAdvance(name));
+        QTRY_VERIFY(view->visualRect(page).right() < view->columnWidth(0));
+    }
+}
+
+void TestFileSystemView::openingAFileKeepsThePlace()
+{
+    ScopedSettingsStore settingsStore;
+    QTemporaryDir dir;
+    for (int i = 0; i < 60; ++i)
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("site/page%1.html").arg(i, 2, 10, QLatin1Char('0'))), "<p>\n"));
+    const QString site = QDir(dir.filePath("site")).absolutePath();
+    MainWindow w({site + "/page00.html"});
+    w.resize(800, 400);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    FileSystemView *view = w.fileSystem();
+    qobject_cast<QDockWidget *>(view->parentWidget())->raise();
+    QTRY_VERIFY(view->isVisible());
+    auto *model = qobject_cast<QFileSystemModel *>(view->model());
+    const QPersistentModelIndex target = model->index(site + "/page45.html");
+    // The listing is sorted after it arrives; rows move until then.
+    QTRY_COMPARE(target.row(), 45);
+    view->scrollTo(target);
+    const auto inView = [&] {
+        const QRect row = view->visualRect(target);
+        return row.top() >= 0 && row.bottom() < view->viewport()->height();
+    };
+    QTRY_VERIFY(inView());
+    const int scrolled = view->verticalScrollBar()->value();
+    QVERIFY(scrolled > 0);
+    const QPoint at = view->visualRect(target).topLeft() + QPoint(10, 5);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTRY_COMPARE(w.currentView()->fullPath(), site + "/page45.html");
+    QTest::qWait(200);
+    QCOMPARE(model->filePath(view->currentIndex()), site + "/page45.html");
+    QCOMPARE(view->verticalScrollBar()->value(), scrolled);
 }
 
 QTEST_MAIN(TestFileSystemView)

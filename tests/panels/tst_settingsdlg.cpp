@@ -58,6 +58,7 @@ GlobalSettings sampleSettings()
     s.docRootPath = QStringLiteral("/srv/site");
     s.fontFamily = QFontDatabase::families().value(1);
     s.fontSize = 17;
+    s.tabWidth = 3;
     for (int i = 0; i < 10; ++i) {
         s.shortText.append(QStringLiteral("<t%1>").arg(i));
         s.shortTextSel.append(QStringLiteral("<s%1>,</s%1>").arg(i));
@@ -115,6 +116,9 @@ private slots:
     void namedColor_data();
     void namedColor();
     void colorPickSurvivesClosing();
+    void cancelTakesBackPicksSinceApply();
+    void tabWidthWithinItsRange_data();
+    void tabWidthWithinItsRange();
     void rootPathChooser_data();
     void rootPathChooser();
 
@@ -128,30 +132,30 @@ void TestSettingsDlg::colorButtons_data()
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("row");
     using G = GlobalSettings;
-    QTest::newRow("lineNumber") << int(G::ColLineNumber) << "formLayout_2:LineNumber:";
-    QTest::newRow("leftMargin") << int(G::ColLeftMargin) << "formLayout_2:LineNumberBG:";
+    QTest::newRow("lineNumber") << int(G::ColLineNumber) << "formLayout_2:&Line numbers:";
+    QTest::newRow("leftMargin") << int(G::ColLeftMargin) << "formLayout_2:Number margin:";
     QTest::newRow("comment") << int(G::ColComment) << "formLayout_2:Comment:";
     QTest::newRow("text") << int(G::ColText) << "formLayout_2:Text:";
     QTest::newRow("background") << int(G::ColBackground) << "formLayout_2:Background:";
-    QTest::newRow("selText") << int(G::ColSelText) << "formLayout_2:SelText:";
-    QTest::newRow("selBackground") << int(G::ColSelBackground) << "formLayout_2:SelBG:";
-    QTest::newRow("textCursor") << int(G::ColTextCursor) << "formLayout_2:Text Cursor:";
-    QTest::newRow("htmlSpecialChar") << int(G::ColHtmlSpecialChar) << "formLayout_2:HTML spcl char:";
+    QTest::newRow("selText") << int(G::ColSelText) << "formLayout_2:Selected text:";
+    QTest::newRow("selBackground") << int(G::ColSelBackground) << "formLayout_2:Selection:";
+    QTest::newRow("textCursor") << int(G::ColTextCursor) << "formLayout_2:Cursor:";
+    QTest::newRow("htmlSpecialChar") << int(G::ColHtmlSpecialChar) << "formLayout_2:Character reference:";
     QTest::newRow("tag") << int(G::ColTag) << "formLayout:Tag:";
-    QTest::newRow("tagIdent") << int(G::ColTagIdent) << "formLayout:Tag Ident:";
+    QTest::newRow("tagIdent") << int(G::ColTagIdent) << "formLayout:Attribute:";
     QTest::newRow("dqString") << int(G::ColDqString) << "formLayout:String:";
-    QTest::newRow("regexp") << int(G::ColRegexp) << "formLayout:RegExp:";
-    QTest::newRow("escapedChar") << int(G::ColEscapedChar) << "formLayout:Escaped Char:";
-    QTest::newRow("quoteChar") << int(G::ColQuoteChar) << "formLayout:Quote Char:";
-    QTest::newRow("scriptText") << int(G::ColScriptText) << "formLayout:Script Text:";
-    QTest::newRow("scriptKeyword") << int(G::ColScriptKeyword) << "formLayout:Script Keyword:";
-    QTest::newRow("EOF") << int(G::ColEOF) << "formLayout:EOF:";
-    QTest::newRow("cssSelector") << int(G::ColCssSelector) << "formLayout_6:CSS Selector:";
-    QTest::newRow("cssAtRule") << int(G::ColCssAtRule) << "formLayout_6:CSS @Rule:";
-    QTest::newRow("cssValue") << int(G::ColCssValue) << "formLayout_6:CSS Value:";
-    QTest::newRow("cssNumber") << int(G::ColCssNumber) << "formLayout_6:CSS Number:";
-    QTest::newRow("cssImportant") << int(G::ColCssImportant) << "formLayout_6:!important:";
-    QTest::newRow("phpVariable") << int(G::ColPhpVariable) << "formLayout_6:PHP $Var:";
+    QTest::newRow("regexp") << int(G::ColRegexp) << "formLayout:Regular expression:";
+    QTest::newRow("escapedChar") << int(G::ColEscapedChar) << "formLayout:Escaped character:";
+    QTest::newRow("quoteChar") << int(G::ColQuoteChar) << "formLayout:Quote:";
+    QTest::newRow("scriptText") << int(G::ColScriptText) << "formLayout:Script:";
+    QTest::newRow("scriptKeyword") << int(G::ColScriptKeyword) << "formLayout:Script keyword:";
+    QTest::newRow("EOF") << int(G::ColEOF) << "formLayout:End of file:";
+    QTest::newRow("cssSelector") << int(G::ColCssSelector) << "formLayout_6:CSS selector:";
+    QTest::newRow("cssAtRule") << int(G::ColCssAtRule) << "formLayout_6:CSS at-rule:";
+    QTest::newRow("cssValue") << int(G::ColCssValue) << "formLayout_6:CSS value:";
+    QTest::newRow("cssNumber") << int(G::ColCssNumber) << "formLayout_6:CSS number:";
+    QTest::newRow("cssImportant") << int(G::ColCssImportant) << "formLayout_6:CSS !important:";
+    QTest::newRow("phpVariable") << int(G::ColPhpVariable) << "formLayout_6:PHP variable:";
 }
 
 void TestSettingsDlg::colorButtons()
@@ -195,6 +199,7 @@ void TestSettingsDlg::valuesReadBack()
     QCOMPARE(dlg.rootPath(), QStringLiteral("/srv/site"));
     QCOMPARE(dlg.fontFamily(), settings.fontFamily);
     QCOMPARE(dlg.fontPointSize(), 17);
+    QCOMPARE(dlg.tabWidth(), 3);
     for (int i = 0; i < 10; ++i) {
         QCOMPARE(dlg.shortText(i), settings.shortText.at(i));
         QCOMPARE(dlg.shortTextSel(i), settings.shortTextSel.at(i));
@@ -212,6 +217,7 @@ void TestSettingsDlg::editedValuesReadBack()
     dlg.findChild<QCheckBox *>("lineNumber")->setChecked(false);
     dlg.findChild<QLineEdit *>("rootPath")->setText("/var/www");
     dlg.findChild<QSpinBox *>("fontPointSize")->setValue(9);
+    dlg.findChild<QSpinBox *>("tabWidth")->setValue(7);
     auto *family = dlg.findChild<QComboBox *>("fontFamily");
     family->setCurrentIndex(0);
     dlg.findChild<QLineEdit *>("shortText1")->setText("first");
@@ -222,6 +228,7 @@ void TestSettingsDlg::editedValuesReadBack()
     QCOMPARE(dlg.lineNumber(), false);
     QCOMPARE(dlg.rootPath(), QStringLiteral("/var/www"));
     QCOMPARE(dlg.fontPointSize(), 9);
+    QCOMPARE(dlg.tabWidth(), 7);
     QCOMPARE(dlg.fontFamily(), family->itemText(0));
     QCOMPARE(dlg.shortText(0), QStringLiteral("first"));
     QCOMPARE(dlg.shortText(9), QStringLiteral("tenth"));
@@ -458,6 +465,57 @@ void TestSettingsDlg::colorPickSurvivesClosing()
     QVERIFY(QSettings().allKeys().isEmpty());
 }
 
+void TestSettingsDlg::cancelTakesBackPicksSinceApply()
+{
+    GlobalSettings settings = sampleSettings();
+    const GlobalSettings before = settings;
+    ScriptedSettingsDlg dlg(&settings);
+    QString name;
+    dlg.answerDialog = [&name](QDialog &d) {
+        auto *named = qobject_cast<NamedColorDlg *>(&d);
+        named->filterEdit()->setText(name);
+        named->accept();
+        return named->result();
+    };
+    dlg.show();
+    auto *box = dlg.findChild<QDialogButtonBox *>("buttonBox");
+    name = "tomato";
+    dlg.colorButton(GlobalSettings::ColTag)->menu()->actions().at(1)->trigger();
+    box->button(QDialogButtonBox::Apply)->click();
+    name = "navy";
+    dlg.colorButton(GlobalSettings::ColComment)->menu()->actions().at(1)->trigger();
+    QCOMPARE(settings.colors[GlobalSettings::ColComment], QColor(0, 0, 0x80));
+    box->button(QDialogButtonBox::Cancel)->click();
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    GlobalSettings want = before;
+    want.colors[GlobalSettings::ColTag] = QColor(0xff, 0x63, 0x47);
+    QVERIFY(settings == want);
+}
+
+void TestSettingsDlg::tabWidthWithinItsRange_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("one") << 1 << 1;
+    QTest::newRow("sixteen") << 16 << 16;
+    QTest::newRow("a hand-edited 40") << 40 << 16;
+}
+
+void TestSettingsDlg::tabWidthWithinItsRange()
+{
+    QFETCH(int, stored);
+    QFETCH(int, shown);
+    GlobalSettings settings = sampleSettings();
+    settings.tabWidth = stored;
+    SettingsDlg dlg(&settings);
+    QCOMPARE(dlg.tabWidth(), shown);
+    auto *spin = dlg.findChild<QSpinBox *>("tabWidth");
+    spin->setValue(0);
+    QCOMPARE(dlg.tabWidth(), 1);
+    spin->setValue(17);
+    QCOMPARE(dlg.tabWidth(), 16);
+}
+
 void TestSettingsDlg::rootPathChooser_data()
 {
     QTest::addColumn<QString>("answer");
@@ -474,7 +532,7 @@ void TestSettingsDlg::rootPathChooser()
     ScriptedSettingsDlg dlg(&settings);
     dlg.directoryAnswers = QStringList{answer};
     dlg.findChild<QPushButton *>("rootPathRefPB")->click();
-    QCOMPARE(dlg.directoryCaptions, QStringList{QStringLiteral("Select Root Path")});
+    QCOMPARE(dlg.directoryCaptions, QStringList{QStringLiteral("Choose the Document Root")});
     QCOMPARE(dlg.rootPath(), rootPath);
     QCOMPARE(settings.docRootPath, QStringLiteral("/srv/site"));
 }
