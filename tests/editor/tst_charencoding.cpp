@@ -195,6 +195,8 @@ void TestCharEncoding::detect_data()
         << "<html><head>\n<meta charset=Shift_JIS>\n" + tail << int(ShiftJIS);
     QTest::newRow("upper-case META CHARSET")
         << "<HTML><HEAD>\n<META CHARSET=\"EUC-JP\">\n" + tail << int(EucJP);
+    QTest::newRow("meta with a tab before the attribute")
+        << "<html><head>\n<meta\tcharset=Shift_JIS>\n" + tail << int(ShiftJIS);
     QTest::newRow("meta with slash before the attribute")
         << "<head>\n<meta/charset='utf-8'>\n" + tail << int(UTF8);
     QTest::newRow("http-equiv content-type, crlf")

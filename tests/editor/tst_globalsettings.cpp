@@ -78,6 +78,7 @@ void TestGlobalSettings::badStoredValuesFallBack_data()
     QTest::newRow("tab width negative") << "tabWidth" << "-4" << "2";
     QTest::newRow("tab width text") << "tabWidth" << "wide" << "2";
     QTest::newRow("tab width ok") << "tabWidth" << "8" << "8";
+    QTest::newRow("tab width at its lowest") << "tabWidth" << "1" << "1";
     QTest::newRow("font size 0") << "fontSize" << "0" << "12";
     QTest::newRow("font size text") << "fontSize" << "12pt" << "12";
     QTest::newRow("case mode out of range") << "ignoreCase" << "7" << "0";

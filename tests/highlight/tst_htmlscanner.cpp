@@ -505,6 +505,8 @@ void TestHtmlScanner::tokens_data()
             "QuoteChar@11:'", "ScriptText@12:}", "ScriptText@13:.", "ScriptText@14:b",
             "= TemplateExpr", "QuoteChar@0:}", "String@2:c", "QuoteChar@3:`", "= Script"});
 
+    addRow("php number with a leading zero", S::PhpCode, {"$a=0x1F;"},
+           {"Variable@0:$a", "ScriptText@2:=", "ScriptText@3:0x1F", "ScriptText@7:;", "= PhpCode"});
     addRow("end tag leaves the template expression", S::TemplateExpr,
            {"</script><script>/* c */}"},
            {"TagPunct@0:</", "Ident@2:script", "TagPunct@8:>", "TagPunct@9:<", "Ident@10:script",
