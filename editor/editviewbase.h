@@ -180,6 +180,7 @@ private:
     void scheduleBlinkRepaint();
     void repaintCursor();
     void onLayoutUpdateRequest(const QRect &rect, int dy);
+    void onLinesShifted(int first, int last, int delta);
 
     FileFormat m_format;
     QString m_title;
