@@ -206,7 +206,7 @@ void DocumentWatcher::check(QObject *key)
                 tr("'%1' has been changed on disk by another program, and you have unsaved "
                    "changes here. Reload replaces your text with the file (Undo brings it back).")
                     .arg(shown),
-                {tr("Keep my text"), tr("Reload")},
+                {tr("&Keep my text"), tr("&Reload")},
                 [this, key](int choice) { answer(key, choice == 1); });
 }
 

@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "app/inputmethodswitch.h"
+#include "app/inputmethodmemory.h"
 #include "app/messagebar.h"
 #include "editor/datapaths.h"
 #include "editor/globalsettings.h"
@@ -190,12 +190,11 @@ void MainWindow::onModeChanged(uchar mode)
 {
     const uchar previous = m_shownViMode;
     if (mode == ViEngine::CommandMode || mode == ViEngine::VisualMode || mode == ViEngine::VisualLineMode) {
-        rememberInputMethod(previous, mode);
-        InputMethodSwitch::switchOff(window());
+        inputMethod()->modeChanged(previous, mode);
         modeLabel->setText(mode == ViEngine::CommandMode ? QStringLiteral("CMD") : QStringLiteral("VIS"));
         m_shownViMode = mode;
     } else if (mode == ViEngine::InsertMode) {
-        rememberInputMethod(previous, mode);
+        inputMethod()->modeChanged(previous, mode, m_imeOpenedByUser);
         modeLabel->setText(QStringLiteral("INS"));
         m_shownViMode = mode;
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
+
+#include <memory>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -24,6 +26,7 @@ class QSettings;
 class QTabWidget;
 class ViCommandLine;
 class ViEngine;
+class InputMethodMemory;
 class EditViewBase;
 
 // The one main window. Its behaviour is split by concern over several source
@@ -216,9 +219,9 @@ public slots:
     void onViWindowRequest(EditViewBase *view, int request, const QString &argument);
 private:
     void setUpViCommandLine();
-    void rememberInputMethod(uchar previousMode, uchar mode);
     ViCommandLine *m_viCommandLine = nullptr;
     uchar m_shownViMode = 0xff;   // the mode onModeChanged last showed
-    bool m_imeOpenInInsert = false;  // the input method's state when insert mode was left
+    InputMethodMemory *inputMethod();
+    std::unique_ptr<InputMethodMemory> m_inputMethod;
     bool m_imeOpenedByUser = false;
 };

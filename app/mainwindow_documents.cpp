@@ -90,6 +90,8 @@ EditView *MainWindow::createView(const QString &path)
     connect(view, &EditViewBase::notice, messageBar, [this, view](const QString &text) {
         messageBar->post(view, readProblemKey, text);
     });
+    connect(view, &EditViewBase::readWithoutProblem, messageBar,
+            [this, view] { messageBar->withdraw(view, readProblemKey); });
     connect(view, &EditView::openFile, this,
             qOverload<const QString &, EditView **>(&MainWindow::loadFile));
     connect(view, &EditView::toClose, outlineBar, &OutlineBar::removeView);

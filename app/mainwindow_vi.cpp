@@ -2,6 +2,7 @@
 // the window: write, quit, edit.
 #include "app/mainwindow.h"
 
+#include "app/inputmethodmemory.h"
 #include "app/inputmethodswitch.h"
 #include "app/vicommandline.h"
 #include "editor/globalsettings.h"
@@ -84,12 +85,27 @@ void MainWindow::onViWindowRequest(EditViewBase *base, int request, const QStrin
     }
 }
 
-void MainWindow::rememberInputMethod(uchar previousMode, uchar mode)
+namespace {
+
+// The input method of the main window, on the platform's terms.
+class WindowInputMethod : public InputMethodMemory::Control
 {
-    if (previousMode == mode)
-        return;
-    if (previousMode == ViEngine::InsertMode)
-        m_imeOpenInInsert = InputMethodSwitch::isOpen(window());
-    else if (mode == ViEngine::InsertMode && m_imeOpenInInsert && !m_imeOpenedByUser)
-        InputMethodSwitch::switchOn(window());
+public:
+    explicit WindowInputMethod(QWidget *window) : m_window(window) {}
+    bool isOpen() const override { return InputMethodSwitch::isOpen(m_window); }
+    void switchOn() override { InputMethodSwitch::switchOn(m_window); }
+    void switchOff() override { InputMethodSwitch::switchOff(m_window); }
+
+private:
+    QWidget *m_window;
+};
+
+} // namespace
+
+InputMethodMemory *MainWindow::inputMethod()
+{
+    // Made on first use: window() is only final once the window is built.
+    if (!m_inputMethod)
+        m_inputMethod = std::make_unique<InputMethodMemory>(std::make_unique<WindowInputMethod>(window()));
+    return m_inputMethod.get();
 }

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -101,7 +102,9 @@ void MessageBar::rebuild()
     m_rows.clear();
     const auto addRows = [this](QObject *owner) {
         for (const Message &m : m_messages.value(owner)) {
-            QWidget *row = makeRow(owner, m);
+            // Alt and the marked letter answer the top message; one set
+            // of letters, so that the same letter never means two rows.
+            QWidget *row = makeRow(owner, m, m_rows.isEmpty());
             m_layout->addWidget(row);
             m_rows.append(row);
         }
@@ -112,7 +115,30 @@ void MessageBar::rebuild()
     setVisible(!m_rows.isEmpty());
 }
 
-QWidget *MessageBar::makeRow(QObject *owner, const Message &message)
+namespace {
+
+// A label as it shows on a row that has no keys: "&Reload" and
+// "再読み込み(&R)" lose the mark, "&&" stays one '&'.
+QString withoutMnemonic(QString text)
+{
+    static const QRegularExpression inParentheses(QStringLiteral("\\s*\\(&[^&]\\)"));
+    text.remove(inParentheses);
+    QString plain;
+    plain.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) != QLatin1Char('&')) {
+            plain += text.at(i);
+        } else if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('&')) {
+            plain += QLatin1String("&&");
+            ++i;
+        }
+    }
+    return plain;
+}
+
+} // namespace
+
+QWidget *MessageBar::makeRow(QObject *owner, const Message &message, bool withKeys)
 {
     auto *row = new QFrame(this);
     row->setFrameShape(QFrame::StyledPanel);
@@ -127,11 +153,12 @@ QWidget *MessageBar::makeRow(QObject *owner, const Message &message)
     label->setForegroundRole(QPalette::ToolTipText);
     layout->addWidget(label, 1);
     const QStringList choices =
-        message.choices.isEmpty() ? QStringList{tr("Dismiss")} : message.choices;
+        message.choices.isEmpty() ? QStringList{tr("&Dismiss")} : message.choices;
     const int id = message.id;
     for (int i = 0; i < choices.size(); ++i) {
-        auto *button = new QPushButton(choices[i], row);
-        // Only the mouse answers: the keyboard belongs to the text.
+        auto *button = new QPushButton(withKeys ? choices[i] : withoutMnemonic(choices[i]), row);
+        // The focus stays in the text, so that no key typed there (Space,
+        // Return, a letter) answers; Alt with the marked letter does.
         button->setFocusPolicy(Qt::NoFocus);
         button->setAutoDefault(false);
         const int choice = message.choices.isEmpty() ? -1 : i;

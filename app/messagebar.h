@@ -16,7 +16,9 @@ class QVBoxLayout;
 // file that could not be opened. A message belongs to one document view (it
 // shows while that view is the current one) or, without an owner, to the
 // window. It stays until answered or dismissed. Its buttons never take the
-// keyboard focus, so keys meant for the text never answer a question.
+// keyboard focus, so keys meant for the text never answer a question; the
+// top message's buttons answer to Alt and their marked letter, which no menu
+// of the window uses.
 class MessageBar : public QFrame
 {
     Q_OBJECT
@@ -29,7 +31,8 @@ public:
 
     // Adds a message; a message of the same owner and a non-empty `key` is
     // replaced. With `choices` it shows one button for each (the first being
-    // the safe answer), without them a button that dismisses it.
+    // the safe answer), without them a button that dismisses it. Choices mark
+    // their letter with '&', clear of the menus' letters.
     void post(QObject *owner, const QString &key, const QString &text,
               const QStringList &choices = {}, Answer answer = {});
     // Takes the message away without an answer.
@@ -53,7 +56,7 @@ private:
 
     void finish(QObject *owner, int id, int choice);
     void rebuild();
-    QWidget *makeRow(QObject *owner, const Message &message);
+    QWidget *makeRow(QObject *owner, const Message &message, bool withKeys);
 
     QHash<QObject *, QList<Message>> m_messages;
     QSet<QObject *> m_followed;  // owners whose destruction is watched

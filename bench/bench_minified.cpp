@@ -15,6 +15,10 @@
 //
 // --unsplit also measures the script left as one block, as without virtual
 // line breaks.
+//
+// BENCH_JAPANESE_MB=50 build/bin/bench_minified measures only a Japanese line
+// of that many MB (not run by default: it takes a while and much memory), so
+// that /usr/bin/time -v reports that case's peak memory alone.
 
 #include "bench/benchsupport.h"
 #include "editor/documentfile.h"
@@ -185,8 +189,17 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const int japaneseMb = qEnvironmentVariableIntValue("BENCH_JAPANESE_MB");
+    if (japaneseMb > 0) {
+        GlobalSettings settings = benchSettings();
+        QTemporaryDir dir;
+        const Figures big = measure(writeJapaneseLine(dir, qint64(japaneseMb) * 1024 * 1024), settings, dir);
+        print("Japanese text on one line", big, 10);
+        return big.savedSame ? 0 : 1;
+    }
     if (argc < 3) {
-        std::printf("usage: %s SCRIPT.min.js STYLE.min.css\n", argv[0]);
+        std::printf("usage: %s SCRIPT.min.js STYLE.min.css [--unsplit]\n"
+                    "       BENCH_JAPANESE_MB=N %s\n", argv[0], argv[0]);
         return 2;
     }
     GlobalSettings settings = benchSettings();

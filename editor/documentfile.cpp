@@ -249,6 +249,7 @@ bool readDocument(EditViewBase *view, const QString &fileName, CharEncoding enco
         | (decoded.notRoundTrip || ambiguous ? NotRoundTrip : 0);
     if (!issues) {
         clearReadIssue(doc);
+        emit view->readWithoutProblem();
         return true;
     }
     doc->setProperty(readIssueFileProperty, info.absoluteFilePath());

@@ -1,6 +1,8 @@
 #include "editor/editdocumentlayout.h"
 
 #include <QFontMetricsF>
+#include <QMetaMethod>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -12,6 +14,7 @@ EditDocumentLayout::EditDocumentLayout(QTextDocument *document)
 {
     // Connected before any highlighter, so this sees the edit first.
     connect(document, &QTextDocument::contentsChange, this, &EditDocumentLayout::onContentsChange);
+    m_blockCount = document->blockCount();
     updateLineMetrics();
 }
 
@@ -73,9 +76,32 @@ void EditDocumentLayout::documentChanged(int from, int charsRemoved, int charsAd
         const QTextBlock last = doc->findBlock(ownFrom + editAdded);
         if (first.isValid() && last.isValid() && from >= first.position()
             && from + charsAdded <= last.position() + last.length()) {
-            QPlainTextDocumentLayout::documentChanged(ownFrom, editRemoved, editAdded);
+            changeLayout(ownFrom, editRemoved, editAdded);
             return;
         }
     }
-    QPlainTextDocumentLayout::documentChanged(from, charsRemoved, charsAdded);
+    changeLayout(from, charsRemoved, charsAdded);
+}
+
+void EditDocumentLayout::changeLayout(int from, int charsRemoved, int charsAdded)
+{
+    const QTextDocument *doc = document();
+    const int blocksBefore = m_blockCount;
+    m_blockCount = doc->blockCount();
+    const int delta = m_blockCount - blocksBefore;
+    if (delta == 0 || blocksBefore == 0
+        || !isSignalConnected(QMetaMethod::fromSignal(&EditDocumentLayout::linesShifted))) {
+        QPlainTextDocumentLayout::documentChanged(from, charsRemoved, charsAdded);
+        return;
+    }
+    {
+        // The stock layout asks for the whole screen here; the view repaints
+        // what the shift leaves to repaint.
+        const QSignalBlocker quiet(this);
+        QPlainTextDocumentLayout::documentChanged(from, charsRemoved, charsAdded);
+    }
+    emit documentSizeChanged(documentSize());
+    const int first = doc->findBlock(from).blockNumber();
+    const int last = std::max(doc->findBlock(from + charsAdded).blockNumber(), first);
+    emit linesShifted(first, last, delta);
 }

@@ -19,6 +19,11 @@
 // that font's ascent, so that lines sat at uneven steps and the margin's
 // numbers lost their lines; such a line keeps its baseline where a line of
 // the document's font has it.
+//
+// Whole lines added or removed move the lines below by whole line heights.
+// When a view listens to linesShifted() the layout leaves the repaint to it,
+// so that it can move the pixels below instead of repainting the screen: a
+// held `dd` or `.` would otherwise repaint every visible line per press.
 class EditDocumentLayout : public QPlainTextDocumentLayout
 {
     Q_OBJECT
@@ -32,17 +37,26 @@ public:
     qreal lineHeight() const { return m_lineHeight; }
     qreal lineAscent() const { return m_ascent; }
 
+signals:
+    // Blocks first to last (numbers after the change) are new or changed;
+    // the blocks after them are the ones that followed before, moved by
+    // delta blocks (negative: up).
+    void linesShifted(int first, int last, int delta);
+
 protected:
     void documentChanged(int from, int charsRemoved, int charsAdded) override;
 
 private:
     void onContentsChange(int from, int charsRemoved, int charsAdded);
     void updateLineMetrics();
+    void changeLayout(int from, int charsRemoved, int charsAdded);
 
     // The edit as reported before any colouring widened it; from < 0: none.
     int editFrom = -1;
     int editRemoved = 0;
     int editAdded = 0;
+
+    int m_blockCount = 0;  // as last laid out
 
     QFont m_font;
     qreal m_lineHeight = 0;

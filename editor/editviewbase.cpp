@@ -2,6 +2,7 @@
 
 #include "editor/commandstatistics.h"
 #include "editor/editdocumentlayout.h"
+#include "editor/linescrollbar.h"
 #include "editor/virtualbreaks.h"
 #include "highlight/syntaxhighlighter.h"
 #include "editor/globalsettings.h"
@@ -62,9 +63,12 @@ EditViewBase::EditViewBase(GlobalSettings *settings, ViEngine *viEngine, QWidget
     // A document of our own, laid out so that colouring an edited line
     // repaints that line, not the screen.
     auto *doc = new QTextDocument(this);
-    doc->setDocumentLayout(new EditDocumentLayout(doc));
+    auto *layout = new EditDocumentLayout(doc);
+    doc->setDocumentLayout(layout);
+    connect(layout, &EditDocumentLayout::linesShifted, this, &EditViewBase::onLinesShifted);
     m_breaks = new VirtualBreaks(doc);
     setDocument(doc);
+    setVerticalScrollBar(new LineScrollBar(Qt::Vertical, this));
 
     m_splitTimer.setSingleShot(true);
     m_splitTimer.setInterval(SplitPauseMs);
@@ -98,11 +102,10 @@ EditViewBase::EditViewBase(GlobalSettings *settings, ViEngine *viEngine, QWidget
     updateLineNumberArea();
     // Repaint the margin only where the text changed or scrolled.
     connect(this, &QPlainTextEdit::updateRequest, this, &EditViewBase::onLayoutUpdateRequest);
+    // The numbers themselves are repainted with the lines that changed.
     connect(this, &QPlainTextEdit::blockCountChanged, this, [this] {
         if (lineNumberArea->width() != lineNumberAreaWidth())
             updateLineNumberArea();
-        else
-            lineNumberArea->update();
     });
 
     blinkTimer.setSingleShot(true);
@@ -275,6 +278,49 @@ void EditViewBase::onLayoutUpdateRequest(const QRect &rect, int dy)
         lineNumberArea->update(0, rect.y(), lineNumberArea->width(), rect.height());
 }
 
+void EditViewBase::onLinesShifted(int first, int last, int delta)
+{
+    const auto *layout = qobject_cast<const EditDocumentLayout *>(document()->documentLayout());
+    const QTextBlock block = document()->findBlockByNumber(first);
+    const QTextBlock top = firstVisibleBlock();
+    const QRect area = viewport()->rect();
+    // Lines are rows of one height only without wrapping; a change above the
+    // view moves what the view shows.
+    if (!layout || !block.isValid() || !top.isValid() || first < top.blockNumber()
+        || lineWrapMode() != NoWrap || document()->lineCount() != document()->blockCount()) {
+        viewport()->update();
+        lineNumberArea->update();
+        return;
+    }
+    const int rowHeight = qRound(layout->lineHeight());
+    const int firstY = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
+    if (firstY > area.bottom() || rowHeight <= 0)
+        return;
+    // The rows below the change show the lines they showed, moved.
+    const int newBelow = firstY + (last - first + 1) * rowHeight;
+    const int oldBelow = newBelow - delta * rowHeight;
+    const int shiftTop = std::min(newBelow, oldBelow);
+    if (shiftTop <= area.bottom()) {
+        viewport()->scroll(0, newBelow - oldBelow, QRect(0, shiftTop, area.width(), area.bottom() - shiftTop + 1));
+        if (!paintedCursorRect.isNull() && paintedCursorRect.top() >= oldBelow)
+            paintedCursorRect.translate(0, newBelow - oldBelow);
+    }
+    viewport()->update(QRect(0, firstY, area.width(), std::max(newBelow - firstY, rowHeight)));
+
+    // Numbers stay with their rows, except where the document now ends; a
+    // virtual break's mark travels with its line.
+    const int marginWidth = lineNumberArea->width();
+    if (m_breaks->hasBreaks()) {
+        lineNumberArea->update(0, firstY, marginWidth, area.bottom() - firstY + 1);
+        return;
+    }
+    lineNumberArea->update(0, firstY, marginWidth, std::max(newBelow - firstY, rowHeight));
+    const int lastY = firstY + (document()->blockCount() - 1 - first) * rowHeight;
+    const int endTop = std::max(std::min(lastY, lastY - delta * rowHeight), firstY);
+    if (endTop <= area.bottom())
+        lineNumberArea->update(0, endTop, marginWidth, area.bottom() - endTop + 1);
+}
+
 EditViewBase::VisibleRange EditViewBase::visibleBlocks(int bottom) const
 {
     VisibleRange range;
@@ -439,7 +485,22 @@ bool EditViewBase::eventFilter(QObject *object, QEvent *event)
 
 void EditViewBase::paintEvent(QPaintEvent *event)
 {
-    QPlainTextEdit::paintEvent(event);
+    // The stock paint lays out and draws every line within the bounding
+    // rectangle; a changed line at the top and lines moved up from the bottom
+    // would draw the whole screen. Small pieces far apart are drawn each.
+    const QRegion region = event->region();
+    qint64 area = 0;
+    for (const QRect &r : region)
+        area += qint64(r.width()) * r.height();
+    const QRect bounds = event->rect();
+    if (region.rectCount() > 1 && area * 2 < qint64(bounds.width()) * bounds.height()) {
+        for (const QRect &r : region) {
+            QPaintEvent piece(r);
+            QPlainTextEdit::paintEvent(&piece);
+        }
+    } else {
+        QPlainTextEdit::paintEvent(event);
+    }
 
     QPainter painter(viewport());
     const VisibleRange visible = visibleBlocks(event->rect().bottom());

@@ -138,6 +138,9 @@ signals:
     // A problem with the document the user has to see, kept in view until
     // dismissed (unlike a status message, which the next one replaces).
     void notice(const QString &text);
+    // The file was read again, this time without a problem: a notice about
+    // what it held before no longer holds.
+    void readWithoutProblem();
     void doOutput(const QString &text);
     void contentsChanged();
     // The document's path was set to a different one.
@@ -184,6 +187,7 @@ private:
     void scheduleBlinkRepaint();
     void repaintCursor();
     void onLayoutUpdateRequest(const QRect &rect, int dy);
+    void onLinesShifted(int first, int last, int delta);
 
     FileFormat m_format;
     QString m_title;

@@ -917,6 +917,8 @@ bool ViEngine::handleArgument(QChar c, EditViewBase *view)
             QTextCursor sel = view->textCursor();
             const int start = sel.selectionStart();
             const int end = sel.selectionEnd();
+            const QString repeat = visualRepeatKeys(view, start, std::max(end - 1, start),
+                                                    m_mode == VisualLineMode);
             setMode(CommandMode);
             QTextCursor cursor(view->document());
             cursor.beginEditBlock();
@@ -933,6 +935,7 @@ bool ViEngine::handleArgument(QChar c, EditViewBase *view)
             cursor.endEditBlock();
             setViCursor(view, start);
             finishCommand(false);
+            rememberVisualChange(repeat + QLatin1Char('r') + c);
             return true;
         }
         replaceChars(view, c, n);
@@ -1276,10 +1279,12 @@ void ViEngine::runVisualCommand(QChar c, EditViewBase *view)
     if (key == 'J') {
         const QTextDocument *doc = view->document();
         const int count = doc->findBlock(hi).blockNumber() - doc->findBlock(lo).blockNumber() + 1;
+        const QString repeat = visualRepeatKeys(view, lo, hi, true) + c;
         leaveVisual(view);
         setViCursor(view, lo);
         joinLines(view, std::max(count, 2));
         finishCommand(false);
+        rememberVisualChange(repeat);
         return;
     }
     if (key == 'p' || key == 'P') {
@@ -1310,8 +1315,44 @@ void ViEngine::runVisualCommand(QChar c, EditViewBase *view)
         finishCommand(false);
         return;
     }
+    // Before the operator: a change's typed text is stored with it when the
+    // insert ends.
+    if (op != QLatin1String("y"))
+        rememberVisualChange(visualRepeatKeys(view, lo, hi, lines) + c);
     leaveVisual(view);
     m_operator = op;
     operate(view, op, lo, lines ? hi : std::min(hi + 1, docEnd), lines, lo);
     finishCommand(false);
+}
+
+// The keys that select, from wherever the cursor then is, as much as the
+// selection [lo, hi] holds: as many lines; within one line as many
+// characters, over several lines down to the same column of the last line.
+QString ViEngine::visualRepeatKeys(EditViewBase *view, int lo, int hi, bool lines) const
+{
+    const QTextDocument *doc = view->document();
+    const QTextBlock first = doc->findBlock(lo);
+    const QTextBlock last = doc->findBlock(hi);
+    const int down = last.blockNumber() - first.blockNumber();
+    QString keys = lines ? QStringLiteral("V") : QStringLiteral("v");
+    if (down > 0)
+        keys += QString::number(down) + QLatin1Char('j');
+    if (lines)
+        return keys;
+    int right = hi - lo;
+    if (down > 0) {
+        keys += QLatin1Char('0');
+        right = hi - last.position();
+    }
+    if (right > 0)
+        keys += QString::number(right) + QLatin1Char('l');
+    return keys;
+}
+
+void ViEngine::rememberVisualChange(const QString &keys)
+{
+    if (m_replaying)
+        return;
+    m_lastChange = Change();
+    m_lastChange.keys = keys;
 }

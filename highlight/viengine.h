@@ -176,6 +176,9 @@ private:
     // Visual mode.
     void enterVisual(EditViewBase *view, uchar m);
     void leaveVisual(EditViewBase *view);
+    QString visualRepeatKeys(EditViewBase *view, int lo, int hi, bool lines) const;
+    // `.` after a visual change selects as much again from the cursor.
+    void rememberVisualChange(const QString &keys);
     void showVisual(EditViewBase *view);
     ViewState &stateOf(EditViewBase *view);
     int viCursor(EditViewBase *view);

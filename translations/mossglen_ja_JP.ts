@@ -38,16 +38,16 @@ Save and overwrite those changes?</source>
         <translation>「%1」は他のプログラムによってディスク上で変更されましたが、ここには保存していない変更があります。「再読み込み」を押すとファイルの内容に置き換わります (元に戻すで編集内容が戻ります)。</translation>
     </message>
     <message>
-        <source>Keep my text</source>
-        <translation>編集内容を残す</translation>
-    </message>
-    <message>
-        <source>Reload</source>
-        <translation>再読み込み</translation>
-    </message>
-    <message>
         <source>&apos;%1&apos; has been reloaded; Undo brings your text back</source>
         <translation>「%1」を再読み込みしました。元に戻すで編集内容が戻ります</translation>
+    </message>
+    <message>
+        <source>&amp;Keep my text</source>
+        <translation>編集内容を残す(&amp;K)</translation>
+    </message>
+    <message>
+        <source>&amp;Reload</source>
+        <translation>再読み込み(&amp;R)</translation>
     </message>
 </context>
 <context>
@@ -900,8 +900,8 @@ Do you want to save your changes?</source>
 <context>
     <name>MessageBar</name>
     <message>
-        <source>Dismiss</source>
-        <translation>閉じる</translation>
+        <source>&amp;Dismiss</source>
+        <translation>閉じる(&amp;D)</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,7 @@
 #include "app/recoveryjournal.h"
 #include "editor/documentfile.h"
 #include "editor/globalsettings.h"
+#include "editor/virtualbreaks.h"
 #include "highlight/viengine.h"
 #include "html/editview.h"
 #include "testsupport.h"
@@ -40,6 +41,8 @@ private slots:
     void ownSaveIsQuiet();
     void saveInMainWindowAsksAboutChangedFile();
     void reloadKeepsRecoveryCopyUntilSaved();
+    void answeredByKeys_data();
+    void answeredByKeys();
 
 private:
     void open(const QByteArray &bytes);
@@ -72,7 +75,7 @@ bool click(MessageBar *bar, const QString &text)
 {
     const auto buttons = bar->findChildren<QPushButton *>();
     for (QPushButton *button : buttons)
-        if (button->text() == text && button->isVisibleTo(bar)) {
+        if (QString(button->text()).remove(QLatin1Char('&')) == text && button->isVisibleTo(bar)) {
             button->click();
             return true;
         }
@@ -188,8 +191,14 @@ void TestDocumentWatcher::modifiedDocumentAsks_data()
 {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<bool>("reloaded");
-    QTest::newRow("reload") << QStringLiteral("Reload") << true;
-    QTest::newRow("keep mine") << QStringLiteral("Keep my text") << false;
+    QTest::addColumn<QByteArray>("longLine");  // added to both versions of the file
+    QTest::newRow("reload") << QStringLiteral("Reload") << true << QByteArray();
+    QTest::newRow("keep mine") << QStringLiteral("Keep my text") << false << QByteArray();
+    // Lines over 2,000 characters are shown in pieces; the undo brings back
+    // the user's text with its pieces.
+    const QByteArray minified = "<p>" + QByteArray(2500, 'x') + ";" + QByteArray(2500, 'y') + "</p>\n";
+    QTest::newRow("reload, long lines") << QStringLiteral("Reload") << true << minified;
+    QTest::newRow("keep mine, long lines") << QStringLiteral("Keep my text") << false << minified;
 }
 
 // Asked in the bar: typing on answers nothing, and a reload is one undo step.
@@ -197,10 +206,12 @@ void TestDocumentWatcher::modifiedDocumentAsks()
 {
     QFETCH(QString, answer);
     QFETCH(bool, reloaded);
-    open(fiveLines);
+    QFETCH(QByteArray, longLine);
+    open(longLine + fiveLines);
+    QCOMPARE(view->virtualBreaks()->hasBreaks(), !longLine.isEmpty());
     edit(view.get(), QStringLiteral("my words "));
 
-    change(QStringLiteral("rename"), otherLines);
+    change(QStringLiteral("rename"), otherLines + longLine);
     QTRY_VERIFY_WITH_TIMEOUT(bar->has(view.get(), changedKey), 5000);
     QVERIFY2(bar->texts(view.get()).join(QString()).contains(QStringLiteral("page.html")),
              qPrintable(bar->texts(view.get()).join(QString())));
@@ -209,16 +220,19 @@ void TestDocumentWatcher::modifiedDocumentAsks()
     QCOMPARE(buttons.size(), 2);
     for (QPushButton *button : buttons)
         QCOMPARE(button->focusPolicy(), Qt::NoFocus);
-    const QString mine = view->toPlainText();
+    const QString mine = view->realText();
+    const QString mineShown = view->toPlainText();
     QVERIFY(bar->has(view.get(), changedKey));
 
     QVERIFY(click(bar.get(), answer));
     QVERIFY(!bar->has(view.get(), changedKey));
-    QCOMPARE(view->toPlainText(), reloaded ? QString::fromLatin1(otherLines) : mine);
+    QCOMPARE(view->realText(), reloaded ? QString::fromLatin1(otherLines + longLine) : mine);
     QCOMPARE(view->document()->isModified(), !reloaded);
     if (reloaded) {
+        QCOMPARE(view->virtualBreaks()->hasBreaks(), !longLine.isEmpty());
         view->undo();
-        QCOMPARE(view->toPlainText(), mine);
+        QCOMPARE(view->realText(), mine);
+        QCOMPARE(view->toPlainText(), mineShown);
         QVERIFY(view->document()->isModified());
     }
 
@@ -227,7 +241,7 @@ void TestDocumentWatcher::modifiedDocumentAsks()
     QVERIFY(!bar->has(view.get(), changedKey));
     change(QStringLiteral("in place"), "third version");
     QTRY_VERIFY_WITH_TIMEOUT(bar->has(view.get(), changedKey), 5000);
-    QCOMPARE(view->toPlainText(), mine);
+    QCOMPARE(view->realText(), mine);
 }
 
 void TestDocumentWatcher::deletedFile_data()
@@ -393,6 +407,59 @@ void TestDocumentWatcher::reloadKeepsRecoveryCopyUntilSaved()
     journal->waitForIdle();
     QVERIFY(!QFileInfo::exists(copy));
     QCOMPARE(readFile(file), mine.toUtf8());
+}
+
+void TestDocumentWatcher::answeredByKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("answered");
+    QTest::addColumn<bool>("reloaded");
+    QTest::newRow("Alt+R reloads") << int(Qt::Key_R) << int(Qt::AltModifier) << true << true;
+    QTest::newRow("Alt+K keeps my text") << int(Qt::Key_K) << int(Qt::AltModifier) << true << false;
+    QTest::newRow("R goes into the text") << int(Qt::Key_R) << int(Qt::NoModifier) << false << false;
+    QTest::newRow("Return goes into the text") << int(Qt::Key_Return) << int(Qt::NoModifier) << false << false;
+    QTest::newRow("Space goes into the text") << int(Qt::Key_Space) << int(Qt::NoModifier) << false << false;
+}
+
+// The question in the bar is answered from the keyboard with Alt and the
+// button's letter while the focus stays in the text; no key typed into the
+// text answers it.
+void TestDocumentWatcher::answeredByKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, answered);
+    QFETCH(bool, reloaded);
+    ScopedSettingsStore store;
+    QVERIFY(writeFile(file, fiveLines));
+    MainWindow window({file});
+    window.documentWatcher()->setSettleDelay(50);
+    EditView *doc = window.currentView();
+    QVERIFY(doc);
+    window.show();
+    window.activateWindow();
+    doc->setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTRY_VERIFY(doc->hasFocus());
+    if (doc->globalSettings()->viEnabled)
+        window.engine()->setMode(ViEngine::InsertMode);
+    edit(doc, QStringLiteral("mine "));
+    change(QStringLiteral("rename"), otherLines);
+    QTRY_VERIFY_WITH_TIMEOUT(window.messages()->has(doc, changedKey), 5000);
+    const QString mine = doc->toPlainText();
+
+    QTest::keyClick(doc, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    if (answered) {
+        QTRY_VERIFY(!window.messages()->has(doc, changedKey));
+        QCOMPARE(doc->toPlainText(), reloaded ? QString::fromLatin1(otherLines) : mine);
+    } else {
+        QTest::qWait(300);  // longer than a button's animated click
+        QVERIFY(window.messages()->has(doc, changedKey));
+        QVERIFY(doc->toPlainText() != mine);
+    }
+    QVERIFY(doc->hasFocus());
+    doc->document()->setModified(false);
 }
 
 QTEST_MAIN(TestDocumentWatcher)

@@ -1,4 +1,5 @@
 #include "editor/commandstatistics.h"
+#include "app/documentwatcher.h"
 #include "app/mainwindow.h"
 #include "app/messagebar.h"
 #include "editor/globalsettings.h"
@@ -61,6 +62,8 @@ private slots:
     void failedReadLeavesNoView_data();
     void failedReadLeavesNoView();
     void readProblemStaysInTheBar();
+    void readProblemGoesWithACleanRead_data();
+    void readProblemGoesWithACleanRead();
     void tabCyclingWraps();
     void previousDocumentGoesBackAndForth();
     void encodingMenuFollowsTab();
@@ -317,6 +320,35 @@ void TestMainWindowDocuments::readProblemStaysInTheBar()
     QCOMPARE(buttons[0]->focusPolicy(), Qt::NoFocus);
     buttons[0]->click();
     QVERIFY(bar->texts(view).isEmpty());
+    QVERIFY(!bar->isVisibleTo(&w));
+}
+
+void TestMainWindowDocuments::readProblemGoesWithACleanRead_data()
+{
+    QTest::addColumn<bool>("reopen");
+    QTest::newRow("reloaded after the file was mended") << false;
+    QTest::newRow("reopened in another encoding") << true;
+}
+
+// The problem a file had when read is withdrawn once it reads cleanly, so
+// that the bar never speaks of bytes the document no longer has.
+void TestMainWindowDocuments::readProblemGoesWithACleanRead()
+{
+    QFETCH(bool, reopen);
+    const QString path = file(QStringLiteral("mended.html"), QByteArray("<p>caf\xE9 \xFF</p>\n"));
+    MainWindow w({path});
+    EditView *view = w.currentView();
+    QVERIFY(view);
+    MessageBar *bar = w.messages();
+    QCOMPARE(bar->texts(view).size(), 1);
+    // Mended elsewhere, in Shift-JIS: "\x82\xA0" is not UTF-8.
+    QVERIFY(writeFile(path, "<p>caf\x82\xA0</p>\n"));
+    if (reopen)
+        w.findChild<QAction *>("actionReopen_SJIS")->trigger();
+    else
+        w.documentWatcher()->checkAll();
+    QCOMPARE(view->toPlainText(), QString::fromUtf8("<p>caf\u3042</p>\n"));
+    QCOMPARE(bar->texts(view), QStringList());
     QVERIFY(!bar->isVisibleTo(&w));
 }
 

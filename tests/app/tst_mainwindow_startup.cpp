@@ -1,3 +1,4 @@
+#include "app/inputmethodmemory.h"
 #include "app/mainwindow.h"
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
@@ -28,6 +29,8 @@ private slots:
     void startModeFollowsStoredSwitch_data();
     void startModeFollowsStoredSwitch();
     void inputMethodSwitchedOnInCommandMode();
+    void inputMethodRememberedPerMode_data();
+    void inputMethodRememberedPerMode();
     void closing_data();
     void closing();
     void scriptKeywordLines_data();
@@ -129,6 +132,67 @@ void TestMainWindowStartup::inputMethodSwitchedOnInCommandMode()
     QCOMPARE(int(w.engine()->mode()), int(ViEngine::InsertMode));
     w.onImeOpenStatusChanged();  // in insert mode nothing changes
     QCOMPARE(int(w.engine()->mode()), int(ViEngine::InsertMode));
+}
+
+namespace {
+
+// Stands for the platform: an input method the user switches on and off.
+struct FakeInputMethod : InputMethodMemory::Control {
+    bool *open;
+    int *switchedOn;
+    FakeInputMethod(bool *open, int *switchedOn) : open(open), switchedOn(switchedOn) {}
+    bool isOpen() const override { return *open; }
+    void switchOn() override { *open = true; ++*switchedOn; }
+    void switchOff() override { *open = false; }
+};
+
+} // namespace
+
+void TestMainWindowStartup::inputMethodRememberedPerMode_data()
+{
+    // Steps: i a v V Escape(e) change mode; + and - are the user switching
+    // the input method on and off; U is the user switching it on in command
+    // mode, which enters insert mode.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<int>("switchedOn");
+    QTest::newRow("off in insert mode stays off") << "iei" << false << 0;
+    QTest::newRow("leaving insert mode switches it off") << "i+e" << false << 0;
+    QTest::newRow("on in insert mode comes back") << "i+ei" << true << 1;
+    QTest::newRow("switched off before leaving stays off") << "i+-ei" << false << 0;
+    QTest::newRow("kept through visual mode") << "i+eVvei" << true << 1;
+    QTest::newRow("switched on in command mode is not switched again") << "eU" << true << 0;
+    QTest::newRow("switched on in command mode is remembered") << "eUeI" << true << 1;
+    QTest::newRow("off in command mode after coming back") << "i+eie" << false << 1;
+}
+
+void TestMainWindowStartup::inputMethodRememberedPerMode()
+{
+    QFETCH(QString, steps);
+    QFETCH(bool, open);
+    QFETCH(int, switchedOn);
+    bool isOpen = false;
+    int ons = 0;
+    InputMethodMemory memory(std::make_unique<FakeInputMethod>(&isOpen, &ons));
+    uchar mode = ViEngine::CommandMode;
+    const auto go = [&](uchar next, bool byUser = false) {
+        memory.modeChanged(mode, next, byUser);
+        mode = next;
+    };
+    for (const QChar step : steps) {
+        switch (step.unicode()) {
+        case 'i': case 'I': go(ViEngine::InsertMode); break;
+        case 'e': go(ViEngine::CommandMode); break;
+        case 'v': go(ViEngine::VisualMode); break;
+        case 'V': go(ViEngine::VisualLineMode); break;
+        case '+': isOpen = true; break;
+        case '-': isOpen = false; break;
+        case 'U': isOpen = true; go(ViEngine::InsertMode, true); break;
+        default: QFAIL("unknown step");
+        }
+    }
+    QCOMPARE(isOpen, open);
+    QCOMPARE(ons, switchedOn);
 }
 
 void TestMainWindowStartup::closing_data()

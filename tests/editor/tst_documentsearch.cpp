@@ -237,21 +237,30 @@ void TestDocumentSearch::stepsForwardAndBackward()
 
 void TestDocumentSearch::emptyMatchesMoveOn_data()
 {
+    QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QList<int>>("starts");
 
-    // Document "ab\ncd": repeating the step walks on and ends.
-    QTest::newRow("x*") << "x*" << QList<int>{1, 2, 3, 4, 5};
-    QTest::newRow("line starts") << "^" << QList<int>{3};
-    QTest::newRow("line ends") << "$" << QList<int>{2, 5};
-    QTest::newRow("word boundaries") << "\\b" << QList<int>{2, 3, 5};
+    // Repeating the step walks on and ends.
+    const QString text = QStringLiteral("ab\ncd");
+    QTest::newRow("x*") << text << "x*" << QList<int>{1, 2, 3, 4, 5};
+    QTest::newRow("line starts") << text << "^" << QList<int>{3};
+    QTest::newRow("line ends") << text << "$" << QList<int>{2, 5};
+    QTest::newRow("word boundaries") << text << "\\b" << QList<int>{2, 3, 5};
+    // The empty line behind the final line end is no line of the file.
+    const QString ended = QStringLiteral("ab\ncd\n");
+    QTest::newRow("x*, final line end") << ended << "x*" << QList<int>{1, 2, 3, 4, 5};
+    QTest::newRow("line starts, final line end") << ended << "^" << QList<int>{3};
+    QTest::newRow("line ends, final line end") << ended << "$" << QList<int>{2, 5};
+    QTest::newRow("empty line, final line end") << QStringLiteral("ab\n\n") << "^$" << QList<int>{3};
 }
 
 void TestDocumentSearch::emptyMatchesMoveOn()
 {
+    QFETCH(QString, text);
     QFETCH(QString, pattern);
     QFETCH(QList<int>, starts);
-    QTextDocument document(QStringLiteral("ab\ncd"));
+    QTextDocument document(text);
     const DocumentSearch search(pattern, regexp());
     QTextCursor cursor(&document);
     QList<int> seen;

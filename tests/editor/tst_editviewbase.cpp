@@ -176,6 +176,8 @@ private slots:
     void marginPixels();
     void eofMark_data();
     void eofMark();
+    void shiftedLinesOnScreen_data();
+    void shiftedLinesOnScreen();
 
     void focusSignals();
     void mouseCommandsCounted();
@@ -752,6 +754,84 @@ void TestEditViewBase::eofMark()
     QVERIFY2(left >= endRect.left() - 1 && left <= endRect.left() + 4,
              qPrintable(QStringLiteral("ink at %1, end at %2").arg(left).arg(endRect.left())));
     QVERIFY(top >= endRect.top() && top <= endRect.bottom());
+}
+
+void TestEditViewBase::shiftedLinesOnScreen_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("topLine");
+    QTest::addColumn<int>("at");       // block where the edit starts
+    QTest::addColumn<int>("removed");  // whole lines taken out there
+    QTest::addColumn<QString>("inserted");
+
+    const QString page = numberedLines(60);
+    const QString shortPage = numberedLines(8);
+    QString broken = numberedLines(6);
+    broken.replace(QLatin1String("line 4"), QStringLiteral("line 4 ") + QString(5000, QLatin1Char('x')));
+
+    QTest::newRow("line removed in the view") << page << 1 << 2 << 1 << QString();
+    QTest::newRow("lines removed at the top") << page << 1 << 0 << 3 << QString();
+    QTest::newRow("lines inserted in the view") << page << 1 << 3 << 0 << "new a\nnew b\n";
+    QTest::newRow("line replaced by two") << page << 1 << 4 << 1 << "two a\ntwo b\n";
+    QTest::newRow("line removed, scrolled") << page << 20 << 25 << 1 << QString();
+    QTest::newRow("line removed above the view") << page << 20 << 3 << 1 << QString();
+    QTest::newRow("line removed below the view") << page << 1 << 50 << 1 << QString();
+    QTest::newRow("line removed, end in view") << shortPage << 1 << 3 << 1 << QString();
+    QTest::newRow("line added, end in view") << shortPage << 1 << 5 << 0 << "added\n";
+    QTest::newRow("last line removed") << shortPage << 1 << 7 << 1 << QString();
+    QTest::newRow("line removed above virtual breaks") << broken << 1 << 1 << 1 << QString();
+}
+
+void TestEditViewBase::shiftedLinesOnScreen()
+{
+    QFETCH(QString, text);
+    QFETCH(int, topLine);
+    QFETCH(int, at);
+    QFETCH(int, removed);
+    QFETCH(QString, inserted);
+
+    // Lines added or removed move the pixels below them rather than
+    // repainting them: what reaches the screen must still be what a fresh
+    // painting shows, text and numbers.
+    Shown s(true, Ins, QString());
+    s.view->loadText(text);
+    QVERIFY(s.focus(s.other));
+    s.view->verticalScrollBar()->setValue(topLine - 1);
+    QCoreApplication::processEvents();
+    QTRY_COMPARE_WITH_TIMEOUT(screenViewport(*s.view), grabViewport(*s.view), 1000);
+
+    QTextDocument *doc = s.view->document();
+    QTextCursor c(doc->findBlockByNumber(at));
+    if (removed > 0) {
+        QTextBlock last = doc->findBlockByNumber(at + removed - 1);
+        if (last.next().isValid()) {
+            c.setPosition(last.next().position(), QTextCursor::KeepAnchor);
+        } else {
+            // The last line goes with the break before it.
+            c.setPosition(last.position() + last.length() - 1);
+            c.setPosition(std::max(doc->findBlockByNumber(at).position() - 1, 0), QTextCursor::KeepAnchor);
+        }
+    }
+    c.insertText(inserted);
+    QCoreApplication::processEvents();
+
+    const QImage screen = screenViewport(*s.view);
+    const QImage fresh = grabViewport(*s.view);
+    QCOMPARE(screen.size(), fresh.size());
+    int differing = 0;
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x)
+            differing += screen.pixel(x, y) != fresh.pixel(x, y) ? 1 : 0;
+    QCOMPARE(differing, 0);
+
+    // The margin beside the text; a horizontal scroll bar covers the rest.
+    QWidget *margin = s.view->lineNumberWidget();
+    const int height = s.view->viewport()->height();
+    const QPoint origin = margin->mapTo(&s.window, QPoint(0, 0));
+    const QImage marginScreen = s.window.screen()
+            ->grabWindow(s.window.winId(), origin.x(), origin.y(), margin->width(), height)
+            .toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(marginScreen, margin->grab(QRect(0, 0, margin->width(), height)).toImage().convertToFormat(QImage::Format_RGB32));
 }
 
 void TestEditViewBase::focusSignals()

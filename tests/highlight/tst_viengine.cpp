@@ -317,6 +317,17 @@ void TestViEngine::commands_data()
     QTest::newRow("p replaces the selection") << "|ab cd" << "yiwwviwp" << "ab |ab" << cmd;
     QTest::newRow("VJ") << "|a\nb\nc" << "VjjJ" << "a b| c" << cmd;
     QTest::newRow("v then V") << "|ab\ncd" << "vVjd" << "|" << cmd;
+    // `.` after a visual change: as much again from the cursor.
+    QTest::newRow(". after vld: as many characters") << "|abcdef" << "vld." << "|ef" << cmd;
+    QTest::newRow(". after vjd: as many lines, to the same column")
+            << "ab|cd\nefgh\nijkl\nmnop" << "vjd." << "ab|l\nmnop" << cmd;
+    QTest::newRow(". after Vjd: as many lines") << "|a\nb\nc\nd\ne" << "Vjd." << "|e" << cmd;
+    QTest::newRow(". after vc types the text again") << "|abcdef" << "vlcX\x1bl." << "X|Xef" << cmd;
+    QTest::newRow(". after V>") << "|a\nb\nc" << "V>j." << "\ta\n\t|b\nc" << cmd;
+    QTest::newRow(". after v~") << "|abcd" << "vl~ll." << "AB|CD" << cmd;
+    QTest::newRow(". after vr") << "|abcd" << "vlrxll." << "xx|xx" << cmd;
+    QTest::newRow(". after VJ") << "|a\nb\nc\nd" << "VjJj." << "a b\nc| d" << cmd;
+    QTest::newRow("a visual yank is no change for .") << "|abcd" << "xvly." << "|cd" << cmd;
 
     // Search.
     QTest::newRow("/") << "|ab cd ab" << "/ab\r" << "ab cd |ab" << cmd;
