@@ -30,6 +30,18 @@ private:
 
 ImeNotifyFilter *filter = nullptr;
 
+void setOpenStatus(QWidget *window, BOOL open)
+{
+    if (!window)
+        return;
+    HWND hwnd = reinterpret_cast<HWND>(window->window()->winId());
+    HIMC context = ImmGetContext(hwnd);
+    if (!context)
+        return;
+    ImmSetOpenStatus(context, open);
+    ImmReleaseContext(hwnd, context);
+}
+
 } // namespace
 
 void InputMethodSwitch::watch(QCoreApplication *app, std::function<void()> onOpenStatusChanged)
@@ -49,14 +61,7 @@ void InputMethodSwitch::unwatch(QCoreApplication *app)
 
 void InputMethodSwitch::switchOff(QWidget *window)
 {
-    if (!window)
-        return;
-    HWND hwnd = reinterpret_cast<HWND>(window->window()->winId());
-    HIMC context = ImmGetContext(hwnd);
-    if (!context)
-        return;
-    ImmSetOpenStatus(context, FALSE);
-    ImmReleaseContext(hwnd, context);
+    setOpenStatus(window, FALSE);
 }
 
 bool InputMethodSwitch::isOpen(QWidget *window)
@@ -74,12 +79,5 @@ bool InputMethodSwitch::isOpen(QWidget *window)
 
 void InputMethodSwitch::switchOn(QWidget *window)
 {
-    if (!window)
-        return;
-    HWND hwnd = reinterpret_cast<HWND>(window->window()->winId());
-    HIMC context = ImmGetContext(hwnd);
-    if (!context)
-        return;
-    ImmSetOpenStatus(context, TRUE);
-    ImmReleaseContext(hwnd, context);
+    setOpenStatus(window, TRUE);
 }
