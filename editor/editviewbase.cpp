@@ -329,6 +329,15 @@ EditViewBase::VisibleRange EditViewBase::visibleBlocks(int bottom) const
         return range;
     qreal top = blockBoundingGeometry(block).translated(contentOffset()).top();
     range.first = block.blockNumber();
+    // Rows of one height: counted, not walked, since measuring each block lays
+    // it out and this runs on every cursor move and paint.
+    const auto *layout = qobject_cast<const EditDocumentLayout *>(document()->documentLayout());
+    if (layout && layout->lineHeight() > 0 && lineWrapMode() == NoWrap
+        && document()->lineCount() == document()->blockCount()) {
+        const int rows = top <= bottom ? int(std::floor((bottom - top) / layout->lineHeight())) : -1;
+        range.last = std::min(range.first + rows, document()->blockCount() - 1);
+        return range;
+    }
     while (block.isValid() && top <= bottom) {
         range.last = block.blockNumber();
         top += blockBoundingRect(block).height();
