@@ -13,7 +13,6 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>

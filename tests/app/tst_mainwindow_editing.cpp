@@ -126,26 +126,19 @@ private slots:
     }
     void commonKeys_data()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QKeySequence>("key");
         QTest::addColumn<QString>("effect");
         QTest::addColumn<int>("expected");  // font size change for "zoom", line for "line"
-
-        const int ctrl = Qt::ControlModifier, ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
-        QTest::newRow("Ctrl+R redoes") << int(Qt::Key_R) << ctrl << "redo" << 0;
-        QTest::newRow("Ctrl+Shift+Z redoes") << int(Qt::Key_Z) << ctrlShift << "redo" << 0;
-        QTest::newRow("Ctrl+Shift+S saves as") << int(Qt::Key_S) << ctrlShift << "save as" << 0;
-        QTest::newRow("Ctrl+Q quits") << int(Qt::Key_Q) << ctrl << "quit" << 0;
-        QTest::newRow("Ctrl+G goes to a line") << int(Qt::Key_G) << ctrl << "line" << 3;
-        QTest::newRow("Ctrl++ zooms in") << int(Qt::Key_Plus) << ctrl << "zoom" << 1;
-        QTest::newRow("Ctrl+= zooms in") << int(Qt::Key_Equal) << ctrl << "zoom" << 1;
-        QTest::newRow("Ctrl+- zooms out") << int(Qt::Key_Minus) << ctrl << "zoom" << -1;
-        QTest::newRow("Ctrl+0 takes the stored size") << int(Qt::Key_0) << ctrl << "zoom" << 0;
+        const std::tuple<const char *, const char *, int> rows[] = {
+            {"Ctrl+R", "redo", 0}, {"Ctrl+Shift+Z", "redo", 0}, {"Ctrl+Shift+S", "save as", 0},
+            {"Ctrl+Q", "quit", 0}, {"Ctrl+G", "line", 3}, {"Ctrl++", "zoom", 1}, {"Ctrl+=", "zoom", 1},
+            {"Ctrl+-", "zoom", -1}, {"Ctrl+0", "zoom", 0}};  // Ctrl+0: back to the stored size
+        for (const auto &[key, effect, expected] : rows)
+            QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(key, effect))) << QKeySequence(key) << effect << expected;
     }
     void commonKeys()
     {
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
+        QFETCH(QKeySequence, key);
         QFETCH(QString, effect);
         QFETCH(int, expected);
         MainWindow w({});
@@ -174,7 +167,7 @@ private slots:
             };
         }
 
-        QTest::keyClick(view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTest::keyClick(view, key[0].key(), key[0].keyboardModifiers());
 
         if (effect == "redo") {
             QCOMPARE(view->toPlainText(), QStringLiteral("one\ntwo\nthree\nfourx"));

@@ -10,9 +10,7 @@
 
 #include <QDir>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QtTest>
 

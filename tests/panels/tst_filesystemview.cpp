@@ -2,6 +2,7 @@
 #include "html/editview.h"
 #include "panels/filesystemview.h"
 #include "testsupport.h"
+#include "testtable.h"
 
 #include <QDockWidget>
 #include <QFileSystemModel>
@@ -62,43 +63,28 @@ private slots:
     void keys_data()
     {
         QTest::addColumn<QString>("current");
-        QTest::addColumn<bool>("expandFirst");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<bool>("expandedAfter");  // of sub/
-        QTest::addColumn<QString>("opened");      // relative path sent, or empty
-        QTest::newRow("Return expands a directory") << "sub" << false << int(Qt::Key_Return) << 0 << true << "";
-        QTest::newRow("Return collapses it again") << "sub" << true << int(Qt::Key_Return) << 0 << false << "";
-        QTest::newRow("Space expands a directory") << "sub" << false << int(Qt::Key_Space) << 0 << true << "";
-        QTest::newRow("Ctrl+Return on a directory toggles it too")
-            << "sub" << false << int(Qt::Key_Return) << int(Qt::ControlModifier) << true << "";
-        QTest::newRow("Return opens a file") << "a.txt" << false << int(Qt::Key_Return) << 0 << false << "a.txt";
-        QTest::newRow("Return opens a file inside a directory")
-            << "sub/inner.txt" << true << int(Qt::Key_Return) << 0 << true << "sub/inner.txt";
-        QTest::newRow("keypad Enter opens nothing")
-            << "a.txt" << false << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << false << "";
-        QTest::newRow("Space on a file opens nothing") << "a.txt" << false << int(Qt::Key_Space) << 0 << false << "";
-        QTest::newRow("Ctrl+Return on a file opens nothing")
-            << "a.txt" << false << int(Qt::Key_Return) << int(Qt::ControlModifier) << false << "";
+        QTest::addColumn<QKeySequence>("key");
+        QTest::addColumn<QString>("sub");  // expanded before > after
+        QTest::addColumn<QString>("opened");
+        for (const TestRow &r : readTestTable("panels/filesystemkeys.txt"))
+            QTest::newRow(qPrintable(r.name)) << r.fields[0] << QKeySequence(r.fields[1]) << r.fields[2] << r.fields[3];
     }
     void keys()
     {
         QFETCH(QString, current);
-        QFETCH(bool, expandFirst);
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
-        QFETCH(bool, expandedAfter);
+        QFETCH(QKeySequence, key);
+        QFETCH(QString, sub);
         QFETCH(QString, opened);
         Browser b;
         QVERIFY(b.setUp());
-        if (expandFirst) {
+        if (sub.startsWith("open")) {
             b.view.expand(b.at("sub"));
             QVERIFY(QTest::qWaitFor([&] { return b.model.rowCount(b.at("sub")) == 1; }));
         }
         b.view.setCurrentIndex(b.at(current));
         QSignalSpy openSpy(&b.view, &FileSystemView::openFile);
-        QTest::keyClick(&b.view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(b.view.isExpanded(b.at("sub")), expandedAfter);
+        QTest::keyClick(&b.view, key[0].key(), key[0].keyboardModifiers());
+        QCOMPARE(b.view.isExpanded(b.at("sub")), sub.endsWith("> open"));
         if (opened.isEmpty()) {
             QCOMPARE(openSpy.count(), 0);
         } else {
@@ -110,24 +96,19 @@ private slots:
     void ctrlLettersActAsArrows_data()
     {
         QTest::addColumn<QString>("start");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QKeySequence>("key");
         QTest::addColumn<int>("arrow");
-        const int ctrl = Qt::ControlModifier;
-        QTest::newRow("Ctrl+J") << "@first" << int(Qt::Key_J) << ctrl << int(Qt::Key_Down);
-        QTest::newRow("Ctrl+Shift+J") << "@first" << int(Qt::Key_J) << int(Qt::ControlModifier | Qt::ShiftModifier)
-                                      << int(Qt::Key_Down);
-        QTest::newRow("Ctrl+K") << "@last" << int(Qt::Key_K) << ctrl << int(Qt::Key_Up);
-        QTest::newRow("Ctrl+Alt+K") << "@last" << int(Qt::Key_K) << int(Qt::ControlModifier | Qt::AltModifier)
-                                    << int(Qt::Key_Up);
-        QTest::newRow("Ctrl+L") << "sub" << int(Qt::Key_L) << ctrl << int(Qt::Key_Right);
-        QTest::newRow("Ctrl+H") << "sub" << int(Qt::Key_H) << ctrl << int(Qt::Key_Left);
+        const std::tuple<const char *, const char *, Qt::Key> rows[] = {
+            {"@first", "Ctrl+J", Qt::Key_Down}, {"@first", "Ctrl+Shift+J", Qt::Key_Down},
+            {"@last", "Ctrl+K", Qt::Key_Up}, {"@last", "Ctrl+Alt+K", Qt::Key_Up},
+            {"sub", "Ctrl+L", Qt::Key_Right}, {"sub", "Ctrl+H", Qt::Key_Left}};
+        for (const auto &[start, key, arrow] : rows)
+            QTest::newRow(key) << start << QKeySequence(key) << int(arrow);
     }
     void ctrlLettersActAsArrows()
     {
         QFETCH(QString, start);
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
+        QFETCH(QKeySequence, key);
         QFETCH(int, arrow);
         // The same start twice: once with the letter, once with the arrow itself.
         QString byLetter, byArrow, startPath;
@@ -139,7 +120,7 @@ private slots:
             startPath = b.relative(b.view.currentIndex());
             QSignalSpy openSpy(&b.view, &FileSystemView::openFile);
             if (pass == 0)
-                QTest::keyClick(&b.view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+                QTest::keyClick(&b.view, key[0].key(), key[0].keyboardModifiers());
             else
                 QTest::keyClick(&b.view, Qt::Key(arrow));
             QCOMPARE(openSpy.count(), 0);
@@ -154,24 +135,16 @@ private slots:
         if (arrow == Qt::Key_Right)
             QVERIFY(expandedByLetter);
     }
-    void keysDroppedWithoutCurrentItem_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::newRow("Down") << int(Qt::Key_Down) << 0;
-        QTest::newRow("Ctrl+J") << int(Qt::Key_J) << int(Qt::ControlModifier);
-        QTest::newRow("letter") << int(Qt::Key_A) << 0;
-    }
     void keysDroppedWithoutCurrentItem()
     {
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
         Browser b;
         QVERIFY(b.setUp());
         b.view.setCurrentIndex(QModelIndex());
         QSignalSpy openSpy(&b.view, &FileSystemView::openFile);
-        QTest::keyClick(&b.view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QVERIFY(!b.view.currentIndex().isValid());
+        for (const char *key : {"Down", "Ctrl+J", "A"}) {
+            QTest::keySequence(&b.view, QKeySequence(key));
+            QVERIFY2(!b.view.currentIndex().isValid(), key);
+        }
         QCOMPARE(openSpy.count(), 0);
     }
     void doubleClick_data()

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
-#include <QMimeData>
 #include <QPointer>
 #include <QSet>
 #include <QVBoxLayout>
@@ -288,44 +287,30 @@ private slots:
     }
     void keysAsArrows_data()
     {
-        QTest::addColumn<QString>("start");  // text of the current item
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<int>("arrow");      // the plain key it must act like, 0: none
-        QTest::addColumn<QString>("current");  // expected current item, empty: as the arrow
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QKeySequence>("key");
+        QTest::addColumn<QKeySequence>("arrow");
+        QTest::addColumn<QString>("current");
         QTest::addColumn<bool>("groupExpanded");
-        const int ctrl = Qt::ControlModifier;
-        const int down = Qt::Key_Down, up = Qt::Key_Up, left = Qt::Key_Left, right = Qt::Key_Right;
-        QTest::newRow("Ctrl+J down") << "a.html" << int(Qt::Key_J) << ctrl << down << "jq.html" << true;
-        QTest::newRow("Ctrl+K up") << "jq.html" << int(Qt::Key_K) << ctrl << up << "a.html" << true;
-        QTest::newRow("Ctrl+H on a document") << "a.html" << int(Qt::Key_H) << ctrl << left << "" << true;
-        QTest::newRow("Ctrl+H closes the group") << "/w" << int(Qt::Key_H) << ctrl << left << "/w" << false;
-        QTest::newRow("Ctrl+L on an open group") << "/w" << int(Qt::Key_L) << ctrl << right << "" << true;
-        QTest::newRow("Space on an open group") << "/w" << int(Qt::Key_Space) << 0 << right << "" << true;
-        QTest::newRow("Ctrl+Shift+J not an arrow")
-            << "a.html" << int(Qt::Key_J) << int(Qt::ControlModifier | Qt::ShiftModifier) << 0
-            << "a.html" << true;
-        QTest::newRow("Ctrl+Alt+K not an arrow")
-            << "jq.html" << int(Qt::Key_K) << int(Qt::ControlModifier | Qt::AltModifier) << 0
-            << "jq.html" << true;
-        QTest::newRow("plain J searches") << "/x" << int(Qt::Key_J) << 0 << 0 << "jq.html" << true;
+        for (const TestRow &r : readTestTable("panels/outlinekeys.txt"))
+            QTest::newRow(qPrintable(r.name)) << r.fields[0] << QKeySequence(r.fields[1])
+                << QKeySequence(r.fields[2]) << r.fields[3] << (r.fields[4] == "open");
     }
     void keysAsArrows()
     {
         QFETCH(QString, start);
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
-        QFETCH(int, arrow);
+        QFETCH(QKeySequence, key);
+        QFETCH(QKeySequence, arrow);
         QFETCH(QString, current);
         QFETCH(bool, groupExpanded);
-        const KeyOutcome got = pressIn(start, key, modifiers);
+        const KeyOutcome got = pressIn(start, key[0].key(), key[0].keyboardModifiers());
         QVERIFY(!got.current.isEmpty());
         if (!current.isEmpty())
             QCOMPARE(got.current, current);
         QCOMPARE(got.groupExpanded, groupExpanded);
         QCOMPARE(got.activations, 0);
-        if (arrow) {
-            const KeyOutcome plain = pressIn(start, arrow, 0);
+        if (!arrow.isEmpty()) {
+            const KeyOutcome plain = pressIn(start, arrow[0].key(), 0);
             QCOMPARE(got.current, plain.current);
             QCOMPARE(got.groupExpanded, plain.groupExpanded);
         }
