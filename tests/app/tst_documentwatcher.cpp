@@ -13,58 +13,12 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QtTest>
 
 #include <cstdio>
 #include <memory>
-
-// Files of open documents changed by other programs: reloading, asking,
-// deleted files, and the question before Save overwrites such a change.
-class TestDocumentWatcher : public QObject
-{
-    Q_OBJECT
-private slots:
-    void initTestCase() { qRegisterMetaType<EditViewBase *>(); }
-    void init();
-    void cleanup();
-    void unmodifiedDocumentReloads_data();
-    void unmodifiedDocumentReloads();
-    void modifiedDocumentAsks_data();
-    void modifiedDocumentAsks();
-    void deletedFile_data();
-    void deletedFile();
-    void confirmOverwrite_data();
-    void confirmOverwrite();
-    void ownSaveIsQuiet();
-    void saveInMainWindowAsksAboutChangedFile();
-    void reloadKeepsRecoveryCopyUntilSaved();
-    void answeredByKeys_data();
-    void answeredByKeys();
-
-private:
-    void open(const QByteArray &bytes);
-    void change(const QString &how, const QByteArray &bytes);
-    QStringList messages() const
-    {
-        QStringList texts;
-        for (const auto &args : *messageSpy)
-            texts << args.at(0).toString();
-        return texts;
-    }
-
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<GlobalSettings> settings;
-    std::unique_ptr<ViEngine> engine;
-    std::unique_ptr<EditView> view;
-    std::unique_ptr<MessageBar> bar;
-    std::unique_ptr<DocumentWatcher> watcher;
-    std::unique_ptr<ScriptedPrompt> prompt;
-    std::unique_ptr<QSignalSpy> messageSpy;
-    QString file;
-};
 
 namespace {
 const QByteArray fiveLines("one\ntwo\nthree and more\nfour\nfive\n");
@@ -92,36 +46,346 @@ void edit(QPlainTextEdit *view, const QString &text)
 }
 } // namespace
 
-void TestDocumentWatcher::init()
+// Files of open documents changed by other programs: reloading, asking,
+// deleted files, and the question before Save overwrites such a change.
+class TestDocumentWatcher : public MainWindowTest
 {
-    dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir->isValid());
-    settings = std::make_unique<GlobalSettings>();
-    engine = std::make_unique<ViEngine>();
-    view = std::make_unique<EditView>(settings.get(), engine.get());
-    bar = std::make_unique<MessageBar>();
-    bar->setCurrentOwner(view.get());
-    watcher = std::make_unique<DocumentWatcher>(nullptr);
-    watcher->setSettleDelay(50);
-    watcher->setMessageBar(bar.get());
-    prompt = std::make_unique<ScriptedPrompt>();
-    messageSpy = std::make_unique<QSignalSpy>(view.get(), &EditViewBase::showMessage);
-    file = dir->filePath(QStringLiteral("page.html"));
-}
+    Q_OBJECT
+private slots:
+    void initTestCase() { qRegisterMetaType<EditViewBase *>(); }
+    void init()
+    {
+        MainWindowTest::init();
+        settings = std::make_unique<GlobalSettings>();
+        engine = std::make_unique<ViEngine>();
+        view = std::make_unique<EditView>(settings.get(), engine.get());
+        bar = std::make_unique<MessageBar>();
+        bar->setCurrentOwner(view.get());
+        watcher = std::make_unique<DocumentWatcher>(nullptr);
+        watcher->setSettleDelay(50);
+        watcher->setMessageBar(bar.get());
+        messageSpy = std::make_unique<QSignalSpy>(view.get(), &EditViewBase::showMessage);
+        file = dir->filePath(QStringLiteral("page.html"));
+    }
+    void cleanup()
+    {
+        messageSpy.reset();
+        watcher.reset();
+        view.reset();
+        bar.reset();
+        engine.reset();
+        settings.reset();
+        MainWindowTest::cleanup();
+    }
+    void unmodifiedDocumentReloads_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("rewritten in place") << QStringLiteral("in place");
+        QTest::newRow("replaced by a rename") << QStringLiteral("rename");
+        QTest::newRow("deleted and written again") << QStringLiteral("delete and write");
+    }
+    void unmodifiedDocumentReloads()
+    {
+        QFETCH(QString, how);
+        open(fiveLines);
+        QTextCursor cursor(view->document()->findBlockByNumber(2));
+        cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 4);
+        view->setTextCursor(cursor);
+        QSignalSpy reloaded(watcher.get(), &DocumentWatcher::reloaded);
 
-void TestDocumentWatcher::cleanup()
-{
-    const bool unexpected = prompt->unexpected;
-    messageSpy.reset();
-    watcher.reset();
-    view.reset();
-    bar.reset();
-    prompt.reset();
-    engine.reset();
-    settings.reset();
-    dir.reset();
-    QVERIFY2(!unexpected, "a question was asked that the test did not expect");
-}
+        change(how, otherLines);
+        QTRY_COMPARE_WITH_TIMEOUT(view->toPlainText(), QString::fromLatin1(otherLines), 5000);
+        QCOMPARE(reloaded.size(), 1);
+        QVERIFY(!view->document()->isModified());
+        QCOMPARE(view->textCursor().blockNumber(), 2);
+        QCOMPARE(view->textCursor().positionInBlock(), 4);
+        QVERIFY2(messages().contains(QStringLiteral("'%1' was changed on disk and has been reloaded")
+                                         .arg(QDir::toNativeSeparators(file))),
+                 qPrintable(messages().join(QLatin1Char('|'))));
+
+        // Still watched after the change, however it was made: a shorter text
+        // moves the cursor to the last line there is.
+        change(QStringLiteral("in place"), "just one line");
+        QTRY_COMPARE_WITH_TIMEOUT(view->toPlainText(), QStringLiteral("just one line"), 5000);
+        QCOMPARE(view->textCursor().blockNumber(), 0);
+        QCOMPARE(view->textCursor().positionInBlock(), 4);
+        QCOMPARE(reloaded.size(), 2);
+    }
+    void modifiedDocumentAsks_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("reloaded");
+        QTest::addColumn<QByteArray>("longLine");  // added to both versions of the file
+        QTest::newRow("reload") << QStringLiteral("Reload") << true << QByteArray();
+        QTest::newRow("keep mine") << QStringLiteral("Keep my text") << false << QByteArray();
+        // Lines over 2,000 characters are shown in pieces; the undo brings back
+        // the user's text with its pieces.
+        const QByteArray minified = "<p>" + QByteArray(2500, 'x') + ";" + QByteArray(2500, 'y') + "</p>\n";
+        QTest::newRow("reload, long lines") << QStringLiteral("Reload") << true << minified;
+        QTest::newRow("keep mine, long lines") << QStringLiteral("Keep my text") << false << minified;
+    }
+    // Asked in the bar: typing on answers nothing, and a reload is one undo step.
+    void modifiedDocumentAsks()
+    {
+        QFETCH(QString, answer);
+        QFETCH(bool, reloaded);
+        QFETCH(QByteArray, longLine);
+        open(longLine + fiveLines);
+        QCOMPARE(view->virtualBreaks()->hasBreaks(), !longLine.isEmpty());
+        edit(view.get(), QStringLiteral("my words "));
+
+        change(QStringLiteral("rename"), otherLines + longLine);
+        QTRY_VERIFY_WITH_TIMEOUT(bar->has(view.get(), changedKey), 5000);
+        QVERIFY2(bar->texts(view.get()).join(QString()).contains(QStringLiteral("page.html")),
+                 qPrintable(bar->texts(view.get()).join(QString())));
+        // Its buttons take no focus: keys typed meanwhile go into the text.
+        const auto buttons = bar->findChildren<QPushButton *>();
+        QCOMPARE(buttons.size(), 2);
+        for (QPushButton *button : buttons)
+            QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        const QString mine = view->realText();
+        const QString mineShown = view->toPlainText();
+        QVERIFY(bar->has(view.get(), changedKey));
+
+        QVERIFY(click(bar.get(), answer));
+        QVERIFY(!bar->has(view.get(), changedKey));
+        QCOMPARE(view->realText(), reloaded ? QString::fromLatin1(otherLines + longLine) : mine);
+        QCOMPARE(view->document()->isModified(), !reloaded);
+        if (reloaded) {
+            QCOMPARE(view->virtualBreaks()->hasBreaks(), !longLine.isEmpty());
+            view->undo();
+            QCOMPARE(view->realText(), mine);
+            QCOMPARE(view->toPlainText(), mineShown);
+            QVERIFY(view->document()->isModified());
+        }
+
+        // The same change is not asked about twice, a new one is.
+        watcher->checkAll();
+        QVERIFY(!bar->has(view.get(), changedKey));
+        change(QStringLiteral("in place"), "third version");
+        QTRY_VERIFY_WITH_TIMEOUT(bar->has(view.get(), changedKey), 5000);
+        QCOMPARE(view->realText(), mine);
+    }
+    void deletedFile_data()
+    {
+        QTest::addColumn<bool>("editWhileGone");
+        QTest::newRow("comes back untouched") << false;
+        QTest::newRow("edited while gone") << true;
+    }
+    void deletedFile()
+    {
+        QFETCH(bool, editWhileGone);
+        open(fiveLines);
+        QVERIFY(QFile::remove(file));
+        // Closing must now ask: the text exists only in the editor.
+        QTRY_VERIFY_WITH_TIMEOUT(view->document()->isModified(), 5000);
+        QCOMPARE(view->toPlainText(), QString::fromLatin1(fiveLines));
+        QCOMPARE(bar->texts(view.get()), QStringList{QStringLiteral("'%1' was deleted on disk; Save writes it again")
+                                                         .arg(QDir::toNativeSeparators(file))});
+        QVERIFY(watcher->watchedDirectories().contains(dir->path()));
+        // Nothing to overwrite: Save just writes it again.
+        QVERIFY(watcher->confirmOverwrite(view.get()));
+
+        if (editWhileGone)
+            edit(view.get(), QStringLiteral("kept "));
+        const QString before = view->toPlainText();
+        QVERIFY(writeFile(file, otherLines));
+        if (editWhileGone) {
+            QTRY_VERIFY_WITH_TIMEOUT(bar->has(view.get(), changedKey), 5000);
+            QVERIFY(!bar->has(view.get(), QLatin1String(DocumentWatcher::DeletedKey)));
+            QCOMPARE(view->toPlainText(), before);
+            QVERIFY(view->document()->isModified());
+        } else {
+            // Only the deletion had marked it: nothing of the user's is lost.
+            QTRY_COMPARE_WITH_TIMEOUT(view->toPlainText(), QString::fromLatin1(otherLines), 5000);
+            QVERIFY(!view->document()->isModified());
+            QVERIFY(bar->texts(view.get()).isEmpty());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(watcher->watchedFiles().contains(file), 5000);
+    }
+    void confirmOverwrite_data()
+    {
+        QTest::addColumn<QString>("disk");
+        QTest::addColumn<int>("answer");  // NoButton: no question expected
+        QTest::addColumn<bool>("goOn");
+
+        QTest::newRow("unchanged") << QStringLiteral("unchanged") << int(QMessageBox::NoButton) << true;
+        QTest::newRow("changed, save anyway") << QStringLiteral("changed") << int(QMessageBox::Save) << true;
+        QTest::newRow("changed, cancel") << QStringLiteral("changed") << int(QMessageBox::Cancel) << false;
+        QTest::newRow("same bytes, other file") << QStringLiteral("replaced") << int(QMessageBox::Cancel) << false;
+        QTest::newRow("deleted") << QStringLiteral("deleted") << int(QMessageBox::NoButton) << true;
+    }
+    void confirmOverwrite()
+    {
+        QFETCH(QString, disk);
+        QFETCH(int, answer);
+        QFETCH(bool, goOn);
+        open(fiveLines);
+        edit(view.get(), QStringLiteral("x"));
+        // Asked directly, before the watcher's own look at the file.
+        watcher->setSettleDelay(60000);
+        if (disk == QLatin1String("changed"))
+            change(QStringLiteral("in place"), otherLines);
+        else if (disk == QLatin1String("replaced"))
+            change(QStringLiteral("rename"), fiveLines);
+        else if (disk == QLatin1String("deleted"))
+            QVERIFY(QFile::remove(file));
+        if (answer != QMessageBox::NoButton)
+            prompt->answers << QMessageBox::StandardButton(answer);
+
+        QCOMPARE(watcher->confirmOverwrite(view.get()), goOn);
+        QCOMPARE(prompt->asked.size(), answer == QMessageBox::NoButton ? 0 : 1);
+        if (!prompt->asked.isEmpty())
+            QCOMPARE(prompt->asked[0].text,
+                     QStringLiteral("'%1' has been changed on disk since it was read or saved.\n"
+                                    "Save and overwrite those changes?")
+                         .arg(QDir::toNativeSeparators(file)));
+    }
+    void ownSaveIsQuiet()
+    {
+        open(fiveLines);
+        QSignalSpy reloaded(watcher.get(), &DocumentWatcher::reloaded);
+        for (int round = 0; round < 3; ++round) {
+            edit(view.get(), QStringLiteral("edit %1\n").arg(round));
+            QVERIFY(writeDocument(view.get(), file));
+            watcher->watch(view.get());
+            QTest::qWait(200);
+            QVERIFY(!watcher->changedOnDisk(view.get()));
+        }
+        QCOMPARE(reloaded.size(), 0);
+        QVERIFY(prompt->asked.isEmpty());
+        QVERIFY(watcher->watchedFiles().contains(file));
+        // And the watch survived the renames of the saves.
+        change(QStringLiteral("in place"), otherLines);
+        QTRY_COMPARE_WITH_TIMEOUT(reloaded.size(), 1, 5000);
+    }
+    void inMainWindow_data()
+    {
+        QTest::addColumn<bool>("reload");
+        QTest::newRow("kept: Save asks before writing over the change") << false;
+        QTest::newRow("reloaded: the recovery copy keeps my text until saved") << true;
+    }
+    // Through the main window: the question goes with the tab it belongs to;
+    // the text a reload replaced lives on in the recovery copy until it is saved.
+    void inMainWindow()
+    {
+        QFETCH(bool, reload);
+        QVERIFY(writeFile(file, fiveLines));
+        MainWindow window({file});
+        window.documentWatcher()->setSettleDelay(50);
+        RecoveryJournal *journal = window.recoveryJournal();
+        EditView *doc = window.currentView();
+        QVERIFY(doc);
+        QCOMPARE(doc->fullPath(), file);
+        edit(doc, QStringLiteral("mine "));
+        const QString mine = doc->toPlainText();
+        change(QStringLiteral("rename"), otherLines);
+        QTRY_VERIFY_WITH_TIMEOUT(window.messages()->has(doc, changedKey), 5000);
+
+        if (reload) {
+            window.on_action_New_triggered();
+            QVERIFY(!click(window.messages(), QStringLiteral("Reload")));
+            window.tabs()->setCurrentWidget(doc);
+            QVERIFY(click(window.messages(), QStringLiteral("Reload")));
+            QCOMPARE(doc->toPlainText(), QString::fromLatin1(otherLines));
+            journal->waitForIdle();
+            const QString copy = journal->journalFile(doc);
+            QString kept;
+            QVERIFY(RecoveryJournal::readText(copy, &kept));
+            QCOMPARE(kept, mine);
+            doc->undo();
+            QVERIFY(window.on_action_Save_triggered());
+            journal->waitForIdle();
+            QVERIFY(!QFileInfo::exists(copy));
+            QCOMPARE(readFile(file), mine.toUtf8());
+            return;
+        }
+        QVERIFY(click(window.messages(), QStringLiteral("Keep my text")));
+        prompt->answers << QMessageBox::Cancel;
+        QVERIFY(!window.on_action_Save_triggered());
+        QCOMPARE(prompt->asked.size(), 1);
+        QCOMPARE(readFile(file), otherLines);
+        QVERIFY(doc->document()->isModified());
+        QVERIFY(window.tabs()->tabText(0).endsWith(QLatin1String(" *")));
+        prompt->answers << QMessageBox::Save;
+        QVERIFY(window.on_action_Save_triggered());
+        QCOMPARE(readFile(file), mine.toUtf8());
+        QVERIFY(!doc->document()->isModified());
+        // Saved: the next Save has nothing to ask.
+        edit(doc, QStringLiteral("again "));
+        QVERIFY(window.on_action_Save_triggered());
+        QCOMPARE(prompt->asked.size(), 2);
+    }
+    void answeredByKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("answered");
+        QTest::addColumn<bool>("reloaded");
+        QTest::newRow("Alt+R reloads") << int(Qt::Key_R) << int(Qt::AltModifier) << true << true;
+        QTest::newRow("Alt+K keeps my text") << int(Qt::Key_K) << int(Qt::AltModifier) << true << false;
+        QTest::newRow("R goes into the text") << int(Qt::Key_R) << int(Qt::NoModifier) << false << false;
+        QTest::newRow("Return goes into the text") << int(Qt::Key_Return) << int(Qt::NoModifier) << false << false;
+        QTest::newRow("Space goes into the text") << int(Qt::Key_Space) << int(Qt::NoModifier) << false << false;
+    }
+    // The question in the bar is answered from the keyboard with Alt and the
+    // button's letter while the focus stays in the text; no key typed into the
+    // text answers it.
+    void answeredByKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, answered);
+        QFETCH(bool, reloaded);
+        QVERIFY(writeFile(file, fiveLines));
+        MainWindow window({file});
+        window.documentWatcher()->setSettleDelay(50);
+        EditView *doc = window.currentView();
+        QVERIFY(doc);
+        window.show();
+        window.activateWindow();
+        doc->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTRY_VERIFY(doc->hasFocus());
+        if (doc->globalSettings()->viEnabled)
+            window.engine()->setMode(ViEngine::InsertMode);
+        edit(doc, QStringLiteral("mine "));
+        change(QStringLiteral("rename"), otherLines);
+        QTRY_VERIFY_WITH_TIMEOUT(window.messages()->has(doc, changedKey), 5000);
+        const QString mine = doc->toPlainText();
+
+        QTest::keyClick(doc, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        if (answered) {
+            QTRY_VERIFY(!window.messages()->has(doc, changedKey));
+            QCOMPARE(doc->toPlainText(), reloaded ? QString::fromLatin1(otherLines) : mine);
+        } else {
+            QTest::qWait(300);  // longer than a button's animated click
+            QVERIFY(window.messages()->has(doc, changedKey));
+            QVERIFY(doc->toPlainText() != mine);
+        }
+        QVERIFY(doc->hasFocus());
+        doc->document()->setModified(false);
+    }
+
+private:
+    void open(const QByteArray &bytes);
+    void change(const QString &how, const QByteArray &bytes);
+    QStringList messages() const
+    {
+        QStringList texts;
+        for (const auto &args : *messageSpy)
+            texts << args.at(0).toString();
+        return texts;
+    }
+
+    std::unique_ptr<GlobalSettings> settings;
+    std::unique_ptr<ViEngine> engine;
+    std::unique_ptr<EditView> view;
+    std::unique_ptr<MessageBar> bar;
+    std::unique_ptr<DocumentWatcher> watcher;
+    std::unique_ptr<QSignalSpy> messageSpy;
+    QString file;
+};
 
 void TestDocumentWatcher::open(const QByteArray &bytes)
 {
@@ -149,317 +413,6 @@ void TestDocumentWatcher::change(const QString &how, const QByteArray &bytes)
     } else {
         QFAIL("unknown kind of change");
     }
-}
-
-void TestDocumentWatcher::unmodifiedDocumentReloads_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::newRow("rewritten in place") << QStringLiteral("in place");
-    QTest::newRow("replaced by a rename") << QStringLiteral("rename");
-    QTest::newRow("deleted and written again") << QStringLiteral("delete and write");
-}
-
-void TestDocumentWatcher::unmodifiedDocumentReloads()
-{
-    QFETCH(QString, how);
-    open(fiveLines);
-    QTextCursor cursor(view->document()->findBlockByNumber(2));
-    cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 4);
-    view->setTextCursor(cursor);
-    QSignalSpy reloaded(watcher.get(), &DocumentWatcher::reloaded);
-
-    change(how, otherLines);
-    QTRY_COMPARE_WITH_TIMEOUT(view->toPlainText(), QString::fromLatin1(otherLines), 5000);
-    QCOMPARE(reloaded.size(), 1);
-    QVERIFY(!view->document()->isModified());
-    QCOMPARE(view->textCursor().blockNumber(), 2);
-    QCOMPARE(view->textCursor().positionInBlock(), 4);
-    QVERIFY2(messages().contains(QStringLiteral("'%1' was changed on disk and has been reloaded")
-                                     .arg(QDir::toNativeSeparators(file))),
-             qPrintable(messages().join(QLatin1Char('|'))));
-
-    // Still watched after the change, however it was made: a shorter text
-    // moves the cursor to the last line there is.
-    change(QStringLiteral("in place"), "just one line");
-    QTRY_COMPARE_WITH_TIMEOUT(view->toPlainText(), QStringLiteral("just one line"), 5000);
-    QCOMPARE(view->textCursor().blockNumber(), 0);
-    QCOMPARE(view->textCursor().positionInBlock(), 4);
-    QCOMPARE(reloaded.size(), 2);
-}
-
-void TestDocumentWatcher::modifiedDocumentAsks_data()
-{
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<bool>("reloaded");
-    QTest::addColumn<QByteArray>("longLine");  // added to both versions of the file
-    QTest::newRow("reload") << QStringLiteral("Reload") << true << QByteArray();
-    QTest::newRow("keep mine") << QStringLiteral("Keep my text") << false << QByteArray();
-    // Lines over 2,000 characters are shown in pieces; the undo brings back
-    // the user's text with its pieces.
-    const QByteArray minified = "<p>" + QByteArray(2500, 'x') + ";" + QByteArray(2500, 'y') + "</p>\n";
-    QTest::newRow("reload, long lines") << QStringLiteral("Reload") << true << minified;
-    QTest::newRow("keep mine, long lines") << QStringLiteral("Keep my text") << false << minified;
-}
-
-// Asked in the bar: typing on answers nothing, and a reload is one undo step.
-void TestDocumentWatcher::modifiedDocumentAsks()
-{
-    QFETCH(QString, answer);
-    QFETCH(bool, reloaded);
-    QFETCH(QByteArray, longLine);
-    open(longLine + fiveLines);
-    QCOMPARE(view->virtualBreaks()->hasBreaks(), !longLine.isEmpty());
-    edit(view.get(), QStringLiteral("my words "));
-
-    change(QStringLiteral("rename"), otherLines + longLine);
-    QTRY_VERIFY_WITH_TIMEOUT(bar->has(view.get(), changedKey), 5000);
-    QVERIFY2(bar->texts(view.get()).join(QString()).contains(QStringLiteral("page.html")),
-             qPrintable(bar->texts(view.get()).join(QString())));
-    // Its buttons take no focus: keys typed meanwhile go into the text.
-    const auto buttons = bar->findChildren<QPushButton *>();
-    QCOMPARE(buttons.size(), 2);
-    for (QPushButton *button : buttons)
-        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
-    const QString mine = view->realText();
-    const QString mineShown = view->toPlainText();
-    QVERIFY(bar->has(view.get(), changedKey));
-
-    QVERIFY(click(bar.get(), answer));
-    QVERIFY(!bar->has(view.get(), changedKey));
-    QCOMPARE(view->realText(), reloaded ? QString::fromLatin1(otherLines + longLine) : mine);
-    QCOMPARE(view->document()->isModified(), !reloaded);
-    if (reloaded) {
-        QCOMPARE(view->virtualBreaks()->hasBreaks(), !longLine.isEmpty());
-        view->undo();
-        QCOMPARE(view->realText(), mine);
-        QCOMPARE(view->toPlainText(), mineShown);
-        QVERIFY(view->document()->isModified());
-    }
-
-    // The same change is not asked about twice, a new one is.
-    watcher->checkAll();
-    QVERIFY(!bar->has(view.get(), changedKey));
-    change(QStringLiteral("in place"), "third version");
-    QTRY_VERIFY_WITH_TIMEOUT(bar->has(view.get(), changedKey), 5000);
-    QCOMPARE(view->realText(), mine);
-}
-
-void TestDocumentWatcher::deletedFile_data()
-{
-    QTest::addColumn<bool>("editWhileGone");
-    QTest::newRow("comes back untouched") << false;
-    QTest::newRow("edited while gone") << true;
-}
-
-void TestDocumentWatcher::deletedFile()
-{
-    QFETCH(bool, editWhileGone);
-    open(fiveLines);
-    QVERIFY(QFile::remove(file));
-    // Closing must now ask: the text exists only in the editor.
-    QTRY_VERIFY_WITH_TIMEOUT(view->document()->isModified(), 5000);
-    QCOMPARE(view->toPlainText(), QString::fromLatin1(fiveLines));
-    QCOMPARE(bar->texts(view.get()), QStringList{QStringLiteral("'%1' was deleted on disk; Save writes it again")
-                                                     .arg(QDir::toNativeSeparators(file))});
-    QVERIFY(watcher->watchedDirectories().contains(dir->path()));
-    // Nothing to overwrite: Save just writes it again.
-    QVERIFY(watcher->confirmOverwrite(view.get()));
-
-    if (editWhileGone)
-        edit(view.get(), QStringLiteral("kept "));
-    const QString before = view->toPlainText();
-    QVERIFY(writeFile(file, otherLines));
-    if (editWhileGone) {
-        QTRY_VERIFY_WITH_TIMEOUT(bar->has(view.get(), changedKey), 5000);
-        QVERIFY(!bar->has(view.get(), QLatin1String(DocumentWatcher::DeletedKey)));
-        QCOMPARE(view->toPlainText(), before);
-        QVERIFY(view->document()->isModified());
-    } else {
-        // Only the deletion had marked it: nothing of the user's is lost.
-        QTRY_COMPARE_WITH_TIMEOUT(view->toPlainText(), QString::fromLatin1(otherLines), 5000);
-        QVERIFY(!view->document()->isModified());
-        QVERIFY(bar->texts(view.get()).isEmpty());
-    }
-    QTRY_VERIFY_WITH_TIMEOUT(watcher->watchedFiles().contains(file), 5000);
-}
-
-void TestDocumentWatcher::confirmOverwrite_data()
-{
-    QTest::addColumn<QString>("disk");
-    QTest::addColumn<int>("answer");  // NoButton: no question expected
-    QTest::addColumn<bool>("goOn");
-
-    QTest::newRow("unchanged") << QStringLiteral("unchanged") << int(QMessageBox::NoButton) << true;
-    QTest::newRow("changed, save anyway") << QStringLiteral("changed") << int(QMessageBox::Save) << true;
-    QTest::newRow("changed, cancel") << QStringLiteral("changed") << int(QMessageBox::Cancel) << false;
-    QTest::newRow("same bytes, other file") << QStringLiteral("replaced") << int(QMessageBox::Cancel) << false;
-    QTest::newRow("deleted") << QStringLiteral("deleted") << int(QMessageBox::NoButton) << true;
-}
-
-void TestDocumentWatcher::confirmOverwrite()
-{
-    QFETCH(QString, disk);
-    QFETCH(int, answer);
-    QFETCH(bool, goOn);
-    open(fiveLines);
-    edit(view.get(), QStringLiteral("x"));
-    // Asked directly, before the watcher's own look at the file.
-    watcher->setSettleDelay(60000);
-    if (disk == QLatin1String("changed"))
-        change(QStringLiteral("in place"), otherLines);
-    else if (disk == QLatin1String("replaced"))
-        change(QStringLiteral("rename"), fiveLines);
-    else if (disk == QLatin1String("deleted"))
-        QVERIFY(QFile::remove(file));
-    if (answer != QMessageBox::NoButton)
-        prompt->answers << QMessageBox::StandardButton(answer);
-
-    QCOMPARE(watcher->confirmOverwrite(view.get()), goOn);
-    QCOMPARE(prompt->asked.size(), answer == QMessageBox::NoButton ? 0 : 1);
-    if (!prompt->asked.isEmpty())
-        QCOMPARE(prompt->asked[0].text,
-                 QStringLiteral("'%1' has been changed on disk since it was read or saved.\n"
-                                "Save and overwrite those changes?")
-                     .arg(QDir::toNativeSeparators(file)));
-}
-
-void TestDocumentWatcher::ownSaveIsQuiet()
-{
-    open(fiveLines);
-    QSignalSpy reloaded(watcher.get(), &DocumentWatcher::reloaded);
-    for (int round = 0; round < 3; ++round) {
-        edit(view.get(), QStringLiteral("edit %1\n").arg(round));
-        QVERIFY(writeDocument(view.get(), file));
-        watcher->watch(view.get());
-        QTest::qWait(200);
-        QVERIFY(!watcher->changedOnDisk(view.get()));
-    }
-    QCOMPARE(reloaded.size(), 0);
-    QVERIFY(prompt->asked.isEmpty());
-    QVERIFY(watcher->watchedFiles().contains(file));
-    // And the watch survived the renames of the saves.
-    change(QStringLiteral("in place"), otherLines);
-    QTRY_COMPARE_WITH_TIMEOUT(reloaded.size(), 1, 5000);
-}
-
-// Through the main window: a change made elsewhere, kept, and Save asking
-// before it writes over it.
-void TestDocumentWatcher::saveInMainWindowAsksAboutChangedFile()
-{
-    ScopedSettingsStore store;
-    QVERIFY(writeFile(file, fiveLines));
-    MainWindow window({file});
-    window.documentWatcher()->setSettleDelay(50);
-    EditView *doc = window.currentView();
-    QVERIFY(doc);
-    QCOMPARE(doc->fullPath(), file);
-    edit(doc, QStringLiteral("mine "));
-
-    change(QStringLiteral("rename"), otherLines);
-    QTRY_VERIFY_WITH_TIMEOUT(window.messages()->has(doc, changedKey), 5000);
-    QVERIFY(click(window.messages(), QStringLiteral("Keep my text")));
-
-    prompt->answers << QMessageBox::Cancel;
-    QVERIFY(!window.on_action_Save_triggered());
-    QCOMPARE(prompt->asked.size(), 1);
-    QCOMPARE(readFile(file), otherLines);
-    QVERIFY(doc->document()->isModified());
-    QVERIFY(window.tabs()->tabText(0).endsWith(QLatin1String(" *")));
-
-    prompt->answers << QMessageBox::Save;
-    QVERIFY(window.on_action_Save_triggered());
-    QCOMPARE(readFile(file), ("mine " + fiveLines));
-    QVERIFY(!doc->document()->isModified());
-    // Saved: the next Save has nothing to ask.
-    edit(doc, QStringLiteral("again "));
-    QVERIFY(window.on_action_Save_triggered());
-    QCOMPARE(prompt->asked.size(), 2);
-}
-
-// The text a reload replaced lives on in the recovery copy until the user's
-// text is saved, and the question goes with the tab it belongs to.
-void TestDocumentWatcher::reloadKeepsRecoveryCopyUntilSaved()
-{
-    ScopedSettingsStore store;
-    QVERIFY(writeFile(file, fiveLines));
-    MainWindow window({file});
-    window.documentWatcher()->setSettleDelay(50);
-    RecoveryJournal *journal = window.recoveryJournal();
-    EditView *doc = window.currentView();
-    edit(doc, QStringLiteral("mine "));
-    const QString mine = doc->toPlainText();
-    change(QStringLiteral("rename"), otherLines);
-    QTRY_VERIFY_WITH_TIMEOUT(window.messages()->has(doc, changedKey), 5000);
-
-    window.on_action_New_triggered();
-    QVERIFY(!click(window.messages(), QStringLiteral("Reload")));
-    window.tabs()->setCurrentWidget(doc);
-    QVERIFY(click(window.messages(), QStringLiteral("Reload")));
-    QCOMPARE(doc->toPlainText(), QString::fromLatin1(otherLines));
-    journal->waitForIdle();
-    const QString copy = journal->journalFile(doc);
-    QString kept;
-    QVERIFY(RecoveryJournal::readText(copy, &kept));
-    QCOMPARE(kept, mine);
-
-    doc->undo();
-    QVERIFY(window.on_action_Save_triggered());
-    journal->waitForIdle();
-    QVERIFY(!QFileInfo::exists(copy));
-    QCOMPARE(readFile(file), mine.toUtf8());
-}
-
-void TestDocumentWatcher::answeredByKeys_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<bool>("answered");
-    QTest::addColumn<bool>("reloaded");
-    QTest::newRow("Alt+R reloads") << int(Qt::Key_R) << int(Qt::AltModifier) << true << true;
-    QTest::newRow("Alt+K keeps my text") << int(Qt::Key_K) << int(Qt::AltModifier) << true << false;
-    QTest::newRow("R goes into the text") << int(Qt::Key_R) << int(Qt::NoModifier) << false << false;
-    QTest::newRow("Return goes into the text") << int(Qt::Key_Return) << int(Qt::NoModifier) << false << false;
-    QTest::newRow("Space goes into the text") << int(Qt::Key_Space) << int(Qt::NoModifier) << false << false;
-}
-
-// The question in the bar is answered from the keyboard with Alt and the
-// button's letter while the focus stays in the text; no key typed into the
-// text answers it.
-void TestDocumentWatcher::answeredByKeys()
-{
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(bool, answered);
-    QFETCH(bool, reloaded);
-    ScopedSettingsStore store;
-    QVERIFY(writeFile(file, fiveLines));
-    MainWindow window({file});
-    window.documentWatcher()->setSettleDelay(50);
-    EditView *doc = window.currentView();
-    QVERIFY(doc);
-    window.show();
-    window.activateWindow();
-    doc->setFocus();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QTRY_VERIFY(doc->hasFocus());
-    if (doc->globalSettings()->viEnabled)
-        window.engine()->setMode(ViEngine::InsertMode);
-    edit(doc, QStringLiteral("mine "));
-    change(QStringLiteral("rename"), otherLines);
-    QTRY_VERIFY_WITH_TIMEOUT(window.messages()->has(doc, changedKey), 5000);
-    const QString mine = doc->toPlainText();
-
-    QTest::keyClick(doc, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    if (answered) {
-        QTRY_VERIFY(!window.messages()->has(doc, changedKey));
-        QCOMPARE(doc->toPlainText(), reloaded ? QString::fromLatin1(otherLines) : mine);
-    } else {
-        QTest::qWait(300);  // longer than a button's animated click
-        QVERIFY(window.messages()->has(doc, changedKey));
-        QVERIFY(doc->toPlainText() != mine);
-    }
-    QVERIFY(doc->hasFocus());
-    doc->document()->setModified(false);
 }
 
 QTEST_MAIN(TestDocumentWatcher)

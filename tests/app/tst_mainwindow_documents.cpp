@@ -13,7 +13,6 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
@@ -31,683 +30,560 @@ public slots:
     void open(const QUrl &url) { urls.append(url); }
 };
 
-class TestMainWindowDocuments : public QObject
+class TestMainWindowDocuments : public MainWindowTest
 {
     Q_OBJECT
 private slots:
-    void init()
+    // Tabs cycle round; untitled numbers are never given twice.
+    void untitledTabs()
     {
-        store = new ScopedSettingsStore;
-        prompt = new ScriptedPrompt;
-        QVERIFY(dir.isValid());
+        MainWindow w({});
+        w.on_action_NextTab_triggered();
+        QCOMPARE(w.tabs()->currentIndex(), 0);
+        w.on_action_New_triggered();
+        w.on_action_New_triggered();
+        QCOMPARE(tabTitles(w), (QStringList{"Untitled-1", "Untitled-2", "Untitled-3"}));
+        QCOMPARE(w.tabs()->currentIndex(), 2);
+        w.on_action_NextTab_triggered();
+        QCOMPARE(w.tabs()->currentIndex(), 0);
+        w.on_action_PrevTab_triggered();
+        QCOMPARE(w.tabs()->currentIndex(), 2);
+        w.on_action_PrevTab_triggered();
+        QCOMPARE(w.tabs()->currentIndex(), 1);
+        for (int i = 0; i < 3; ++i)
+            w.on_action_Close_triggered();  // empty: closed without a question
+        QCOMPARE(w.tabs()->count(), 0);
+        w.on_action_New_triggered();
+        QCOMPARE(tabTitles(w), QStringList{"Untitled-4"});
     }
-    void cleanup()
+    void openingAnOpenFileActivatesItsTab()
     {
-        QVERIFY2(!prompt->unexpected, "a question was asked that the test did not expect");
-        delete prompt;
-        delete store;
+        const QString a = file("a.html", "one\n");
+        const QString b = file("b.html");
+        MainWindow w({a, b});
+        QCOMPARE(w.tabs()->currentIndex(), 1);
+        w.viewAt(0)->setPlainText("edited");
+        // Another spelling of the same path finds the same tab.
+        EditView *found = nullptr;
+        QDir::setCurrent(dir->path());
+        w.loadFile("a.html", &found);
+        QCOMPARE(w.tabs()->count(), 2);
+        QCOMPARE(w.tabs()->currentIndex(), 0);
+        QCOMPARE(found, w.viewAt(0));
+        QCOMPARE(found->toPlainText(), QStringLiteral("edited"));  // not read again
     }
-
-    void untitledNumbersNeverReused();
-    void openingAnOpenFileActivatesItsTab();
-    void createQuestionAnswers_data();
-    void createQuestionAnswers();
-    void modifiedMarkerFollowsTheDocument();
-    void loadingReplacesOnlyEmptyUntitled();
-    void closeQuestions_data();
-    void closeQuestions();
-    void emptiedFileStillAsks();
-    void saveAsFilterAndTitle_data();
-    void saveAsFilterAndTitle();
-    void failedReadLeavesNoView_data();
-    void failedReadLeavesNoView();
-    void readProblemStaysInTheBar();
-    void readProblemGoesWithACleanRead_data();
-    void readProblemGoesWithACleanRead();
-    void tabCyclingWraps();
-    void previousDocumentGoesBackAndForth();
-    void encodingMenuFollowsTab();
-    void reopenWithEncoding_data();
-    void reopenWithEncoding();
-    void recentListOrderAndLimit();
-    void recentMenuAccelerators_data();
-    void recentMenuAccelerators();
-    void favouritesOnlyForFiles();
-    void shortTextInsertion_data();
-    void shortTextInsertion();
-    void shortTextMenuShowsWhatWouldBeInserted();
-    void droppedFilesOpenInOrder();
-    void aboutBoxShowsVersions();
-    void previewOfUntitledWritesUtf8();
-    void previewOfSavedFileShowsTheFile();
-    void previewWithoutBrowserSaysSo();
-
-private:
-    QString file(const QString &name, const QByteArray &bytes = "<meta charset=\"utf-8\">\n")
+    void createQuestionAnswers_data()
     {
-        const QString path = dir.filePath(name);
-        writeFile(path, bytes);
-        return path;
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("tabs");
+        QTest::newRow("ok creates an empty tab") << int(QMessageBox::Ok) << 2;
+        QTest::newRow("no") << int(QMessageBox::No) << 1;
+        QTest::newRow("cancel") << int(QMessageBox::Cancel) << 1;
     }
-    ScopedSettingsStore *store = nullptr;
-    ScriptedPrompt *prompt = nullptr;
-    QTemporaryDir dir;
-};
-
-void TestMainWindowDocuments::untitledNumbersNeverReused()
-{
-    MainWindow w({});
-    w.on_action_New_triggered();
-    QCOMPARE(w.tabs()->tabText(1), QStringLiteral("Untitled-2"));
-    w.on_action_Close_triggered();
-    w.on_action_Close_triggered();
-    QCOMPARE(w.tabs()->count(), 0);
-    w.on_action_New_triggered();
-    QCOMPARE(w.tabs()->tabText(0), QStringLiteral("Untitled-3"));
-}
-
-void TestMainWindowDocuments::openingAnOpenFileActivatesItsTab()
-{
-    const QString a = file("a.html", "one\n");
-    const QString b = file("b.html");
-    MainWindow w({a, b});
-    QCOMPARE(w.tabs()->currentIndex(), 1);
-    w.viewAt(0)->setPlainText("edited");
-    // Another spelling of the same path finds the same tab.
-    EditView *found = nullptr;
-    QDir::setCurrent(dir.path());
-    w.loadFile("a.html", &found);
-    QCOMPARE(w.tabs()->count(), 2);
-    QCOMPARE(w.tabs()->currentIndex(), 0);
-    QCOMPARE(found, w.viewAt(0));
-    QCOMPARE(found->toPlainText(), QStringLiteral("edited"));  // not read again
-}
-
-void TestMainWindowDocuments::createQuestionAnswers_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<int>("tabs");
-    QTest::newRow("ok creates an empty tab") << int(QMessageBox::Ok) << 2;
-    QTest::newRow("no") << int(QMessageBox::No) << 1;
-    QTest::newRow("cancel") << int(QMessageBox::Cancel) << 1;
-}
-
-void TestMainWindowDocuments::createQuestionAnswers()
-{
-    QFETCH(int, answer);
-    QFETCH(int, tabs);
-    MainWindow w({});
-    w.currentView()->setPlainText("keep me");
-    prompt->answers = {QMessageBox::StandardButton(answer)};
-    const QString missing = dir.filePath("new.html");
-    w.loadFile(missing);
-    QCOMPARE(prompt->asked.size(), 1);
-    QCOMPARE(prompt->asked.first().text,
-             QStringLiteral("'%1' does not exist.\nDo you want to create it?").arg(missing));
-    QCOMPARE(w.tabs()->count(), tabs);
-    if (answer == QMessageBox::Ok) {
-        QCOMPARE(w.tabs()->tabText(1), QStringLiteral("new.html"));
-        QVERIFY(w.currentView()->toPlainText().isEmpty());
-        QVERIFY(!w.currentView()->document()->isModified());
-        QCOMPARE(QSettings().value("recentFileList").toStringList().value(0), missing);
-        QVERIFY(!QFile::exists(missing));  // the file comes at the first save
-    }
-}
-
-void TestMainWindowDocuments::modifiedMarkerFollowsTheDocument()
-{
-    const QString a = file("a.html", "abc\n");
-    MainWindow w({a});
-    EditView *v = w.currentView();
-    v->moveCursor(QTextCursor::End);
-    v->insertPlainText("x");
-    QCOMPARE(w.tabs()->tabText(0), QStringLiteral("a.html *"));
-    v->undo();
-    QCOMPARE(w.tabs()->tabText(0), QStringLiteral("a.html"));
-    v->insertPlainText("y");
-    QVERIFY(w.on_action_Save_triggered());
-    QCOMPARE(w.tabs()->tabText(0), QStringLiteral("a.html"));
-    QCOMPARE(readFile(a), QByteArray("abc\ny"));
-}
-
-void TestMainWindowDocuments::loadingReplacesOnlyEmptyUntitled()
-{
-    MainWindow w({});
-    w.on_action_New_triggered();
-    w.currentView()->insertPlainText("notes");  // Untitled-2 holds text
-    w.loadFile(file("a.html"));
-    QStringList titles;
-    for (int i = 0; i < w.tabs()->count(); ++i)
-        titles << w.tabs()->tabText(i);
-    QCOMPARE(titles, (QStringList{"Untitled-2 *", "a.html"}));
-}
-
-void TestMainWindowDocuments::closeQuestions_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<int>("tabsLeft");
-    QTest::addColumn<QByteArray>("onDisk");
-    QTest::newRow("save") << int(QMessageBox::Save) << 0 << QByteArray("old\nnew");
-    QTest::newRow("discard") << int(QMessageBox::Discard) << 0 << QByteArray("old\n");
-    QTest::newRow("cancel") << int(QMessageBox::Cancel) << 1 << QByteArray("old\n");
-}
-
-void TestMainWindowDocuments::closeQuestions()
-{
-    QFETCH(int, answer);
-    QFETCH(int, tabsLeft);
-    QFETCH(QByteArray, onDisk);
-    const QString a = file("a.html", "old\n");
-    MainWindow w({a});
-    w.currentView()->moveCursor(QTextCursor::End);
-    w.currentView()->insertPlainText("new");
-    prompt->answers = {QMessageBox::StandardButton(answer)};
-    w.on_action_Close_triggered();
-    QCOMPARE(prompt->asked.size(), 1);
-    QCOMPARE(prompt->asked.first().title, QStringLiteral("Mossglen"));
-    QCOMPARE(w.tabs()->count(), tabsLeft);
-    QCOMPARE(readFile(a), onDisk);
-}
-
-void TestMainWindowDocuments::emptiedFileStillAsks()
-{
-    const QString a = file("a.html", "precious\n");
-    MainWindow w({a});
-    w.currentView()->selectAll();
-    w.currentView()->textCursor().removeSelectedText();
-    QVERIFY(w.currentView()->document()->isEmpty());
-    prompt->answers = {QMessageBox::Cancel};
-    w.on_action_Close_triggered();
-    QCOMPARE(prompt->asked.size(), 1);
-    QCOMPARE(w.tabs()->count(), 1);
-    // An empty untitled document still closes without a question.
-    w.on_action_New_triggered();
-    w.on_action_Close_triggered();
-    QCOMPARE(prompt->asked.size(), 1);
-    QCOMPARE(w.tabs()->count(), 1);
-}
-
-void TestMainWindowDocuments::saveAsFilterAndTitle_data()
-{
-    QTest::addColumn<QString>("existing");
-    QTest::addColumn<QString>("filter");
-    const QString web = "Web Files (*.html *.htm *.css *.js *.php *.phtml)";
-    const QString html = "HTML Files (*.html *.htm)", css = "CSS Files (*.css)";
-    const QString js = "JavaScript Files (*.js)", php = "PHP Files (*.php *.phtml)";
-    const QString all = "All Files (*)";
-    const auto joined = [](const QStringList &list) { return list.join(";;"); };
-    QTest::newRow("untitled") << QString() << joined({web, html, css, js, php, all});
-    QTest::newRow("css file") << "a.css" << joined({css, web, html, js, php, all});
-    QTest::newRow("htm file, upper case") << "a.HTM" << joined({html, web, css, js, php, all});
-    QTest::newRow("phtml file") << "a.phtml" << joined({php, web, html, css, js, all});
-    QTest::newRow("no suffix") << "Makefile" << joined({web, html, css, js, php, all});
-    QTest::newRow("other suffix") << "notes.txt" << joined({web, html, css, js, php, all});
-}
-
-void TestMainWindowDocuments::saveAsFilterAndTitle()
-{
-    QFETCH(QString, existing);
-    QFETCH(QString, filter);
-    MainWindow w(existing.isEmpty() ? QStringList() : QStringList{file(existing)});
-    w.currentView()->insertPlainText("body");
-    const QString target = dir.filePath("saved.html");
-    prompt->saveAnswers = {target};
-    QVERIFY(w.on_actionSave_As_triggered());
-    QCOMPARE(prompt->asked.last().filter, filter);
-    QCOMPARE(prompt->asked.last().title, QStringLiteral("Save As"));
-    QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("Saved saved.html (UTF-8, LF)"));
-    QCOMPARE(w.tabs()->tabText(0), QStringLiteral("saved.html"));
-    QCOMPARE(w.tabs()->tabToolTip(0), target + " (UTF-8, LF)");
-    QCOMPARE(w.currentView()->fullPath(), target);
-    QVERIFY(readFile(target).startsWith("body"));
-    QCOMPARE(QSettings().value("recentFileList").toStringList().value(0), target);
-    // Cancel in the dialog changes nothing.
-    prompt->saveAnswers.clear();
-    QVERIFY(!w.on_actionSave_As_triggered());
-    QCOMPARE(w.currentView()->fullPath(), target);
-}
-
-void TestMainWindowDocuments::failedReadLeavesNoView_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("folder") << "folder" << "it is a folder";
-    QTest::newRow("named pipe") << "fifo" << "it is not a regular file";
-}
-
-// No view, but a message in the window that names the file and why.
-void TestMainWindowDocuments::failedReadLeavesNoView()
-{
-    QFETCH(QString, kind);
-    QFETCH(QString, reason);
-    MainWindow w({});
-    const QString unreadable = dir.filePath(kind);
-    if (kind == QLatin1String("folder"))
-        QVERIFY(QDir().mkpath(unreadable));
-    else if (::mkfifo(QFile::encodeName(unreadable).constData(), 0600) != 0)
-        QSKIP("cannot make a named pipe here");
-    EditView *result = reinterpret_cast<EditView *>(0x1);
-    w.loadFile(unreadable, &result);
-    QCOMPARE(result, nullptr);
-    QCOMPARE(w.tabs()->count(), 1);
-    QCOMPARE(w.tabs()->tabText(0), QStringLiteral("Untitled-1"));
-    QCOMPARE(w.messages()->texts(nullptr),
-             QStringList{QStringLiteral("'%1' cannot be opened: %2")
-                             .arg(QDir::toNativeSeparators(unreadable), reason)});
-}
-
-// A read problem is not a status message that the next tab change wipes:
-// it stays with its document until dismissed.
-void TestMainWindowDocuments::readProblemStaysInTheBar()
-{
-    const QString bad = dir.filePath("bad.html");
-    QVERIFY(writeFile(bad, "<p>caf\xE9 \xFF</p>\n"));
-    MainWindow w({bad});
-    EditView *view = w.currentView();
-    QVERIFY(view);
-    MessageBar *bar = w.messages();
-    const QStringList texts = bar->texts(view);
-    QCOMPARE(texts.size(), 1);
-    QVERIFY2(texts[0].contains(QLatin1String("bad.html")) && texts[0].contains(QLatin1String("valid")),
-             qPrintable(texts[0]));
-    QVERIFY(bar->isVisibleTo(&w));
-    w.on_action_New_triggered();
-    QVERIFY(!bar->isVisibleTo(&w));
-    w.tabs()->setCurrentWidget(view);
-    QVERIFY(bar->isVisibleTo(&w));
-    const auto buttons = bar->findChildren<QPushButton *>();
-    QCOMPARE(buttons.size(), 1);
-    QCOMPARE(buttons[0]->focusPolicy(), Qt::NoFocus);
-    buttons[0]->click();
-    QVERIFY(bar->texts(view).isEmpty());
-    QVERIFY(!bar->isVisibleTo(&w));
-}
-
-void TestMainWindowDocuments::readProblemGoesWithACleanRead_data()
-{
-    QTest::addColumn<bool>("reopen");
-    QTest::newRow("reloaded after the file was mended") << false;
-    QTest::newRow("reopened in another encoding") << true;
-}
-
-// The problem a file had when read is withdrawn once it reads cleanly, so
-// that the bar never speaks of bytes the document no longer has.
-void TestMainWindowDocuments::readProblemGoesWithACleanRead()
-{
-    QFETCH(bool, reopen);
-    const QString path = file(QStringLiteral("mended.html"), QByteArray("<p>caf\xE9 \xFF</p>\n"));
-    MainWindow w({path});
-    EditView *view = w.currentView();
-    QVERIFY(view);
-    MessageBar *bar = w.messages();
-    QCOMPARE(bar->texts(view).size(), 1);
-    // Mended elsewhere, in Shift-JIS: "\x82\xA0" is not UTF-8.
-    QVERIFY(writeFile(path, "<p>caf\x82\xA0</p>\n"));
-    if (reopen)
-        w.findChild<QAction *>("actionReopen_SJIS")->trigger();
-    else
-        w.documentWatcher()->checkAll();
-    QCOMPARE(view->toPlainText(), QString::fromUtf8("<p>caf\u3042</p>\n"));
-    QCOMPARE(bar->texts(view), QStringList());
-    QVERIFY(!bar->isVisibleTo(&w));
-}
-
-void TestMainWindowDocuments::tabCyclingWraps()
-{
-    MainWindow w({});
-    w.on_action_NextTab_triggered();
-    QCOMPARE(w.tabs()->currentIndex(), 0);
-    w.on_action_New_triggered();
-    w.on_action_New_triggered();
-    QCOMPARE(w.tabs()->currentIndex(), 2);
-    w.on_action_NextTab_triggered();
-    QCOMPARE(w.tabs()->currentIndex(), 0);
-    w.on_action_PrevTab_triggered();
-    QCOMPARE(w.tabs()->currentIndex(), 2);
-    w.on_action_PrevTab_triggered();
-    QCOMPARE(w.tabs()->currentIndex(), 1);
-}
-
-void TestMainWindowDocuments::previousDocumentGoesBackAndForth()
-{
-    const QString a = file("a.html"), b = file("b.html");
-    MainWindow w({a, b});
-    w.on_action_New_triggered();  // Untitled-2, current
-    w.on_action_PreviousDoc_triggered();
-    QCOMPARE(w.currentView()->title(), QStringLiteral("b.html"));
-    w.on_action_PreviousDoc_triggered();
-    QCOMPARE(w.currentView()->title(), QStringLiteral("Untitled-2"));
-    // A closed file's tab comes back by reading the file again.
-    w.tabs()->setCurrentIndex(0);
-    w.tabs()->setCurrentIndex(1);
-    w.on_action_Close_triggered();
-    w.on_action_PreviousDoc_triggered();
-    QCOMPARE(w.currentView()->title(), QStringLiteral("b.html"));
-}
-
-void TestMainWindowDocuments::encodingMenuFollowsTab()
-{
-    MainWindow w({});
-    auto *utf8 = w.findChild<QAction *>("action_UTF8");
-    auto *sjis = w.findChild<QAction *>("action_SJIS");
-    auto *menu = w.findChild<QMenu *>("menuEncoding_of_cur_doc");
-    w.on_action_New_triggered();
-    QVERIFY(utf8->isChecked());
-    QCOMPARE(menu->title(), QStringLiteral("&Encoding of 'Untitled-2'"));
-    sjis->trigger();
-    QCOMPARE(w.currentView()->charEncoding(), ShiftJIS);
-    QVERIFY(sjis->isChecked() && !utf8->isChecked());
-    // Shift-JIS has no byte-order mark to choose; UTF-16 starts with one.
-    auto *mark = w.findChild<QAction *>("actionByteOrderMark");
-    QVERIFY(!mark->isEnabled());
-    w.findChild<QAction *>("action_UTF16LE")->trigger();
-    QVERIFY(mark->isEnabled() && mark->isChecked());
-    mark->trigger();
-    QVERIFY(!w.currentView()->fileFormat().byteOrderMark);
-    auto *crlf = w.findChild<QAction *>("actionLineEnd_CRLF");
-    crlf->trigger();
-    QCOMPARE(w.currentView()->fileFormat().lineEnd, LineEnd::CRLF);
-    QVERIFY(w.currentView()->document()->isModified());
-    w.currentView()->document()->setModified(false);  // no question on close
-    w.tabs()->setCurrentIndex(0);
-    QVERIFY(utf8->isChecked() && !sjis->isChecked());
-    QVERIFY(!crlf->isChecked() && w.findChild<QAction *>("actionLineEnd_LF")->isChecked());
-    QVERIFY(!mark->isChecked());
-    w.on_action_Close_triggered();
-    w.on_action_Close_triggered();
-    QCOMPARE(menu->title(), QStringLiteral("&Encoding of This Document"));
-}
-
-void TestMainWindowDocuments::reopenWithEncoding_data()
-{
-    QTest::addColumn<bool>("modified");
-    QTest::addColumn<bool>("removed");
-    QTest::addColumn<int>("answer");  // -1: no question
-    QTest::addColumn<bool>("reread");
-    QTest::newRow("unmodified") << false << false << -1 << true;
-    QTest::newRow("modified, reopen") << true << false << int(QMessageBox::Discard) << true;
-    QTest::newRow("modified, cancel") << true << false << int(QMessageBox::Cancel) << false;
-    QTest::newRow("file removed") << false << true << int(QMessageBox::Ok) << false;
-}
-
-// A wrong guess is mended in one step; the user's text is never lost unasked.
-void TestMainWindowDocuments::reopenWithEncoding()
-{
-    QFETCH(bool, modified);
-    QFETCH(bool, removed);
-    QFETCH(int, answer);
-    QFETCH(bool, reread);
-    // "あい" in EUC-JP; read as Shift-JIS the same bytes are half-width kana.
-    const QString path = file(QStringLiteral("guess.html"), QByteArray("\xA4\xA2\xA4\xA4\r\n"));
-    MainWindow w({path});
-    EditView *view = w.currentView();
-    QCOMPARE(view->charEncoding(), EucJP);
-    if (modified)
-        view->insertPlainText(QStringLiteral("typed "));
-    const QString before = view->toPlainText();
-    if (removed)
-        QVERIFY(QFile::remove(path));
-    if (answer >= 0)
+    void createQuestionAnswers()
+    {
+        QFETCH(int, answer);
+        QFETCH(int, tabs);
+        MainWindow w({});
+        w.currentView()->setPlainText("keep me");
         prompt->answers = {QMessageBox::StandardButton(answer)};
-
-    w.findChild<QAction *>("actionReopen_SJIS")->trigger();
-    QCOMPARE(prompt->asked.size(), answer >= 0 ? 1 : 0);
-    if (removed)
-        QVERIFY(prompt->asked.first().text.contains(QLatin1String("no longer exists")));
-    QCOMPARE(view->toPlainText(), reread ? QString::fromUtf8("､｢､､\n") : before);
-    QCOMPARE(view->charEncoding(), reread ? ShiftJIS : EucJP);
-    QCOMPARE(view->fileFormat().lineEnd, LineEnd::CRLF);
-    QCOMPARE(view->document()->isModified(), modified && !reread);
-    if (reread)
-        QVERIFY(w.statusBar()->currentMessage().contains(QLatin1String("Shift-JIS, as chosen")));
-    view->document()->setModified(false);
-}
-
-void TestMainWindowDocuments::recentListOrderAndLimit()
-{
-    MainWindow w({});
-    QStringList paths;
-    for (int i = 0; i < 37; ++i)
-        paths << file(QStringLiteral("f%1.html").arg(i));
-    for (const QString &p : paths)
-        w.loadFile(p);
-    QStringList list = QSettings().value("recentFileList").toStringList();
-    QCOMPARE(list.size(), 36);
-    QCOMPARE(list.first(), paths.last());
-    QVERIFY(!list.contains(paths.first()));
-    // Third in the list, closed and loaded again: moves to the front.
-    QCOMPARE(list.at(2), paths.at(34));
-    for (int i = 0; i < w.tabs()->count(); ++i)
-        if (w.viewAt(i)->fullPath() == paths.at(34))
-            w.close(w.viewAt(i));
-    QCOMPARE(w.tabs()->count(), 36);
-    w.loadFile(paths.at(34));
-    list = QSettings().value("recentFileList").toStringList();
-    QCOMPARE(list.size(), 36);
-    QCOMPARE(list.first(), paths.at(34));
-    QCOMPARE(list.count(paths.at(34)), 1);
-    auto *menu = w.findChild<QMenu *>("menuRecentFiles");
-    int visible = 0;
-    for (QAction *a : menu->actions())
-        visible += a->isVisible();
-    QCOMPARE(visible, 36);
-    QCOMPARE(QSettings().value("recentDirList").toStringList(), QStringList{QDir(dir.path()).absolutePath()});
-}
-
-void TestMainWindowDocuments::recentMenuAccelerators_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("first") << 0 << "/web/a.html" << "&1 /web/a.html";
-    QTest::newRow("tenth") << 9 << "/web/a.html" << "&0 /web/a.html";
-    QTest::newRow("eleventh") << 10 << "/web/a.html" << "&A /web/a.html";
-    QTest::newRow("last") << 35 << "/web/a.html" << "&Z /web/a.html";
-    QTest::newRow("ampersand doubled") << 0 << "/web/a&b.html" << "&1 /web/a&&b.html";
-}
-
-void TestMainWindowDocuments::recentMenuAccelerators()
-{
-    QFETCH(int, index);
-    QFETCH(QString, entry);
-    QFETCH(QString, text);
-    QCOMPARE(MainWindow::listEntryText(index, entry), text);
-}
-
-void TestMainWindowDocuments::favouritesOnlyForFiles()
-{
-    const QString a = file("a.html");
-    MainWindow w({a});
-    auto *add = w.findChild<QAction *>("actionAddThisFile");
-    add->trigger();
-    add->trigger();
-    QCOMPARE(QSettings().value("favoriteFileList").toStringList(), QStringList{a});
-    w.on_action_New_triggered();
-    add->trigger();  // untitled: nothing to add
-    QCOMPARE(QSettings().value("favoriteFileList").toStringList(), QStringList{a});
-    // A favourite entry opens its file like a recent entry.
-    w.tabs()->setCurrentIndex(0);
-    w.on_action_Close_triggered();
-    auto *menu = w.findChild<QMenu *>("menuFavoriteFiles");
-    QAction *entry = nullptr;
-    for (QAction *act : menu->actions())
-        if (act->isVisible() && act->data().toString() == a)
-            entry = act;
-    QVERIFY(entry);
-    clearCommandStatistics();
-    entry->trigger();
-    QCOMPARE(w.currentView()->fullPath(), a);
-    QCOMPARE(commandCount("Action.openRecentFile"), 1);
-}
-
-void TestMainWindowDocuments::shortTextInsertion_data()
-{
-    QTest::addColumn<QString>("pair");      // selection short text 1
-    QTest::addColumn<int>("selectFrom");    // -1: no selection
-    QTest::addColumn<QString>("result");
-    QTest::addColumn<int>("cursor");
-    QTest::newRow("plain insertion") << "<b>,</b>" << -1 << "a<p>word" << 4;
-    QTest::newRow("wrap") << "<b>,</b>" << 1 << "a<b>word</b>" << 4;
-    QTest::newRow("wrap with empty half") << ",<br>" << 1 << "aword<br>" << 1;
-    QTest::newRow("two commas insert nothing") << "<a title=\"x,y\">,</a>" << 1 << "aword" << 5;
-    QTest::newRow("no comma inserts nothing") << "<b>" << 1 << "aword" << 5;
-}
-
-void TestMainWindowDocuments::shortTextInsertion()
-{
-    QFETCH(QString, pair);
-    QFETCH(int, selectFrom);
-    QFETCH(QString, result);
-    QFETCH(int, cursor);
-    MainWindow w({});
-    w.globalSettings()->shortTextSel[0] = pair;
-    EditView *v = w.currentView();
-    v->setPlainText("aword");
-    QTextCursor c = v->textCursor();
-    c.setPosition(1);
-    if (selectFrom >= 0)
-        c.setPosition(5, QTextCursor::KeepAnchor);
-    v->setTextCursor(c);
-    w.findChild<QAction *>("actionText_1")->trigger();
-    QCOMPARE(v->toPlainText(), result);
-    QCOMPARE(v->textCursor().position(), cursor);
-    if (v->toPlainText() != "aword") {
-        v->undo();  // one step restores the text
-        QCOMPARE(v->toPlainText(), QStringLiteral("aword"));
+        const QString missing = dir->filePath("new.html");
+        w.loadFile(missing);
+        QCOMPARE(prompt->asked.size(), 1);
+        QCOMPARE(prompt->asked.first().text,
+                 QStringLiteral("'%1' does not exist.\nDo you want to create it?").arg(missing));
+        QCOMPARE(w.tabs()->count(), tabs);
+        if (answer == QMessageBox::Ok) {
+            QCOMPARE(w.tabs()->tabText(1), QStringLiteral("new.html"));
+            QVERIFY(w.currentView()->toPlainText().isEmpty());
+            QVERIFY(!w.currentView()->document()->isModified());
+            QCOMPARE(QSettings().value("recentFileList").toStringList().value(0), missing);
+            QVERIFY(!QFile::exists(missing));  // the file comes at the first save
+        }
     }
-}
-
-void TestMainWindowDocuments::shortTextMenuShowsWhatWouldBeInserted()
-{
-    MainWindow w({});
-    auto *menu = w.findChild<QMenu *>("menu_ShortText");
-    auto *first = w.findChild<QAction *>("actionText_1");
-    auto *tenth = w.findChild<QAction *>("actionText_10");
-    w.currentView()->setPlainText("word");
-    QMetaObject::invokeMethod(menu, "aboutToShow");
-    QCOMPARE(first->text(), QStringLiteral("&1 '<p>'"));
-    QCOMPARE(tenth->text(), QStringLiteral("&0 '<br>'"));
-    w.currentView()->selectAll();
-    QMetaObject::invokeMethod(menu, "aboutToShow");
-    QCOMPARE(first->text(), QStringLiteral("&1 '<b>,</b>'"));
-    QCOMPARE(tenth->text(), QStringLiteral("&0 '<!--,-->'"));
-}
-
-void TestMainWindowDocuments::droppedFilesOpenInOrder()
-{
-    MainWindow w({});
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    const QStringList names{"c.html", "a.html", "b.html"};
-    QList<QUrl> urls;
-    for (const QString &n : names)
-        urls << QUrl::fromLocalFile(file(n));
-    QMimeData data;
-    data.setUrls(urls);
-    const QPoint at = w.rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&w, &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&w, &drop);
-    QStringList titles;
-    for (int i = 0; i < w.tabs()->count(); ++i)
-        titles << w.tabs()->tabText(i);
-    QCOMPARE(titles, names);  // the empty Untitled-1 gave way
-    QCOMPARE(w.currentView()->title(), QStringLiteral("b.html"));
-
-    QMimeData text;
-    text.setText("not files");
-    QDragEnterEvent other(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&w, &other);
-    QVERIFY(!other.isAccepted());
-}
-
-void TestMainWindowDocuments::aboutBoxShowsVersions()
-{
-    MainWindow w({});
-    QString mainText, credits;
-    bool hasIcon = false;
-    QTimer::singleShot(0, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        mainText = box->text();
-        credits = box->informativeText();
-        hasIcon = !box->iconPixmap().isNull();
-        box->accept();
-    });
-    clearCommandStatistics();
-    w.findChild<QAction *>("action_AboutMossglen")->trigger();
-    QCOMPARE(mainText, QStringLiteral("<div align=center><b>Mossglen</b> version 0.014.Dev</div>"));
-    // The credits name the Qt that is really running, not a fixed number.
-    QVERIFY(credits.contains(QLatin1String(qVersion())));
-    QVERIFY(credits.contains("0.014.Dev"));
-    QVERIFY(hasIcon);
-    QCOMPARE(commandCount("Action.about"), 1);
-}
-
-void TestMainWindowDocuments::previewOfUntitledWritesUtf8()
-{
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler("file", &catcher, "open");
-    MainWindow w({});
-    w.currentView()->setCharEncoding(ShiftJIS);
-    // A long line shown in pieces is written as the one line it is.
-    const QByteArray page = "<p>\xe6\x97\xa5\xe6\x9c\xac</p><script>var a=\"x y\";var b=2;</script>";
-    w.currentView()->virtualBreaks()->setLimits(20, 8);
-    w.currentView()->loadText(QString::fromUtf8(page));
-    QVERIFY(w.currentView()->document()->blockCount() > 3);
-    w.on_action_Browse_triggered();
-    w.on_action_Browse_triggered();
-    QDesktopServices::unsetUrlHandler("file");
-    QCOMPARE(catcher.urls.size(), 2);
-    QVERIFY(catcher.urls.at(0) != catcher.urls.at(1));
-    for (const QUrl &url : catcher.urls) {
-        QVERIFY(url.toLocalFile().endsWith(".html"));
-        QCOMPARE(readFile(url.toLocalFile()), page);
-        QFile::remove(url.toLocalFile());
+    void modifiedMarkerFollowsTheDocument()
+    {
+        const QString a = file("a.html", "abc\n");
+        MainWindow w({a});
+        EditView *v = w.currentView();
+        v->moveCursor(QTextCursor::End);
+        v->insertPlainText("x");
+        QCOMPARE(w.tabs()->tabText(0), QStringLiteral("a.html *"));
+        v->undo();
+        QCOMPARE(w.tabs()->tabText(0), QStringLiteral("a.html"));
+        v->insertPlainText("y");
+        QVERIFY(w.on_action_Save_triggered());
+        QCOMPARE(w.tabs()->tabText(0), QStringLiteral("a.html"));
+        QCOMPARE(readFile(a), QByteArray("abc\ny"));
     }
-}
+    void loadingReplacesOnlyEmptyUntitled()
+    {
+        MainWindow w({});
+        w.on_action_New_triggered();
+        w.currentView()->insertPlainText("notes");  // Untitled-2 holds text
+        w.loadFile(file("a.html"));
+        QCOMPARE(tabTitles(w), (QStringList{"Untitled-2 *", "a.html"}));
+    }
+    void closeQuestions_data()
+    {
+        QTest::addColumn<bool>("emptied");  // all text deleted instead of "new" added
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("tabsLeft");
+        QTest::addColumn<QByteArray>("onDisk");
+        QTest::newRow("save") << false << int(QMessageBox::Save) << 0 << QByteArray("old\nnew");
+        QTest::newRow("discard") << false << int(QMessageBox::Discard) << 0 << QByteArray("old\n");
+        QTest::newRow("cancel") << false << int(QMessageBox::Cancel) << 1 << QByteArray("old\n");
+        QTest::newRow("emptied file still asks") << true << int(QMessageBox::Cancel) << 1 << QByteArray("old\n");
+    }
+    void closeQuestions()
+    {
+        QFETCH(bool, emptied);
+        QFETCH(int, answer);
+        QFETCH(int, tabsLeft);
+        QFETCH(QByteArray, onDisk);
+        const QString a = file("a.html", "old\n");
+        MainWindow w({a});
+        if (emptied)
+            w.currentView()->selectAll();
+        else
+            w.currentView()->moveCursor(QTextCursor::End);
+        w.currentView()->textCursor().insertText(emptied ? "" : "new");
+        prompt->answers = {QMessageBox::StandardButton(answer)};
+        w.on_action_Close_triggered();
+        QCOMPARE(prompt->asked.size(), 1);
+        QCOMPARE(prompt->asked.first().title, QStringLiteral("Mossglen"));
+        QCOMPARE(w.tabs()->count(), tabsLeft);
+        QCOMPARE(readFile(a), onDisk);
+    }
+    void saveAsFilterAndTitle_data()
+    {
+        QTest::addColumn<QString>("existing");
+        QTest::addColumn<QString>("filter");
+        const QString web = "Web Files (*.html *.htm *.css *.js *.php *.phtml)";
+        const QString html = "HTML Files (*.html *.htm)", css = "CSS Files (*.css)";
+        const QString js = "JavaScript Files (*.js)", php = "PHP Files (*.php *.phtml)";
+        const QString all = "All Files (*)";
+        const auto joined = [](const QStringList &list) { return list.join(";;"); };
+        QTest::newRow("untitled") << QString() << joined({web, html, css, js, php, all});
+        QTest::newRow("css file") << "a.css" << joined({css, web, html, js, php, all});
+        QTest::newRow("htm file, upper case") << "a.HTM" << joined({html, web, css, js, php, all});
+        QTest::newRow("phtml file") << "a.phtml" << joined({php, web, html, css, js, all});
+        QTest::newRow("no suffix") << "Makefile" << joined({web, html, css, js, php, all});
+        QTest::newRow("other suffix") << "notes.txt" << joined({web, html, css, js, php, all});
+    }
+    void saveAsFilterAndTitle()
+    {
+        QFETCH(QString, existing);
+        QFETCH(QString, filter);
+        MainWindow w(existing.isEmpty() ? QStringList() : QStringList{file(existing)});
+        w.currentView()->insertPlainText("body");
+        const QString target = dir->filePath("saved.html");
+        prompt->saveAnswers = {target};
+        QVERIFY(w.on_actionSave_As_triggered());
+        QCOMPARE(prompt->asked.last().filter, filter);
+        QCOMPARE(prompt->asked.last().title, QStringLiteral("Save As"));
+        QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("Saved saved.html (UTF-8, LF)"));
+        QCOMPARE(w.tabs()->tabText(0), QStringLiteral("saved.html"));
+        QCOMPARE(w.tabs()->tabToolTip(0), target + " (UTF-8, LF)");
+        QCOMPARE(w.currentView()->fullPath(), target);
+        QVERIFY(readFile(target).startsWith("body"));
+        QCOMPARE(QSettings().value("recentFileList").toStringList().value(0), target);
+        // Cancel in the dialog changes nothing.
+        prompt->saveAnswers.clear();
+        QVERIFY(!w.on_actionSave_As_triggered());
+        QCOMPARE(w.currentView()->fullPath(), target);
+    }
+    void failedReadLeavesNoView_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("folder") << "folder" << "it is a folder";
+        QTest::newRow("named pipe") << "fifo" << "it is not a regular file";
+    }
+    // No view, but a message in the window that names the file and why.
+    void failedReadLeavesNoView()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        MainWindow w({});
+        const QString unreadable = dir->filePath(kind);
+        if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(unreadable));
+        else if (::mkfifo(QFile::encodeName(unreadable).constData(), 0600) != 0)
+            QSKIP("cannot make a named pipe here");
+        EditView *result = reinterpret_cast<EditView *>(0x1);
+        w.loadFile(unreadable, &result);
+        QCOMPARE(result, nullptr);
+        QCOMPARE(w.tabs()->count(), 1);
+        QCOMPARE(w.tabs()->tabText(0), QStringLiteral("Untitled-1"));
+        QCOMPARE(w.messages()->texts(nullptr),
+                 QStringList{QStringLiteral("'%1' cannot be opened: %2")
+                                 .arg(QDir::toNativeSeparators(unreadable), reason)});
+    }
+    void readProblem_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("dismissed") << "dismiss";
+        QTest::newRow("reloaded after the file was mended") << "reload";
+        QTest::newRow("reopened in another encoding") << "reopen";
+    }
+    // A read problem is not a status message that the next tab change wipes:
+    // it stays with its document until dismissed, or until the file reads
+    // cleanly, so that the bar never speaks of bytes the document no longer has.
+    void readProblem()
+    {
+        QFETCH(QString, ending);
+        const QString path = file("bad.html", "<p>caf\xE9 \xFF</p>\n");
+        MainWindow w({path});
+        EditView *view = w.currentView();
+        QVERIFY(view);
+        MessageBar *bar = w.messages();
+        const QStringList texts = bar->texts(view);
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts[0].contains(QLatin1String("bad.html")) && texts[0].contains(QLatin1String("valid")),
+                 qPrintable(texts[0]));
+        QVERIFY(bar->isVisibleTo(&w));
+        w.on_action_New_triggered();
+        QVERIFY(!bar->isVisibleTo(&w));
+        w.tabs()->setCurrentWidget(view);
+        QVERIFY(bar->isVisibleTo(&w));
+        if (ending == "dismiss") {
+            const auto buttons = bar->findChildren<QPushButton *>();
+            QCOMPARE(buttons.size(), 1);
+            QCOMPARE(buttons[0]->focusPolicy(), Qt::NoFocus);
+            buttons[0]->click();
+        } else {
+            // Mended elsewhere, in Shift-JIS: "\x82\xA0" is not UTF-8.
+            QVERIFY(writeFile(path, "<p>caf\x82\xA0</p>\n"));
+            if (ending == "reopen")
+                w.findChild<QAction *>("actionReopen_SJIS")->trigger();
+            else
+                w.documentWatcher()->checkAll();
+            QCOMPARE(view->toPlainText(), QString::fromUtf8("<p>caf\u3042</p>\n"));
+        }
+        QCOMPARE(bar->texts(view), QStringList());
+        QVERIFY(!bar->isVisibleTo(&w));
+    }
+    void previousDocumentGoesBackAndForth()
+    {
+        const QString a = file("a.html"), b = file("b.html");
+        MainWindow w({a, b});
+        w.on_action_New_triggered();  // Untitled-2, current
+        w.on_action_PreviousDoc_triggered();
+        QCOMPARE(w.currentView()->title(), QStringLiteral("b.html"));
+        w.on_action_PreviousDoc_triggered();
+        QCOMPARE(w.currentView()->title(), QStringLiteral("Untitled-2"));
+        // A closed file's tab comes back by reading the file again.
+        w.tabs()->setCurrentIndex(0);
+        w.tabs()->setCurrentIndex(1);
+        w.on_action_Close_triggered();
+        w.on_action_PreviousDoc_triggered();
+        QCOMPARE(w.currentView()->title(), QStringLiteral("b.html"));
+    }
+    void encodingMenuFollowsTab()
+    {
+        MainWindow w({});
+        auto *utf8 = w.findChild<QAction *>("action_UTF8");
+        auto *sjis = w.findChild<QAction *>("action_SJIS");
+        auto *menu = w.findChild<QMenu *>("menuEncoding_of_cur_doc");
+        w.on_action_New_triggered();
+        QVERIFY(utf8->isChecked());
+        QCOMPARE(menu->title(), QStringLiteral("&Encoding of 'Untitled-2'"));
+        sjis->trigger();
+        QCOMPARE(w.currentView()->charEncoding(), ShiftJIS);
+        QVERIFY(sjis->isChecked() && !utf8->isChecked());
+        // Shift-JIS has no byte-order mark to choose; UTF-16 starts with one.
+        auto *mark = w.findChild<QAction *>("actionByteOrderMark");
+        QVERIFY(!mark->isEnabled());
+        w.findChild<QAction *>("action_UTF16LE")->trigger();
+        QVERIFY(mark->isEnabled() && mark->isChecked());
+        mark->trigger();
+        QVERIFY(!w.currentView()->fileFormat().byteOrderMark);
+        auto *crlf = w.findChild<QAction *>("actionLineEnd_CRLF");
+        crlf->trigger();
+        QCOMPARE(w.currentView()->fileFormat().lineEnd, LineEnd::CRLF);
+        QVERIFY(w.currentView()->document()->isModified());
+        w.currentView()->document()->setModified(false);  // no question on close
+        w.tabs()->setCurrentIndex(0);
+        QVERIFY(utf8->isChecked() && !sjis->isChecked());
+        QVERIFY(!crlf->isChecked() && w.findChild<QAction *>("actionLineEnd_LF")->isChecked());
+        QVERIFY(!mark->isChecked());
+        w.on_action_Close_triggered();
+        w.on_action_Close_triggered();
+        QCOMPARE(menu->title(), QStringLiteral("&Encoding of This Document"));
+    }
+    void reopenWithEncoding_data()
+    {
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<bool>("removed");
+        QTest::addColumn<int>("answer");  // -1: no question
+        QTest::addColumn<bool>("reread");
+        QTest::newRow("unmodified") << false << false << -1 << true;
+        QTest::newRow("modified, reopen") << true << false << int(QMessageBox::Discard) << true;
+        QTest::newRow("modified, cancel") << true << false << int(QMessageBox::Cancel) << false;
+        QTest::newRow("file removed") << false << true << int(QMessageBox::Ok) << false;
+    }
+    // A wrong guess is mended in one step; the user's text is never lost unasked.
+    void reopenWithEncoding()
+    {
+        QFETCH(bool, modified);
+        QFETCH(bool, removed);
+        QFETCH(int, answer);
+        QFETCH(bool, reread);
+        // "あい" in EUC-JP; read as Shift-JIS the same bytes are half-width kana.
+        const QString path = file(QStringLiteral("guess.html"), QByteArray("\xA4\xA2\xA4\xA4\r\n"));
+        MainWindow w({path});
+        EditView *view = w.currentView();
+        QCOMPARE(view->charEncoding(), EucJP);
+        if (modified)
+            view->insertPlainText(QStringLiteral("typed "));
+        const QString before = view->toPlainText();
+        if (removed)
+            QVERIFY(QFile::remove(path));
+        if (answer >= 0)
+            prompt->answers = {QMessageBox::StandardButton(answer)};
 
-void TestMainWindowDocuments::previewOfSavedFileShowsTheFile()
-{
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler("file", &catcher, "open");
-    const QString a = file("a.html", "saved\n");
-    MainWindow w({a});
-    w.currentView()->insertPlainText("unsaved ");
-    w.on_action_Browse_triggered();
-    w.on_action_New_triggered();
-    w.on_action_Browse_triggered();  // empty document: nothing to show
-    QDesktopServices::unsetUrlHandler("file");
-    QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(a)});
-    QCOMPARE(readFile(a), QByteArray("saved\n"));
-}
+        w.findChild<QAction *>("actionReopen_SJIS")->trigger();
+        QCOMPARE(prompt->asked.size(), answer >= 0 ? 1 : 0);
+        if (removed)
+            QVERIFY(prompt->asked.first().text.contains(QLatin1String("no longer exists")));
+        QCOMPARE(view->toPlainText(), reread ? QString::fromUtf8("､｢､､\n") : before);
+        QCOMPARE(view->charEncoding(), reread ? ShiftJIS : EucJP);
+        QCOMPARE(view->fileFormat().lineEnd, LineEnd::CRLF);
+        QCOMPARE(view->document()->isModified(), modified && !reread);
+        if (reread)
+            QVERIFY(w.statusBar()->currentMessage().contains(QLatin1String("Shift-JIS, as chosen")));
+        view->document()->setModified(false);
+    }
+    void recentListOrderAndLimit()
+    {
+        MainWindow w({});
+        QStringList paths;
+        for (int i = 0; i < 37; ++i)
+            paths << file(QStringLiteral("f%1.html").arg(i));
+        for (const QString &p : paths)
+            w.loadFile(p);
+        QStringList list = QSettings().value("recentFileList").toStringList();
+        QCOMPARE(list.size(), 36);
+        QCOMPARE(list.first(), paths.last());
+        QVERIFY(!list.contains(paths.first()));
+        // Third in the list, closed and loaded again: moves to the front.
+        QCOMPARE(list.at(2), paths.at(34));
+        for (int i = 0; i < w.tabs()->count(); ++i)
+            if (w.viewAt(i)->fullPath() == paths.at(34))
+                w.close(w.viewAt(i));
+        QCOMPARE(w.tabs()->count(), 36);
+        w.loadFile(paths.at(34));
+        list = QSettings().value("recentFileList").toStringList();
+        QCOMPARE(list.size(), 36);
+        QCOMPARE(list.first(), paths.at(34));
+        QCOMPARE(list.count(paths.at(34)), 1);
+        auto *menu = w.findChild<QMenu *>("menuRecentFiles");
+        int visible = 0;
+        for (QAction *a : menu->actions())
+            visible += a->isVisible();
+        QCOMPARE(visible, 36);
+        QCOMPARE(QSettings().value("recentDirList").toStringList(), QStringList{QDir(dir->path()).absolutePath()});
+    }
+    void recentMenuAccelerators_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("first") << 0 << "/web/a.html" << "&1 /web/a.html";
+        QTest::newRow("tenth") << 9 << "/web/a.html" << "&0 /web/a.html";
+        QTest::newRow("eleventh") << 10 << "/web/a.html" << "&A /web/a.html";
+        QTest::newRow("last") << 35 << "/web/a.html" << "&Z /web/a.html";
+        QTest::newRow("ampersand doubled") << 0 << "/web/a&b.html" << "&1 /web/a&&b.html";
+    }
+    void recentMenuAccelerators()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, entry);
+        QFETCH(QString, text);
+        QCOMPARE(MainWindow::listEntryText(index, entry), text);
+    }
+    void favouritesOnlyForFiles()
+    {
+        const QString a = file("a.html");
+        MainWindow w({a});
+        auto *add = w.findChild<QAction *>("actionAddThisFile");
+        add->trigger();
+        add->trigger();
+        QCOMPARE(QSettings().value("favoriteFileList").toStringList(), QStringList{a});
+        w.on_action_New_triggered();
+        add->trigger();  // untitled: nothing to add
+        QCOMPARE(QSettings().value("favoriteFileList").toStringList(), QStringList{a});
+        // A favourite entry opens its file like a recent entry.
+        w.tabs()->setCurrentIndex(0);
+        w.on_action_Close_triggered();
+        auto *menu = w.findChild<QMenu *>("menuFavoriteFiles");
+        QAction *entry = nullptr;
+        for (QAction *act : menu->actions())
+            if (act->isVisible() && act->data().toString() == a)
+                entry = act;
+        QVERIFY(entry);
+        clearCommandStatistics();
+        entry->trigger();
+        QCOMPARE(w.currentView()->fullPath(), a);
+        QCOMPARE(commandCount("Action.openRecentFile"), 1);
+    }
+    void shortTextInsertion_data()
+    {
+        QTest::addColumn<QString>("pair");      // selection short text 1
+        QTest::addColumn<int>("selectFrom");    // -1: no selection
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<int>("cursor");
+        QTest::newRow("plain insertion") << "<b>,</b>" << -1 << "a<p>word" << 4;
+        QTest::newRow("wrap") << "<b>,</b>" << 1 << "a<b>word</b>" << 4;
+        QTest::newRow("wrap with empty half") << ",<br>" << 1 << "aword<br>" << 1;
+        QTest::newRow("two commas insert nothing") << "<a title=\"x,y\">,</a>" << 1 << "aword" << 5;
+        QTest::newRow("no comma inserts nothing") << "<b>" << 1 << "aword" << 5;
+    }
+    void shortTextInsertion()
+    {
+        QFETCH(QString, pair);
+        QFETCH(int, selectFrom);
+        QFETCH(QString, result);
+        QFETCH(int, cursor);
+        MainWindow w({});
+        w.globalSettings()->shortTextSel[0] = pair;
+        EditView *v = w.currentView();
+        v->setPlainText("aword");
+        QTextCursor c = v->textCursor();
+        c.setPosition(1);
+        if (selectFrom >= 0)
+            c.setPosition(5, QTextCursor::KeepAnchor);
+        v->setTextCursor(c);
+        w.findChild<QAction *>("actionText_1")->trigger();
+        QCOMPARE(v->toPlainText(), result);
+        QCOMPARE(v->textCursor().position(), cursor);
+        if (v->toPlainText() != "aword") {
+            v->undo();  // one step restores the text
+            QCOMPARE(v->toPlainText(), QStringLiteral("aword"));
+        }
+    }
+    void shortTextMenuShowsWhatWouldBeInserted()
+    {
+        MainWindow w({});
+        auto *menu = w.findChild<QMenu *>("menu_ShortText");
+        auto *first = w.findChild<QAction *>("actionText_1");
+        auto *tenth = w.findChild<QAction *>("actionText_10");
+        w.currentView()->setPlainText("word");
+        QMetaObject::invokeMethod(menu, "aboutToShow");
+        QCOMPARE(first->text(), QStringLiteral("&1 '<p>'"));
+        QCOMPARE(tenth->text(), QStringLiteral("&0 '<br>'"));
+        w.currentView()->selectAll();
+        QMetaObject::invokeMethod(menu, "aboutToShow");
+        QCOMPARE(first->text(), QStringLiteral("&1 '<b>,</b>'"));
+        QCOMPARE(tenth->text(), QStringLiteral("&0 '<!--,-->'"));
+    }
+    void droppedFilesOpenInOrder()
+    {
+        MainWindow w({});
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QStringList names{"c.html", "a.html", "b.html"};
+        QList<QUrl> urls;
+        for (const QString &n : names)
+            urls << QUrl::fromLocalFile(file(n));
+        QMimeData data;
+        data.setUrls(urls);
+        const QPoint at = w.rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &drop);
+        QCOMPARE(tabTitles(w), names);  // the empty Untitled-1 gave way
+        QCOMPARE(w.currentView()->title(), QStringLiteral("b.html"));
 
-void TestMainWindowDocuments::previewWithoutBrowserSaysSo()
-{
-    // No program on the path and none named: no browser can be started.
-    QTemporaryDir emptyPath;
-    const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER");
-    qputenv("PATH", QFile::encodeName(emptyPath.path()));
-    qunsetenv("BROWSER");
-    qunsetenv("DEFAULT_BROWSER");
-    auto restore = qScopeGuard([&] {
-        qputenv("PATH", path);
-        if (!browser.isEmpty())
-            qputenv("BROWSER", browser);
-    });
-    const QString a = file("a.html", "<p>page\n");
-    MainWindow w({a});
-    w.on_action_Browse_triggered();
-    const QString shown = w.statusBar()->currentMessage();
-    QVERIFY2(shown.startsWith(QLatin1String("No web browser could be started")), qPrintable(shown));
-    QVERIFY(shown.contains(QDir::toNativeSeparators(a)));
-    QTest::qWait(MainWindow::MessageTimeout + 500);
-    QCOMPARE(w.statusBar()->currentMessage(), shown);
-    QCOMPARE(readFile(a), QByteArray("<p>page\n"));
-}
+        QMimeData text;
+        text.setText("not files");
+        QDragEnterEvent other(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &other);
+        QVERIFY(!other.isAccepted());
+    }
+    void aboutBoxShowsVersions()
+    {
+        MainWindow w({});
+        QString mainText, credits;
+        bool hasIcon = false;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            mainText = box->text();
+            credits = box->informativeText();
+            hasIcon = !box->iconPixmap().isNull();
+            box->accept();
+        });
+        clearCommandStatistics();
+        w.findChild<QAction *>("action_AboutMossglen")->trigger();
+        QCOMPARE(mainText, QStringLiteral("<div align=center><b>Mossglen</b> version 0.014.Dev</div>"));
+        // The credits name the Qt that is really running, not a fixed number.
+        QVERIFY(credits.contains(QLatin1String(qVersion())));
+        QVERIFY(credits.contains("0.014.Dev"));
+        QVERIFY(hasIcon);
+        QCOMPARE(commandCount("Action.about"), 1);
+    }
+    // A saved file is shown as it is on disk; an untitled one is written to a
+    // fresh file each time, in UTF-8, and an empty one is not shown at all.
+    void preview()
+    {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("file", &catcher, "open");
+        auto unset = qScopeGuard([] { QDesktopServices::unsetUrlHandler("file"); });
+        const QString a = file("a.html", "saved\n");
+        MainWindow w({a});
+        w.currentView()->insertPlainText("unsaved ");
+        w.on_action_Browse_triggered();
+        QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(a)});
+        QCOMPARE(readFile(a), QByteArray("saved\n"));
+        w.on_action_New_triggered();
+        w.on_action_Browse_triggered();
+        QCOMPARE(catcher.urls.size(), 1);
+        w.currentView()->setCharEncoding(ShiftJIS);
+        // A long line shown in pieces is written as the one line it is.
+        const QByteArray page = "<p>\xe6\x97\xa5\xe6\x9c\xac</p><script>var a=\"x y\";var b=2;</script>";
+        w.currentView()->virtualBreaks()->setLimits(20, 8);
+        w.currentView()->loadText(QString::fromUtf8(page));
+        QVERIFY(w.currentView()->document()->blockCount() > 3);
+        w.on_action_Browse_triggered();
+        w.on_action_Browse_triggered();
+        QCOMPARE(catcher.urls.size(), 3);
+        QVERIFY(catcher.urls.at(1) != catcher.urls.at(2));
+        for (const QUrl &url : catcher.urls.mid(1)) {
+            QVERIFY(url.toLocalFile().endsWith(".html"));
+            QCOMPARE(readFile(url.toLocalFile()), page);
+            QFile::remove(url.toLocalFile());
+        }
+    }
+    void previewWithoutBrowserSaysSo()
+    {
+        // No program on the path and none named: no browser can be started.
+        QTemporaryDir emptyPath;
+        const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER");
+        qputenv("PATH", QFile::encodeName(emptyPath.path()));
+        qunsetenv("BROWSER");
+        qunsetenv("DEFAULT_BROWSER");
+        auto restore = qScopeGuard([&] {
+            qputenv("PATH", path);
+            if (!browser.isEmpty())
+                qputenv("BROWSER", browser);
+        });
+        const QString a = file("a.html", "<p>page\n");
+        MainWindow w({a});
+        w.on_action_Browse_triggered();
+        const QString shown = w.statusBar()->currentMessage();
+        QVERIFY2(shown.startsWith(QLatin1String("No web browser could be started")), qPrintable(shown));
+        QVERIFY(shown.contains(QDir::toNativeSeparators(a)));
+        QTest::qWait(MainWindow::MessageTimeout + 500);
+        QCOMPARE(w.statusBar()->currentMessage(), shown);
+        QCOMPARE(readFile(a), QByteArray("<p>page\n"));
+    }
+
+};
 
 QTEST_MAIN(TestMainWindowDocuments)
 #include "tst_mainwindow_documents.moc"

@@ -158,3 +158,52 @@ QString cursorMarked(const QPlainTextEdit &edit)
         text.insert(cursor.anchor() + (cursor.anchor() > cursor.position() ? 1 : 0), u'^');
     return text;
 }
+
+// main window tests
+
+#include "app/mainwindow.h"
+#include "editor/commandstatistics.h"
+
+#include <QTabWidget>
+#include <QtTest>
+
+void MainWindowTest::init()
+{
+    store = std::make_unique<ScopedSettingsStore>();
+    prompt = std::make_unique<ScriptedPrompt>();
+    dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir->isValid());
+    clearCommandStatistics();
+}
+
+void MainWindowTest::cleanup()
+{
+    const bool unexpected = prompt->unexpected;
+    QDir(recoveryDir()).removeRecursively();
+    prompt.reset();
+    store.reset();
+    dir.reset();
+    QVERIFY2(!unexpected, "a question was asked that the test did not expect");
+}
+
+QString MainWindowTest::file(const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir->filePath(name);
+    if (!writeFile(path, bytes))
+        qWarning("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QStringList MainWindowTest::tabTitles(const MainWindow &w)
+{
+    QStringList titles;
+    for (int i = 0; i < w.tabs()->count(); ++i)
+        titles << w.tabs()->tabText(i);
+    return titles;
+}
+
+QString MainWindowTest::recoveryDir()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
+        + QStringLiteral("/recovery");
+}

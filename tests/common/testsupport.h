@@ -66,3 +66,30 @@ QString cursorMarked(const QPlainTextEdit &edit);
 // Writes bytes to a file, creating directories as needed.
 bool writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
+
+// main window tests
+
+#include <QObject>
+#include <memory>
+
+class MainWindow;
+
+// Every main window test starts with an empty settings store, a scripted
+// prompt and a folder for its files; a question no row scripted fails it.
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+protected:
+    QString file(const QString &name, const QByteArray &bytes = "<meta charset=\"utf-8\">\n");
+    static QStringList tabTitles(const MainWindow &w);
+    // Where the main window keeps its recovery copies under the test's store.
+    static QString recoveryDir();
+    std::unique_ptr<ScopedSettingsStore> store;
+    std::unique_ptr<ScriptedPrompt> prompt;
+    std::unique_ptr<QTemporaryDir> dir;
+
+protected slots:
+    // A test class with its own init() and cleanup() calls these from them.
+    void init();
+    void cleanup();
+};

@@ -1,11 +1,11 @@
 #include "editor/globalsettings.h"
 #include "html/editview.h"
 #include "panels/outlinebar.h"
+#include "testtable.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
-#include <QMimeData>
 #include <QPointer>
 #include <QSet>
 #include <QVBoxLayout>
@@ -107,253 +107,6 @@ void sendContextMenu(OutlineBar &bar, QTreeWidgetItem *item)
 
 } // namespace
 
-class TestOutlineBar : public QObject
-{
-    Q_OBJECT
-private slots:
-    void grouping_data();
-    void grouping();
-    void saveAsRegroups_data();
-    void saveAsRegroups();
-    void updateUnknownView();
-    void removal_data();
-    void removal();
-    void currentViewAndFocus();
-    void activation_data();
-    void activation();
-    void keysAsArrows_data();
-    void keysAsArrows();
-    void spaceOpensAClosedGroup();
-    void contextMenuCopies_data();
-    void contextMenuCopies();
-    void contextMenuOutsideItems();
-    void closeDocumentFromMenu();
-    void closeDirectory_data();
-    void closeDirectory();
-};
-
-void TestOutlineBar::grouping_data()
-{
-    QTest::addColumn<QStringList>("paths");
-    QTest::addColumn<QString>("tree");
-    QTest::newRow("one directory")
-        << QStringList{"/w/a.html", "/w/b.css"} << "/w[a.html,b.css]";
-    QTest::newRow("second directory after the first")
-        << QStringList{"/w/a.html", "/w/b.css", "/x/c.js"} << "/w[a.html,b.css]|/x[c.js]";
-    QTest::newRow("later document joins its group")
-        << QStringList{"/w/a.html", "/x/c.js", "/w/b.css"} << "/w[a.html,b.css]|/x[c.js]";
-    QTest::newRow("subdirectory is its own group")
-        << QStringList{"/w/a.html", "/w/sub/d.html"} << "/w[a.html]|/w/sub[d.html]";
-    QTest::newRow("untitled at top level in order")
-        << QStringList{"", "/w/a.html", ""} << "Untitled-1|/w[a.html]|Untitled-3";
-    QTest::newRow("file in the root")
-        << QStringList{"/a.html", "/w/b.html", "/c.html"} << "/[a.html,c.html]|/w[b.html]";
-    QTest::newRow("same name in two directories")
-        << QStringList{"/w/index.html", "/x/index.html"} << "/w[index.html]|/x[index.html]";
-    QTest::newRow("directory names differ in case")
-        << QStringList{"/w/a.html", "/W/b.html"} << "/w[a.html]|/W[b.html]";
-}
-
-void TestOutlineBar::grouping()
-{
-    QFETCH(QStringList, paths);
-    QFETCH(QString, tree);
-    Documents docs;
-    docs.openAll(paths);
-    QCOMPARE(dump(*docs.bar), tree);
-    // The last opened document is current, and every group is open.
-    QCOMPARE(docs.bar->currentItem(), docs.bar->findViewItem(docs.views.back()));
-    for (int i = 0; i < docs.bar->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *item = docs.bar->topLevelItem(i);
-        if (OutlineBar::itemKind(item) == OutlineBar::DirectoryItem)
-            QVERIFY(item->isExpanded());
-    }
-}
-
-void TestOutlineBar::saveAsRegroups_data()
-{
-    QTest::addColumn<QStringList>("paths");
-    QTest::addColumn<int>("saved");
-    QTest::addColumn<QString>("newPath");
-    QTest::addColumn<QString>("tree");
-    QTest::newRow("untitled into an open directory")
-        << QStringList{"/w/a.html", ""} << 1 << "/w/n.html" << "/w[a.html,n.html]";
-    QTest::newRow("untitled into a new directory")
-        << QStringList{"", "/w/a.html"} << 0 << "/x/n.html" << "/w[a.html]|/x[n.html]";
-    QTest::newRow("into a subdirectory stays under the parent")
-        << QStringList{"/w/a.html", "/w/b.html"} << 0 << "/w/sub/z.html" << "/w[z.html,b.html]";
-    QTest::newRow("same directory, new name keeps the place")
-        << QStringList{"/w/a.html", "/w/b.html"} << 0 << "/w/y.html" << "/w[y.html,b.html]";
-    QTest::newRow("away, old group emptied")
-        << QStringList{"/w/a.html", "/x/c.js"} << 0 << "/x/a2.html" << "/x[c.js,a2.html]";
-    QTest::newRow("away, old group kept")
-        << QStringList{"/w/a.html", "/w/b.css"} << 0 << "/y/a.html" << "/w[b.css]|/y[a.html]";
-    QTest::newRow("sibling directory sharing the prefix")
-        << QStringList{"/w/a.html"} << 0 << "/wx/a.html" << "/wx[a.html]";
-    QTest::newRow("directory differing in case")
-        << QStringList{"/w/a.html"} << 0 << "/W/a.html" << "/W[a.html]";
-    QTest::newRow("root directory keeps its order")
-        << QStringList{"/a.html", "/b.html"} << 0 << "/c.html" << "/[c.html,b.html]";
-}
-
-void TestOutlineBar::saveAsRegroups()
-{
-    QFETCH(QStringList, paths);
-    QFETCH(int, saved);
-    QFETCH(QString, newPath);
-    QFETCH(QString, tree);
-    Documents docs;
-    docs.openAll(paths);
-    EditView *view = docs.views.at(saved);
-    view->setFullPath(newPath);
-    docs.bar->updateView(view);
-    QCOMPARE(dump(*docs.bar), tree);
-    QTreeWidgetItem *item = docs.bar->findViewItem(view);
-    QVERIFY(item);
-    QVERIFY(item->parent());
-    QVERIFY(item->parent()->isExpanded());
-    // Every document is still found, and directory items never stay empty.
-    for (const QPointer<EditView> &v : docs.views)
-        QVERIFY(docs.bar->findViewItem(v));
-    for (int i = 0; i < docs.bar->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *top = docs.bar->topLevelItem(i);
-        if (OutlineBar::itemKind(top) == OutlineBar::DirectoryItem)
-            QVERIFY(top->childCount() > 0);
-    }
-}
-
-void TestOutlineBar::updateUnknownView()
-{
-    Documents docs;
-    docs.openAll({"/w/a.html", ""});
-    EditView stranger(&docs.settings, nullptr);
-    stranger.setFullPath("/q/s.html");
-    docs.bar->updateView(&stranger);
-    QCOMPARE(dump(*docs.bar), QStringLiteral("/w[a.html]|Untitled-2"));
-    // A document whose name did not change only gets its title refreshed.
-    docs.views[1]->setTitle("Renamed");
-    docs.bar->updateView(docs.views[1]);
-    QCOMPARE(dump(*docs.bar), QStringLiteral("/w[a.html]|Renamed"));
-}
-
-void TestOutlineBar::removal_data()
-{
-    QTest::addColumn<QStringList>("paths");
-    QTest::addColumn<QList<int>>("closed");
-    QTest::addColumn<QString>("reopened");  // opened after the closes, if any
-    QTest::addColumn<QString>("tree");
-    QTest::newRow("last of a directory removes it")
-        << QStringList{"/w/a.html", "/x/c.js"} << QList<int>{0} << "" << "/x[c.js]";
-    QTest::newRow("one of two keeps the directory")
-        << QStringList{"/w/a.html", "/w/b.css", "/x/c.js"} << QList<int>{1} << ""
-        << "/w[a.html]|/x[c.js]";
-    QTest::newRow("untitled") << QStringList{"", "/w/a.html"} << QList<int>{0} << "" << "/w[a.html]";
-    QTest::newRow("everything")
-        << QStringList{"/w/a.html", "", "/w/b.css"} << QList<int>{2, 0, 1} << "" << "";
-    QTest::newRow("emptied directory comes back last")
-        << QStringList{"/w/a.html", "/x/c.js"} << QList<int>{0} << "/w/z.html" << "/x[c.js]|/w[z.html]";
-}
-
-void TestOutlineBar::removal()
-{
-    QFETCH(QStringList, paths);
-    QFETCH(QList<int>, closed);
-    QFETCH(QString, reopened);
-    QFETCH(QString, tree);
-    Documents docs;
-    docs.openAll(paths);
-    // Deleting a view is what tells the bar, through the view's toClose.
-    for (int index : closed)
-        delete docs.views.at(index).data();
-    if (!reopened.isEmpty())
-        docs.open(reopened);
-    QCOMPARE(dump(*docs.bar), tree);
-    // Removing a view the bar does not hold changes nothing.
-    EditView stranger(&docs.settings, nullptr);
-    docs.bar->removeView(&stranger);
-    QCOMPARE(dump(*docs.bar), tree);
-}
-
-void TestOutlineBar::currentViewAndFocus()
-{
-    Documents docs;
-    docs.openAll({"/w/a.html", "/w/b.html", ""});
-    EditView *a = docs.views[0];
-    QCOMPARE(docs.bar->currentView(), nullptr);
-    docs.bar->setCurrentView(a);
-    QCOMPARE(docs.bar->currentView(), a);
-    QCOMPARE(docs.bar->currentItem(), docs.bar->findViewItem(a));
-
-    docs.bar->setCurrentItem(docs.bar->topLevelItem(1));
-    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
-    QApplication::sendEvent(docs.bar, &focusIn);
-    QCOMPARE(docs.bar->currentItem(), docs.bar->findViewItem(a));
-
-    // Once the current view is gone, focus leaves the selection alone.
-    delete a;
-    QCOMPARE(docs.bar->currentView(), nullptr);
-    docs.bar->setCurrentItem(docs.bar->topLevelItem(1));
-    QApplication::sendEvent(docs.bar, &focusIn);
-    QCOMPARE(docs.bar->currentItem(), docs.bar->topLevelItem(1));
-}
-
-void TestOutlineBar::activation_data()
-{
-    QTest::addColumn<QString>("target");  // "dir", "doc" or "untitled"
-    QTest::addColumn<QString>("input");   // "Return", "Enter", "double click"
-    QTest::addColumn<int>("viewSignals");
-    QTest::addColumn<int>("dirSignals");
-    QTest::newRow("Return on a document") << "doc" << "Return" << 1 << 0;
-    QTest::newRow("Return on an untitled document") << "untitled" << "Return" << 1 << 0;
-    QTest::newRow("Return on a directory") << "dir" << "Return" << 0 << 1;
-    QTest::newRow("keypad Enter on a document") << "doc" << "Enter" << 0 << 0;
-    QTest::newRow("keypad Enter on a directory") << "dir" << "Enter" << 0 << 0;
-    QTest::newRow("double click on a document") << "doc" << "double click" << 1 << 0;
-    QTest::newRow("double click on a directory") << "dir" << "double click" << 0 << 1;
-}
-
-void TestOutlineBar::activation()
-{
-    QFETCH(QString, target);
-    QFETCH(QString, input);
-    QFETCH(int, viewSignals);
-    QFETCH(int, dirSignals);
-    Documents docs;
-    docs.openAll({"/w/a.html", "/w/b.html", ""});
-    docs.window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&docs.window));
-    QSignalSpy viewSpy(docs.bar, &OutlineBar::viewActivated);
-    QSignalSpy dirSpy(docs.bar, &OutlineBar::dirActivated);
-
-    QTreeWidgetItem *dir = docs.bar->topLevelItem(0);
-    EditView *view = target == "doc" ? docs.views[1].data() : docs.views[2].data();
-    QTreeWidgetItem *item = target == "dir" ? dir : docs.bar->findViewItem(view);
-    docs.bar->setCurrentItem(item);
-    docs.bar->setFocus();
-
-    if (input == "Return") {
-        QTest::keyClick(docs.bar, Qt::Key_Return);
-    } else if (input == "Enter") {
-        QTest::keyClick(docs.bar, Qt::Key_Enter, Qt::KeypadModifier);
-    } else {
-        const QPoint at = itemCenter(*docs.bar, item);
-        QTest::mouseClick(docs.bar->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(docs.bar->viewport(), Qt::LeftButton, {}, at);
-    }
-
-    QCOMPARE(viewSpy.count(), viewSignals);
-    QCOMPARE(dirSpy.count(), dirSignals);
-    if (viewSignals) {
-        QCOMPARE(viewSpy.at(0).at(0).value<EditView *>(), view);
-        QCOMPARE(viewSpy.at(0).at(1).toInt(), 0);
-        QVERIFY(view->hasFocus());
-    }
-    if (dirSignals)
-        QCOMPARE(dirSpy.at(0).at(0).toString(), QStringLiteral("/w"));
-    // The tree's own double click still opens and closes the group.
-    QCOMPARE(dir->isExpanded(), !(target == "dir" && input == "double click"));
-}
-
 namespace {
 
 struct KeyOutcome
@@ -388,185 +141,308 @@ KeyOutcome pressIn(const QString &start, int key, int modifiers)
 
 } // namespace
 
-void TestOutlineBar::keysAsArrows_data()
+class TestOutlineBar : public QObject
 {
-    QTest::addColumn<QString>("start");  // text of the current item
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<int>("arrow");      // the plain key it must act like, 0: none
-    QTest::addColumn<QString>("current");  // expected current item, empty: as the arrow
-    QTest::addColumn<bool>("groupExpanded");
-    const int ctrl = Qt::ControlModifier;
-    const int down = Qt::Key_Down, up = Qt::Key_Up, left = Qt::Key_Left, right = Qt::Key_Right;
-    QTest::newRow("Ctrl+J down") << "a.html" << int(Qt::Key_J) << ctrl << down << "jq.html" << true;
-    QTest::newRow("Ctrl+K up") << "jq.html" << int(Qt::Key_K) << ctrl << up << "a.html" << true;
-    QTest::newRow("Ctrl+H on a document") << "a.html" << int(Qt::Key_H) << ctrl << left << "" << true;
-    QTest::newRow("Ctrl+H closes the group") << "/w" << int(Qt::Key_H) << ctrl << left << "/w" << false;
-    QTest::newRow("Ctrl+L on an open group") << "/w" << int(Qt::Key_L) << ctrl << right << "" << true;
-    QTest::newRow("Space on an open group") << "/w" << int(Qt::Key_Space) << 0 << right << "" << true;
-    QTest::newRow("Ctrl+Shift+J not an arrow")
-        << "a.html" << int(Qt::Key_J) << int(Qt::ControlModifier | Qt::ShiftModifier) << 0
-        << "a.html" << true;
-    QTest::newRow("Ctrl+Alt+K not an arrow")
-        << "jq.html" << int(Qt::Key_K) << int(Qt::ControlModifier | Qt::AltModifier) << 0
-        << "jq.html" << true;
-    QTest::newRow("plain J searches") << "/x" << int(Qt::Key_J) << 0 << 0 << "jq.html" << true;
-}
-
-void TestOutlineBar::keysAsArrows()
-{
-    QFETCH(QString, start);
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(int, arrow);
-    QFETCH(QString, current);
-    QFETCH(bool, groupExpanded);
-    const KeyOutcome got = pressIn(start, key, modifiers);
-    QVERIFY(!got.current.isEmpty());
-    if (!current.isEmpty())
-        QCOMPARE(got.current, current);
-    QCOMPARE(got.groupExpanded, groupExpanded);
-    QCOMPARE(got.activations, 0);
-    if (arrow) {
-        const KeyOutcome plain = pressIn(start, arrow, 0);
-        QCOMPARE(got.current, plain.current);
-        QCOMPARE(got.groupExpanded, plain.groupExpanded);
+    Q_OBJECT
+private slots:
+    void tree_data()
+    {
+        QTest::addColumn<QStringList>("paths");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("tree");
+        for (const TestRow &r : readTestTable("panels/outline.txt"))
+            QTest::newRow(qPrintable(r.name)) << r.fields.at(0).split(' ')
+                << r.fields.at(1).split(' ', Qt::SkipEmptyParts) << r.fields.at(2);
     }
-}
+    void tree()
+    {
+        QFETCH(QStringList, paths);
+        QFETCH(QStringList, steps);
+        QFETCH(QString, tree);
+        Documents docs;
+        for (const QString &path : paths)
+            docs.open(path == "-" ? QString() : path);
+        for (const QString &step : steps) {
+            const QStringList part = step.split(':');
+            if (part[0] == "save") {
+                docs.views.at(part[1].toInt())->setFullPath(part[2]);
+                docs.bar->updateView(docs.views.at(part[1].toInt()));
+            } else if (part[0] == "close") {
+                // Deleting a view is what tells the bar, through the view's toClose.
+                delete docs.views.at(part[1].toInt()).data();
+            } else {
+                docs.open(part[1]);
+            }
+        }
+        QCOMPARE(dump(*docs.bar), tree);
+        if (steps.isEmpty())
+            QCOMPARE(docs.bar->currentItem(), docs.bar->findViewItem(docs.views.back()));
+        // Every document is found under its group; groups are open and never empty.
+        for (const QPointer<EditView> &v : docs.views) {
+            if (!v)
+                continue;
+            QTreeWidgetItem *item = docs.bar->findViewItem(v);
+            QVERIFY(item);
+            QCOMPARE(item->parent() != nullptr, !v->fullPath().isEmpty());
+        }
+        for (int i = 0; i < docs.bar->topLevelItemCount(); ++i) {
+            QTreeWidgetItem *top = docs.bar->topLevelItem(i);
+            if (OutlineBar::itemKind(top) == OutlineBar::DirectoryItem)
+                QVERIFY(top->isExpanded() && top->childCount() > 0);
+        }
+        // Removing a view the bar does not hold changes nothing.
+        EditView stranger(&docs.settings, nullptr);
+        docs.bar->removeView(&stranger);
+        QCOMPARE(dump(*docs.bar), tree);
+    }
+    void updateUnknownView()
+    {
+        Documents docs;
+        docs.openAll({"/w/a.html", ""});
+        EditView stranger(&docs.settings, nullptr);
+        stranger.setFullPath("/q/s.html");
+        docs.bar->updateView(&stranger);
+        QCOMPARE(dump(*docs.bar), QStringLiteral("/w[a.html]|Untitled-2"));
+        // A document whose name did not change only gets its title refreshed.
+        docs.views[1]->setTitle("Renamed");
+        docs.bar->updateView(docs.views[1]);
+        QCOMPARE(dump(*docs.bar), QStringLiteral("/w[a.html]|Renamed"));
+    }
+    void currentViewAndFocus()
+    {
+        Documents docs;
+        docs.openAll({"/w/a.html", "/w/b.html", ""});
+        EditView *a = docs.views[0];
+        QCOMPARE(docs.bar->currentView(), nullptr);
+        docs.bar->setCurrentView(a);
+        QCOMPARE(docs.bar->currentView(), a);
+        QCOMPARE(docs.bar->currentItem(), docs.bar->findViewItem(a));
 
-void TestOutlineBar::spaceOpensAClosedGroup()
-{
-    Documents docs;
-    docs.openAll({"/w/a.html", "/x/c.js"});
-    QTreeWidgetItem *dir = docs.bar->topLevelItem(0);
-    dir->setExpanded(false);
-    docs.bar->setCurrentItem(dir);
-    QTest::keyClick(docs.bar, Qt::Key_Space);
-    QVERIFY(dir->isExpanded());
-    QCOMPARE(docs.bar->currentItem(), dir);
-}
+        docs.bar->setCurrentItem(docs.bar->topLevelItem(1));
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(docs.bar, &focusIn);
+        QCOMPARE(docs.bar->currentItem(), docs.bar->findViewItem(a));
 
-void TestOutlineBar::contextMenuCopies_data()
-{
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<int>("action");
-    QTest::addColumn<QString>("clipboard");
-    const QString unchanged = QStringLiteral("clipboard before");
-    QTest::newRow("full path of a document") << "doc" << 1 << "/w/b.html";
-    QTest::newRow("title of a document") << "doc" << 2 << "b.html";
-    QTest::newRow("full path of a directory") << "dir" << 1 << "/w";
-    QTest::newRow("title of a directory") << "dir" << 2 << "/w";
-    QTest::newRow("full path of an untitled document") << "untitled" << 1 << unchanged;
-    QTest::newRow("title of an untitled document") << "untitled" << 2 << "Untitled-3";
-    QTest::newRow("dismissed menu") << "doc" << -1 << unchanged;
-}
+        // Once the current view is gone, focus leaves the selection alone.
+        delete a;
+        QCOMPARE(docs.bar->currentView(), nullptr);
+        docs.bar->setCurrentItem(docs.bar->topLevelItem(1));
+        QApplication::sendEvent(docs.bar, &focusIn);
+        QCOMPARE(docs.bar->currentItem(), docs.bar->topLevelItem(1));
+    }
+    void activation_data()
+    {
+        QTest::addColumn<QString>("target");  // "dir", "doc" or "untitled"
+        QTest::addColumn<QString>("input");   // "Return", "Enter", "double click"
+        QTest::addColumn<int>("viewSignals");
+        QTest::addColumn<int>("dirSignals");
+        QTest::newRow("Return on a document") << "doc" << "Return" << 1 << 0;
+        QTest::newRow("Return on an untitled document") << "untitled" << "Return" << 1 << 0;
+        QTest::newRow("Return on a directory") << "dir" << "Return" << 0 << 1;
+        QTest::newRow("keypad Enter on a document") << "doc" << "Enter" << 0 << 0;
+        QTest::newRow("keypad Enter on a directory") << "dir" << "Enter" << 0 << 0;
+        QTest::newRow("double click on a document") << "doc" << "double click" << 1 << 0;
+        QTest::newRow("double click on a directory") << "dir" << "double click" << 0 << 1;
+    }
+    void activation()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, input);
+        QFETCH(int, viewSignals);
+        QFETCH(int, dirSignals);
+        Documents docs;
+        docs.openAll({"/w/a.html", "/w/b.html", ""});
+        docs.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&docs.window));
+        QSignalSpy viewSpy(docs.bar, &OutlineBar::viewActivated);
+        QSignalSpy dirSpy(docs.bar, &OutlineBar::dirActivated);
 
-void TestOutlineBar::contextMenuCopies()
-{
-    QFETCH(QString, target);
-    QFETCH(int, action);
-    QFETCH(QString, clipboard);
-    Documents docs;
-    docs.openAll({"/w/a.html", "/w/b.html", ""});
-    docs.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&docs.window));
-    QGuiApplication::clipboard()->setText(QStringLiteral("clipboard before"));
+        QTreeWidgetItem *dir = docs.bar->topLevelItem(0);
+        EditView *view = target == "doc" ? docs.views[1].data() : docs.views[2].data();
+        QTreeWidgetItem *item = target == "dir" ? dir : docs.bar->findViewItem(view);
+        docs.bar->setCurrentItem(item);
+        docs.bar->setFocus();
 
-    QTreeWidgetItem *item = target == "dir" ? docs.bar->topLevelItem(0)
-        : docs.bar->findViewItem(target == "doc" ? docs.views[1] : docs.views[2]);
-    QTreeWidgetItem *elsewhere = docs.bar->findViewItem(docs.views[0]);
-    docs.bar->setCurrentItem(elsewhere);
-    QSignalSpy closeSpy(docs.bar, &OutlineBar::closeView);
-    docs.bar->actionToTrigger = action;
-    sendContextMenu(*docs.bar, item);
+        if (input == "Return") {
+            QTest::keyClick(docs.bar, Qt::Key_Return);
+        } else if (input == "Enter") {
+            QTest::keyClick(docs.bar, Qt::Key_Enter, Qt::KeypadModifier);
+        } else {
+            const QPoint at = itemCenter(*docs.bar, item);
+            QTest::mouseClick(docs.bar->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(docs.bar->viewport(), Qt::LeftButton, {}, at);
+        }
 
-    QCOMPARE(docs.bar->menuRuns, 1);
-    QCOMPARE(docs.bar->itemDuringMenu, item);
-    QCOMPARE(docs.bar->currentDuringMenu, item);
-    QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
-    QCOMPARE(closeSpy.count(), 0);
-    // Afterwards the item stays current and no context item is left behind.
-    QCOMPARE(docs.bar->currentItem(), item);
-    QCOMPARE(docs.bar->contextItem(), nullptr);
-    // Outside the menu the actions have no item to work on.
-    QGuiApplication::clipboard()->setText(QStringLiteral("later"));
-    docs.bar->copyFullPath();
-    docs.bar->copyTitle();
-    docs.bar->closeItem();
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("later"));
-    QCOMPARE(closeSpy.count(), 0);
-}
+        QCOMPARE(viewSpy.count(), viewSignals);
+        QCOMPARE(dirSpy.count(), dirSignals);
+        if (viewSignals) {
+            QCOMPARE(viewSpy.at(0).at(0).value<EditView *>(), view);
+            QCOMPARE(viewSpy.at(0).at(1).toInt(), 0);
+            QVERIFY(view->hasFocus());
+        }
+        if (dirSignals)
+            QCOMPARE(dirSpy.at(0).at(0).toString(), QStringLiteral("/w"));
+        // The tree's own double click still opens and closes the group.
+        QCOMPARE(dir->isExpanded(), !(target == "dir" && input == "double click"));
+    }
+    void keysAsArrows_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QKeySequence>("key");
+        QTest::addColumn<QKeySequence>("arrow");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<bool>("groupExpanded");
+        for (const TestRow &r : readTestTable("panels/outlinekeys.txt"))
+            QTest::newRow(qPrintable(r.name)) << r.fields[0] << QKeySequence(r.fields[1])
+                << QKeySequence(r.fields[2]) << r.fields[3] << (r.fields[4] == "open");
+    }
+    void keysAsArrows()
+    {
+        QFETCH(QString, start);
+        QFETCH(QKeySequence, key);
+        QFETCH(QKeySequence, arrow);
+        QFETCH(QString, current);
+        QFETCH(bool, groupExpanded);
+        const KeyOutcome got = pressIn(start, key[0].key(), key[0].keyboardModifiers());
+        QVERIFY(!got.current.isEmpty());
+        if (!current.isEmpty())
+            QCOMPARE(got.current, current);
+        QCOMPARE(got.groupExpanded, groupExpanded);
+        QCOMPARE(got.activations, 0);
+        if (!arrow.isEmpty()) {
+            const KeyOutcome plain = pressIn(start, arrow[0].key(), 0);
+            QCOMPARE(got.current, plain.current);
+            QCOMPARE(got.groupExpanded, plain.groupExpanded);
+        }
+    }
+    void spaceOpensAClosedGroup()
+    {
+        Documents docs;
+        docs.openAll({"/w/a.html", "/x/c.js"});
+        QTreeWidgetItem *dir = docs.bar->topLevelItem(0);
+        dir->setExpanded(false);
+        docs.bar->setCurrentItem(dir);
+        QTest::keyClick(docs.bar, Qt::Key_Space);
+        QVERIFY(dir->isExpanded());
+        QCOMPARE(docs.bar->currentItem(), dir);
+    }
+    void contextMenuCopies_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("clipboard");
+        const QString unchanged = QStringLiteral("clipboard before");
+        QTest::newRow("full path of a document") << "doc" << 1 << "/w/b.html";
+        QTest::newRow("title of a document") << "doc" << 2 << "b.html";
+        QTest::newRow("full path of a directory") << "dir" << 1 << "/w";
+        QTest::newRow("title of a directory") << "dir" << 2 << "/w";
+        QTest::newRow("full path of an untitled document") << "untitled" << 1 << unchanged;
+        QTest::newRow("title of an untitled document") << "untitled" << 2 << "Untitled-3";
+        QTest::newRow("dismissed menu") << "doc" << -1 << unchanged;
+    }
+    void contextMenuCopies()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, action);
+        QFETCH(QString, clipboard);
+        Documents docs;
+        docs.openAll({"/w/a.html", "/w/b.html", ""});
+        docs.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&docs.window));
+        QGuiApplication::clipboard()->setText(QStringLiteral("clipboard before"));
 
-void TestOutlineBar::contextMenuOutsideItems()
-{
-    Documents docs;
-    docs.openAll({"/w/a.html"});
-    docs.window.resize(300, 400);
-    docs.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&docs.window));
-    QVERIFY(!docs.bar->itemAt(QPoint(5, docs.bar->viewport()->height() - 3)));
-    sendContextMenu(*docs.bar, nullptr);
-    QCOMPARE(docs.bar->menuRuns, 0);
-}
+        QTreeWidgetItem *item = target == "dir" ? docs.bar->topLevelItem(0)
+            : docs.bar->findViewItem(target == "doc" ? docs.views[1] : docs.views[2]);
+        QTreeWidgetItem *elsewhere = docs.bar->findViewItem(docs.views[0]);
+        docs.bar->setCurrentItem(elsewhere);
+        QSignalSpy closeSpy(docs.bar, &OutlineBar::closeView);
+        docs.bar->actionToTrigger = action;
+        sendContextMenu(*docs.bar, item);
 
-void TestOutlineBar::closeDocumentFromMenu()
-{
-    Documents docs;
-    docs.openAll({"/w/a.html", "/x/c.js"});
-    docs.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&docs.window));
-    EditView *target = docs.views[1];
-    // The main window closes the view, which takes its item and group along.
-    QList<EditView *> asked;
-    connect(docs.bar, &OutlineBar::closeView, docs.bar, [&](EditView *view) {
-        asked.append(view);
-        delete view;
-    });
-    docs.bar->actionToTrigger = 0;
-    sendContextMenu(*docs.bar, docs.bar->findViewItem(target));
-    QCOMPARE(asked, QList<EditView *>{target});
-    QCOMPARE(dump(*docs.bar), QStringLiteral("/w[a.html]"));
-    QCOMPARE(docs.bar->contextItem(), nullptr);
-    QVERIFY(docs.bar->currentItem());
-}
-
-void TestOutlineBar::closeDirectory_data()
-{
-    QTest::addColumn<QSet<QString>>("cancelled");  // titles whose save prompt is cancelled
-    QTest::addColumn<QString>("tree");
-    QTest::newRow("all closed") << QSet<QString>{} << "/x[d.js]";
-    QTest::newRow("middle one kept") << QSet<QString>{"b.html"} << "/w[b.html]|/x[d.js]";
-    QTest::newRow("first one kept") << QSet<QString>{"a.html"} << "/w[a.html]|/x[d.js]";
-    QTest::newRow("all kept") << QSet<QString>{"a.html", "b.html", "c.html"}
-                              << "/w[a.html,b.html,c.html]|/x[d.js]";
-}
-
-void TestOutlineBar::closeDirectory()
-{
-    QFETCH(QSet<QString>, cancelled);
-    QFETCH(QString, tree);
-    Documents docs;
-    docs.openAll({"/w/a.html", "/x/d.js", "/w/b.html", "/w/c.html"});
-    docs.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&docs.window));
-    QStringList asked;
-    connect(docs.bar, &OutlineBar::closeView, docs.bar, [&](EditView *view) {
-        asked.append(view->title());
-        if (!cancelled.contains(view->title()))
+        QCOMPARE(docs.bar->menuRuns, 1);
+        QCOMPARE(docs.bar->itemDuringMenu, item);
+        QCOMPARE(docs.bar->currentDuringMenu, item);
+        QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
+        QCOMPARE(closeSpy.count(), 0);
+        // Afterwards the item stays current and no context item is left behind.
+        QCOMPARE(docs.bar->currentItem(), item);
+        QCOMPARE(docs.bar->contextItem(), nullptr);
+        // Outside the menu the actions have no item to work on.
+        QGuiApplication::clipboard()->setText(QStringLiteral("later"));
+        docs.bar->copyFullPath();
+        docs.bar->copyTitle();
+        docs.bar->closeItem();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("later"));
+        QCOMPARE(closeSpy.count(), 0);
+    }
+    void contextMenuOutsideItems()
+    {
+        Documents docs;
+        docs.openAll({"/w/a.html"});
+        docs.window.resize(300, 400);
+        docs.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&docs.window));
+        QVERIFY(!docs.bar->itemAt(QPoint(5, docs.bar->viewport()->height() - 3)));
+        sendContextMenu(*docs.bar, nullptr);
+        QCOMPARE(docs.bar->menuRuns, 0);
+    }
+    void closeDocumentFromMenu()
+    {
+        Documents docs;
+        docs.openAll({"/w/a.html", "/x/c.js"});
+        docs.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&docs.window));
+        EditView *target = docs.views[1];
+        // The main window closes the view, which takes its item and group along.
+        QList<EditView *> asked;
+        connect(docs.bar, &OutlineBar::closeView, docs.bar, [&](EditView *view) {
+            asked.append(view);
             delete view;
-    });
-    QTreeWidgetItem *dir = docs.bar->topLevelItem(0);
-    QCOMPARE(dir->text(0), QStringLiteral("/w"));
-    docs.bar->actionToTrigger = 0;
-    sendContextMenu(*docs.bar, dir);
-    QCOMPARE(asked, (QStringList{"c.html", "b.html", "a.html"}));
-    QCOMPARE(dump(*docs.bar), tree);
-    QCOMPARE(docs.bar->contextItem(), nullptr);
-    if (cancelled.isEmpty())
-        QCOMPARE(docs.bar->findDirItem("/w"), nullptr);
-    else
-        QCOMPARE(docs.bar->currentItem(), docs.bar->findDirItem("/w"));
-}
+        });
+        docs.bar->actionToTrigger = 0;
+        sendContextMenu(*docs.bar, docs.bar->findViewItem(target));
+        QCOMPARE(asked, QList<EditView *>{target});
+        QCOMPARE(dump(*docs.bar), QStringLiteral("/w[a.html]"));
+        QCOMPARE(docs.bar->contextItem(), nullptr);
+        QVERIFY(docs.bar->currentItem());
+    }
+    void closeDirectory_data()
+    {
+        QTest::addColumn<QSet<QString>>("cancelled");  // titles whose save prompt is cancelled
+        QTest::addColumn<QString>("tree");
+        QTest::newRow("all closed") << QSet<QString>{} << "/x[d.js]";
+        QTest::newRow("middle one kept") << QSet<QString>{"b.html"} << "/w[b.html]|/x[d.js]";
+        QTest::newRow("first one kept") << QSet<QString>{"a.html"} << "/w[a.html]|/x[d.js]";
+        QTest::newRow("all kept") << QSet<QString>{"a.html", "b.html", "c.html"}
+                                  << "/w[a.html,b.html,c.html]|/x[d.js]";
+    }
+    void closeDirectory()
+    {
+        QFETCH(QSet<QString>, cancelled);
+        QFETCH(QString, tree);
+        Documents docs;
+        docs.openAll({"/w/a.html", "/x/d.js", "/w/b.html", "/w/c.html"});
+        docs.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&docs.window));
+        QStringList asked;
+        connect(docs.bar, &OutlineBar::closeView, docs.bar, [&](EditView *view) {
+            asked.append(view->title());
+            if (!cancelled.contains(view->title()))
+                delete view;
+        });
+        QTreeWidgetItem *dir = docs.bar->topLevelItem(0);
+        QCOMPARE(dir->text(0), QStringLiteral("/w"));
+        docs.bar->actionToTrigger = 0;
+        sendContextMenu(*docs.bar, dir);
+        QCOMPARE(asked, (QStringList{"c.html", "b.html", "a.html"}));
+        QCOMPARE(dump(*docs.bar), tree);
+        QCOMPARE(docs.bar->contextItem(), nullptr);
+        if (cancelled.isEmpty())
+            QCOMPARE(docs.bar->findDirItem("/w"), nullptr);
+        else
+            QCOMPARE(docs.bar->currentItem(), docs.bar->findDirItem("/w"));
+    }
+};
 
 QTEST_MAIN(TestOutlineBar)
 #include "tst_outlinebar.moc"
