@@ -66,3 +66,10 @@ QString cursorMarked(const QPlainTextEdit &edit);
 // Writes bytes to a file, creating directories as needed.
 bool writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
+
+// highlight and html tests
+
+// Compares `actual` with the golden file at `referencePath` and fails at the
+// first line that differs. With MOSSGLEN_REGENERATE_REFERENCES set it writes
+// the file instead: review the diff before committing it.
+void compareWithReference(const QString &referencePath, const QString &actual);

@@ -345,22 +345,7 @@ void TestHtmlScanner::referenceFiles()
     const QString name = QFileInfo(input).fileName();
     const QString reference =
         QStringLiteral(MOSSGLEN_TEST_DATA "/scanner/reference/") + name + QStringLiteral(".tokens");
-    const QString actual = referenceText(name, QString::fromUtf8(readFile(input)));
-    if (qEnvironmentVariableIsSet("MOSSGLEN_REGENERATE_REFERENCES")) {
-        QVERIFY(writeFile(reference, actual.toUtf8()));
-        return;
-    }
-    QVERIFY2(QFileInfo::exists(reference), qPrintable(reference + " is missing"));
-    const QStringList expectedLines = QString::fromUtf8(readFile(reference)).split(u'\n');
-    const QStringList actualLines = actual.split(u'\n');
-    for (int i = 0; i < std::min(expectedLines.size(), actualLines.size()); ++i) {
-        if (expectedLines.at(i) != actualLines.at(i)) {
-            QFAIL(qPrintable(QStringLiteral("%1 line %2: expected\n  %3\nbut got\n  %4")
-                                 .arg(reference).arg(i + 1)
-                                 .arg(expectedLines.at(i), actualLines.at(i))));
-        }
-    }
-    QCOMPARE(actualLines.size(), expectedLines.size());
+    compareWithReference(reference, referenceText(name, QString::fromUtf8(readFile(input))));
 }
 
 void TestHtmlScanner::randomLinesKeepInvariants()
