@@ -71,8 +71,6 @@ private slots:
     void commands_data();
     void commands();
     void roundTrip();
-    void tagJump_data();
-    void tagJump();
     void zenCodingOnEmptyDocument();
     void candidatesAcrossBreaks_data();
     void candidatesAcrossBreaks();
@@ -157,6 +155,18 @@ void TestEditView::commands()
         const qsizetype blank = argument.indexOf(u' ');
         view->insertCompletion(view->textCursor().position() - argument.left(blank).toInt(),
                                argument.mid(blank + 1));
+    } else if (command == u"jump") {
+        settings->docRootPath = argument;
+        EditView target(settings, engine);
+        target.setPlainText(QStringLiteral("x\n<a name=top>\n<a name=\"top2\">"));
+        QStringList asked;
+        connect(view, &EditView::openFile, this, [&](const QString &name, EditView **opened) {
+            asked << name;
+            *opened = &target;
+        });
+        view->tagJump();
+        out = QStringLiteral("%1 @%2 ").arg(asked.isEmpty() ? QStringLiteral("none") : asked.join(u','))
+                      .arg(target.textCursor().position()) + marked(*view);
     } else if (command == u"close tags") {
         out = view->closeTagCandidates().join(u' ');
     } else if (command == u"tag") {
@@ -192,65 +202,6 @@ void TestEditView::roundTrip()
         view->decodeLtGtAmp();
         QCOMPARE(view->toPlainText(), text);
     }
-}
-
-void TestEditView::tagJump_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("docRoot");
-    QTest::addColumn<QString>("requested");   // empty: nothing asked
-    QTest::addColumn<int>("targetCursor");    // where the opened view's cursor ends
-    QTest::addColumn<QString>("ownAfter");    // this view afterwards
-
-    // The target holds "x\n<a name=top>\n<a name=\"top2\">"; its cursor starts at 0.
-    QTest::newRow("single quotes, upper case, anchor") << "<a HREF='page.html#top'>^" << ""
-                                                       << "page.html" << 2 << "";
-    QTest::newRow("double quotes, quoted anchor") << "^<a href=\"p.html#top2\">" << ""
-                                                  << "p.html" << 15 << "";
-    QTest::newRow("anchor must end at a word boundary") << "<a href=\"p.html#to\">^" << ""
-                                                        << "p.html" << 0 << "";
-    QTest::newRow("unquoted value keeps its #") << "<a href=page.html#top>^" << ""
-                                                << "page.html#top" << 0 << "";
-    QTest::newRow("unquoted value ends at a blank") << "<a href=q.html title=x>^" << ""
-                                                    << "q.html" << 0 << "";
-    QTest::newRow("document root") << "<a href=\"/img/x.html\">^" << "C:/www"
-                                   << "C:/www/img/x.html" << 0 << "";
-    QTest::newRow("no document root") << "<a href=\"/img/x.html\">^" << ""
-                                      << "/img/x.html" << 0 << "";
-    QTest::newRow("first href of the line") << "^<a href=a.html><a href=b.html>" << ""
-                                            << "a.html" << 0 << "";
-    QTest::newRow("no href") << "<a name=x>^" << "" << "" << 0 << "<a name=x>^";
-    QTest::newRow("href at line end") << "<a href=^" << "" << "" << 0 << "<a href=^";
-    QTest::newRow("unterminated quote") << "<a href=\"x.html>^" << "" << "" << 0 << "<a href=\"x.html>^";
-    QTest::newRow("empty link") << "<a href=\"\">^" << "" << "" << 0 << "<a href=\"\">^";
-    QTest::newRow("same-page anchor stays in the page")
-        << "<a href=\"#here\">^\n<p>\n<a name=\"here\">" << "" << "" << 0
-        << "<a href=\"#here\">\n<p>\n^<a name=\"here\">";
-}
-
-void TestEditView::tagJump()
-{
-    QFETCH(QString, line);
-    QFETCH(QString, docRoot);
-    QFETCH(QString, requested);
-    QFETCH(int, targetCursor);
-    QFETCH(QString, ownAfter);
-
-    settings->docRootPath = docRoot;
-    setMarked(*view, line);
-    EditView target(settings, engine);
-    target.setPlainText(QStringLiteral("x\n<a name=top>\n<a name=\"top2\">"));
-    QStringList asked;
-    connect(view, &EditView::openFile, this, [&](const QString &name, EditView **result) {
-        asked << name;
-        *result = &target;
-    });
-    view->tagJump();
-
-    QCOMPARE(asked, requested.isEmpty() ? QStringList() : QStringList{requested});
-    QCOMPARE(target.textCursor().position(), targetCursor);
-    if (!ownAfter.isEmpty())
-        QCOMPARE(marked(*view), ownAfter);
 }
 
 void TestEditView::zenCodingOnEmptyDocument()
