@@ -105,10 +105,8 @@ private slots:
     void emptyDocumentGetsTemplate();
     void missingFiles_data();
     void missingFiles();
-    void tagLines_data();
-    void tagLines();
-    void documentWords_data();
-    void documentWords();
+    void keywordLists_data();
+    void keywordLists();
 
 private:
     GlobalSettings *settings = nullptr;
@@ -236,73 +234,35 @@ void TestCompletion::missingFiles()
     QCOMPARE(messages.size(), 0);
 }
 
-void TestCompletion::tagLines_data()
+void TestCompletion::keywordLists_data()
 {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QStringList>("tags");
-    QTest::addColumn<QString>("tag");
-    QTest::addColumn<QStringList>("attributes");
-
-    QTest::newRow("description trimmed, extra fields dropped")
-        << "P\t para \tmore\n\tClass=\"\"\t classes \tx\n" << QStringList{"p\tpara"}
-        << "p" << QStringList{"class=\"\"\tclasses"};
-    QTest::newRow("template as tag name") << "div></div>\tblock\n" << QStringList{"div></div>\tblock"}
-                                          << "div" << QStringList();
-    QTest::newRow("blank-led attributes, empty lines inside")
-        << "a\n href=\"\"\n\n\tname\nb\n\tx\n" << QStringList{"a", "b"} << "A"
-        << QStringList{"href=\"\"", "name"};
-    QTest::newRow("digit line ends the section")
-        << "a\n\tx\n1 y\n\tz\n" << QStringList{"a"} << "a" << QStringList{"x"};
-    QTest::newRow("duplicates stay, first tag line counts")
-        << "a\n\tx\na\n\ty\n" << QStringList{"a", "a"} << "a" << QStringList{"x"};
-    QTest::newRow("empty tag name") << "a\n\tx\n" << QStringList{"a"} << "" << QStringList();
-    QTest::newRow("CRLF lines") << "a\tanchor\r\n\thref=\"\"\r\n" << QStringList{"a\tanchor"} << "a"
-                                << QStringList{"href=\"\""};
+    QTest::addColumn<QString>("function");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QString>("argument");
+    for (const TestRow &r : readTestTable(QStringLiteral("html/keyword_lists.txt")))
+        QTest::newRow(qPrintable(r.name)) << r.fields.at(0) << r.fields.at(1) << r.fields.at(2) << r.fields.at(3);
 }
 
-void TestCompletion::tagLines()
+void TestCompletion::keywordLists()
 {
-    QFETCH(QString, file);
-    QFETCH(QStringList, tags);
-    QFETCH(QString, tag);
-    QFETCH(QStringList, attributes);
-    const KeywordList list = KeywordList::fromText(file);
-    QCOMPARE(list.tags(), tags);
-    QCOMPARE(list.attributes(tag), attributes);
-}
-
-void TestCompletion::documentWords_data()
-{
-    QTest::addColumn<QString>("text");   // "^" marks `from`
-    QTest::addColumn<QString>("prefix");
-    QTest::addColumn<QStringList>("words");
-    QTest::addColumn<int>("row");
-
-    QTest::newRow("before and after") << "format foreach ^fo forward" << "fo"
-                                      << QStringList{"format", "foreach", "forward"} << 1;
-    QTest::newRow("after only, first use order") << "^fo fox foo fox" << "fo"
-                                                 << QStringList{"fox", "foo"} << -1;
-    QTest::newRow("used before and after: listed before") << "foo ^fo foo fob" << "fo"
-                                                          << QStringList{"foo", "fob"} << 0;
-    QTest::newRow("case sensitive") << "Foo foo ^fo" << "fo" << QStringList{"foo"} << 0;
-    QTest::newRow("inside words skipped") << "info _fo9 fo_x ^fo" << "fo" << QStringList{"fo_x"} << 0;
-    QTest::newRow("non-ASCII letter ends a word") << "fo\u00e9x fo\u0101x ^fo" << "fo"
-                                                  << QStringList{"fo\u00e9x", "fo"} << 1;
-    QTest::newRow("empty prefix") << "a b ^" << "" << QStringList() << -1;
-    QTest::newRow("across lines") << "fob\nfoa\n^fo\nfob" << "fo" << QStringList{"fob", "foa"} << 1;
-}
-
-void TestCompletion::documentWords()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, prefix);
-    QFETCH(QStringList, words);
-    QFETCH(int, row);
-    const qsizetype from = text.indexOf(u'^');
-    text.remove(from, 1);
-    int gotRow = 42;
-    QCOMPARE(KeywordList::documentWords(text, prefix, from, gotRow), words);
-    QCOMPARE(gotRow, row);
+    QFETCH(QString, function);
+    QFETCH(QString, input);
+    QFETCH(QString, result);
+    QFETCH(QString, argument);
+    const auto joined = [](const QStringList &l, QChar by) { return l.isEmpty() ? QStringLiteral("none") : l.join(by); };
+    QString out;
+    if (function == u"tags") {
+        const KeywordList list = KeywordList::fromText(input);
+        out = joined(list.tags(), u'\n') + QStringLiteral(" / ") + joined(list.attributes(argument), u'\n');
+    } else {
+        const qsizetype from = input.indexOf(u'^');
+        input.remove(from, 1);
+        int row = 42;
+        out = joined(KeywordList::documentWords(input, argument, from, row), u' ');
+        out += QStringLiteral(" / %1").arg(row);
+    }
+    QCOMPARE(out, result);
 }
 
 QTEST_MAIN(TestCompletion)
