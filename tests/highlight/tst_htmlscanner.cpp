@@ -131,17 +131,13 @@ QString referenceText(const QString &fileName, const QString &content)
     return out;
 }
 
-struct Violation {
-    QString what;
-    QString line;
-    int startState = 0;
-};
-
 // Runs one line and checks what must hold for any input; answers the first
 // broken rule, or an empty description.
-Violation checkLine(const QString &line, int startState, const QSet<QString> *keywords)
+QString checkLine(const QString &line, int startState, const QSet<QString> *keywords)
 {
-    auto fail = [&](const QString &what) { return Violation{what, line, startState}; };
+    auto fail = [&](const QString &what) {
+        return QStringLiteral("%1 for \"%2\" from %3").arg(what, line, stateName(startState));
+    };
     HtmlScanner scanner(keywords, line, startState);
     const int n = int(line.size());
     int end = 0;
@@ -359,7 +355,6 @@ void TestHtmlScanner::randomLinesKeepInvariants()
         QStringLiteral("\u00a0"), QStringLiteral("\U0001F600"), QStringLiteral("\U0001D49C"),
         QString(QChar(0xD83D)), QString(QChar(0xDE00)), QString(QChar(0))};
     QRandomGenerator random(20240611);
-    int checked = 0;
     for (int i = 0; i < 40000; ++i) {
         QString line;
         const int count = int(random.bounded(24));
@@ -367,12 +362,9 @@ void TestHtmlScanner::randomLinesKeepInvariants()
             line += pieces.at(int(random.bounded(pieces.size())));
         const int state = int(random.bounded(S::StateCount));
         const QSet<QString> *keywords = random.bounded(4) == 0 ? nullptr : &testKeywords();
-        const Violation v = checkLine(line, state, keywords);
-        QVERIFY2(v.what.isEmpty(), qPrintable(QStringLiteral("%1 for \"%2\" from %3")
-                                                  .arg(v.what, v.line, stateName(v.startState))));
-        ++checked;
+        const QString broken = checkLine(line, state, keywords);
+        QVERIFY2(broken.isEmpty(), qPrintable(broken));
     }
-    QCOMPARE(checked, 40000);
 }
 
 void TestHtmlScanner::mutatedLinesKeepInvariants()
@@ -408,9 +400,8 @@ void TestHtmlScanner::mutatedLinesKeepInvariants()
             }
         }
         const int state = int(random.bounded(S::StateCount));
-        const Violation v = checkLine(line, state, &testKeywords());
-        QVERIFY2(v.what.isEmpty(), qPrintable(QStringLiteral("%1 for \"%2\" from %3")
-                                                  .arg(v.what, v.line, stateName(v.startState))));
+        const QString broken = checkLine(line, state, &testKeywords());
+        QVERIFY2(broken.isEmpty(), qPrintable(broken));
     }
 }
 
