@@ -169,7 +169,6 @@ private slots:
 
     void readNames();
 
-    void newColoursApplied();
 
     void lazyEqualsFull_data();
     void lazyEqualsFull();
@@ -336,34 +335,6 @@ void TestSyntaxHighlighter::readNames()
     QVERIFY(SyntaxHighlighter::readNames(dir.filePath(QStringLiteral("missing.txt"))).isEmpty());
 }
 
-void TestSyntaxHighlighter::newColoursApplied()
-{
-    auto view = makeView();
-    view->show();
-    QString text;
-    for (int i = 0; i < 2000; ++i)
-        text += QStringLiteral("<p id=\"a%1\">x</p>\n").arg(i);
-    view->setPlainText(text);
-    QVERIFY(waitIdle(*view));
-    const QTextBlock top = view->document()->firstBlock();
-    const QTextBlock far = view->document()->findBlockByNumber(1900);
-    QCOMPARE(formatAt(far, 0).foreground().color(), settings.color(GlobalSettings::ColTag));
-
-    const QColor tag(0x12, 0x34, 0x56);
-    const QColor background(0xfe, 0xdc, 0xba);
-    settings.colors[GlobalSettings::ColTag] = tag;
-    settings.colors[GlobalSettings::ColBackground] = background;
-    view->updateSettings();
-    // The screen at once, the rest soon after.
-    QCOMPARE(formatAt(top, 0).foreground().color(), tag);
-    QCOMPARE(formatAt(top, 0).background().color(), background);
-    QCOMPARE(formatAt(top, 1).foreground().color(), settings.color(GlobalSettings::ColTagIdent));
-    QVERIFY(waitIdle(*view));
-    QCOMPARE(formatAt(far, 0).foreground().color(), tag);
-    QCOMPARE(formatAt(far, 0).background().color(), background);
-    QVERIFY(!formatAt(far, 3).hasProperty(QTextFormat::BackgroundBrush));  // "id"
-}
-
 // ---------------------------------------------------------------------------
 
 void TestSyntaxHighlighter::lazyEqualsFull_data()
@@ -499,9 +470,13 @@ void TestSyntaxHighlighter::largeDocumentInSlices()
     // New colours: the screen (at the end) at once, the rest in the
     // background, which waits while edits come in quick succession.
     const QColor tag(1, 2, 3);
+    const QColor background(0xfe, 0xdc, 0xba);
     settings.colors[GlobalSettings::ColTag] = tag;
+    settings.colors[GlobalSettings::ColBackground] = background;
     view->updateSettings();
     QCOMPARE(formatAt(doc->lastBlock().previous(), 0).foreground().color(), tag);  // "</body>"
+    QCOMPARE(formatAt(doc->lastBlock().previous(), 0).background().color(), background);
+    QCOMPARE(formatAt(doc->lastBlock().previous(), 2).foreground().color(), settings.color(GlobalSettings::ColTagIdent));
     const QTextBlock above = doc->findBlockByNumber(100);
     QCOMPARE(above.text(), QStringLiteral("<style type=\"text/css\">"));
     for (int i = 0; i < 10; ++i) {
@@ -511,6 +486,8 @@ void TestSyntaxHighlighter::largeDocumentInSlices()
     QVERIFY(formatAt(above, 0).foreground().color() != tag);
     QVERIFY(waitIdle(*view));
     QCOMPARE(formatAt(above, 0).foreground().color(), tag);
+    QCOMPARE(formatAt(above, 0).background().color(), background);
+    QVERIFY(!formatAt(above, 7).hasProperty(QTextFormat::BackgroundBrush));  // "type"
 }
 
 void TestSyntaxHighlighter::openedCommentRecoloursLaterLines()
