@@ -207,3 +207,24 @@ QString MainWindowTest::recoveryDir()
     return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
         + QStringLiteral("/recovery");
 }
+
+// highlight and html tests
+
+#include <QtTest>
+
+void compareWithReference(const QString &referencePath, const QString &actual)
+{
+    if (qEnvironmentVariableIsSet("MOSSGLEN_REGENERATE_REFERENCES")) {
+        QVERIFY(writeFile(referencePath, actual.toUtf8()));
+        return;
+    }
+    QVERIFY2(QFileInfo::exists(referencePath), qPrintable(referencePath + QLatin1String(" is missing")));
+    const QStringList expected = QString::fromUtf8(readFile(referencePath)).split(u'\n');
+    const QStringList lines = actual.split(u'\n');
+    for (qsizetype i = 0; i < std::min(expected.size(), lines.size()); ++i) {
+        if (expected.at(i) != lines.at(i))
+            QFAIL(qPrintable(QStringLiteral("%1 line %2: expected\n  %3\nbut got\n  %4")
+                                 .arg(referencePath).arg(i + 1).arg(expected.at(i), lines.at(i))));
+    }
+    QCOMPARE(lines.size(), expected.size());
+}

@@ -93,3 +93,10 @@ protected slots:
     void init();
     void cleanup();
 };
+
+// highlight and html tests
+
+// Compares `actual` with the golden file at `referencePath` and fails at the
+// first line that differs. With MOSSGLEN_REGENERATE_REFERENCES set it writes
+// the file instead: review the diff before committing it.
+void compareWithReference(const QString &referencePath, const QString &actual);

@@ -5,6 +5,7 @@
 #include "highlight/htmlscanner.h"
 #include "highlight/linesplitter.h"
 #include "highlight/piecescanner.h"
+#include "testtable.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -154,76 +155,16 @@ void TestLineSplitter::cuts_data()
     QTest::addColumn<int>("state");
     QTest::addColumn<int>("limit");
     QTest::addColumn<QList<int>>("expected");
-
-    QTest::newRow("short line") << QStringLiteral("a;b;c") << int(HtmlScanner::Script) << 5
-                                << QList<int>{};
-    QTest::newRow("behind the last ; in reach")
-            << QStringLiteral("aa;bb;cc;dd") << int(HtmlScanner::Script) << 7 << QList<int>{6};
-    QTest::newRow("punctuation before blanks")
-            << QStringLiteral("ab} cd ef gh") << int(HtmlScanner::Style) << 9 << QList<int>{3};
-    QTest::newRow("blank when no punctuation")
-            << QStringLiteral("abc def ghi jkl") << int(HtmlScanner::Style) << 9
-            << QList<int>{8};
-    // After an identifier a fresh line would read "/" as a regular expression.
-    QTest::newRow("no blank cut before a division")
-            << QStringLiteral("aaaaaaa / b / c;x") << int(HtmlScanner::Script) << 10
-            << QList<int>{10};
-    QTest::newRow("inside a long string, between letters")
-            << QStringLiteral("s=\"abcdefghijklmnop\"") << int(HtmlScanner::Script) << 8
-            << QList<int>{8, 16};
-    // Only a token that reaches over the limit is cut; escapes are not.
-    QTest::newRow("escapes stay whole")
-            << QStringLiteral("s=\"abcdef\\\\\\\\\\\\gh\"") << int(HtmlScanner::Script) << 12
-            << QList<int>{2};
-    QTest::newRow("script comment that reads like an operator")
-            << QStringLiteral("/*;abcdefghijklmnop*//x/") << int(HtmlScanner::Script) << 10
-            << QList<int>{21};
-    QTest::newRow("script comment that starts with a letter")
-            << QStringLiteral("/*abcdefghijklmnopq*//x/") << int(HtmlScanner::Script) << 10
-            << QList<int>{10, 18};
-    QTest::newRow("never inside a tag or its attribute value")
-            << QStringLiteral("<script src=\"abcdefghijklmnopqrstuvwxyz\">x;y")
-            << int(HtmlScanner::Html) << 10 << QList<int>{41};
-    QTest::newRow("long identifier stays whole")
-            << QStringLiteral("abcdefghijklmnopqrstuvwxyz") << int(HtmlScanner::Script) << 8
-            << QList<int>{};
-    // A line that starts in a string with its closing quote: the first
-    // token is an empty string body.
-    QTest::newRow("closing quote first")
-            << QStringLiteral("\"abc;def;ghi;jkl") << int(HtmlScanner::DqString) << 8
-            << QList<int>{5, 13};
-    // Lines without a place where the state alone lets colouring go on:
-    // cut anyway, and the piece before hands on the rest.
-    QTest::newRow("Japanese text")
-            << QStringLiteral("\u65e5\u672c\u8a9e\u306e\u6587\u7ae0\u3001\u6539\u884c\u306a\u3057\u3002").repeated(3)
-            << int(HtmlScanner::Html) << 10 << QList<int>{10, 20, 30};
-    QTest::newRow("long // comment")
-            << QStringLiteral("a=1;//") + QStringLiteral("0123456789").repeated(3)
-            << int(HtmlScanner::Script) << 10 << QList<int>{4, 14, 24, 34};
-    // The piece with "style" must not take it for the tag's name.
-    QTest::newRow("long attribute value")
-            << QStringLiteral("<img src=\"") + QString(30, u'A') + QStringLiteral("\" style>x/y")
-            << int(HtmlScanner::Html) << 10 << QList<int>{10, 20, 30, 39, 48};
-    // Behind the rest of the name a '/' divides.
-    QTest::newRow("long identifier")
-            << QStringLiteral("var ") + QStringLiteral("abcdefghij").repeated(10) + QStringLiteral("/2/g")
-            << int(HtmlScanner::Script) << 80 << QList<int>{80};
-    QTest::newRow("php code behind ; and inside its line comment")
-            << QStringLiteral("<?php $a=1;$b=2; // abcdefghijklmnop") << int(HtmlScanner::Html)
-            << 12 << QList<int>{11, 16, 17, 29};
-    QTest::newRow("style sheet behind } and ;")
-            << QStringLiteral("a{color:red;margin:0}b{x:y}") << int(HtmlScanner::Style) << 14
-            << QList<int>{12, 21};
-    QTest::newRow("never in a template literal's nested expression")
-            << QStringLiteral("x=`a${`bcdefghijklmnopqrs`}`;y=1;") << int(HtmlScanner::Script)
-            << 10 << QList<int>{2, 28};
-    // Short tokens that fill the window: the next place behind it.
-    QTest::newRow("heredoc body of variables and short texts")
-            << QStringLiteral("<?php $s=<<<E ") + QStringLiteral("$a xy $b zw ").repeated(4)
-            << int(HtmlScanner::Html) << 10 << QList<int>{6, 18, 30, 42};
-    QTest::newRow("html comment body")
-            << QStringLiteral("<!-- abcdefghijklmnop -->") << int(HtmlScanner::Html) << 10
-            << QList<int>{10, 20};
+    const QStringList states{"Html", "Script", "DqString", "Style"};
+    const int values[] = {HtmlScanner::Html, HtmlScanner::Script, HtmlScanner::DqString, HtmlScanner::Style};
+    for (const TestRow &r : readTestTable(QStringLiteral("highlight/line_cuts.txt"))) {
+        QList<int> cuts;
+        for (const QString &c : r.fields.at(3).split(u' ', Qt::SkipEmptyParts))
+            cuts << c.toInt();
+        QVERIFY(states.contains(r.fields.at(0)));
+        QTest::newRow(qPrintable(r.name)) << r.fields.at(2) << values[states.indexOf(r.fields.at(0))]
+                                          << r.fields.at(1).toInt() << cuts;
+    }
 }
 
 void TestLineSplitter::cuts()
@@ -249,11 +190,8 @@ void TestLineSplitter::randomLinesColourAsWhole()
         const QList<int> cuts = LineSplitter::breaks(line, state, limit);
         cutsMade += int(cuts.size());
         const QString difference = compareWithWhole(line, state, cuts);
-        if (!difference.isEmpty())
-            QFAIL(qPrintable(QStringLiteral("state %1, limit %2, cuts %3: %4\n%5")
-                                 .arg(state).arg(limit).arg(cuts.size()).arg(difference, line)
-                             + QStringLiteral("\ncuts: ") + QString::number(cuts.value(0)) + u' '
-                             + QStringList([&] { QStringList l; for (int c : cuts) l << QString::number(c); return l; }()).join(u',')));
+        QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("state %1, limit %2, %3 cuts: %4\n%5")
+                                                      .arg(state).arg(limit).arg(cuts.size()).arg(difference, line)));
     }
     QVERIFY(cutsMade > 10000);  // the soup is cut, not left whole
 }

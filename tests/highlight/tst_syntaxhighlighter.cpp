@@ -1,7 +1,7 @@
-// The highlighter on a real view: the colour of every token range, the
-// background on coloured tokens only, start states from the file suffix,
-// recolouring after new colours, and that colouring in slices after edits
-// ends exactly where a straight pass over the final text ends.
+// The highlighter on a real view: the colour of every token range (golden
+// files), start states from the file suffix, recolouring after new colours,
+// and that colouring in slices after edits ends exactly where a straight pass
+// over the final text ends.
 
 #include "editor/datapaths.h"
 #include "editor/globalsettings.h"
@@ -10,6 +10,7 @@
 #include "html/editview.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -22,17 +23,13 @@
 
 namespace {
 
-// What one piece of a line must look like: its foreground colour key, or -1
-// for no format at all.
+// A piece of a line and the colour key it must be drawn in.
 struct Piece {
     int line;
     QString text;
     int colour;
-    int occurrence = 0;  // which occurrence of `text` in the line
 };
 using Pieces = QList<Piece>;
-
-constexpr int None = -1;
 
 // Every colour different, so that a wrong choice of format shows.
 GlobalSettings distinctSettings()
@@ -164,16 +161,14 @@ private slots:
     void initTestCase();
     void init();
 
-    void tokenColours_data();
-    void tokenColours();
+    void referenceColours_data();
+    void referenceColours();
 
-    void startStates_data();
     void startStates();
     void pathChangeRecolours();
 
     void readNames();
 
-    void newColoursApplied();
 
     void lazyEqualsFull_data();
     void lazyEqualsFull();
@@ -234,151 +229,62 @@ void TestSyntaxHighlighter::compareWithStraightPass(const EditView &view)
 
 // ---------------------------------------------------------------------------
 
-void TestSyntaxHighlighter::tokenColours_data()
+void TestSyntaxHighlighter::referenceColours_data()
 {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<Pieces>("pieces");
-
-    using G = GlobalSettings;
-    QTest::newRow("tag with attribute") << QString() << QStringLiteral("<div id=\"a\">")
-        << Pieces{{0, "<", G::ColTag}, {0, "div", G::ColTagIdent}, {0, "id", None},
-                  {0, "=", G::ColTag}, {0, "\"a\"", G::ColDqString}, {0, ">", G::ColTag}};
-    QTest::newRow("upper-case tag name") << QString() << QStringLiteral("<DIV>x</DIV>")
-        << Pieces{{0, "<", G::ColTag}, {0, "DIV", None}, {0, "x", None}, {0, "</", G::ColTag},
-                  {0, "DIV", None, 1}};
-    QTest::newRow("text and reference") << QString()
-        << QStringLiteral("<p class=\"x\">Hi &amp; bye</p>")
-        << Pieces{{0, "p", G::ColTagIdent}, {0, "class", None}, {0, "Hi ", None},
-                  {0, "&amp;", G::ColHtmlSpecialChar}, {0, "bye", None}, {0, "</", G::ColTag},
-                  {0, "p", G::ColTagIdent, 2}, {0, ">", G::ColTag, 1}};
-    QTest::newRow("comment over four lines") << QString()
-        << QStringLiteral("x <!-- one\n  two\n\tthree\n four --> y")
-        << Pieces{{0, "x ", None}, {0, "<!--", G::ColComment}, {0, "one", G::ColComment},
-                  {1, "  ", None}, {1, "two", G::ColComment}, {2, "\t", None},
-                  {2, "three", G::ColComment}, {3, "four -->", G::ColComment}, {3, "y", None}};
-    QTest::newRow("style sheet file") << QStringLiteral("/w/site.css")
-        << QStringLiteral("p { color: red; margin : 0; colour: x; }")
-        << Pieces{{0, "p", G::ColCssSelector}, {0, "{", None}, {0, "color", G::ColCssProp},
-                  {0, ":", None}, {0, "red", G::ColCssValue}, {0, "margin", None},
-                  {0, "0", G::ColCssNumber}, {0, "colour", None}};
-    QTest::newRow("style sheet parts") << QStringLiteral("/w/site.css")
-        << QStringLiteral("@media print { .a { color: #fc0 !important } } /* c */\n'q'")
-        << Pieces{{0, "@media", G::ColCssAtRule}, {0, "print", None}, {0, ".a", G::ColCssSelector},
-                  {0, "#fc0", G::ColCssNumber}, {0, "!important", G::ColCssImportant},
-                  {0, "/*", G::ColComment}, {0, "c */", G::ColComment}, {1, "'q'", G::ColDqString}};
-    QTest::newRow("php page") << QStringLiteral("/w/shop.php")
-        << QStringLiteral("<p class=\"<?= $c ?>\"><?php echo 'a'; # x ?>t")
-        << Pieces{{0, "p", G::ColTagIdent}, {0, "\"", G::ColDqString}, {0, "<?=", G::ColTag},
-                  {0, "$c", G::ColPhpVariable}, {0, "?>", G::ColTag}, {0, "\"", G::ColDqString, 1},
-                  {0, "<?php", G::ColTag}, {0, "echo", G::ColScriptKeyword},
-                  {0, "'", G::ColQuoteChar}, {0, "a", G::ColDqString, 1},
-                  {0, "# x", G::ColComment}, {0, "t", None}};
-    // Script files from their first line, template literals included.
-    QTest::newRow("module file") << QStringLiteral("/w/m.mjs") << QStringLiteral("`a${b}`")
-        << Pieces{{0, "`", G::ColQuoteChar}, {0, "a", G::ColDqString}, {0, "${", G::ColQuoteChar},
-                  {0, "b", G::ColScriptText}, {0, "}", G::ColQuoteChar}};
-    QTest::newRow("json file") << QStringLiteral("/w/d.JSON") << QStringLiteral("{\"a\": 1}")
-        << Pieces{{0, "{", G::ColScriptText}, {0, "\"", G::ColQuoteChar}, {0, "a", G::ColDqString}};
-    QTest::newRow("inline style") << QString()
-        << QStringLiteral("<style>\nbody { color:red }\n</style>\ncolor: x")
-        << Pieces{{0, "style", G::ColTagIdent}, {1, "color", G::ColCssProp},
-                  {2, "</", G::ColTag}, {3, "color: x", None}};
-    QTest::newRow("script file strings") << QStringLiteral("/w/app.js")
-        << QStringLiteral("var x = \"a\\u0041b\" + 'c\\'d';")
-        << Pieces{{0, "var", G::ColScriptKeyword}, {0, "x", G::ColScriptText},
-                  {0, "=", G::ColScriptText}, {0, "\"", G::ColQuoteChar}, {0, "a", G::ColDqString, 1},
-                  {0, "\\u0041", G::ColEscapedChar}, {0, "b", G::ColDqString},
-                  {0, "\"", G::ColQuoteChar, 1}, {0, "+", G::ColScriptText},
-                  {0, "'", G::ColQuoteChar}, {0, "c", G::ColDqString},
-                  {0, "\\'", G::ColEscapedChar}, {0, "d", G::ColDqString},
-                  {0, ";", G::ColScriptText}};
-    QTest::newRow("script file: literal and comments") << QStringLiteral("/w/app.js")
-        << QStringLiteral("x = /a\\/b/g; /* c\nd */ return // e")
-        << Pieces{{0, "/", G::ColQuoteChar}, {0, "a", G::ColRegexp}, {0, "\\/", G::ColEscapedChar},
-                  {0, "b", G::ColRegexp}, {0, "g", G::ColScriptText}, {0, "/*", G::ColComment},
-                  {0, "c", G::ColComment}, {1, "d */", G::ColComment},
-                  {1, "return", G::ColScriptKeyword}, {1, "// e", G::ColComment}};
-    QTest::newRow("inline script ends") << QString()
-        << QStringLiteral("<script type=\"x\">\nif (a) <!-- b -->\n</script>if")
-        << Pieces{{0, "script", G::ColTagIdent}, {0, "type", None}, {0, "\"x\"", G::ColDqString},
-                  {1, "if", G::ColScriptKeyword}, {1, "(a)", G::ColScriptText},
-                  {1, "<!--", G::ColComment}, {1, "b", G::ColScriptText},
-                  {1, "-->", G::ColComment}, {2, "</", G::ColTag}, {2, "script", G::ColTagIdent},
-                  {2, "if", None}};
-    QTest::newRow("attribute value over lines") << QString()
-        << QStringLiteral("<a href=\"one\ntwo <b> &amp;\nthree\" title>x")
-        << Pieces{{0, "\"one", G::ColDqString}, {1, "two <b> &amp;", G::ColDqString},
-                  {2, "three\"", G::ColDqString}, {2, "title", G::ColTagIdent}, {2, "x", None}};
+    QTest::addColumn<QString>("input");
+    const QDir dir(QStringLiteral(MOSSGLEN_TEST_DATA "/scanner/input"));
+    for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
+        QTest::newRow(qPrintable(name)) << dir.filePath(name);
 }
 
-void TestSyntaxHighlighter::tokenColours()
+// Every format range of the scanner's sample files, coloured in a view named
+// after the file, against references beside the scanner's: the foreground
+// and background colour keys, and each line's end state. Regenerated with
+// the scanner's references (tools/regen_scanner_references.sh).
+void TestSyntaxHighlighter::referenceColours()
 {
-    QFETCH(QString, path);
-    QFETCH(QString, text);
-    QFETCH(Pieces, pieces);
-
-    auto view = makeView(path);
-    view->setPlainText(text);
+    QFETCH(QString, input);
+    static const char *const names[] = {
+        "Text", "Background", "SelText", "SelBackground", "TextCursor", "Tag", "TagIdent",
+        "DqString", "HtmlSpecialChar", "ScriptText", "ScriptKeyword", "EscapedChar", "QuoteChar",
+        "Regexp", "CssProp", "Comment", "EOF", "LineNumber", "LeftMargin", "CssSelector",
+        "CssAtRule", "CssValue", "CssNumber", "CssImportant", "PhpVariable"};
+    static_assert(std::size(names) == GlobalSettings::ColorCount);
+    const auto key = [&](const QTextCharFormat &f, QTextFormat::Property p) {
+        if (!f.hasProperty(p))
+            return QStringLiteral("-");
+        const auto at = std::find(settings.colors.begin(), settings.colors.end(), f.brushProperty(p).color());
+        return at == settings.colors.end() ? f.brushProperty(p).color().name()
+                                           : QString::fromLatin1(names[at - settings.colors.begin()]);
+    };
+    auto view = makeView(QStringLiteral("/w/") + QFileInfo(input).fileName());
+    view->setPlainText(QString::fromUtf8(readFile(input)));
     QVERIFY(waitIdle(*view));
-    const QColor background = settings.color(GlobalSettings::ColBackground);
-
-    for (const Piece &piece : pieces) {
-        const QTextBlock block = view->document()->findBlockByNumber(piece.line);
-        QVERIFY(block.isValid());
-        qsizetype at = -1;
-        for (int n = 0; n <= piece.occurrence; ++n) {
-            at = block.text().indexOf(piece.text, at + 1);
-            QVERIFY2(at >= 0, qPrintable(piece.text));
-        }
-        for (int c = int(at); c < at + piece.text.size(); ++c) {
-            const QTextCharFormat f = formatAt(block, c);
-            const QString where = QStringLiteral("\"%1\" line %2 column %3")
-                                      .arg(piece.text).arg(piece.line).arg(c);
-            if (piece.colour == None) {
-                QVERIFY2(!f.hasProperty(QTextFormat::ForegroundBrush), qPrintable(where));
-                QVERIFY2(!f.hasProperty(QTextFormat::BackgroundBrush), qPrintable(where));
-            } else {
-                QVERIFY2(f.hasProperty(QTextFormat::ForegroundBrush), qPrintable(where));
-                QCOMPARE(f.foreground().color(), settings.color(GlobalSettings::ColorIndex(piece.colour)));
-                QCOMPARE(f.background().color(), background);
-            }
-        }
+    QString out;
+    for (QTextBlock b = view->document()->firstBlock(); b.isValid(); b = b.next()) {
+        out += QStringLiteral("%1 state %2\n").arg(b.blockNumber() + 1).arg(b.userState());
+        for (const QTextLayout::FormatRange &r : b.layout()->formats())
+            out += QStringLiteral("  %1+%2 %3 on %4 \"%5\"\n").arg(r.start).arg(r.length)
+                       .arg(key(r.format, QTextFormat::ForegroundBrush), key(r.format, QTextFormat::BackgroundBrush),
+                            b.text().mid(r.start, r.length));
     }
+    compareWithReference(QStringLiteral(MOSSGLEN_TEST_DATA "/scanner/reference/") + QFileInfo(input).fileName()
+                                 + QStringLiteral(".colours"), out);
 }
 
-void TestSyntaxHighlighter::startStates_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("state");
-    QTest::addColumn<int>("colour");  // of "color" in "color: 1"
-
-    QTest::newRow("script file") << "/w/app.js" << int(HtmlScanner::Script)
-                                 << int(GlobalSettings::ColScriptText);
-    QTest::newRow("style sheet, upper-case suffix") << "/w/site.CSS" << int(HtmlScanner::Style)
-                                                    << int(GlobalSettings::ColCssProp);
-    QTest::newRow("unsaved") << "" << int(HtmlScanner::Html) << None;
-    QTest::newRow("page") << "/w/index.html" << int(HtmlScanner::Html) << None;
-    QTest::newRow("suffix of a folder only") << "/w/lib.js/readme" << int(HtmlScanner::Html) << None;
-}
-
+// The colours that follow from a start state are the reference files' business.
 void TestSyntaxHighlighter::startStates()
 {
-    QFETCH(QString, path);
-    QFETCH(int, state);
-    QFETCH(int, colour);
-
-    QCOMPARE(int(SyntaxHighlighter::startStateFor(path)), state);
-    auto view = makeView(path);
-    view->setPlainText(QStringLiteral("color: 1\ncolor: 2"));
-    QVERIFY(waitIdle(*view));
-    for (QTextBlock block = view->document()->firstBlock(); block.isValid(); block = block.next()) {
-        QCOMPARE(block.userState(), state);
-        const QTextCharFormat f = formatAt(block, 0);
-        if (colour == None)
-            QVERIFY(!f.hasProperty(QTextFormat::ForegroundBrush));
-        else
-            QCOMPARE(f.foreground().color(), settings.color(GlobalSettings::ColorIndex(colour)));
+    const std::pair<const char *, int> cases[] = {
+        {"/w/app.js", HtmlScanner::Script}, {"/w/d.cjs", HtmlScanner::Script},
+        {"/w/site.CSS", HtmlScanner::Style}, {"", HtmlScanner::Html},
+        {"/w/index.html", HtmlScanner::Html}, {"/w/lib.js/readme", HtmlScanner::Html}};
+    for (const auto &[path, state] : cases) {
+        QCOMPARE(int(SyntaxHighlighter::startStateFor(QString::fromLatin1(path))), state);
+        auto view = makeView(QString::fromLatin1(path));
+        view->setPlainText(QStringLiteral("color: 1\ncolor: 2"));
+        QVERIFY(waitIdle(*view));
+        QCOMPARE(view->document()->lastBlock().userState(), state);
     }
 }
 
@@ -427,34 +333,6 @@ void TestSyntaxHighlighter::readNames()
              (QStringList{"div></div>", "span", "trailing", QString::fromUtf8("\xc3\xa9l\xc3\xa9ment"),
                           "span"}));
     QVERIFY(SyntaxHighlighter::readNames(dir.filePath(QStringLiteral("missing.txt"))).isEmpty());
-}
-
-void TestSyntaxHighlighter::newColoursApplied()
-{
-    auto view = makeView();
-    view->show();
-    QString text;
-    for (int i = 0; i < 2000; ++i)
-        text += QStringLiteral("<p id=\"a%1\">x</p>\n").arg(i);
-    view->setPlainText(text);
-    QVERIFY(waitIdle(*view));
-    const QTextBlock top = view->document()->firstBlock();
-    const QTextBlock far = view->document()->findBlockByNumber(1900);
-    QCOMPARE(formatAt(far, 0).foreground().color(), settings.color(GlobalSettings::ColTag));
-
-    const QColor tag(0x12, 0x34, 0x56);
-    const QColor background(0xfe, 0xdc, 0xba);
-    settings.colors[GlobalSettings::ColTag] = tag;
-    settings.colors[GlobalSettings::ColBackground] = background;
-    view->updateSettings();
-    // The screen at once, the rest soon after.
-    QCOMPARE(formatAt(top, 0).foreground().color(), tag);
-    QCOMPARE(formatAt(top, 0).background().color(), background);
-    QCOMPARE(formatAt(top, 1).foreground().color(), settings.color(GlobalSettings::ColTagIdent));
-    QVERIFY(waitIdle(*view));
-    QCOMPARE(formatAt(far, 0).foreground().color(), tag);
-    QCOMPARE(formatAt(far, 0).background().color(), background);
-    QVERIFY(!formatAt(far, 3).hasProperty(QTextFormat::BackgroundBrush));  // "id"
 }
 
 // ---------------------------------------------------------------------------
@@ -592,9 +470,13 @@ void TestSyntaxHighlighter::largeDocumentInSlices()
     // New colours: the screen (at the end) at once, the rest in the
     // background, which waits while edits come in quick succession.
     const QColor tag(1, 2, 3);
+    const QColor background(0xfe, 0xdc, 0xba);
     settings.colors[GlobalSettings::ColTag] = tag;
+    settings.colors[GlobalSettings::ColBackground] = background;
     view->updateSettings();
     QCOMPARE(formatAt(doc->lastBlock().previous(), 0).foreground().color(), tag);  // "</body>"
+    QCOMPARE(formatAt(doc->lastBlock().previous(), 0).background().color(), background);
+    QCOMPARE(formatAt(doc->lastBlock().previous(), 2).foreground().color(), settings.color(GlobalSettings::ColTagIdent));
     const QTextBlock above = doc->findBlockByNumber(100);
     QCOMPARE(above.text(), QStringLiteral("<style type=\"text/css\">"));
     for (int i = 0; i < 10; ++i) {
@@ -604,6 +486,8 @@ void TestSyntaxHighlighter::largeDocumentInSlices()
     QVERIFY(formatAt(above, 0).foreground().color() != tag);
     QVERIFY(waitIdle(*view));
     QCOMPARE(formatAt(above, 0).foreground().color(), tag);
+    QCOMPARE(formatAt(above, 0).background().color(), background);
+    QVERIFY(!formatAt(above, 7).hasProperty(QTextFormat::BackgroundBrush));  // "type"
 }
 
 void TestSyntaxHighlighter::openedCommentRecoloursLaterLines()

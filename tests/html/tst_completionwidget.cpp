@@ -3,6 +3,7 @@
 // its list the way a user's keys reach it while it is open.
 
 #include "html/completionwidget.h"
+#include "testtable.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -18,12 +19,8 @@ class TestCompletionWidget : public QObject
 {
     Q_OBJECT
 private slots:
-    void rows_data();
-    void rows();
-    void typing_data();
-    void typing();
-    void keys_data();
-    void keys();
+    void popup_data();
+    void popup();
     void selectedTextStopsAtTab();
     void doubleClickAccepts();
     void size_data();
@@ -38,155 +35,58 @@ QStringList words(const char *list)
     return QString::fromUtf8(list).split(u'|', Qt::SkipEmptyParts);
 }
 
-QStringList rowTexts(const CompletionWidget &w)
-{
-    QStringList rows;
-    for (int i = 0; i < w.count(); ++i)
-        rows << w.list()->item(i)->text();
-    return rows;
-}
-
-// One key press carrying `text`, as a keyboard layout would deliver it.
-void typeText(QWidget *widget, const QString &text)
-{
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
-    QApplication::sendEvent(widget, &press);
-}
-
 } // namespace
 
-void TestCompletionWidget::rows_data()
+void TestCompletionWidget::popup_data()
 {
     QTest::addColumn<QStringList>("candidates");
     QTest::addColumn<QString>("filter");
-    QTest::addColumn<int>("initialRow");
-    QTest::addColumn<QStringList>("rows");
-    QTest::addColumn<int>("current");
-
-    const QStringList tags = words("dir|div|dl|DIV");
-    QTest::newRow("no filter, first row") << tags << "" << -1 << tags << 0;
-    QTest::newRow("prefix narrows, case matters") << tags << "di" << -1 << words("dir|div") << 0;
-    QTest::newRow("initial row wins") << tags << "" << 2 << tags << 2;
-    QTest::newRow("exact match: the row above it") << words("a|ab|abc|ab") << "ab" << -1
-                                                   << words("ab|abc|ab") << 1;
-    QTest::newRow("exact match first row") << words("ab|abc") << "ab" << -1 << words("ab|abc") << 0;
-    QTest::newRow("descriptions are shown") << words("href=\"\"\tlink|hreflang=\"\"") << "href"
-                                            << -1 << words("href=\"\"\tlink|hreflang=\"\"") << 0;
-    QTest::newRow("empty candidate shown") << QStringList{QStringLiteral("color"), QString()}
-                                           << "" << -1 << QStringList{QStringLiteral("color"), QString()} << 0;
-    QTest::newRow("nothing matches") << tags << "x" << -1 << QStringList() << -1;
+    QTest::addColumn<int>("startRow");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("finished");
+    QTest::addColumn<QString>("editorText");
+    for (const TestRow &r : readTestTable(QStringLiteral("html/popup.txt")))
+        QTest::newRow(qPrintable(r.name)) << r.fields.at(0).split(u'\n') << r.fields.at(1) << r.fields.at(2).toInt()
+                                          << r.fields.at(3) << r.fields.at(4) << r.fields.at(5) << r.fields.at(6);
 }
 
-void TestCompletionWidget::rows()
+void TestCompletionWidget::popup()
 {
     QFETCH(QStringList, candidates);
     QFETCH(QString, filter);
-    QFETCH(int, initialRow);
-    QFETCH(QStringList, rows);
-    QFETCH(int, current);
+    QFETCH(int, startRow);
+    QFETCH(QString, keys);
+    QFETCH(QString, shown);
+    QFETCH(QString, finished);
+    QFETCH(QString, editorText);
 
     QPlainTextEdit editor;
-    CompletionWidget w(&editor, candidates, filter, initialRow);
-    QCOMPARE(rowTexts(w), rows);
-    QCOMPARE(w.count(), int(rows.size()));
-    QCOMPARE(w.list()->currentRow(), current);
+    CompletionWidget w(&editor, candidates, filter, startRow);
     QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(w.testAttribute(Qt::WA_TranslucentBackground));
-    if (rows.isEmpty())
-        QCOMPARE(w.result(), int(QDialog::Rejected));
-}
-
-void TestCompletionWidget::typing_data()
-{
-    QTest::addColumn<QStringList>("candidates");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("editorText");
-    QTest::addColumn<QStringList>("rows");
-    QTest::addColumn<int>("finishedWith");  // -1: still open
-
-    const QStringList c = words("format|foreach|forward|fold");
-    QTest::newRow("narrow, stays open") << c << "for" << "for" << words("format|foreach|forward") << -1;
-    QTest::newRow("one left accepts") << c << "fore" << "fore" << words("foreach") << 1;
-    QTest::newRow("none left rejects, typed text stays") << c << "fx" << "fx" << QStringList() << 0;
-    QTest::newRow("blank is not typed") << c << " " << "" << c << -1;
-    QTest::newRow("non-ASCII is not typed") << c << QString(QChar(0xe9)) << "" << c << -1;
-    QTest::newRow("punctuation is typed") << words("a-b|a-c|ab") << "a-" << "a-" << words("a-b|a-c") << -1;
-}
-
-void TestCompletionWidget::typing()
-{
-    QFETCH(QStringList, candidates);
-    QFETCH(QString, typed);
-    QFETCH(QString, editorText);
-    QFETCH(QStringList, rows);
-    QFETCH(int, finishedWith);
-
-    QPlainTextEdit editor;
-    CompletionWidget w(&editor, candidates, QString(), 2);
-    QSignalSpy finished(&w, &QDialog::finished);
-    for (QChar c : typed)
-        typeText(w.list(), QString(c));
-
-    QCOMPARE(editor.toPlainText(), editorText);
-    QCOMPARE(rowTexts(w), rows);
-    if (finishedWith < 0) {
-        QCOMPARE(finished.size(), 0);
-        // Typing makes the first remaining row current, whatever was before.
-        if (!typed.trimmed().isEmpty() && typed.at(0).unicode() < 128)
-            QCOMPARE(w.list()->currentRow(), 0);
-    } else {
-        QCOMPARE(finished.size(), 1);
-        QCOMPARE(finished.first().first().toInt(), finishedWith);
-    }
-    QCOMPARE(w.filter(), editorText);
-}
-
-void TestCompletionWidget::keys_data()
-{
-    QTest::addColumn<int>("startRow");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<int>("finishedWith");  // -1: still open
-    QTest::addColumn<int>("row");
-
-    const int ctrl = Qt::ControlModifier;
-    QTest::newRow("Return accepts") << 1 << int(Qt::Key_Return) << 0 << 1 << 1;
-    QTest::newRow("Escape rejects") << 1 << int(Qt::Key_Escape) << 0 << 0 << 1;
-    QTest::newRow("Backspace answers 8") << 1 << int(Qt::Key_Backspace) << 0 << 8 << 1;
-    QTest::newRow("Ctrl+J next") << 1 << int(Qt::Key_J) << ctrl << -1 << 2;
-    QTest::newRow("Ctrl+J stops at the last") << 2 << int(Qt::Key_J) << ctrl << -1 << 2;
-    QTest::newRow("Ctrl+K previous") << 1 << int(Qt::Key_K) << ctrl << -1 << 0;
-    QTest::newRow("Ctrl+L previous") << 2 << int(Qt::Key_L) << ctrl << -1 << 1;
-    QTest::newRow("Ctrl+K stops at the first") << 0 << int(Qt::Key_K) << ctrl << -1 << 0;
-    QTest::newRow("Ctrl+Shift+J does not move") << 1 << int(Qt::Key_J) << int(ctrl | Qt::ShiftModifier) << -1 << 1;
-    QTest::newRow("Down arrow moves through the list") << 0 << int(Qt::Key_Down) << 0 << -1 << 1;
-    QTest::newRow("keypad Enter does nothing") << 1 << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << -1 << 1;
-    QTest::newRow("Tab does nothing") << 1 << int(Qt::Key_Tab) << 0 << -1 << 1;
-}
-
-void TestCompletionWidget::keys()
-{
-    QFETCH(int, startRow);
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(int, finishedWith);
-    QFETCH(int, row);
-
-    QPlainTextEdit editor;
-    editor.setPlainText(QStringLiteral("x"));
-    CompletionWidget w(&editor, words("alpha|beta|gamma"), QString(), startRow);
-    QSignalSpy finished(&w, &QDialog::finished);
+    QSignalSpy finishedSpy(&w, &QDialog::finished);
     // Keys reach the list first, as they do while the popup has the focus.
-    QTest::keyClick(w.list(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-
-    QCOMPARE(w.list()->currentRow(), row);
-    if (finishedWith < 0) {
-        QCOMPARE(finished.size(), 0);
-    } else {
-        QCOMPARE(finished.size(), 1);
-        QCOMPARE(finished.first().first().toInt(), finishedWith);
+    for (const QString &key : keys.split(u' ', Qt::SkipEmptyParts)) {
+        if (key.size() == 1 || key == u"Space") {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, key.size() == 1 ? key : QStringLiteral(" "));
+            QApplication::sendEvent(w.list(), &press);
+        } else {
+            const QKeyCombination k = QKeySequence::fromString(key)[0];
+            QVERIFY2(k.key() != Qt::Key_unknown, qPrintable(key));
+            QTest::keyClick(w.list(), k.key(), k.keyboardModifiers());
+        }
     }
-    QCOMPARE(editor.toPlainText(), QStringLiteral("x"));
+    QStringList rows;
+    for (int i = 0; i < w.count(); ++i)
+        rows << (i == w.list()->currentRow() ? QStringLiteral(">") : QString()) + w.list()->item(i)->text();
+    QCOMPARE(rows.join(u'\n'), shown);
+    QCOMPARE(finishedSpy.isEmpty() ? QStringLiteral("open") : finishedSpy.first().first().toString(), finished);
+    QVERIFY(finishedSpy.size() <= 1);
+    QCOMPARE(editor.toPlainText(), editorText);
+    QCOMPARE(w.filter(), filter + editorText);
+    if (shown.isEmpty() && finishedSpy.isEmpty())
+        QCOMPARE(w.result(), int(QDialog::Rejected));
 }
 
 void TestCompletionWidget::selectedTextStopsAtTab()

@@ -1,0 +1,1 @@
+<p class="<?= $c ?>"><?php echo 'a'; # x ?>t
