@@ -66,3 +66,15 @@ QString cursorMarked(const QPlainTextEdit &edit);
 // Writes bytes to a file, creating directories as needed.
 bool writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
+
+// editor tests
+#include "editor/charencoding.h"
+#include "testtable.h"
+
+// A file under tests/data/encoding; a missing one ends the test program.
+QByteArray encodingFixture(const QString &name);
+// The bytes of a table field: Latin-1 text (\u00XX for any byte) or, after
+// "u8:", UTF-8; {{name}} stands for an encodingFixture.
+QByteArray tableBytes(const QString &field);
+// "UTF-8", "Shift-JIS", ... as encodingName() spells them; "none" otherwise.
+CharEncoding tableEncoding(const QString &name);
