@@ -188,40 +188,14 @@ void TestDocumentSearch::emptyMatchesMoveOn()
 
 void TestDocumentSearch::farMatchesInLargeDocuments_data()
 {
-    QTest::addColumn<DocumentSearch::Options>("options");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("backward");
-    QTest::addColumn<int>("fromLine");      // cursor at the start of this line
-    QTest::addColumn<QString>("expected");  // the line text found there, empty: none
-    QTest::addColumn<int>("column");
-
-    // Lines "row N"; far away lie "Target here" (line 4000), "targets" (line
-    // 3000) and "a target" (line 500). Most rows search further than the
-    // first couple of thousand lines.
-    QTest::newRow("plain forward") << options("plain") << "target here" << false << 10 << "Target here" << 0;
-    QTest::newRow("plain forward, case kept") << options("plain sensitive") << "Targets" << false << 1000 << "" << 0;
-    QTest::newRow("plain forward, whole words") << options("plain words") << "target" << false << 1000
-                                                << "Target here" << 0;
-    QTest::newRow("plain forward, part of a word") << options("plain") << "target" << false << 1000 << "targets" << 0;
-    QTest::newRow("plain backward") << options("plain") << "a target" << true << 4999 << "a target" << 0;
-    QTest::newRow("plain backward, whole words") << options("plain words") << "target" << true << 3500
-                                                 << "a target" << 2;
-    QTest::newRow("regexp forward") << regexp() << "^t\\w+s$" << false << 10 << "targets" << 0;
-    QTest::newRow("regexp forward, line end") << regexp() << "e$" << false << 3001 << "Target here" << 10;
-    QTest::newRow("regexp backward") << regexp() << "t.rget" << true << 4999 << "Target here" << 0;
-    QTest::newRow("regexp backward, line start") << regexp() << "^a " << true << 4999 << "a target" << 0;
-    QTest::newRow("regexp stays in its line") << regexp() << "here.row" << false << 10 << "" << 0;
-    QTest::newRow("regexp nothing") << regexp() << "nowhere" << true << 4999 << "" << 0;
+    QTest::addColumn<QStringList>("f");
+    for (const TestRow &r : readTestTable("editor/farmatches.txt"))
+        QTest::newRow(qPrintable(r.name)) << r.fields;
 }
 
 void TestDocumentSearch::farMatchesInLargeDocuments()
 {
-    QFETCH(DocumentSearch::Options, options);
-    QFETCH(QString, text);
-    QFETCH(bool, backward);
-    QFETCH(int, fromLine);
-    QFETCH(QString, expected);
-    QFETCH(int, column);
+    QFETCH(QStringList, f);
     QStringList lines;
     for (int i = 0; i < 5000; ++i)
         lines << QStringLiteral("row %1").arg(i);
@@ -229,15 +203,12 @@ void TestDocumentSearch::farMatchesInLargeDocuments()
     lines[3000] = QStringLiteral("targets");
     lines[4000] = QStringLiteral("Target here");
     QTextDocument document(lines.join(QLatin1Char('\n')));
-    const QTextCursor from(document.findBlockByNumber(fromLine));
-    const QTextCursor found = DocumentSearch(text, options).find(&document, from, backward);
-    if (expected.isEmpty()) {
-        QVERIFY(found.isNull());
-        return;
-    }
-    QVERIFY(!found.isNull());
-    QCOMPARE(found.block().text(), expected);
-    QCOMPARE(found.selectionStart() - found.block().position(), column);
+    const QTextCursor from(document.findBlockByNumber(f.at(3).toInt()));
+    const QTextCursor found = DocumentSearch(f.at(1), options(f.at(0)))
+                                  .find(&document, from, f.at(2) == QLatin1String("backward"));
+    QCOMPARE(found.isNull() ? QString() : found.block().text(), f.at(4));
+    if (!found.isNull())
+        QCOMPARE(found.selectionStart() - found.block().position(), f.at(5).toInt());
 }
 
 void TestDocumentSearch::replaceAll_data()
