@@ -381,6 +381,20 @@ void TestDocumentFile::invalidBytesAskBeforeOverwrite()
         QCOMPARE(readFile(source), original);
 }
 
+namespace {
+
+int answer(const QString &word)
+{
+    static const QHash<QString, int> answers = {
+        {"yes", QMessageBox::Yes}, {"no", QMessageBox::No}, {"cancel", QMessageBox::Cancel},
+        {"save", QMessageBox::Save}, {"apply", QMessageBox::Apply}, {"none", -1}};
+    if (!answers.contains(word))
+        qFatal("no answer %s", qPrintable(word));
+    return answers.value(word);
+}
+
+} // namespace
+
 void TestDocumentFile::lossySave_data()
 {
     QTest::addColumn<QString>("file");
@@ -388,19 +402,9 @@ void TestDocumentFile::lossySave_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("answer");
     QTest::addColumn<QByteArray>("written");  // empty: nothing
-    const QString emoji = QString::fromUtf8("苔 \U0001F33F\n");
-    QTest::newRow("e-acute in shift-jis, cancel") << "doc.txt" << int(ShiftJIS)
-        << QString::fromUtf8("caf\u00e9 です\n") << int(QMessageBox::Cancel) << QByteArray();
-    QTest::newRow("emoji in euc-jp, cancel") << "doc.txt" << int(EucJP) << emoji
-                                             << int(QMessageBox::Cancel) << QByteArray();
-    QTest::newRow("emoji in shift-jis, save anyway") << "doc.txt" << int(ShiftJIS) << emoji
-        << int(QMessageBox::Save) << QByteArray("\x91\xDB ");  // then the codec's substitute
-    // In a page a character reference keeps the character.
-    QTest::newRow("emoji in a page, references") << "doc.php" << int(ShiftJIS) << emoji
-        << int(QMessageBox::Apply) << QByteArray("\x91\xDB &#x1F33F;\n");
-    QTest::newRow("e-acute and emoji in a page, references") << "doc.html" << int(EucJP)
-        << QString::fromUtf8("\u00e9t\u00e9 \U0001F600") << int(QMessageBox::Apply)
-        << QByteArray("\x8F\xAB\xB1t\x8F\xAB\xB1 &#x1F600;");  // JIS X 0212 has the e-acute
+    for (const TestRow &r : readTestTable("editor/lossysave.txt"))
+        QTest::newRow(qPrintable(r.name)) << r.fields.at(0) << int(tableEncoding(r.fields.at(1))) << r.fields.at(2)
+                                          << answer(r.fields.at(3)) << tableBytes(r.fields.at(4));
 }
 
 // Characters the encoding lacks are never replaced without asking; Cancel
@@ -444,20 +448,9 @@ void TestDocumentFile::declarationFollowsTheEncoding_data()
     QTest::addColumn<int>("encoding");
     QTest::addColumn<int>("answer");
     QTest::addColumn<QByteArray>("written");  // empty: nothing
-    const QByteArray meta = "<meta charset=\"Shift_JIS\">\n<p>\x82\xA0</p>\n";
-    QTest::newRow("meta charset, yes") << meta << int(UTF8) << int(QMessageBox::Yes)
-                                       << QByteArray("<meta charset=\"UTF-8\">\n<p>\xE3\x81\x82</p>\n");
-    QTest::newRow("meta charset, no") << meta << int(UTF8) << int(QMessageBox::No)
-                                      << QByteArray("<meta charset=\"Shift_JIS\">\n<p>\xE3\x81\x82</p>\n");
-    QTest::newRow("meta charset, cancel") << meta << int(UTF8) << int(QMessageBox::Cancel) << QByteArray();
-    QTest::newRow("http-equiv, yes")
-        << QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=euc-jp\">\r\n\xA4\xA2\r\n")
-        << int(ShiftJIS) << int(QMessageBox::Yes)
-        << QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">\r\n\x82\xA0\r\n");
-    QTest::newRow("@charset, yes") << QByteArray("@charset \"utf-8\";\np::after { content: \"\xE3\x81\x82\"; }\n")
-                                   << int(EucJP) << int(QMessageBox::Yes)
-                                   << QByteArray("@charset \"EUC-JP\";\np::after { content: \"\xA4\xA2\"; }\n");
-    QTest::newRow("same encoding, no question") << meta << int(ShiftJIS) << -1 << meta;
+    for (const TestRow &r : readTestTable("editor/declaration.txt"))
+        QTest::newRow(qPrintable(r.name)) << tableBytes(r.fields.at(0)) << int(tableEncoding(r.fields.at(1)))
+                                          << answer(r.fields.at(2)) << tableBytes(r.fields.at(3));
 }
 
 void TestDocumentFile::declarationFollowsTheEncoding()
