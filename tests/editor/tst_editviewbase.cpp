@@ -192,20 +192,9 @@ void TestEditViewBase::identity_data()
     QTest::addColumn<QString>("expectedTitle");
     QTest::addColumn<QString>("expectedDirectory");
     QTest::addColumn<QString>("expectedWithEncoding");
-
-    QTest::newRow("path utf-8") << "/srv/www/site/index.html" << QString() << int(UTF8)
-                                << "index.html" << "/srv/www/site"
-                                << "/srv/www/site/index.html (UTF-8, LF)";
-    QTest::newRow("path shift-jis") << "/a/b.css" << QString() << int(ShiftJIS)
-                                    << "b.css" << "/a" << "/a/b.css (Shift-JIS, LF)";
-    QTest::newRow("path utf-16be") << "/a/b c/d.js" << QString() << int(UTF16BE)
-                                   << "d.js" << "/a/b c" << "/a/b c/d.js (UTF-16BE with BOM, LF)";
-    QTest::newRow("untitled") << QString() << "Untitled-1" << int(EucJP)
-                              << "Untitled-1" << QString() << "Untitled-1 (EUC-JP, LF)";
-    QTest::newRow("no encoding name") << QString() << "Untitled-2" << int(NoEncoding)
-                                      << "Untitled-2" << QString() << "Untitled-2 (LF)";
-    QTest::newRow("out of range encoding") << "/x/y.html" << QString() << 9
-                                           << "y.html" << "/x" << "/x/y.html (LF)";
+    for (const TestRow &r : readTestTable("editor/identity.txt"))
+        QTest::newRow(qPrintable(r.name)) << r.fields.at(0) << r.fields.at(1) << r.fields.at(2).toInt()
+                                          << r.fields.at(3) << r.fields.at(4) << r.fields.at(5);
 }
 
 void TestEditViewBase::identity()
@@ -409,17 +398,9 @@ void TestEditViewBase::cursorShape_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("position");
     QTest::addColumn<QString>("measured");  // its advance is the width; empty: one tab stop
-
-    QTest::newRow("insert on W") << Ins << "WWW" << 0 << "";
-    QTest::newRow("command on W") << Cmd << "Wil" << 0 << "W";
-    QTest::newRow("command on i") << Cmd << "Wil" << 1 << "i";
-    QTest::newRow("command at line end") << Cmd << "abc\ndef" << 3 << " ";
-    QTest::newRow("command at document end") << Cmd << "abc" << 3 << " ";
-    QTest::newRow("command in empty document") << Cmd << "" << 0 << " ";
-    QTest::newRow("insert on kanji") << Ins << QString::fromUtf8("漢字") << 0 << "";
-    QTest::newRow("command on kanji") << Cmd << QString::fromUtf8("漢字") << 0
-                                      << QString::fromUtf8("漢");
-    QTest::newRow("command on tab") << Cmd << "\tx" << 0 << "";
+    for (const TestRow &r : readTestTable("editor/cursorshape.txt"))
+        QTest::newRow(qPrintable(r.name)) << (r.fields.at(0) == "insert" ? Ins : Cmd) << r.fields.at(1)
+                                          << r.fields.at(2).toInt() << r.fields.at(3);
 }
 
 void TestEditViewBase::cursorShape()
