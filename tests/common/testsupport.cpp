@@ -228,3 +228,41 @@ void compareWithReference(const QString &referencePath, const QString &actual)
     }
     QCOMPARE(lines.size(), expected.size());
 }
+
+// editor tests
+
+QByteArray encodingFixture(const QString &name)
+{
+    const QByteArray bytes = readFile(QStringLiteral(MOSSGLEN_TEST_DATA "/encoding/") + name);
+    if (bytes.isEmpty())
+        qFatal("missing test file %s", qPrintable(name));
+    return bytes;
+}
+
+QByteArray tableBytes(const QString &field)
+{
+    const bool utf8 = field.startsWith(QLatin1String("u8:"));
+    QByteArray out;
+    qsizetype at = utf8 ? 3 : 0;
+    while (at <= field.size()) {
+        const qsizetype open = field.indexOf(QLatin1String("{{"), at);
+        const QString text = field.mid(at, open < 0 ? -1 : open - at);
+        out += utf8 ? text.toUtf8() : text.toLatin1();
+        if (open < 0)
+            break;
+        const qsizetype close = field.indexOf(QLatin1String("}}"), open);
+        out += encodingFixture(field.mid(open + 2, close - open - 2));
+        at = close + 2;
+    }
+    return out;
+}
+
+CharEncoding tableEncoding(const QString &name)
+{
+    for (int e = ShiftJIS; e <= UTF16BE; ++e)
+        if (name == QLatin1String(encodingName(e)))
+            return CharEncoding(e);
+    if (name != QLatin1String("none"))
+        qFatal("no encoding named %s", qPrintable(name));
+    return NoEncoding;
+}

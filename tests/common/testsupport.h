@@ -100,3 +100,15 @@ protected slots:
 // first line that differs. With MOSSGLEN_REGENERATE_REFERENCES set it writes
 // the file instead: review the diff before committing it.
 void compareWithReference(const QString &referencePath, const QString &actual);
+
+// editor tests
+#include "editor/charencoding.h"
+#include "testtable.h"
+
+// A file under tests/data/encoding; a missing one ends the test program.
+QByteArray encodingFixture(const QString &name);
+// The bytes of a table field: Latin-1 text (\u00XX for any byte) or, after
+// "u8:", UTF-8; {{name}} stands for an encodingFixture.
+QByteArray tableBytes(const QString &field);
+// "UTF-8", "Shift-JIS", ... as encodingName() spells them; "none" otherwise.
+CharEncoding tableEncoding(const QString &name);

@@ -51,7 +51,6 @@ private slots:
     void failedSaveKeepsOldFile();
     void readOnlyFolderSavesInPlace_data();
     void readOnlyFolderSavesInPlace();
-    void charactersQtWouldFlatten();
     void modificationSignalOnSave();
     void saveKeepsModeAndLinks();
 
@@ -68,18 +67,8 @@ private:
 
 namespace {
 
-QByteArray fixture(const QString &name)
-{
-    const QByteArray bytes = readFile(QStringLiteral(MOSSGLEN_TEST_DATA "/encoding/") + name);
-    if (bytes.isEmpty())
-        qFatal("missing test file %s", qPrintable(name));
-    return bytes;
-}
-
-QString sourceText()
-{
-    return QString::fromUtf8(fixture(QStringLiteral("ja_source.html")));
-}
+QByteArray fixture(const QString &name) { return encodingFixture(name); }
+QString sourceText() { return QString::fromUtf8(encodingFixture(QStringLiteral("ja_source.html"))); }
 
 } // namespace
 
@@ -168,6 +157,9 @@ void TestDocumentFile::roundTrip_data()
         << QStringLiteral("Mixed line ends (LF 1, CRLF 3, CR 1) are saved as CRLF");
     QTest::newRow("mixed, tie goes to lf") << QByteArray("a\nb\r\nc") << int(UTF8)
                                            << QByteArray("a\nb\nc") << QStringLiteral("saved as LF");
+    // No-break spaces and line separators are kept as they are.
+    QTest::newRow("characters Qt would flatten") << QString::fromUtf8("a\u00a0b\u2028c\nd&nbsp;\u00a0\n").toUtf8()
+                                                 << int(UTF8) << QByteArray() << QString();
     QTest::newRow("plain ascii") << QByteArray("<p>x</p>\n") << int(UTF8) << QByteArray()
                                  << QStringLiteral("plain ASCII, opened as UTF-8, LF");
     QTest::newRow("told by the mark") << fixture("ja_utf8bom_crlf.html") << int(UTF8) << QByteArray()
@@ -295,16 +287,6 @@ void TestDocumentFile::oddInput_data()
     QTest::addColumn<int>("encoding");
     QTest::addColumn<QString>("message");  // a word the status message must contain
     QTest::newRow("empty file") << QByteArray() << int(UTF8) << QString();
-    QTest::newRow("two bytes") << QByteArray("ok") << int(UTF8) << QString();
-    QTest::newRow("only NUL bytes") << QByteArray(256, '\0') << int(UTF16BE) << QStringLiteral("NUL");
-    QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01\0\0\0\x01\0\x08\x06\0\0\0\x5c\x72\xa8\x66", 33);
-    for (int i = 0; i < 199; ++i)
-        png.append(char((i * 73 + 41) & 0xFF));
-    // The NUL run in the header chunk reads as UTF-16.
-    QTest::newRow("image header") << png << int(UTF16BE) << QStringLiteral("NUL");
-    QByteArray elf("\x7f" "ELF\x02\x01\x01", 7);
-    elf += QByteArray(9, '\0') + QByteArray("\x02\0\x3e\0\x01\0\0\0", 8) + QByteArray(40, '\x11');
-    QTest::newRow("executable header") << elf << int(UTF16LE) << QStringLiteral("NUL");
     QTest::newRow("invalid utf-8 declared utf-8")
         << QByteArray("<meta charset=\"utf-8\">\ncaf\xE9 \xFF\n") << int(UTF8) << QStringLiteral("valid");
     QTest::newRow("shift-jis lead at the very end")
@@ -399,6 +381,20 @@ void TestDocumentFile::invalidBytesAskBeforeOverwrite()
         QCOMPARE(readFile(source), original);
 }
 
+namespace {
+
+int answer(const QString &word)
+{
+    static const QHash<QString, int> answers = {
+        {"yes", QMessageBox::Yes}, {"no", QMessageBox::No}, {"cancel", QMessageBox::Cancel},
+        {"save", QMessageBox::Save}, {"apply", QMessageBox::Apply}, {"none", -1}};
+    if (!answers.contains(word))
+        qFatal("no answer %s", qPrintable(word));
+    return answers.value(word);
+}
+
+} // namespace
+
 void TestDocumentFile::lossySave_data()
 {
     QTest::addColumn<QString>("file");
@@ -406,19 +402,9 @@ void TestDocumentFile::lossySave_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("answer");
     QTest::addColumn<QByteArray>("written");  // empty: nothing
-    const QString emoji = QString::fromUtf8("苔 \U0001F33F\n");
-    QTest::newRow("e-acute in shift-jis, cancel") << "doc.txt" << int(ShiftJIS)
-        << QString::fromUtf8("caf\u00e9 です\n") << int(QMessageBox::Cancel) << QByteArray();
-    QTest::newRow("emoji in euc-jp, cancel") << "doc.txt" << int(EucJP) << emoji
-                                             << int(QMessageBox::Cancel) << QByteArray();
-    QTest::newRow("emoji in shift-jis, save anyway") << "doc.txt" << int(ShiftJIS) << emoji
-        << int(QMessageBox::Save) << QByteArray("\x91\xDB ");  // then the codec's substitute
-    // In a page a character reference keeps the character.
-    QTest::newRow("emoji in a page, references") << "doc.php" << int(ShiftJIS) << emoji
-        << int(QMessageBox::Apply) << QByteArray("\x91\xDB &#x1F33F;\n");
-    QTest::newRow("e-acute and emoji in a page, references") << "doc.html" << int(EucJP)
-        << QString::fromUtf8("\u00e9t\u00e9 \U0001F600") << int(QMessageBox::Apply)
-        << QByteArray("\x8F\xAB\xB1t\x8F\xAB\xB1 &#x1F600;");  // JIS X 0212 has the e-acute
+    for (const TestRow &r : readTestTable("editor/lossysave.txt"))
+        QTest::newRow(qPrintable(r.name)) << r.fields.at(0) << int(tableEncoding(r.fields.at(1))) << r.fields.at(2)
+                                          << answer(r.fields.at(3)) << tableBytes(r.fields.at(4));
 }
 
 // Characters the encoding lacks are never replaced without asking; Cancel
@@ -462,20 +448,9 @@ void TestDocumentFile::declarationFollowsTheEncoding_data()
     QTest::addColumn<int>("encoding");
     QTest::addColumn<int>("answer");
     QTest::addColumn<QByteArray>("written");  // empty: nothing
-    const QByteArray meta = "<meta charset=\"Shift_JIS\">\n<p>\x82\xA0</p>\n";
-    QTest::newRow("meta charset, yes") << meta << int(UTF8) << int(QMessageBox::Yes)
-                                       << QByteArray("<meta charset=\"UTF-8\">\n<p>\xE3\x81\x82</p>\n");
-    QTest::newRow("meta charset, no") << meta << int(UTF8) << int(QMessageBox::No)
-                                      << QByteArray("<meta charset=\"Shift_JIS\">\n<p>\xE3\x81\x82</p>\n");
-    QTest::newRow("meta charset, cancel") << meta << int(UTF8) << int(QMessageBox::Cancel) << QByteArray();
-    QTest::newRow("http-equiv, yes")
-        << QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=euc-jp\">\r\n\xA4\xA2\r\n")
-        << int(ShiftJIS) << int(QMessageBox::Yes)
-        << QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">\r\n\x82\xA0\r\n");
-    QTest::newRow("@charset, yes") << QByteArray("@charset \"utf-8\";\np::after { content: \"\xE3\x81\x82\"; }\n")
-                                   << int(EucJP) << int(QMessageBox::Yes)
-                                   << QByteArray("@charset \"EUC-JP\";\np::after { content: \"\xA4\xA2\"; }\n");
-    QTest::newRow("same encoding, no question") << meta << int(ShiftJIS) << -1 << meta;
+    for (const TestRow &r : readTestTable("editor/declaration.txt"))
+        QTest::newRow(qPrintable(r.name)) << tableBytes(r.fields.at(0)) << int(tableEncoding(r.fields.at(1)))
+                                          << answer(r.fields.at(2)) << tableBytes(r.fields.at(3));
 }
 
 void TestDocumentFile::declarationFollowsTheEncoding()
@@ -657,19 +632,6 @@ void TestDocumentFile::readOnlyFolderSavesInPlace()
     QCOMPARE(readFile(target), saved ? QByteArray("<p>new</p>") : old);
     QCOMPARE(view->document()->isModified(), !saved);
 #endif
-}
-
-// No-break spaces and line separators are kept as they are; only block
-// breaks become LF.
-void TestDocumentFile::charactersQtWouldFlatten()
-{
-    const QByteArray bytes = QString::fromUtf8("a\u00a0b\u2028c\nd&nbsp;\u00a0\n").toUtf8();
-    const QString target = path(QStringLiteral("nbsp.html"));
-    QVERIFY(writeFile(target, bytes));
-    QVERIFY(readDocument(view.get(), target));
-    QCOMPARE(int(view->charEncoding()), int(UTF8));
-    QVERIFY(writeDocument(view.get(), target, nullptr));
-    QCOMPARE(readFile(target), bytes);
 }
 
 void TestDocumentFile::modificationSignalOnSave()

@@ -53,10 +53,8 @@ private slots:
     void findButtons_data();
     void findButtons();
     void returnSearchesForward();
-    void replaceNext_data();
-    void replaceNext();
-    void replaceAll_data();
-    void replaceAll();
+    void replace_data();
+    void replace();
     void replaceAllStoresOptionsAndHistory();
     void replaceAllThenUndoAndRedo();
     void invalidRegExpIsReported();
@@ -285,128 +283,54 @@ void TestFindReplaceDlg::returnSearchesForward()
     QCOMPARE(items(child<QComboBox>(dialog, "findString")), QStringList{"one"});
 }
 
-void TestFindReplaceDlg::replaceNext_data()
+void TestFindReplaceDlg::replace_data()
 {
-    QTest::addColumn<bool>("regexp");
-    QTest::addColumn<QString>("document");
-    QTest::addColumn<int>("position");
-    QTest::addColumn<int>("anchor");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("replacement");
-    QTest::addColumn<QString>("result");
-    QTest::addColumn<int>("nextStart");  // -1: nothing selected afterwards
-    QTest::addColumn<QStringList>("replaceHistory");
-
-    QTest::newRow("selected match is replaced, next selected")
-            << false << "cat dog cat" << 3 << 0 << "cat" << "cow" << "cow dog cat" << 8 << QStringList{"cow"};
-    QTest::newRow("cursor elsewhere finds first")
-            << false << "cat dog cat" << 4 << -1 << "cat" << "cow" << "cat dog cow" << -1 << QStringList{"cow"};
-    QTest::newRow("match at the bare cursor")
-            << false << "cat dog cat" << 8 << -1 << "cat" << "cow" << "cat dog cow" << -1 << QStringList{"cow"};
-    QTest::newRow("selected match in other case")
-            << false << "Cat cat" << 3 << 0 << "cat" << "x" << "x cat" << 2 << QStringList{"x"};
-    QTest::newRow("larger selection replaced whole")
-            << false << "catalog cat" << 7 << 0 << "cat" << "x" << "x cat" << 2 << QStringList{"x"};
-    QTest::newRow("empty replacement not in history")
-            << false << "a-b-c" << 1 << -1 << "-" << "" << "ab-c" << 2 << QStringList{};
-    QTest::newRow("regexp takes the match length")
-            << true << "aaab aab" << 0 << -1 << "a+" << "X" << "Xb aab" << 3 << QStringList{"X"};
+    QTest::addColumn<QStringList>("f");
+    for (const TestRow &r : readTestTable("editor/dialogreplace.txt"))
+        QTest::newRow(qPrintable(r.name)) << r.fields;
 }
 
-void TestFindReplaceDlg::replaceNext()
+void TestFindReplaceDlg::replace()
 {
-    QFETCH(bool, regexp);
-    QFETCH(QString, document);
-    QFETCH(int, position);
-    QFETCH(int, anchor);
-    QFETCH(QString, text);
-    QFETCH(QString, replacement);
-    QFETCH(QString, result);
-    QFETCH(int, nextStart);
-    QFETCH(QStringList, replaceHistory);
-    settings.regexp = regexp;
+    QFETCH(QStringList, f);
+    const bool all = f.at(0) == QLatin1String("all");
+    const QString text = f.at(5);
+    settings.regexp = f.at(1).contains(QLatin1String("regexp"));
+    settings.wordSearch = f.at(1).contains(QLatin1String("words"));
+    settings.findLoop = ConfirmLoop;  // neither asks
     EditViewBase view(&settings, nullptr);
-    view.setPlainText(document);
+    view.setPlainText(f.at(2));
+    const int position = f.at(3).toInt() < 0 ? int(f.at(2).size()) : f.at(3).toInt();
     QTextCursor cursor = view.textCursor();
-    cursor.setPosition(anchor < 0 ? position : anchor);
+    cursor.setPosition(f.at(4).toInt() < 0 ? position : f.at(4).toInt());
     cursor.setPosition(position, QTextCursor::KeepAnchor);
     view.setTextCursor(cursor);
     FindReplaceDlg dialog(&view, &settings);
     setFindText(dialog, text);
-    setReplaceText(dialog, replacement);
-    QSignalSpy viewMessages(&view, &EditViewBase::showMessage);
-
-    dialog.on_replaceNext_clicked();
-    QCOMPARE(view.toPlainText(), result);
-    if (nextStart >= 0) {
-        QCOMPARE(view.textCursor().selectionStart(), nextStart);
-        QVERIFY(view.textCursor().hasSelection());
-    } else {
-        // No further match: reported, and the cursor stays behind the replacement.
-        QVERIFY(!view.textCursor().hasSelection());
-        QCOMPARE(viewMessages.size(), 1);
-    }
-    QCOMPARE(settings.replaceStrings, replaceHistory);
-    QCOMPARE(items(child<QComboBox>(dialog, "replaceTo")), QStringList{});
-    QCOMPARE(settings.lastFindString(), text);
-}
-
-void TestFindReplaceDlg::replaceAll_data()
-{
-    QTest::addColumn<bool>("regexp");
-    QTest::addColumn<bool>("wordSearch");
-    QTest::addColumn<QString>("document");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("replacement");
-    QTest::addColumn<QString>("result");
-    QTest::addColumn<int>("count");
-
-    QTest::newRow("first match at the start counted once")
-            << false << false << "ab ab\nab" << "ab" << "X" << "X X\nX" << 3;
-    QTest::newRow("empty replacement")
-            << false << false << "a1a2a" << "a" << "" << "12" << 3;
-    QTest::newRow("whole words only")
-            << false << true << "foo food foo" << "foo" << "x" << "x food x" << 2;
-    QTest::newRow("regexp that can match nothing")
-            << true << false << "ab" << "x*" << "." << ".a.b." << 3;
-    QTest::newRow("no match") << false << false << "abc" << "z" << "y" << "abc" << 0;
-}
-
-void TestFindReplaceDlg::replaceAll()
-{
-    QFETCH(bool, regexp);
-    QFETCH(bool, wordSearch);
-    QFETCH(QString, document);
-    QFETCH(QString, text);
-    QFETCH(QString, replacement);
-    QFETCH(QString, result);
-    QFETCH(int, count);
-    settings.regexp = regexp;
-    settings.wordSearch = wordSearch;
-    settings.findLoop = ConfirmLoop;  // replace all never asks
-    EditViewBase view(&settings, nullptr);
-    view.setPlainText(document);
-    view.moveCursor(QTextCursor::End);
-    FindReplaceDlg dialog(&view, &settings);
-    setFindText(dialog, text);
-    setReplaceText(dialog, replacement);
+    setReplaceText(dialog, f.at(6));
     QSignalSpy messages(&dialog, &FindReplaceDlg::showMessage);
     QSignalSpy viewMessages(&view, &EditViewBase::showMessage);
 
-    dialog.on_replaceAll_clicked();
-    QCOMPARE(view.toPlainText(), result);
-    QCOMPARE(viewMessages.size(), 0);
-    if (count > 0) {
-        QCOMPARE(messages.size(), 1);
-        QCOMPARE(messages.first().first().toString(), QStringLiteral("%1 replaced.").arg(count));
-        QVERIFY(!view.textCursor().hasSelection());
-    } else {
-        QCOMPARE(messages.size(), 0);
-        QCOMPARE(view.textCursor().position(), 0);
-    }
-    QCOMPARE(settings.replaceStrings,
-             count > 0 && !replacement.isEmpty() ? QStringList{replacement} : QStringList{});
+    all ? dialog.on_replaceAll_clicked() : dialog.on_replaceNext_clicked();
+    QCOMPARE(view.toPlainText(), f.at(7));
     QCOMPARE(settings.lastFindString(), text);
+    QCOMPARE(settings.replaceStrings, f.at(9).isEmpty() ? QStringList{} : QStringList{f.at(9)});
+    QCOMPARE(items(child<QComboBox>(dialog, "replaceTo")), QStringList{});
+    const int n = f.at(8).toInt();
+    if (!all) {
+        // No further match: reported, and the cursor stays behind the replacement.
+        QCOMPARE(view.textCursor().hasSelection(), n >= 0);
+        QCOMPARE(view.textCursor().selectionStart(), n >= 0 ? n : view.textCursor().position());
+        QCOMPARE(viewMessages.size(), n >= 0 ? 0 : 1);
+        return;
+    }
+    QCOMPARE(viewMessages.size(), 0);
+    QCOMPARE(messages.size(), n > 0 ? 1 : 0);
+    if (n > 0)
+        QCOMPARE(messages.first().first().toString(), QStringLiteral("%1 replaced.").arg(n));
+    QCOMPARE(view.textCursor().hasSelection(), false);
+    if (n == 0)
+        QCOMPARE(view.textCursor().position(), 0);
 }
 
 void TestFindReplaceDlg::replaceAllStoresOptionsAndHistory()

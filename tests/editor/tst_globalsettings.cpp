@@ -74,19 +74,8 @@ void TestGlobalSettings::badStoredValuesFallBack_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("expected");  // field value after load, as text
 
-    QTest::newRow("tab width 0") << "tabWidth" << "0" << "2";
-    QTest::newRow("tab width negative") << "tabWidth" << "-4" << "2";
-    QTest::newRow("tab width text") << "tabWidth" << "wide" << "2";
-    QTest::newRow("tab width ok") << "tabWidth" << "8" << "8";
-    QTest::newRow("tab width at its lowest") << "tabWidth" << "1" << "1";
-    QTest::newRow("font size 0") << "fontSize" << "0" << "12";
-    QTest::newRow("font size text") << "fontSize" << "12pt" << "12";
-    QTest::newRow("case mode out of range") << "ignoreCase" << "7" << "0";
-    QTest::newRow("loop mode text") << "findLoop" << "always" << "0";
-    QTest::newRow("switch text") << "viEnabled" << "yes" << "0";
-    QTest::newRow("switch other number") << "lineNumber" << "5" << "1";
-    QTest::newRow("colour not a name") << "col_text" << "blackish" << "#000000";
-    QTest::newRow("colour hex ok") << "col_text" << "#102030" << "#102030";
+    for (const TestRow &r : readTestTable("editor/storedvalues.txt"))
+        QTest::newRow(qPrintable(r.name)) << r.fields.at(0) << r.fields.at(1) << r.fields.at(2);
 }
 
 static QString fieldText(const GlobalSettings &s, const QString &key)

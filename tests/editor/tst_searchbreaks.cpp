@@ -21,14 +21,6 @@ namespace {
 const QString Line = QStringLiteral("alpha bravo charlie delta echo foxtrot golf hotel india juliet");
 const QString Far = QStringLiteral("x\n").repeated(2100);  // beyond the line-by-line walk
 
-DocumentSearch::Options options(bool regexp, bool wholeWords = false)
-{
-    DocumentSearch::Options result;
-    result.regexp = regexp;
-    result.wholeWords = wholeWords;
-    return result;
-}
-
 void loadCut(EditViewBase &view, const QString &text)
 {
     view.virtualBreaks()->setLimits(40, 10);
@@ -101,56 +93,30 @@ private:
 
 void TestSearchBreaks::find_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<DocumentSearch::Options>("options");
-    // From `from`: "next", "back" (-1 the end), "at" (matchAt) or "sel"
-    // (matchAt on the selection from `start` to `from`).
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("length");
-
-    const DocumentSearch::Options plain = options(false);
-    const DocumentSearch::Options words = options(false, true);
-    const DocumentSearch::Options regexp = options(true);
-    QTest::newRow("over a break") << Line << "bravo" << plain << "next" << 0 << 6 << 5;
-    QTest::newRow("over a break, backward") << Line << "bravo" << plain << "back" << -1 << 6 << 5;
-    QTest::newRow("ends on a break") << Line << "foxtro" << plain << "next" << 0 << 31 << 6;
-    QTest::newRow("whole word cut by a break") << Line << "brav" << words << "next" << 0 << -1 << 0;
-    QTest::newRow("whole word cut by a break, backward") << Line << "e" << words << "back" << -1 << -1 << 0;
-    QTest::newRow("regexp over two breaks") << Line << "o\\s+c\\w+" << regexp << "next" << 0 << 10 << 9;
-    QTest::newRow("$ over a break") << Line << "juliet$" << regexp << "back" << -1 << 56 << 6;
-    QTest::newRow("^ is not a block start") << Line << "^o" << regexp << "next" << 0 << -1 << 0;
-    QTest::newRow("backward from behind a break") << Line << "(?=o c)" << regexp << "back" << 10 << -1 << 0;
-    QTest::newRow("far") << Far + Line << "bravo" << plain << "next" << 0 << 4206 << 5;
-    QTest::newRow("far, backward, whole word") << Line + "\n" + Far << "brav" << words << "back" << -1 << -1 << 0;
-    QTest::newRow("far, regexp") << Far + Line << "^alpha bravo|juliet$" << regexp << "next" << 0 << 4200 << 11;
-    QTest::newRow("far, regexp, backward") << Line + "\n" + Far << "^o" << regexp << "back" << -1 << -1 << 0;
-    QTest::newRow("at the cursor") << Line << "bravo" << plain << "at" << 6 << 6 << 5;
-    QTest::newRow("at the cursor, word cut by a break") << Line << "brav" << words << "at" << 6 << -1 << 0;
-    QTest::newRow("at the cursor, look-behind") << Line << "(?<=brav)o c" << regexp << "at" << 10 << 10 << 3;
-    QTest::newRow("selected regexp") << Line << "o c\\w+ d" << regexp << "sel" << 21 << 10 << 11;
+    QTest::addColumn<QStringList>("f");
+    for (const TestRow &r : readTestTable("editor/searchbreaks.txt"))
+        QTest::newRow(qPrintable(r.name)) << r.fields;
 }
 
 void TestSearchBreaks::find()
 {
-    QFETCH(QString, text);
-    QFETCH(QString, pattern);
-    QFETCH(DocumentSearch::Options, options);
-    QFETCH(QString, how);
-    QFETCH(int, from);
-    QFETCH(int, start);
-    QFETCH(int, length);
-
+    QFETCH(QStringList, f);
+    const QString text = f.at(0) == QLatin1String("line") ? Line
+                         : f.at(0) == QLatin1String("far then line") ? Far + Line : Line + "\n" + Far;
+    const QString how = f.at(3);
+    const int from = f.at(4).toInt();
+    const int start = f.at(5).toInt();
     EditViewBase view(&settings, nullptr);
     loadCut(view, text);
-    const DocumentSearch search(pattern, options);
+    DocumentSearch::Options options;
+    options.regexp = f.at(2).contains(QLatin1String("regexp"));
+    options.wholeWords = f.at(2).contains(QLatin1String("words"));
+    const DocumentSearch search(f.at(1), options);
     const QTextCursor cursor = cursorAtReal(view, from < 0 ? int(text.size()) : from, how == "sel" ? start : -1);
     const QTextCursor found = how == "at" || how == "sel"
             ? search.matchAt(cursor)
             : search.find(view.document(), cursor, how == "back");
-    QCOMPARE(realSpan(view, found), qMakePair(start, length));
+    QCOMPARE(realSpan(view, found), qMakePair(start, f.at(6).toInt()));
 }
 
 void TestSearchBreaks::findPlain()
