@@ -683,6 +683,8 @@ void TestEditViewBase::eofMark_data()
     QTest::newRow("on second line") << "abc\nxy" << 0 << true;
     QTest::newRow("below the view") << numberedLines(300) << 0 << false;
     QTest::newRow("scrolled to the end") << numberedLines(300) << 300 << true;
+    // -1: as many lines as put the last one on the bottom row, cut by the edge.
+    QTest::newRow("on the bottom row, cut by the edge") << QString() << -1 << true;
 }
 
 void TestEditViewBase::eofMark()
@@ -693,8 +695,17 @@ void TestEditViewBase::eofMark()
 
     Shown s(true, Ins, text);
     QVERIFY(QTest::qWaitForWindowExposed(&s.window));
-    if (scrollToLine)
+    if (scrollToLine > 0)
         s.view->jumpToLine(scrollToLine);
+    if (scrollToLine < 0) {
+        // All of the bottom row shown but its lowest pixels, which the mark does not need.
+        const int lh = s.lineHeight();
+        const int top = s.view->cursorRect(QTextCursor(s.view->document())).top();
+        const int h = s.view->viewport()->height() - top;
+        s.window.resize(s.window.width(), s.window.height() + (lh - 3 - h % lh + lh) % lh);
+        QTRY_COMPARE((s.view->viewport()->height() - top) % lh, lh - 3);
+        s.view->setPlainText(numberedLines((s.view->viewport()->height() - top) / lh + 1));
+    }
 
     const QImage image = grabViewport(*s.view);
     QTextCursor end(s.view->document());
