@@ -28,7 +28,11 @@ QString unescapeTestField(const QString &field)
             const char32_t code = field.mid(i + 1, digits).toUInt(&ok, 16);
             if (!ok || i + digits >= field.size())
                 qFatal("bad escape in test field: %s", qPrintable(field));
-            out += QString::fromUcs4(&code, 1);
+            // \uXXXX is one UTF-16 unit, so that a lone surrogate can be written.
+            if (digits == 4)
+                out += QChar(char16_t(code));
+            else
+                out += QString::fromUcs4(&code, 1);
             i += digits;
             break;
         }
