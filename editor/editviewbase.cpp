@@ -523,7 +523,10 @@ void EditViewBase::paintEvent(QPaintEvent *event)
         painter.drawText(r.left(), r.bottom(), QStringLiteral("[EOF]"));
     }
 
-    // Whatever of the old cursor image lies outside this paint is still on screen.
+    // Whatever of the old cursor image lies outside this paint is still on
+    // screen; what scrolled out of the viewport went with its pixels, and kept
+    // it would make every later cursor repaint a strip from there.
+    paintedCursorRect &= viewport()->rect();
     if (QRegion(paintedCursorRect).subtracted(event->region()).isEmpty())
         paintedCursorRect = QRect();
     if (!visible.contains(textCursor().blockNumber()))

@@ -112,3 +112,24 @@ QByteArray encodingFixture(const QString &name);
 QByteArray tableBytes(const QString &field);
 // "UTF-8", "Shift-JIS", ... as encodingName() spells them; "none" otherwise.
 CharEncoding tableEncoding(const QString &name);
+
+#include <QEvent>
+#include <QPaintEvent>
+#include <QRegion>
+#include <QWidget>
+
+// What a widget was asked to paint since the spy was made.
+class PaintSpy : public QObject
+{
+public:
+    explicit PaintSpy(QWidget *widget) { widget->installEventFilter(this); }
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+};

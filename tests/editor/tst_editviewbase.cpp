@@ -168,6 +168,7 @@ private slots:
     void cursorPainting();
     void unfocusedCursorIsDottedAndSteady();
     void movedCursorShowsAtOnceAndLeavesNoTrace();
+    void cursorScrolledOutOfSightIsForgotten();
 
     void marginLabels_data();
     void marginLabels();
@@ -566,6 +567,27 @@ void TestEditViewBase::movedCursorShowsAtOnceAndLeavesNoTrace()
     QVERIFY(!s.view->cursorBlinkOn());
     QTRY_COMPARE_WITH_TIMEOUT(redOnScreen(newRect), area, 1500);
     QVERIFY(s.view->cursorBlinkOn());
+}
+
+// Its pixels scrolled away with it; kept in mind, every later cursor repaint
+// would cover a strip from there to the cursor.
+void TestEditViewBase::cursorScrolledOutOfSightIsForgotten()
+{
+    Shown s(false, Cmd, numberedLines(200));
+    QVERIFY(s.focus(s.view));
+    s.setCursor(0);
+    QTRY_VERIFY_WITH_TIMEOUT(s.view->cursorBlinkOn(), 1500);
+    QTest::qWait(20);
+    s.view->verticalScrollBar()->setValue(20);
+    const auto toLine = [&s](int line) { s.setCursor(s.view->document()->findBlockByNumber(line).position()); };
+    toLine(28);
+    QTest::qWait(20);
+    PaintSpy spy(s.view->viewport());
+    toLine(29);
+    QTRY_VERIFY(!spy.painted.isEmpty());
+    QTest::qWait(20);
+    QVERIFY2(spy.painted.boundingRect().height() <= 2 * s.lineHeight() + 4,
+             qPrintable(QStringLiteral("repainted %1 px high").arg(spy.painted.boundingRect().height())));
 }
 
 void TestEditViewBase::marginLabels_data()

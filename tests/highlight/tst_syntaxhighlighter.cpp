@@ -97,21 +97,6 @@ QString mixedPage(int repeats)
 }
 
 // Collects the parts of a widget that were painted.
-class PaintSpy : public QObject
-{
-public:
-    explicit PaintSpy(QWidget *widget) { widget->installEventFilter(this); }
-    QRegion painted;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent *>(event)->region();
-        return false;
-    }
-};
-
 // What the window shows now: its backing store, not a fresh rendering, so a
 // line whose colours changed but which was never repainted shows stale.
 QImage shownViewport(QWidget *viewport)
