@@ -6,6 +6,7 @@
 // comparison only: QTextBlock::text() costs more than the scan itself. The
 // completion command's whole budget, popup included, is 200 ms.
 
+#include "bench/benchsupport.h"
 #include "html/closetags.h"
 #include "html/zencoding.h"
 
@@ -17,7 +18,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <functional>
 
 namespace {
@@ -46,13 +46,6 @@ struct Figures {
     double median = 0;
     double cpuMedian = 0;
 };
-
-double threadCpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
 
 Figures measure(int runs, const std::function<void()> &work)
 {

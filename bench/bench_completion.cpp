@@ -7,6 +7,7 @@
 //
 // Run: bench_completion [size in MB, default 10] [runs, default 7]
 
+#include "bench/benchsupport.h"
 #include "editor/globalsettings.h"
 #include "editor/userprompt.h"
 #include "highlight/viengine.h"
@@ -22,7 +23,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <functional>
 
 namespace {
@@ -44,13 +44,6 @@ QString makeDocument(qsizetype targetSize)
                                "</div>\n").arg(n);
     }
     return text;
-}
-
-double threadCpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
 // Stops the clocks when the popup is about to be shown; the popup is rejected.

@@ -7,6 +7,7 @@
 //
 // usage: bench_detect [seconds-per-run]
 
+#include "bench/benchsupport.h"
 #include "editor/charencoding.h"
 
 #include <QCoreApplication>
@@ -14,7 +15,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 
 namespace {
 
@@ -47,13 +47,6 @@ QByteArray asciiPage(bool crlf)
     return text;
 }
 
-double threadCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + t.tv_nsec / 1e9;
-}
-
 struct Rate {
     double wall = 0;  // MB/s by the wall clock
     double cpu = 0;   // MB/s by this thread's processor time
@@ -65,7 +58,7 @@ Rate measure(const QByteArray &bytes, double seconds)
     Rate best;
     for (int run = 0; run < 5; ++run) {
         QElapsedTimer timer;
-        const double cpuStart = threadCpuSeconds();
+        const double cpuStart = threadCpuMs() / 1e3;
         timer.start();
         qint64 calls = 0;
         unsigned sink = 0;
@@ -75,7 +68,7 @@ Rate measure(const QByteArray &bytes, double seconds)
             calls += 64;
         }
         const double wall = timer.nsecsElapsed() / 1e9;
-        const double cpu = threadCpuSeconds() - cpuStart;
+        const double cpu = threadCpuMs() / 1e3 - cpuStart;
         const double mb = double(calls) * double(std::min(bytes.size(), window)) / 1e6;
         best.wall = std::max(best.wall, mb / wall);
         best.cpu = std::max(best.cpu, mb / cpu);

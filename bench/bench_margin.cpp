@@ -11,10 +11,8 @@
 
 #include <QApplication>
 #include <QStringList>
-#include <QThread>
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -22,13 +20,6 @@ namespace {
 
 constexpr int Rounds = 21;
 constexpr int RepaintsPerRound = 40;
-
-double threadMicros()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e6 + ts.tv_nsec / 1e3;
-}
 
 GlobalSettings benchSettings()
 {
@@ -42,14 +33,6 @@ QString document(int lines)
     for (int i = 0; i < lines; ++i)
         list.append(QStringLiteral("<li><a href=\"page%1.html\">entry %1</a></li>").arg(i));
     return list.join(QLatin1Char('\n'));
-}
-
-void settle()
-{
-    for (int i = 0; i < 5; ++i) {
-        QCoreApplication::processEvents();
-        QThread::msleep(10);
-    }
 }
 
 std::unique_ptr<EditViewBase> makeView(GlobalSettings *settings, ViEngine *engine, int lines)
@@ -68,13 +51,13 @@ std::unique_ptr<EditViewBase> makeView(GlobalSettings *settings, ViEngine *engin
 
 double round(EditViewBase &view, bool wholeView)
 {
-    const double start = threadMicros();
+    const double start = threadCpuMs() * 1e3;
     for (int i = 0; i < RepaintsPerRound; ++i) {
         if (wholeView)
             view.viewport()->repaint();
         view.lineNumberWidget()->repaint();
     }
-    return (threadMicros() - start) / RepaintsPerRound;
+    return (threadCpuMs() * 1e3 - start) / RepaintsPerRound;
 }
 
 double median(std::vector<double> v)

@@ -11,6 +11,7 @@
 //
 // usage: bench_open [--encoding utf8|sjis|euc] [MB ...]      (default: 10 50)
 
+#include "bench/benchsupport.h"
 #include "editor/documentfile.h"
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
@@ -27,16 +28,8 @@
 #include <QTextBlock>
 
 #include <cstdio>
-#include <ctime>
 
 namespace {
-
-double threadCpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
 
 // Resident set size of this process in MB, from /proc/self/status.
 double residentMb()

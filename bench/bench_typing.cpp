@@ -10,11 +10,9 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTextBlock>
-#include <QThread>
 #include <algorithm>
 #include <functional>
 #include <cstdio>
-#include <ctime>
 #include <vector>
 
 namespace {
@@ -46,14 +44,6 @@ QString page()
     return text;
 }
 
-void settle()
-{
-    for (int i = 0; i < 5; ++i) {
-        QCoreApplication::processEvents();
-        QThread::msleep(10);
-    }
-}
-
 void type(QWidget *target, QChar ch)
 {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(ch));
@@ -62,13 +52,6 @@ void type(QWidget *target, QChar ch)
     QApplication::sendEvent(target, &release);
     // Lets the repaint the keystroke asked for happen now.
     QCoreApplication::processEvents();
-}
-
-double threadMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
 struct Result {
@@ -103,7 +86,7 @@ Result measure(QPlainTextEdit &view, const QString &text,
 
     std::vector<double> each;
     each.reserve(Keystrokes);
-    const double cpuStart = threadMs();
+    const double cpuStart = threadCpuMs();
     QElapsedTimer total;
     total.start();
     for (int i = 0; i < Keystrokes; ++i) {
@@ -113,7 +96,7 @@ Result measure(QPlainTextEdit &view, const QString &text,
         each.push_back(one.nsecsElapsed() / 1e6);
     }
     r.meanMs = total.nsecsElapsed() / 1e6 / Keystrokes;
-    r.cpuMs = (threadMs() - cpuStart) / Keystrokes;
+    r.cpuMs = (threadCpuMs() - cpuStart) / Keystrokes;
     std::sort(each.begin(), each.end());
     r.medianMs = each[each.size() / 2];
     r.worstMs = each.back();
