@@ -290,14 +290,28 @@ int SyntaxHighlighter::firstRun() const
 
 void SyntaxHighlighter::addRun(int pos, int until, bool forceNext)
 {
-    for (Run &run : m_runs) {
-        if (run.pos == pos) {
-            run.until = std::max(run.until, until);
-            run.forceNext = run.forceNext || forceNext;
-            return;
-        }
+    // Runs whose lines meet or touch are one run that colours every line of
+    // both. A counted undo or a held key adds a run per line while the
+    // background waits for the typing to pause, and every edit walks them all.
+    Run added{pos, until, forceNext};
+    const auto end = [](const Run &run) { return std::max(run.pos, run.until); };
+    const auto lineAfter = [this, &end](const Run &run) {
+        const QTextBlock next = m_document->findBlock(end(run)).next();
+        return next.isValid() ? next.position() : -1;
+    };
+    for (qsizetype i = m_runs.size() - 1; i >= 0; --i) {
+        const Run &run = m_runs.at(i);
+        const bool overlap = run.pos <= end(added) && added.pos <= end(run);
+        if (!overlap && run.pos != lineAfter(added) && added.pos != lineAfter(run))
+            continue;
+        const int first = std::min(run.pos, added.pos);
+        added.forceNext = (run.pos == first && run.forceNext) || (added.pos == first && added.forceNext);
+        added.until = std::max(end(run), end(added));
+        added.pos = first;
+        m_runs.removeAt(i);
+        i = m_runs.size();  // the wider run may meet one passed over
     }
-    m_runs.append(Run{pos, until, forceNext});
+    m_runs.append(added);
 }
 
 bool SyntaxHighlighter::needsColour(const QTextBlock &block) const

@@ -336,6 +336,7 @@ void TestSyntaxHighlighter::lazyEqualsFull_data()
     QTest::newRow("many lines pasted") << 5 << "p" << 0u;
     QTest::newRow("edits then undo all") << 7 << "cspu" << 0u;
     QTest::newRow("edits with no pause") << 3 << "cCsjnp!" << 0u;
+    QTest::newRow("lines deleted one by one, then undone, no pauses") << 3 << "!cdddddddddddddddu" << 0u;
     QTest::newRow("random edits 1") << 5 << "rrrrrrrrrrrrrrrrrrrr" << 1u;
     QTest::newRow("random edits 2") << 11 << "rrrrrrrrrrrrrrrrrrrrrrrrrrrrrr" << 2u;
     QTest::newRow("random edits 3, no pauses") << 3 << "!rrrrrrrrrrrrrrrrrrrr" << 3u;
@@ -377,6 +378,12 @@ void TestSyntaxHighlighter::lazyEqualsFull()
             break;
         }
         case u'n': insertAt(20, 5, QStringLiteral("\n")); break;
+        case u'd': {
+            QTextCursor cursor(view->document()->findBlockByNumber(20));
+            cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+            break;
+        }
         case u'p': insertAt(40, 3, mixedPage(5)); break;
         case u'u':
             while (view->document()->isUndoAvailable())
