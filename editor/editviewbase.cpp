@@ -3,10 +3,10 @@
 #include "editor/commandstatistics.h"
 #include "editor/editdocumentlayout.h"
 #include "editor/linescrollbar.h"
+#include "editor/modalkeyhandler.h"
 #include "editor/virtualbreaks.h"
 #include "highlight/syntaxhighlighter.h"
 #include "editor/globalsettings.h"
-#include "highlight/viengine.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -30,7 +30,7 @@ constexpr int MarginNumberGap = 8;
 constexpr int SplitPauseMs = 400;
 constexpr int MaxSplitTries = 25;
 
-bool inCommandMode(const ViEngine *engine)
+bool inCommandMode(const ModalKeyHandler *engine)
 {
     return engine && engine->takesKeys();
 }
@@ -55,7 +55,7 @@ QRect lineSlot(const QTextCursor &cursor, QRect rect)
 
 } // namespace
 
-EditViewBase::EditViewBase(GlobalSettings *settings, ViEngine *viEngine, QWidget *parent)
+EditViewBase::EditViewBase(GlobalSettings *settings, ModalKeyHandler *viEngine, QWidget *parent)
     : QPlainTextEdit(parent)
     , settings(settings)
     , viEngine(viEngine)
@@ -115,7 +115,7 @@ EditViewBase::EditViewBase(GlobalSettings *settings, ViEngine *viEngine, QWidget
         scheduleBlinkRepaint();
     });
     if (viEngine) {
-        connect(viEngine, &ViEngine::modeChanged, this, [this] {
+        connect(viEngine, &ModalKeyHandler::modeChanged, this, [this] {
             updateCursorShape();
             repaintCursor();
             // Command mode turns input-method input off; let the platform ask again.
