@@ -5,7 +5,6 @@
 #include "editor/linescrollbar.h"
 #include "editor/modalkeyhandler.h"
 #include "editor/virtualbreaks.h"
-#include "highlight/syntaxhighlighter.h"
 #include "editor/globalsettings.h"
 
 #include <QDir>
@@ -353,7 +352,7 @@ void EditViewBase::loadText(const QString &text)
     m_grownFrom = m_grownTo = -1;
     QList<int> continuations;
     const QString shown =
-            m_breaks->cut(text, SyntaxHighlighter::startStateFor(fullPath()), &continuations);
+            m_breaks->cut(text, m_breaks->startStateFor(fullPath()), &continuations);
     if (m_undoableLoad) {
         // One edit block: the marks of the old text come back with Undo.
         m_breaks->beginKeepingBreaks();
@@ -400,7 +399,7 @@ void EditViewBase::splitGrownLines()
     const int to = std::min(m_grownTo, end);
     m_grownFrom = m_grownTo = -1;
     bool notYet = false;
-    m_breaks->splitLongBlocks(from, to, SyntaxHighlighter::startStateFor(fullPath()), &notYet);
+    m_breaks->splitLongBlocks(from, to, m_breaks->startStateFor(fullPath()), &notYet);
     // Tried again once the colouring has come further; a view that never
     // colours gives up after a while.
     if (notYet && ++m_splitTries < MaxSplitTries) {
