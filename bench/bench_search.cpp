@@ -11,6 +11,7 @@
 #include "editor/findreplacedlg.h"
 #include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
+#include "highlight/linesplitter.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -156,6 +157,7 @@ bool minified(GlobalSettings &settings, const QString &fileName)
     }
     QString text = QString::fromUtf8(file.readAll());
     EditViewBase view(&settings, nullptr);
+    view.virtualBreaks()->setCutRules(LineSplitter::cutRules());
     view.resize(800, 600);
     view.loadText(text);
     const VirtualBreaks *breaks = view.virtualBreaks();

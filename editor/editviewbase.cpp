@@ -3,10 +3,9 @@
 #include "editor/commandstatistics.h"
 #include "editor/editdocumentlayout.h"
 #include "editor/linescrollbar.h"
+#include "editor/modalkeyhandler.h"
 #include "editor/virtualbreaks.h"
-#include "highlight/syntaxhighlighter.h"
 #include "editor/globalsettings.h"
-#include "highlight/viengine.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -30,7 +29,7 @@ constexpr int MarginNumberGap = 8;
 constexpr int SplitPauseMs = 400;
 constexpr int MaxSplitTries = 25;
 
-bool inCommandMode(const ViEngine *engine)
+bool inCommandMode(const ModalKeyHandler *engine)
 {
     return engine && engine->takesKeys();
 }
@@ -55,7 +54,7 @@ QRect lineSlot(const QTextCursor &cursor, QRect rect)
 
 } // namespace
 
-EditViewBase::EditViewBase(GlobalSettings *settings, ViEngine *viEngine, QWidget *parent)
+EditViewBase::EditViewBase(GlobalSettings *settings, ModalKeyHandler *viEngine, QWidget *parent)
     : QPlainTextEdit(parent)
     , settings(settings)
     , viEngine(viEngine)
@@ -115,7 +114,7 @@ EditViewBase::EditViewBase(GlobalSettings *settings, ViEngine *viEngine, QWidget
         scheduleBlinkRepaint();
     });
     if (viEngine) {
-        connect(viEngine, &ViEngine::modeChanged, this, [this] {
+        connect(viEngine, &ModalKeyHandler::modeChanged, this, [this] {
             updateCursorShape();
             repaintCursor();
             // Command mode turns input-method input off; let the platform ask again.
@@ -353,7 +352,7 @@ void EditViewBase::loadText(const QString &text)
     m_grownFrom = m_grownTo = -1;
     QList<int> continuations;
     const QString shown =
-            m_breaks->cut(text, SyntaxHighlighter::startStateFor(fullPath()), &continuations);
+            m_breaks->cut(text, m_breaks->startStateFor(fullPath()), &continuations);
     if (m_undoableLoad) {
         // One edit block: the marks of the old text come back with Undo.
         m_breaks->beginKeepingBreaks();
@@ -400,7 +399,7 @@ void EditViewBase::splitGrownLines()
     const int to = std::min(m_grownTo, end);
     m_grownFrom = m_grownTo = -1;
     bool notYet = false;
-    m_breaks->splitLongBlocks(from, to, SyntaxHighlighter::startStateFor(fullPath()), &notYet);
+    m_breaks->splitLongBlocks(from, to, m_breaks->startStateFor(fullPath()), &notYet);
     // Tried again once the colouring has come further; a view that never
     // colours gives up after a while.
     if (notYet && ++m_splitTries < MaxSplitTries) {

@@ -11,8 +11,8 @@
 #include <QTimer>
 
 class GlobalSettings;
+class ModalKeyHandler;
 class VirtualBreaks;
-class ViEngine;
 
 // The plain-text editor widget every document view is built on: no rich text,
 // no wrapping, a line-number margin, an "[EOF]" mark and a text cursor drawn
@@ -35,10 +35,10 @@ public:
     static constexpr int MinZoomPointSize = 4;
     static constexpr int MaxZoomPointSize = 100;
 
-    EditViewBase(GlobalSettings *settings, ViEngine *viEngine, QWidget *parent = nullptr);
+    EditViewBase(GlobalSettings *settings, ModalKeyHandler *viEngine, QWidget *parent = nullptr);
 
     GlobalSettings *globalSettings() const { return settings; }
-    ViEngine *engine() const { return viEngine; }
+    ModalKeyHandler *engine() const { return viEngine; }
 
     QString fullPath() const { return m_fullPath; }
     QString title() const { return m_title; }
@@ -161,7 +161,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
     GlobalSettings *settings;
-    ViEngine *viEngine;
+    ModalKeyHandler *viEngine;
     VirtualBreaks *m_breaks = nullptr;
     QTimer m_splitTimer;        // cuts lines that editing made too long, once typing pauses
     int m_grownFrom = -1;

@@ -5,7 +5,7 @@
 
 #include "editor/commandstatistics.h"
 #include "editor/globalsettings.h"
-#include "highlight/viengine.h"
+#include "editor/modalkeyhandler.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -101,7 +101,7 @@ void runEscape(EditViewBase *view)
         // Visual mode ends with the cursor where vi had it, not one left.
         const bool fromVisual = view->engine()->isVisual();
         view->engine()->cancelPending();
-        view->engine()->setMode(ViEngine::CommandMode);
+        view->engine()->setMode(ModalKeyHandler::CommandMode);
         cursor = view->textCursor();
         if (!fromVisual && cursor.positionInBlock() > 0) {
             cursor.movePosition(QTextCursor::PreviousCharacter);

@@ -1,9 +1,5 @@
 #include "editor/virtualbreaks.h"
 
-#include "highlight/htmlscanner.h"
-#include "highlight/linesplitter.h"
-#include "highlight/piecescanner.h"
-
 #include <QTextBlock>
 #include <QTextBlockUserData>
 #include <QTextCursor>
@@ -23,14 +19,6 @@ void markKnown(QTextBlock block)
 {
     if (!block.userData())
         block.setUserData(new KnownContinuation);
-}
-
-int endState(QStringView line, int state)
-{
-    HtmlScanner scanner(nullptr, line.toString(), state);
-    while (scanner.nextToken() != HtmlScanner::End) {
-    }
-    return scanner.state();
 }
 
 } // namespace
@@ -93,6 +81,8 @@ QString VirtualBreaks::cut(const QString &text, int startState, QList<int> *cont
 {
     QString shown;
     continuationLines->clear();
+    if (!m_rules.isValid())
+        return text;
     int blockNumber = 0;
     // The scanner state at the start of a long line decides where it may be
     // cut; the lines before it are scanned only once a long line turns up.
@@ -107,11 +97,11 @@ QString VirtualBreaks::cut(const QString &text, int startState, QList<int> *cont
         if (lineEnd - lineStart > m_threshold) {
             while (scannedTo < lineStart) {
                 qsizetype end = text.indexOf(QLatin1Char('\n'), scannedTo);
-                state = endState(QStringView(text).mid(scannedTo, end - scannedTo), state);
+                state = m_rules.endState(QStringView(text).mid(scannedTo, end - scannedTo), state);
                 scannedTo = end + 1;
             }
             const QString line = text.mid(lineStart, lineEnd - lineStart);
-            const QList<int> cuts = LineSplitter::breaks(line, state, m_piece);
+            const QList<int> cuts = m_rules.breaks(line, state, m_piece);
             if (!cuts.isEmpty()) {
                 if (!anyCut) {
                     shown = text.left(lineStart);
@@ -172,6 +162,8 @@ bool VirtualBreaks::splitLongBlocks(int from, int to, int startState, bool *notY
 {
     if (notYet)
         *notYet = false;
+    if (!m_rules.isValid())
+        return false;
     struct Cut {
         int position;
         QList<int> offsets;
@@ -185,11 +177,11 @@ bool VirtualBreaks::splitLongBlocks(int from, int to, int startState, bool *notY
             // stored on the block before; not coloured yet means not now.
             int state = previous.isValid() ? previous.userState() : startState;
             if (state >= 0)
-                state = PieceScanner::lineState(state);  // a new cut starts from the line's state
+                state = m_rules.lineState(state);  // a new cut starts from the line's state
             if (state < 0 && notYet)
                 *notYet = true;
             if (state >= 0) {
-                QList<int> offsets = LineSplitter::breaks(block.text(), state, m_piece);
+                QList<int> offsets = m_rules.breaks(block.text(), state, m_piece);
                 if (!offsets.isEmpty())
                     cuts.append({block.position(), std::move(offsets)});
             }

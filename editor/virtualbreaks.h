@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/linecutrules.h"
+
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -45,6 +47,15 @@ public:
         m_piece = piece;
     }
 
+    // Where lines may be cut; until they are set nothing is cut.
+    const LineCutRules &cutRules() const { return m_rules; }
+    void setCutRules(const LineCutRules &rules) { m_rules = rules; }
+    // The scanner state a file starts in, for cut() and splitLongBlocks().
+    int startStateFor(const QString &path) const
+    {
+        return m_rules.isValid() ? m_rules.startState(path) : 0;
+    }
+
     // `text` with every line longer than the threshold cut where colouring can
     // go on exactly; `startState` is the scanner state the text starts in.
     // `continuationLines` receives the block numbers of the continuations.
@@ -87,6 +98,7 @@ private:
     bool isFlaggedIndex(int formatIndex) const;
 
     QTextDocument *m_document;
+    LineCutRules m_rules;
     int m_threshold = DefaultThreshold;
     int m_piece = DefaultPiece;
     bool m_everSplit = false;

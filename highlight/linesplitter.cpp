@@ -1,6 +1,8 @@
 #include "highlight/linesplitter.h"
 
 #include "highlight/htmlscanner.h"
+#include "highlight/piecescanner.h"
+#include "highlight/syntaxhighlighter.h"
 
 #include <algorithm>
 
@@ -296,4 +298,19 @@ QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
         previousPhpComment = kind == HtmlScanner::Comment && HtmlScanner::isPhpState(before);
     }
     return result;
+}
+
+LineCutRules LineSplitter::cutRules()
+{
+    LineCutRules rules;
+    rules.startState = [](const QString &path) { return int(SyntaxHighlighter::startStateFor(path)); };
+    rules.endState = [](QStringView line, int state) {
+        HtmlScanner scanner(nullptr, line.toString(), state);
+        while (scanner.nextToken() != HtmlScanner::End) {
+        }
+        return int(scanner.state());
+    };
+    rules.breaks = &LineSplitter::breaks;
+    rules.lineState = &PieceScanner::lineState;
+    return rules;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/linecutrules.h"
+
 #include <QList>
 #include <QString>
 
@@ -27,4 +29,7 @@ public:
     // when the line is not longer than `limit`. Pieces are at most `limit`
     // characters long wherever the line allows it.
     static QList<int> breaks(const QString &line, int startState, int limit);
+    // These cuts with the scanner states they are made from, for the views
+    // that colour with this scanner.
+    static LineCutRules cutRules();
 };

@@ -68,7 +68,7 @@ QString ViEngine::realTextOf(const QTextDocument *doc, int start, int end)
 }
 
 ViEngine::ViEngine(QObject *parent)
-    : QObject(parent)
+    : ModalKeyHandler(parent)
 {
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "editor/modalkeyhandler.h"
+
 #include <QHash>
-#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -20,12 +21,10 @@ class QTextDocument;
 //
 // The engine reaches the editor only through the view's public operations;
 // what only the window can do (save, close, open) it asks for by signal.
-class ViEngine : public QObject
+class ViEngine final : public ModalKeyHandler
 {
     Q_OBJECT
 public:
-    enum Mode : uchar { CommandMode = 0, InsertMode = 1, VisualMode = 2, VisualLineMode = 3 };
-
     // Cursor operations of the engine's own, numbered clear of
     // QTextCursor::MoveOperation. They stay within the cursor's line.
     enum LineOperation {
@@ -56,10 +55,10 @@ public:
 
     explicit ViEngine(QObject *parent = nullptr);
 
-    uchar mode() const { return m_mode; }
+    uchar mode() const override { return m_mode; }
     // Keys go to the engine, not to the text: command and visual modes.
-    bool takesKeys() const { return m_mode != InsertMode; }
-    bool isVisual() const { return m_mode == VisualMode || m_mode == VisualLineMode; }
+    bool takesKeys() const override { return m_mode != InsertMode; }
+    bool isVisual() const override { return m_mode == VisualMode || m_mode == VisualLineMode; }
     // True only while modeChanged() is being emitted; guards against the
     // input-method notification that closing the IME sends back at once.
     bool inModeChange() const { return m_inModeChange; }
@@ -72,12 +71,12 @@ public:
     // yank, '+' and '*' the system clipboard.
     Register registerContents(QChar name) const;
 
-    void setMode(uchar m);
+    void setMode(uchar m) override;
     // Forgets a count, operator or prefix half typed (Escape).
-    void cancelPending();
+    void cancelPending() override;
 
     // Carries out the characters of one key event's text as commands.
-    void processKeys(const QString &text, EditViewBase *view);
+    void processKeys(const QString &text, EditViewBase *view) override;
     void enterInsertMode(EditViewBase *view);
 
     // The text of the command line, with its leading ':', '/' or '?', once
@@ -111,7 +110,6 @@ public:
     void redo(EditViewBase *view, int n);
 
 signals:
-    void modeChanged(uchar mode);
     // Show the command line with `start` (":", "/", "?", ":'<,'>") in it.
     void commandLineRequested(const QString &start);
     void windowRequest(EditViewBase *view, int request, const QString &argument);

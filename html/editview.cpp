@@ -6,6 +6,7 @@
 #include "editor/userprompt.h"
 #include "editor/virtualbreaks.h"
 #include "highlight/htmlscanner.h"
+#include "highlight/linesplitter.h"
 #include "highlight/syntaxhighlighter.h"
 #include "highlight/viengine.h"
 #include "html/closetags.h"
@@ -125,6 +126,8 @@ HighlightPalette paletteOf(const GlobalSettings *settings)
 EditView::EditView(GlobalSettings *settings, ViEngine *viEngine, QWidget *parent)
     : EditViewBase(settings, viEngine, parent)
 {
+    // Long lines are cut where this view's colouring goes on exactly.
+    virtualBreaks()->setCutRules(LineSplitter::cutRules());
     connect(document(), &QTextDocument::contentsChanged, this, &EditView::onContentsChanged);
     connect(document(), &QTextDocument::modificationChanged, this, &EditView::onModificationChanged);
     m_highlighter = new SyntaxHighlighter(this, paletteOf(settings));

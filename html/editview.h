@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class SyntaxHighlighter;
+class ViEngine;
 
 // The HTML-aware document view: one per tab. Besides the editor widget it
 // offers the markup commands (template, character references, tag jump,

@@ -1,6 +1,8 @@
 #include "editor/commandstatistics.h"
 #include "editor/editviewbase.h"
 #include "editor/globalsettings.h"
+#include "editor/virtualbreaks.h"
+#include "highlight/linesplitter.h"
 #include "highlight/viengine.h"
 #include "html/editview.h"
 #include "testsupport.h"
@@ -99,6 +101,7 @@ struct Shown {
         engine.setMode(uchar(mode));
         auto *layout = new QVBoxLayout(&window);
         view = new EditViewBase(&settings, &engine);
+        view->virtualBreaks()->setCutRules(LineSplitter::cutRules());
         other = new QLineEdit;
         layout->addWidget(view);
         layout->addWidget(other);

@@ -9,6 +9,7 @@
 #include "editor/findreplacedlg.h"
 #include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
+#include "highlight/linesplitter.h"
 #include "testsupport.h"
 
 #include <QCheckBox>
@@ -23,6 +24,7 @@ const QString Far = QStringLiteral("x\n").repeated(2100);  // beyond the line-by
 
 void loadCut(EditViewBase &view, const QString &text)
 {
+    view.virtualBreaks()->setCutRules(LineSplitter::cutRules());
     view.virtualBreaks()->setLimits(40, 10);
     view.loadText(text);
     QVERIFY(view.virtualBreaks()->hasBreaks());
