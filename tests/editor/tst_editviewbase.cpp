@@ -793,6 +793,7 @@ void TestEditViewBase::shiftedLinesOnScreen()
     // painting shows, text and numbers.
     Shown s(true, Ins, QString());
     s.view->loadText(text);
+    QCOMPARE(s.view->virtualBreaks()->hasBreaks(), QByteArray(QTest::currentDataTag()).contains("virtual breaks"));
     QVERIFY(s.focus(s.other));
     s.view->verticalScrollBar()->setValue(topLine - 1);
     QCoreApplication::processEvents();
