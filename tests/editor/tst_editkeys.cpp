@@ -5,29 +5,29 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QSettings>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-// Every name a key press is counted under, each as often as it was counted.
+// Every name counted since the fixture was made, as often as it was
+// counted, sorted; `expected` the same way for the compare.
+QString sortedNames(const QString &names)
+{
+    QStringList list = names.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    list.sort();
+    return list.join(QLatin1Char(' '));
+}
+
 QString countedNames()
 {
-    static const QStringList names = {
-        "Edit.SelectAll", "Edit.WordBackspace", "Edit.OpenNextLine", "Edit.WordDelete",
-        "Edit.StartOfDoc", "Edit.EndOfDoc", "Edit.PrevWord", "Edit.NextWord",
-        "Edit.OpenPrevLine", "Edit.SelToStartOfBlock", "Edit.SelToEndOfBlock", "Edit.SelLeft",
-        "Edit.SelUp", "Edit.SelRight", "Edit.SelDown", "Edit.Escape", "Edit.Backspace",
-        "Edit.Delete", "Edit.StartOfBlock", "Edit.EndOfBlock", "Edit.Left", "Edit.Right",
-        "Edit.Up", "Edit.Down", "Edit.PageUp", "Edit.PageDown", "Edit.InsNormalChar",
-        "Edit.InsEnter", "Edit.openLineAbove", "Edit.openLineBelow",
-    };
+    saveCommandStatistics();
     QStringList counted;
-    for (const QString &name : names)
-        for (int i = commandCount(name); i > 0; --i)
-            counted.append(name);
-    return counted.join(QLatin1Char(' '));
+    for (const QString &entry : QSettings().value("cmdStatistics").toStringList())
+        for (int i = entry.section(u':', 1).toInt(); i > 0; --i)
+            counted.append(entry.section(u':', 0, 0));
+    return sortedNames(counted.join(QLatin1Char(' ')));
 }
 
 QKeyCombination keyOf(const QString &text)
@@ -44,15 +44,15 @@ struct Fixture {
         settings.tabWidth = 4;
         engine.setMode(uchar(mode));
         settings.viEnabled = mode == ViEngine::CommandMode;
-        view = new EditViewBase(&settings, &engine);
-        view->resize(400, 300);
-        setCursorMarked(*view, marked);
+        view.resize(400, 300);
+        setCursorMarked(view, marked);
         clearCommandStatistics();
     }
-    ~Fixture() { delete view; }
+    void press(QKeyCombination key) { QTest::keyClick(&view, key.key(), key.keyboardModifiers()); }
+    ScopedSettingsStore store;
     GlobalSettings settings;
     ViEngine engine;
-    EditViewBase *view = nullptr;
+    EditViewBase view{&settings, &engine};
 };
 
 } // namespace
@@ -65,12 +65,10 @@ private slots:
 
     void typing_data();
     void typing();
-    void matchingBracket_data();
-    void matchingBracket();
-    void deleteInLine_data();
-    void deleteInLine();
     void commandNames_data();
     void commandNames();
+    void cursorCommands_data();
+    void cursorCommands();
     void commandModeRouting_data();
     void commandModeRouting();
     void countSurvivesControlKeys();
@@ -80,89 +78,30 @@ private slots:
 
 void TestEditKeys::typing_data()
 {
-    QTest::addColumn<QKeyCombination>("key");
-    QTest::addColumn<bool>("softTab");
-    QTest::addColumn<int>("tabWidth");
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("after");
-    QTest::addColumn<QString>("names");
+    QTest::addColumn<QStringList>("f");
     for (const TestRow &r : readTestTable("editor/typing.txt"))
-        QTest::newRow(qPrintable(r.name)) << keyOf(r.fields.at(0)) << (r.fields.at(1) == "yes")
-                                          << r.fields.at(2).toInt() << r.fields.at(3) << r.fields.at(4)
-                                          << r.fields.at(5);
+        QTest::newRow(qPrintable(r.name)) << r.fields;
 }
 
 // One key, and one undo gives the text back.
 void TestEditKeys::typing()
 {
-    QFETCH(QKeyCombination, key);
-    QFETCH(bool, softTab);
-    QFETCH(int, tabWidth);
-    QFETCH(QString, before);
-    QFETCH(QString, after);
-    QFETCH(QString, names);
-    Fixture f(before);
-    f.settings.softTab = softTab;
-    f.settings.tabWidth = tabWidth;
-    const QString original = f.view->toPlainText();
-    QTest::keyClick(f.view, key.key(), key.keyboardModifiers());
+    QFETCH(QStringList, f);
+    const QString after = f.at(4);
+    Fixture k(f.at(3));
+    k.settings.softTab = f.at(1) == "yes";
+    k.settings.tabWidth = f.at(2).toInt();
+    const QString original = k.view.toPlainText();
+    k.press(keyOf(f.at(0)));
     if (after.contains(u'|')) {
-        QCOMPARE(cursorMarked(*f.view), after);
+        QCOMPARE(cursorMarked(k.view), after);
     } else {
-        QCOMPARE(f.view->toPlainText(), after);
-        QVERIFY(f.view->textCursor().hasSelection());
+        QCOMPARE(k.view.toPlainText(), after);
+        QVERIFY(k.view.textCursor().hasSelection());
     }
-    QCOMPARE(countedNames(), names);
-    f.view->undo();
-    QCOMPARE(f.view->toPlainText(), original);
-}
-
-void TestEditKeys::matchingBracket_data()
-{
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("after");
-    for (const TestRow &r : readTestTable("editor/brackets.txt"))
-        QTest::newRow(qPrintable(r.name)) << r.fields.at(0) << r.fields.at(1);
-}
-
-void TestEditKeys::matchingBracket()
-{
-    QFETCH(QString, before);
-    QFETCH(QString, after);
-    Fixture f(before);
-    f.view->jumpToMatchingBracket();
-    QCOMPARE(cursorMarked(*f.view), after);
-}
-
-void TestEditKeys::deleteInLine_data()
-{
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QString>("after");
-    QTest::addColumn<QString>("removed");
-
-    QTest::newRow("two forward") << "a|bcd" << 2 << "a|d" << "bc";
-    QTest::newRow("forward stops at the line end") << "ab|c\nd" << 5 << "ab|\nd" << "c";
-    QTest::newRow("at the line end nothing") << "abc|\nd" << 1 << "abc|\nd" << "";
-    QTest::newRow("backward stops at the line start") << "ab\nc|d" << -4 << "ab\n|d" << "c";
-    QTest::newRow("at the line start nothing") << "ab\n|cd" << -1 << "ab\n|cd" << "";
-    QTest::newRow("count 0 nothing") << "a|b" << 0 << "a|b" << "";
-    QTest::newRow("the most negative count") << "x\nab|c" << int(INT_MIN) << "x\n|c" << "ab";
-    QTest::newRow("the largest count") << "a|bc\nd" << int(INT_MAX) << "a|\nd" << "bc";
-    QTest::newRow("a selection whatever the count") << "a^b\nc|d" << -1 << "a|d" << "b\nc";
-}
-
-void TestEditKeys::deleteInLine()
-{
-    QFETCH(QString, before);
-    QFETCH(int, count);
-    QFETCH(QString, after);
-    QFETCH(QString, removed);
-    Fixture f(before);
-    QString taken = QStringLiteral("stale");
-    f.view->deleteInLine(count, &taken);
-    QCOMPARE(cursorMarked(*f.view), after);
-    QCOMPARE(taken, removed);
+    QCOMPARE(countedNames(), sortedNames(f.at(5)));
+    k.view.undo();
+    QCOMPARE(k.view.toPlainText(), original);
 }
 
 void TestEditKeys::commandNames_data()
@@ -177,95 +116,103 @@ void TestEditKeys::commandNames()
 {
     QFETCH(QKeyCombination, key);
     QFETCH(QString, names);
-    Fixture f(QStringLiteral("ab\nc|d\nef"));
-    QTest::keyClick(f.view, key.key(), key.keyboardModifiers());
-    QCOMPARE(countedNames(), names);
+    Fixture k(QStringLiteral("ab\nc|d\nef"));
+    k.press(key);
+    QCOMPARE(countedNames(), sortedNames(names));
+}
+
+void TestEditKeys::cursorCommands_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("count");  // empty: jump to the matching bracket
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("removed");
+    for (const TestRow &r : readTestTable("editor/brackets.txt"))
+        QTest::newRow(qPrintable(r.name)) << r.fields.at(0) << QString() << r.fields.at(1) << QString();
+    for (const TestRow &r : readTestTable("editor/deleteinline.txt"))
+        QTest::newRow(qPrintable(r.name)) << r.fields.at(0) << r.fields.at(1) << r.fields.at(2) << r.fields.at(3);
+}
+
+void TestEditKeys::cursorCommands()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, count);
+    QFETCH(QString, after);
+    QFETCH(QString, removed);
+    Fixture k(before);
+    QString taken = QStringLiteral("stale");
+    if (count.isEmpty())
+        k.view.jumpToMatchingBracket();
+    else
+        k.view.deleteInLine(count.toInt(), &taken);
+    QCOMPARE(cursorMarked(k.view), after);
+    QCOMPARE(taken, count.isEmpty() ? QStringLiteral("stale") : removed);
 }
 
 void TestEditKeys::commandModeRouting_data()
 {
     QTest::addColumn<QKeyCombination>("key");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("after");
-    QTest::addColumn<QString>("names");
+    QTest::addColumn<QStringList>("f");
     for (const TestRow &r : readTestTable("editor/commandmode.txt"))
-        QTest::newRow(qPrintable(r.name)) << keyOf(r.fields.at(0)) << r.fields.at(1) << r.fields.at(2)
-                                          << r.fields.at(3) << r.fields.at(4);
+        QTest::newRow(qPrintable(r.name)) << keyOf(r.fields.at(0)) << r.fields.mid(1);
     QTest::newRow("a lone Shift does nothing") << QKeyCombination(Qt::ShiftModifier, Qt::Key_Shift)
-                                               << "" << "a|b" << "a|b" << "";
+                                               << QStringList{"", "a|b", "a|b", ""};
 }
 
 void TestEditKeys::commandModeRouting()
 {
     QFETCH(QKeyCombination, key);
-    QFETCH(QString, text);
-    QFETCH(QString, before);
-    QFETCH(QString, after);
-    QFETCH(QString, names);
-    Fixture f(before, ViEngine::CommandMode);
-    QKeyEvent press(QEvent::KeyPress, key.key(), key.keyboardModifiers(), text);
-    QApplication::sendEvent(f.view, &press);
+    QFETCH(QStringList, f);
+    Fixture k(f.at(1), ViEngine::CommandMode);
+    QKeyEvent press(QEvent::KeyPress, key.key(), key.keyboardModifiers(), f.at(0));
+    QApplication::sendEvent(&k.view, &press);
     QVERIFY(press.isAccepted());
-    QCOMPARE(cursorMarked(*f.view), after);
-    QCOMPARE(countedNames(), names);
-    QCOMPARE(int(f.engine.mode()), int(ViEngine::CommandMode));
+    QCOMPARE(cursorMarked(k.view), f.at(2));
+    QCOMPARE(countedNames(), sortedNames(f.at(3)));
+    QCOMPARE(int(k.engine.mode()), int(ViEngine::CommandMode));
 }
 
+// Control keys never reach the engine, so they neither use nor drop the count.
 void TestEditKeys::countSurvivesControlKeys()
 {
-    Fixture f(QStringLiteral("|abcdef"), ViEngine::CommandMode);
-    QTest::keyClick(f.view, Qt::Key_3);
-    // Control keys never reach the engine, so they neither use nor drop the count.
-    QTest::keyClick(f.view, Qt::Key_C, Qt::ControlModifier);
-    QTest::keyClick(f.view, Qt::Key_Z, Qt::ControlModifier);
-    QTest::keyClick(f.view, Qt::Key_Right, Qt::ControlModifier);
-    QCOMPARE(f.engine.repeatCount(), 3);
-    QTest::keyClick(f.view, Qt::Key_Home);
-    QTest::keyClick(f.view, Qt::Key_X);
-    QCOMPARE(f.view->toPlainText(), QStringLiteral("def"));
-    QCOMPARE(f.engine.yankBuffer(), QStringLiteral("abc"));
+    Fixture k(QStringLiteral("|abcdef"), ViEngine::CommandMode);
+    for (const char *key : {"3", "Ctrl+C", "Ctrl+Z", "Ctrl+Right"})
+        k.press(keyOf(QString::fromLatin1(key)));
+    QCOMPARE(k.engine.repeatCount(), 3);
+    k.press(keyOf("Home"));
+    k.press(keyOf("X"));
+    QCOMPARE(k.view.toPlainText(), QStringLiteral("def"));
+    QCOMPARE(k.engine.yankBuffer(), QStringLiteral("abc"));
 }
 
 void TestEditKeys::escape_data()
 {
-    QTest::addColumn<bool>("viEnabled");
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("after");
-    QTest::addColumn<int>("mode");
-
-    const int cmd = ViEngine::CommandMode;
-    const int ins = ViEngine::InsertMode;
-    QTest::newRow("vi off: the cursor stays") << false << "ab|c" << "ab|c" << ins;
-    QTest::newRow("vi off: the selection goes") << false << "a^bc|d" << "abc|d" << ins;
-    QTest::newRow("vi on: command mode, one left") << true << "ab|c" << "a|bc" << cmd;
-    QTest::newRow("vi on at column 0") << true << "ab\n|c" << "ab\n|c" << cmd;
-    QTest::newRow("vi on: selection goes, one left") << true << "a^bc|d" << "ab|cd" << cmd;
+    QTest::addColumn<QStringList>("f");
+    for (const TestRow &r : readTestTable("editor/escape.txt"))
+        QTest::newRow(qPrintable(r.name)) << r.fields;
 }
 
 void TestEditKeys::escape()
 {
-    QFETCH(bool, viEnabled);
-    QFETCH(QString, before);
-    QFETCH(QString, after);
-    QFETCH(int, mode);
+    QFETCH(QStringList, f);
+    const bool command = f.at(3) == "command";
     QTemporaryDir dir;
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir.path()));
-    Fixture f(before);
-    f.settings.viEnabled = viEnabled;
-    QSignalSpy messages(f.view, &EditViewBase::showMessage);
-    QSignalSpy modes(&f.engine, &ViEngine::modeChanged);
-    QTest::keyClick(f.view, Qt::Key_Escape);
+    Fixture k(f.at(1));
+    k.settings.viEnabled = f.at(0) == "yes";
+    QSignalSpy messages(&k.view, &EditViewBase::showMessage);
+    QSignalSpy modes(&k.engine, &ViEngine::modeChanged);
+    k.press(keyOf("Esc"));
     QDir::setCurrent(previous);
-    QCOMPARE(cursorMarked(*f.view), after);
-    QCOMPARE(int(f.engine.mode()), mode);
-    QCOMPARE(modes.size(), mode == ViEngine::CommandMode ? 1 : 0);
+    QCOMPARE(cursorMarked(k.view), f.at(2));
+    QCOMPARE(int(k.engine.mode()), int(command ? ViEngine::CommandMode : ViEngine::InsertMode));
+    QCOMPARE(modes.size(), command ? 1 : 0);
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages.first().first().toString(), QDir(dir.path()).canonicalPath());
     QCOMPARE(countedNames(), QStringLiteral("Edit.Escape"));
     // In command mode the drawn cursor covers the character under it.
-    QCOMPARE(f.view->drawnCursorWidth() > 1, mode == ViEngine::CommandMode);
+    QCOMPARE(k.view.drawnCursorWidth() > 1, command);
 }
 
 QTEST_MAIN(TestEditKeys)
