@@ -83,7 +83,6 @@ private slots:
     }
     void find_data();
     void find();
-    void findPlain();
     void replace_data();
     void replace();
 
@@ -115,61 +114,42 @@ void TestSearchBreaks::find()
     options.wholeWords = f.at(2).contains(QLatin1String("words"));
     const DocumentSearch search(f.at(1), options);
     const QTextCursor cursor = cursorAtReal(view, from < 0 ? int(text.size()) : from, how == "sel" ? start : -1);
-    const QTextCursor found = how == "at" || how == "sel"
-            ? search.matchAt(cursor)
-            : search.find(view.document(), cursor, how == "back");
+    QTextCursor found;
+    if (how.startsWith(QLatin1String("word"))) {
+        view.setTextCursor(cursor);
+        const QTextDocument::FindFlags flags = (how.endsWith(QLatin1String("back")) ? QTextDocument::FindBackward : QTextDocument::FindFlags())
+                                               | (options.wholeWords ? QTextDocument::FindWholeWords : QTextDocument::FindFlags());
+        if (view.findPlain(f.at(1), flags))
+            found = view.textCursor();
+    } else {
+        found = how == "at" || how == "sel" ? search.matchAt(cursor)
+                                            : search.find(view.document(), cursor, how == "back");
+    }
     QCOMPARE(realSpan(view, found), qMakePair(start, f.at(6).toInt()));
-}
-
-void TestSearchBreaks::findPlain()
-{
-    // The find-word command's search.
-    EditViewBase view(&settings, nullptr);
-    loadCut(view, Line);
-    QVERIFY(view.findPlain(QStringLiteral("BRAVO"), {}));
-    QCOMPARE(realSpan(view, view.textCursor()), qMakePair(6, 5));
-    view.moveCursor(QTextCursor::End);
-    QVERIFY(view.findPlain(QStringLiteral("charlie"), QTextDocument::FindBackward | QTextDocument::FindWholeWords));
-    QCOMPARE(realSpan(view, view.textCursor()), qMakePair(12, 7));
 }
 
 void TestSearchBreaks::replace_data()
 {
-    QTest::addColumn<bool>("all");  // else replace next from the start
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("replacement");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("all, at and before breaks") << true << "o" << "0"
-        << "t0p\nalpha brav0 charlie delta ech0 f0xtr0t g0lf h0tel india juliet";
-    QTest::newRow("all, from a line start over a break") << true << "^alpha bravo" << "X"
-        << "top\nX charlie delta echo foxtrot golf hotel india juliet";
-    QTest::newRow("all, whole line") << true << "^a.*$" << "one" << "top\none";
-    QTest::newRow("all, line break") << true << "charlie" << "c\nd"
-        << "top\nalpha bravo c\nd delta echo foxtrot golf hotel india juliet";
-    QTest::newRow("next, over a break") << false << "vo c" << "V_C"
-        << "top\nalpha braV_Charlie delta echo foxtrot golf hotel india juliet";
-    QTest::newRow("next, from a line start") << false << "^alpha bravo" << "X"
-        << "top\nX charlie delta echo foxtrot golf hotel india juliet";
+    QTest::addColumn<QStringList>("f");
+    for (const TestRow &r : readTestTable("editor/replacebreaks.txt"))
+        QTest::newRow(qPrintable(r.name)) << r.fields;
 }
 
 void TestSearchBreaks::replace()
 {
-    QFETCH(bool, all);
-    QFETCH(QString, pattern);
-    QFETCH(QString, replacement);
-    QFETCH(QString, expected);
+    QFETCH(QStringList, f);
+    const QString expected = f.at(3);
 
     EditViewBase view(&settings, nullptr);
     const QString text = QStringLiteral("top\n") + Line;
     loadCut(view, text);
     const QString shown = view.toPlainText();
     FindReplaceDlg dialog(&view, &settings);
-    dialog.findChild<QComboBox *>(QStringLiteral("findString"))->setEditText(pattern);
-    dialog.findChild<QComboBox *>(QStringLiteral("replaceTo"))->setEditText(replacement);
+    dialog.findChild<QComboBox *>(QStringLiteral("findString"))->setEditText(f.at(1));
+    dialog.findChild<QComboBox *>(QStringLiteral("replaceTo"))->setEditText(f.at(2));
     dialog.findChild<QCheckBox *>(QStringLiteral("regExp"))->setChecked(true);
     view.moveCursor(QTextCursor::Start);
-    all ? dialog.on_replaceAll_clicked() : dialog.on_replaceNext_clicked();
+    f.at(0) == "all" ? dialog.on_replaceAll_clicked() : dialog.on_replaceNext_clicked();
 
     // The other breaks stay virtual: neither text nor file gains a line.
     QCOMPARE(view.realText(), expected);
