@@ -84,26 +84,37 @@ private slots:
 
     void savedAsRead_data();
     void savedAsRead();
-    void colouredAsWhole_data();
-    void colouredAsWhole();
     void editRecoloursWholeLine_data();
     void editRecoloursWholeLine();
-    void userBreaksAreReal_data();
-    void userBreaksAreReal();
+    void keyAtBreak_data();
+    void keyAtBreak();
     void oneEditAtSeveralPlaces();
     void replacingSelection_data();
     void replacingSelection();
     void openLineAroundLongLine_data();
     void openLineAroundLongLine();
-    void deletingAtBreak_data();
-    void deletingAtBreak();
     void grownLineCutAfterPause();
     void grownLineWaitsForColouring();
     void marginAndLineNumbers();
-    void copyLeavesBreaksOut();
 
 private:
     std::unique_ptr<EditView> openView(const QString &path, int threshold = -1, int piece = -1);
+    // The text as one coloured block a line, named as `path` for its colouring.
+    std::unique_ptr<EditView> wholeView(const QString &path, const QString &text)
+    {
+        auto view = std::make_unique<EditView>(&settings, nullptr);
+        view->updateSettings();
+        view->virtualBreaks()->setLimits(1 << 30, 1 << 30);
+        view->setFullPath(path);
+        view->loadText(text);
+        waitColoured(*view);
+        return view;
+    }
+    // Writes `bytes` to a file of the test's folder and opens it.
+    std::unique_ptr<EditView> openText(const QString &name, const QByteArray &bytes, int threshold, int piece)
+    {
+        return writeFile(dir.filePath(name), bytes) ? openView(dir.filePath(name), threshold, piece) : nullptr;
+    }
     GlobalSettings settings;
     QTemporaryDir dir;
 };
@@ -135,29 +146,23 @@ void TestVirtualBreaks::savedAsRead_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("threshold");
     QTest::addColumn<int>("piece");
-    QTest::newRow("script") << dataDir + QStringLiteral("site.min.js") << -1 << -1;
-    QTest::newRow("style sheet") << dataDir + QStringLiteral("site.min.css") << -1 << -1;
-    QTest::newRow("page, small pieces") << dataDir + QStringLiteral("page.min.html") << 100 << 40;
-    QTest::newRow("readable source, long lines cut") << dataDir + QStringLiteral("src/site.js") << 30 << 12;
-    // No place where the colouring allows a cut: cut anyway.
-    QTest::newRow("Japanese text on one line") << dataDir + QStringLiteral("japanese.txt") << -1 << -1;
-    QTest::newRow("long comment, name and attribute value")
-            << dataDir + QStringLiteral("longtokens.html") << 500 << 100;
-    QTest::newRow("jquery.min.js") << QStringLiteral("/usr/share/javascript/jquery/jquery.min.js") << -1 << -1;
-    // Made from real code by tools/minify.py when the tests are built.
-    QTest::newRow("jquery.js minified")
-            << QStringLiteral(MOSSGLEN_MINIFIED_DIR "/jquery.joined.js") << -1 << -1;
-    QTest::newRow("Qt's documentation style sheet minified")
-            << QStringLiteral(MOSSGLEN_MINIFIED_DIR "/online.joined.css") << -1 << -1;
+    QTest::addColumn<bool>("coloured");
+    for (const TestRow &r : readTestTable("editor/longlines.txt")) {
+        QString path = r.fields.at(0);
+        path = path.startsWith(u'/') ? path : path.startsWith(u'$') ? path.replace(QLatin1String("$MADE"), QStringLiteral(MOSSGLEN_MINIFIED_DIR)) : dataDir + path;
+        QTest::newRow(qPrintable(r.name)) << path << r.fields.at(1).toInt() << r.fields.at(2).toInt() << (r.fields.at(3) == "yes");
+    }
 }
 
 // Open, save unedited; edit at several places (one of them a break), undo
-// everything, save again: the file's bytes both times.
+// everything, save again: the file's bytes both times. The colour of every
+// character is the one it has when the line is one block.
 void TestVirtualBreaks::savedAsRead()
 {
     QFETCH(QString, path);
     QFETCH(int, threshold);
     QFETCH(int, piece);
+    QFETCH(bool, coloured);
     if (!QFile::exists(path))
         QSKIP(qPrintable(path + QStringLiteral(" is not installed")));
     const QByteArray original = readFile(path);
@@ -167,19 +172,14 @@ void TestVirtualBreaks::savedAsRead()
     QVERIFY2(continuationCount(doc) > 3, "the file is not cut at all");
     QCOMPARE(doc->availableUndoSteps(), 0);
     QVERIFY(!doc->isModified());
-
     const QString unedited = dir.filePath(QStringLiteral("unedited"));
     QVERIFY(writeDocument(view.get(), unedited));
     QCOMPARE(readFile(unedited), original);
 
-    view->show();
-    view->setFocus();
     const int length = doc->characterCount() - 1;
     const QTextBlock atBreak = nthContinuation(doc, 2);
     for (int position : {0, length / 3, atBreak.position(), atBreak.position() - 1, length}) {
-        QTextCursor cursor(doc);
-        cursor.setPosition(position);
-        view->setTextCursor(cursor);
+        focusAt(*view, position);
         QTest::keyClicks(view.get(), QStringLiteral("x;"));
         QTest::keyClick(view.get(), Qt::Key_Backspace);
     }
@@ -189,33 +189,15 @@ void TestVirtualBreaks::savedAsRead()
     const QString undone = dir.filePath(QStringLiteral("undone"));
     QVERIFY(writeDocument(view.get(), undone));
     QCOMPARE(readFile(undone), original);
-}
+    if (!coloured)
+        return;
 
-void TestVirtualBreaks::colouredAsWhole_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::newRow("script") << dataDir + QStringLiteral("site.min.js");
-    QTest::newRow("style sheet") << dataDir + QStringLiteral("site.min.css");
-    QTest::newRow("page with script and style") << dataDir + QStringLiteral("page.min.html");
-    QTest::newRow("jquery.js minified") << QStringLiteral(MOSSGLEN_MINIFIED_DIR "/jquery.joined.js");
-    QTest::newRow("Japanese text on one line") << dataDir + QStringLiteral("japanese.txt");
-    QTest::newRow("long comment, name and attribute value")
-            << dataDir + QStringLiteral("longtokens.html");
-}
-
-// The colour of every character is the one it has when the line is one block.
-void TestVirtualBreaks::colouredAsWhole()
-{
-    QFETCH(QString, path);
-    if (!QFile::exists(path))
-        QSKIP(qPrintable(path + QStringLiteral(" was not made")));
     auto broken = openView(path, 200, 50);
-    auto whole = openView(path, 1 << 30, 1 << 30);
-    QVERIFY(broken && whole);
+    QVERIFY(broken);
     QVERIFY(continuationCount(broken->document()) > 100);
-    QCOMPARE(whole->document()->blockCount(), 1);
     waitColoured(*broken);
-    waitColoured(*whole);
+    const auto whole = wholeView(path, broken->realText());
+    QCOMPARE(whole->document()->blockCount(), 1);
     const QList<QRgb> expected = coloursOfRealText(whole->document());
     const QList<QRgb> actual = coloursOfRealText(broken->document());
     QCOMPARE(actual.size(), expected.size());
@@ -250,8 +232,7 @@ void TestVirtualBreaks::editRecoloursWholeLine()
     QFETCH(int, at);
     QFETCH(QString, typed);
     const QString path = dir.filePath(name);
-    QVERIFY(writeFile(path, text.toUtf8()));
-    auto view = openView(path, 200, 50);
+    auto view = openText(name, text.toUtf8(), 200, 50);
     QVERIFY(view);
     waitColoured(*view);
     QVERIFY(continuationCount(view->document()) > 10);
@@ -261,27 +242,25 @@ void TestVirtualBreaks::editRecoloursWholeLine()
     const QString edited = text.left(at) + typed + text.mid(at);
     QCOMPARE(view->realText(), edited);
 
-    const QString reopened = dir.filePath(QStringLiteral("whole.") + QFileInfo(name).suffix());
-    QVERIFY(writeFile(reopened, edited.toUtf8()));
-    auto whole = openView(reopened, 1 << 30, 1 << 30);
-    QVERIFY(whole);
-    waitColoured(*whole);
-    QCOMPARE(coloursOfRealText(view->document()), coloursOfRealText(whole->document()));
+    QCOMPARE(coloursOfRealText(view->document()), coloursOfRealText(wholeView(path, edited)->document()));
 }
 
-void TestVirtualBreaks::userBreaksAreReal_data()
+void TestVirtualBreaks::keyAtBreak_data()
 {
     QTest::addColumn<int>("offset");   // from the start of the second continuation block
-    QTest::addColumn<QString>("how");  // "return" or "paste"
+    QTest::addColumn<QString>("how");
     QTest::newRow("return inside a continuation") << 3 << QStringLiteral("return");
     QTest::newRow("return at the start of a continuation") << 0 << QStringLiteral("return");
     QTest::newRow("return at the end of the block before") << -1 << QStringLiteral("return");
     QTest::newRow("two lines pasted into a continuation") << 2 << QStringLiteral("paste");
+    // The key deletes the character beyond the break, not the break alone.
+    QTest::newRow("backspace at the start of a continuation") << 0 << QStringLiteral("backspace");
+    QTest::newRow("delete at the end of the block before") << -1 << QStringLiteral("delete");
 }
 
-// A break typed or pasted is in the file; one undo takes it back and the
-// virtual breaks stay as they were.
-void TestVirtualBreaks::userBreaksAreReal()
+// A break typed or pasted is in the file; one undo takes the change back and
+// the virtual breaks stay as they were.
+void TestVirtualBreaks::keyAtBreak()
 {
     QFETCH(int, offset);
     QFETCH(QString, how);
@@ -290,12 +269,13 @@ void TestVirtualBreaks::userBreaksAreReal()
     QTextDocument *doc = view->document();
     const QString before = view->realText();
     const int continuations = continuationCount(doc);
-    const QTextBlock block = nthContinuation(doc, 1);
-    const int at = block.position() + offset;
+    const int blockStart = nthContinuation(doc, 1).position();
+    const int at = blockStart + offset;
     const int realAt = view->virtualBreaks()->toReal(at);
     focusAt(*view, at);
 
     QString expected = before;
+    int realCursor = -1;
     if (how == QLatin1String("return")) {
         QTest::keyClick(view.get(), Qt::Key_Return);
         // Blanks behind the cursor do not go down with it.
@@ -303,12 +283,19 @@ void TestVirtualBreaks::userBreaksAreReal()
         while (realAt + blanks < expected.size() && expected.at(realAt + blanks) == u' ')
             ++blanks;
         expected.replace(realAt, blanks, QLatin1Char('\n'));
-    } else {
+    } else if (how == QLatin1String("paste")) {
         QGuiApplication::clipboard()->setText(QStringLiteral("a{b:c}\nd{e:f}\n"));
         view->paste();
         expected.insert(realAt, QStringLiteral("a{b:c}\nd{e:f}\n"));
+    } else {
+        const bool back = how == QLatin1String("backspace");
+        QTest::keyClick(view.get(), back ? Qt::Key_Backspace : Qt::Key_Delete);
+        realCursor = back ? realAt - 1 : realAt;
+        expected.remove(realCursor, 1);
     }
     QCOMPARE(view->realText(), expected);
+    if (realCursor >= 0)
+        QCOMPARE(view->virtualBreaks()->toReal(view->textCursor().position()), realCursor);
     const QString saved = dir.filePath(QStringLiteral("saved.css"));
     QVERIFY(writeDocument(view.get(), saved));
     QCOMPARE(QString::fromUtf8(readFile(saved)), expected);
@@ -316,6 +303,7 @@ void TestVirtualBreaks::userBreaksAreReal()
     doc->undo();
     QCOMPARE(view->realText(), before);
     QCOMPARE(continuationCount(doc), continuations);
+    QVERIFY(VirtualBreaks::isContinuation(doc->findBlock(blockStart)));
     doc->redo();
     QCOMPARE(view->realText(), expected);
 
@@ -332,10 +320,8 @@ void TestVirtualBreaks::userBreaksAreReal()
 // lines, not the pieces of a long one.
 void TestVirtualBreaks::oneEditAtSeveralPlaces()
 {
-    const QString path = dir.filePath(QStringLiteral("two.css"));
     const QByteArray minified = readFile(dataDir + QStringLiteral("site.min.css")).left(800);
-    QVERIFY(writeFile(path, minified + "\n" + minified + "\n"));
-    auto view = openView(path, 100, 30);
+    auto view = openText(QStringLiteral("two.css"), minified + "\n" + minified + "\n", 100, 30);
     QVERIFY(view);
     QTextDocument *doc = view->document();
     const int continuations = continuationCount(doc);
@@ -381,6 +367,8 @@ void TestVirtualBreaks::replacingSelection_data()
     QTest::newRow("first piece with its break deleted") << 1 << 0 << 0 << 1 << 1 << 0 << int(Qt::Key_Delete);
     QTest::newRow("piece start to the next line's start") << 0 << 2 << 0 << 1 << 0 << 0 << int(Qt::Key_Backspace);
     QTest::newRow("middle to middle") << 0 << 1 << 4 << 1 << 1 << 4 << int(Qt::Key_X);
+    // Copy leaves the breaks out; cut takes what was copied.
+    QTest::newRow("copied and cut over two breaks") << 0 << 1 << -5 << 0 << 3 << 5 << int(Qt::Key_Cut);
 }
 
 // Whatever blocks Qt keeps when a selection is replaced, the real text is
@@ -394,10 +382,8 @@ void TestVirtualBreaks::replacingSelection()
     QFETCH(int, toPiece);
     QFETCH(int, toOffset);
     QFETCH(int, key);
-    const QString path = dir.filePath(QStringLiteral("two.css"));
     const QByteArray minified = readFile(dataDir + QStringLiteral("site.min.css")).left(500);
-    QVERIFY(writeFile(path, minified + "\n" + minified + "\n"));
-    auto view = openView(path, 100, 30);
+    auto view = openText(QStringLiteral("two.css"), minified + "\n" + minified + "\n", 100, 30);
     QVERIFY(view);
     QTextDocument *doc = view->document();
     const QString before = view->realText();
@@ -416,7 +402,13 @@ void TestVirtualBreaks::replacingSelection()
     view->setTextCursor(selection);
     view->show();
     view->setFocus();
-    QTest::keyClick(view.get(), Qt::Key(key), Qt::NoModifier);
+    if (key == Qt::Key_Cut) {
+        view->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), before.mid(realFrom, realTo - realFrom));
+        view->cut();
+    } else {
+        QTest::keyClick(view.get(), Qt::Key(key), Qt::NoModifier);
+    }
 
     const QString typed = key == Qt::Key_X ? QStringLiteral("x") : QString();
     QCOMPARE(view->realText(), QString(before).replace(realFrom, realTo - realFrom, typed));
@@ -437,10 +429,8 @@ void TestVirtualBreaks::openLineAroundLongLine_data()
 void TestVirtualBreaks::openLineAroundLongLine()
 {
     QFETCH(bool, above);
-    const QString path = dir.filePath(QStringLiteral("indented.js"));
     const QByteArray minified = readFile(dataDir + QStringLiteral("site.min.js")).left(600);
-    QVERIFY(writeFile(path, "a();\n\t" + minified + "\nb();\n"));
-    auto view = openView(path, 100, 40);
+    auto view = openText(QStringLiteral("indented.js"), "a();\n\t" + minified + "\nb();\n", 100, 40);
     QVERIFY(view);
     QTextDocument *doc = view->document();
     focusAt(*view, nthContinuation(doc, 4).position() + 3);
@@ -452,44 +442,11 @@ void TestVirtualBreaks::openLineAroundLongLine()
     QCOMPARE(view->realLineNumber(view->textCursor().block()), above ? 2 : 3);
 }
 
-void TestVirtualBreaks::deletingAtBreak_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::newRow("backspace at the start of a continuation") << int(Qt::Key_Backspace);
-    QTest::newRow("delete at the end of the block before") << int(Qt::Key_Delete);
-}
-
-// The key deletes the character beyond the break, not the break alone.
-void TestVirtualBreaks::deletingAtBreak()
-{
-    QFETCH(int, key);
-    auto view = openView(dataDir + QStringLiteral("site.min.js"), 100, 30);
-    QVERIFY(view);
-    QTextDocument *doc = view->document();
-    const QString before = view->realText();
-    const QTextBlock block = nthContinuation(doc, 3);
-    const int at = key == Qt::Key_Backspace ? block.position() : block.position() - 1;
-    const int realAt = view->virtualBreaks()->toReal(at);
-    focusAt(*view, at);
-    QTest::keyClick(view.get(), Qt::Key(key));
-
-    QString expected = before;
-    expected.remove(key == Qt::Key_Backspace ? realAt - 1 : realAt, 1);
-    QCOMPARE(view->realText(), expected);
-    QCOMPARE(view->virtualBreaks()->toReal(view->textCursor().position()),
-             key == Qt::Key_Backspace ? realAt - 1 : realAt);
-    doc->undo();
-    QCOMPARE(view->realText(), before);
-    QVERIFY(VirtualBreaks::isContinuation(doc->findBlock(at + (key == Qt::Key_Backspace ? 0 : 1))));
-}
-
 // A pasted minified line is cut once typing pauses; the cut is part of the
 // paste's undo step.
 void TestVirtualBreaks::grownLineCutAfterPause()
 {
-    const QString path = dir.filePath(QStringLiteral("page.html"));
-    QVERIFY(writeFile(path, "<p>short</p>\n<p>lines</p>\n"));
-    auto view = openView(path, 200, 60);
+    auto view = openText(QStringLiteral("page.html"), "<p>short</p>\n<p>lines</p>\n", 200, 60);
     QVERIFY(view);
     waitColoured(*view);
     QTextDocument *doc = view->document();
@@ -534,23 +491,15 @@ void TestVirtualBreaks::grownLineWaitsForColouring()
     QCOMPARE(view->realText(), QString::fromUtf8(readFile(path)) + script);
     // Cut from the script state the lines above end in: coloured as whole.
     waitColoured(*view);
-    auto whole = std::make_unique<EditView>(&settings, nullptr);
-    whole->updateSettings();
-    whole->virtualBreaks()->setLimits(1 << 30, 1 << 30);
-    whole->setFullPath(path);
-    whole->loadText(view->realText());
-    waitColoured(*whole);
-    QCOMPARE(coloursOfRealText(doc), coloursOfRealText(whole->document()));
+    QCOMPARE(coloursOfRealText(doc), coloursOfRealText(wholeView(path, view->realText())->document()));
 }
 
 // The margin numbers the file's lines and marks continuations; jumpToLine
 // counts the file's lines.
 void TestVirtualBreaks::marginAndLineNumbers()
 {
-    const QString path = dir.filePath(QStringLiteral("mixed.js"));
     const QByteArray minified = readFile(dataDir + QStringLiteral("site.min.js")).left(600);
-    QVERIFY(writeFile(path, "a=1;\n" + minified + "\nb=2;\nc=3;\n"));
-    auto view = openView(path, 100, 40);
+    auto view = openText(QStringLiteral("mixed.js"), "a=1;\n" + minified + "\nb=2;\nc=3;\n", 100, 40);
     QVERIFY(view);
     view->resize(500, 2000);
     view->show();
@@ -574,24 +523,6 @@ void TestVirtualBreaks::marginAndLineNumbers()
     QCOMPARE(view->textCursor().blockNumber(), 1);
     view->jumpToLine(6);  // beyond the file: stays
     QCOMPARE(view->textCursor().blockNumber(), 1);
-}
-
-void TestVirtualBreaks::copyLeavesBreaksOut()
-{
-    auto view = openView(dataDir + QStringLiteral("site.min.css"), 100, 30);
-    QVERIFY(view);
-    QTextDocument *doc = view->document();
-    const QTextBlock block = nthContinuation(doc, 0);
-    QTextCursor cursor(doc);
-    cursor.setPosition(block.position() - 5);
-    cursor.setPosition(nthContinuation(doc, 2).position() + 5, QTextCursor::KeepAnchor);
-    view->setTextCursor(cursor);
-    const int from = view->virtualBreaks()->toReal(cursor.selectionStart());
-    const int to = view->virtualBreaks()->toReal(cursor.selectionEnd());
-    view->copy();
-    QCOMPARE(QGuiApplication::clipboard()->text(), view->realText().mid(from, to - from));
-    view->cut();
-    QCOMPARE(view->realText(), QString::fromUtf8(readFile(dataDir + QStringLiteral("site.min.css"))).remove(from, to - from));
 }
 
 QTEST_MAIN(TestVirtualBreaks)
