@@ -81,87 +81,82 @@ private slots:
         delete prompt;
         delete store;
     }
-    void find_data();
-    void find();
-    void replace_data();
-    void replace();
+    void find_data()
+    {
+        QTest::addColumn<QStringList>("f");
+        for (const TestRow &r : readTestTable("editor/searchbreaks.txt"))
+            QTest::newRow(qPrintable(r.name)) << r.fields;
+    }
+
+    void find()
+    {
+        QFETCH(QStringList, f);
+        const QString text = f.at(0) == QLatin1String("line") ? Line
+                             : f.at(0) == QLatin1String("far then line") ? Far + Line : Line + "\n" + Far;
+        const QString how = f.at(3);
+        const int from = f.at(4).toInt();
+        const int start = f.at(5).toInt();
+        EditViewBase view(&settings, nullptr);
+        loadCut(view, text);
+        DocumentSearch::Options options;
+        options.regexp = f.at(2).contains(QLatin1String("regexp"));
+        options.wholeWords = f.at(2).contains(QLatin1String("words"));
+        const DocumentSearch search(f.at(1), options);
+        const QTextCursor cursor = cursorAtReal(view, from < 0 ? int(text.size()) : from, how == "sel" ? start : -1);
+        QTextCursor found;
+        if (how.startsWith(QLatin1String("word"))) {
+            view.setTextCursor(cursor);
+            const QTextDocument::FindFlags flags = (how.endsWith(QLatin1String("back")) ? QTextDocument::FindBackward : QTextDocument::FindFlags())
+                                                   | (options.wholeWords ? QTextDocument::FindWholeWords : QTextDocument::FindFlags());
+            if (view.findPlain(f.at(1), flags))
+                found = view.textCursor();
+        } else {
+            found = how == "at" || how == "sel" ? search.matchAt(cursor)
+                                                : search.find(view.document(), cursor, how == "back");
+        }
+        QCOMPARE(realSpan(view, found), qMakePair(start, f.at(6).toInt()));
+    }
+
+    void replace_data()
+    {
+        QTest::addColumn<QStringList>("f");
+        for (const TestRow &r : readTestTable("editor/replacebreaks.txt"))
+            QTest::newRow(qPrintable(r.name)) << r.fields;
+    }
+
+    void replace()
+    {
+        QFETCH(QStringList, f);
+        const QString expected = f.at(3);
+
+        EditViewBase view(&settings, nullptr);
+        const QString text = QStringLiteral("top\n") + Line;
+        loadCut(view, text);
+        const QString shown = view.toPlainText();
+        FindReplaceDlg dialog(&view, &settings);
+        dialog.findChild<QComboBox *>(QStringLiteral("findString"))->setEditText(f.at(1));
+        dialog.findChild<QComboBox *>(QStringLiteral("replaceTo"))->setEditText(f.at(2));
+        dialog.findChild<QCheckBox *>(QStringLiteral("regExp"))->setChecked(true);
+        view.moveCursor(QTextCursor::Start);
+        f.at(0) == "all" ? dialog.on_replaceAll_clicked() : dialog.on_replaceNext_clicked();
+
+        // The other breaks stay virtual: neither text nor file gains a line.
+        QCOMPARE(view.realText(), expected);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("saved.js"));
+        QVERIFY(writeDocument(&view, file, nullptr));
+        QCOMPARE(readFile(file), expected.toUtf8());
+
+        view.undo();
+        QCOMPARE(view.toPlainText(), shown);
+        QCOMPARE(view.realText(), text);
+    }
 
 private:
     ScopedSettingsStore *store = nullptr;
     ScriptedPrompt *prompt = nullptr;
     GlobalSettings settings;
 };
-
-void TestSearchBreaks::find_data()
-{
-    QTest::addColumn<QStringList>("f");
-    for (const TestRow &r : readTestTable("editor/searchbreaks.txt"))
-        QTest::newRow(qPrintable(r.name)) << r.fields;
-}
-
-void TestSearchBreaks::find()
-{
-    QFETCH(QStringList, f);
-    const QString text = f.at(0) == QLatin1String("line") ? Line
-                         : f.at(0) == QLatin1String("far then line") ? Far + Line : Line + "\n" + Far;
-    const QString how = f.at(3);
-    const int from = f.at(4).toInt();
-    const int start = f.at(5).toInt();
-    EditViewBase view(&settings, nullptr);
-    loadCut(view, text);
-    DocumentSearch::Options options;
-    options.regexp = f.at(2).contains(QLatin1String("regexp"));
-    options.wholeWords = f.at(2).contains(QLatin1String("words"));
-    const DocumentSearch search(f.at(1), options);
-    const QTextCursor cursor = cursorAtReal(view, from < 0 ? int(text.size()) : from, how == "sel" ? start : -1);
-    QTextCursor found;
-    if (how.startsWith(QLatin1String("word"))) {
-        view.setTextCursor(cursor);
-        const QTextDocument::FindFlags flags = (how.endsWith(QLatin1String("back")) ? QTextDocument::FindBackward : QTextDocument::FindFlags())
-                                               | (options.wholeWords ? QTextDocument::FindWholeWords : QTextDocument::FindFlags());
-        if (view.findPlain(f.at(1), flags))
-            found = view.textCursor();
-    } else {
-        found = how == "at" || how == "sel" ? search.matchAt(cursor)
-                                            : search.find(view.document(), cursor, how == "back");
-    }
-    QCOMPARE(realSpan(view, found), qMakePair(start, f.at(6).toInt()));
-}
-
-void TestSearchBreaks::replace_data()
-{
-    QTest::addColumn<QStringList>("f");
-    for (const TestRow &r : readTestTable("editor/replacebreaks.txt"))
-        QTest::newRow(qPrintable(r.name)) << r.fields;
-}
-
-void TestSearchBreaks::replace()
-{
-    QFETCH(QStringList, f);
-    const QString expected = f.at(3);
-
-    EditViewBase view(&settings, nullptr);
-    const QString text = QStringLiteral("top\n") + Line;
-    loadCut(view, text);
-    const QString shown = view.toPlainText();
-    FindReplaceDlg dialog(&view, &settings);
-    dialog.findChild<QComboBox *>(QStringLiteral("findString"))->setEditText(f.at(1));
-    dialog.findChild<QComboBox *>(QStringLiteral("replaceTo"))->setEditText(f.at(2));
-    dialog.findChild<QCheckBox *>(QStringLiteral("regExp"))->setChecked(true);
-    view.moveCursor(QTextCursor::Start);
-    f.at(0) == "all" ? dialog.on_replaceAll_clicked() : dialog.on_replaceNext_clicked();
-
-    // The other breaks stay virtual: neither text nor file gains a line.
-    QCOMPARE(view.realText(), expected);
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("saved.js"));
-    QVERIFY(writeDocument(&view, file, nullptr));
-    QCOMPARE(readFile(file), expected.toUtf8());
-
-    view.undo();
-    QCOMPARE(view.toPlainText(), shown);
-    QCOMPARE(view.realText(), text);
-}
 
 QTEST_MAIN(TestSearchBreaks)
 #include "tst_searchbreaks.moc"
