@@ -255,13 +255,9 @@ private slots:
         QTest::addColumn<int>("line");
         QTest::addColumn<bool>("moves");
         QTest::addColumn<bool>("lineAtTop");  // else: the view keeps its scroll position
-        QTest::newRow("zero") << 500 << 0 << false << false;
-        QTest::newRow("past last") << 500 << 501 << false << false;
-        QTest::newRow("first") << 500 << 1 << true << false;
-        QTest::newRow("visible line, no scroll") << 500 << 3 << true << false;
-        QTest::newRow("middle") << 500 << 250 << true << true;
-        QTest::newRow("last") << 500 << 500 << true << true;
-        QTest::newRow("single line document") << 1 << 1 << true << false;
+        for (const TestRow &r : readTestTable("editor/jumptoline.txt"))
+            QTest::newRow(qPrintable(r.name)) << r.fields.at(0).toInt() << r.fields.at(1).toInt()
+                                              << (r.fields.at(2) == "yes") << (r.fields.at(3) == "yes");
     }
 
     void jumpToLine()
@@ -481,14 +477,9 @@ private slots:
         QTest::addColumn<int>("jumpTo");
         QTest::addColumn<QString>("firstLabel");
         QTest::addColumn<QString>("extra");
-        QTest::newRow("off") << false << 100 << 0 << QString() << QString();
-        QTest::newRow("empty document") << true << 0 << 0 << "1:" << QString();
-        QTest::newRow("short document") << true << 3 << 0 << "1:" << QString();
-        QTest::newRow("long document, top") << true << 5000 << 0 << "1:" << QString();
-        QTest::newRow("long document, line 1000") << true << 5000 << 1000 << "1000:" << QString();
-        QTest::newRow("six-digit lines") << true << 250000 << 200000 << "200000:" << QString();
-        // Glyphs of a fallback font must not make their lines taller.
-        QTest::newRow("kanji lines") << true << 12 << 0 << "1:" << QString::fromUtf8(" 日本語");
+        for (const TestRow &r : readTestTable("editor/marginlabels.txt"))
+            QTest::newRow(qPrintable(r.name)) << (r.fields.at(0) == "yes") << r.fields.at(1).toInt()
+                                              << r.fields.at(2).toInt() << r.fields.at(3) << r.fields.at(4);
     }
 
     void margin()

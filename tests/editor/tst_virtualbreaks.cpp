@@ -11,7 +11,6 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QMimeData>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QtTest>
@@ -39,10 +38,9 @@ QList<QRgb> coloursOfRealText(const QTextDocument *doc)
         if (b.blockNumber() > 0 && !VirtualBreaks::isContinuation(b))
             colours.append(0);  // the real line break
         QList<QRgb> line(b.length() - 1, 0);
-        for (const QTextLayout::FormatRange &r : b.layout()->formats()) {
+        for (const QTextLayout::FormatRange &r : b.layout()->formats())
             for (int i = r.start; i < r.start + r.length && i < line.size(); ++i)
                 line[i] = r.format.foreground().color().rgb();
-        }
         colours += line;
     }
     return colours;
@@ -53,18 +51,15 @@ void waitColoured(EditView &view)
     QTRY_VERIFY_WITH_TIMEOUT(!view.highlighter()->isBusy(), 20000);
 }
 
-// Moves the cursor to the start of the n-th continuation block.
 QTextBlock nthContinuation(const QTextDocument *doc, int n)
 {
-    for (QTextBlock b = doc->firstBlock(); b.isValid(); b = b.next()) {
+    for (QTextBlock b = doc->firstBlock(); b.isValid(); b = b.next())
         if (VirtualBreaks::isContinuation(b) && n-- == 0)
             return b;
-    }
     return {};
 }
 
-// Shows the view with the keyboard focus and the cursor at `position`, for
-// typing.
+// Shown with the keyboard focus and the cursor at `position`, for typing.
 void focusAt(EditView &view, int position)
 {
     view.show();
