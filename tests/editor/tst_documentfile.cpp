@@ -88,21 +88,9 @@ private slots:
         QTest::addColumn<int>("encoding");
         QTest::addColumn<QByteArray>("expected");  // empty: the bytes as read
         QTest::addColumn<QString>("said");         // a part of the status line
-        // The fixtures were made by iconv, independently of the program.
-        const auto row = [](const QString &file, CharEncoding enc) {
-            QTest::newRow(qPrintable(file)) << encodingFixture(file) << int(enc) << QByteArray() << QString();
-        };
-        for (const char *variant : {"_lf", "_crlf", "bom_lf", "bom_crlf", "_4byte"})
-            row(QStringLiteral("ja_utf8%1.html").arg(QLatin1String(variant)), UTF8);
-        for (const char *variant : {"lf", "crlf"}) {
-            row(QStringLiteral("ja_sjis_%1.html").arg(QLatin1String(variant)), ShiftJIS);
-            row(QStringLiteral("ja_eucjp_%1.html").arg(QLatin1String(variant)), EucJP);
-        }
-        for (const char *order : {"le", "be"})
-            for (const char *variant : {"bom_lf", "bom_crlf", "_lf", "_crlf"})
-                row(QStringLiteral("ja_utf16%1%2.html").arg(QLatin1String(order), QLatin1String(variant)),
-                    qstrcmp(order, "le") == 0 ? UTF16LE : UTF16BE);
-
+        for (const TestRow &r : readTestTable("editor/roundtrip.txt"))
+            QTest::newRow(qPrintable(r.name)) << tableBytes(r.fields.at(0)) << int(tableEncoding(r.fields.at(1)))
+                                              << tableBytes(r.fields.at(2)) << r.fields.at(3);
         // Lone CR, a line far over the virtual-break threshold, a U+2029 and a
         // U+2028 inside lines: none of them may move a line end.
         QString page = sourceText();
@@ -130,20 +118,6 @@ private slots:
         for (int i = 0; i < 100; ++i)
             paragraphs += "<p>line " + QByteArray::number(i) + (i == 50 ? QByteArray(3000, 'x') : "") + "</p>\r";
         QTest::newRow("lone CR lines, one long") << paragraphs << int(UTF8) << QByteArray() << QString();
-
-        // Mixed line ends are saved in the most frequent style, and said so.
-        QTest::newRow("mixed, mostly crlf")
-            << QByteArray("a\r\nb\r\nc\nd\re\r\n") << int(UTF8) << QByteArray("a\r\nb\r\nc\r\nd\r\ne\r\n")
-            << QStringLiteral("Mixed line ends (LF 1, CRLF 3, CR 1) are saved as CRLF");
-        QTest::newRow("mixed, tie goes to lf") << QByteArray("a\nb\r\nc") << int(UTF8)
-                                               << QByteArray("a\nb\nc") << QStringLiteral("saved as LF");
-        // No-break spaces and line separators are kept as they are.
-        QTest::newRow("characters Qt would flatten") << QString::fromUtf8("a\u00a0b\u2028c\nd&nbsp;\u00a0\n").toUtf8()
-                                                     << int(UTF8) << QByteArray() << QString();
-        QTest::newRow("plain ascii") << QByteArray("<p>x</p>\n") << int(UTF8) << QByteArray()
-                                     << QStringLiteral("plain ASCII, opened as UTF-8, LF");
-        QTest::newRow("told by the mark") << encodingFixture("ja_utf8bom_crlf.html") << int(UTF8) << QByteArray()
-                                          << QStringLiteral("UTF-8, told by its byte-order mark, CRLF");
     }
     // Read, save unchanged, compare bytes: every file comes back byte for byte,
     // line ends, byte-order mark and all, and nothing else is left beside it.
@@ -233,70 +207,38 @@ private slots:
         QCOMPARE(encodingSpy.count() + messages.count(), 0);
     }
 
-    void oddInput_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("encoding");
-        QTest::addColumn<QString>("message");  // a word the status message must contain
-        QTest::newRow("empty file") << QByteArray() << int(UTF8) << QString();
-        QTest::newRow("invalid utf-8 declared utf-8")
-            << QByteArray("<meta charset=\"utf-8\">\ncaf\xE9 \xFF\n") << int(UTF8) << QStringLiteral("valid");
-        QTest::newRow("shift-jis lead at the very end")
-            << QByteArray("\x82\xA0\x82\xA2\r\n\x82") << int(ShiftJIS) << QStringLiteral("valid");
-        QTest::newRow("utf-16le odd length") << QByteArray("\xFF\xFEh\0i\0!", 7) << int(UTF16LE)
-                                             << QStringLiteral("valid");
-    }
     // Strange files open with the detected encoding and, where bytes were lost
     // or look binary, a status message naming the file.
+    void oddInput_data() { tableColumn("editor/oddinput.txt"); }
     void oddInput()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, encoding);
-        QFETCH(QString, message);
-        QVERIFY(writeFile(path(QStringLiteral("odd.bin")), bytes));
+        QFETCH(QStringList, f);
+        QVERIFY(writeFile(path(QStringLiteral("odd.bin")), tableBytes(f.at(0))));
         QSignalSpy messages(view.get(), &EditViewBase::notice);
         QVERIFY(readDocument(view.get(), path(QStringLiteral("odd.bin"))));
-        QCOMPARE(int(view->charEncoding()), encoding);
-        QCOMPARE(messages.count(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
+        QCOMPARE(int(view->charEncoding()), int(tableEncoding(f.at(1))));
+        QCOMPARE(messages.count(), f.at(2).isEmpty() ? 0 : 1);
+        if (!f.at(2).isEmpty()) {
             const QString text = messages.at(0).at(0).toString();
-            QVERIFY2(text.contains(QLatin1String("odd.bin")) && text.contains(message), qPrintable(text));
+            QVERIFY2(text.contains(QLatin1String("odd.bin")) && text.contains(f.at(2)), qPrintable(text));
         }
     }
 
-    void invalidBytesAskBeforeOverwrite_data()
-    {
-        QTest::addColumn<QByteArray>("original");
-        QTest::addColumn<int>("encoding");            // NoEncoding: detected
-        QTest::addColumn<bool>("edited");
-        QTest::addColumn<QString>("saveAs");          // empty: the file that was read
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("written");
-        const QByteArray latin("<meta charset=\"utf-8\">\ncaf\xE9\n");
-        QTest::newRow("same file, cancel") << latin << 0 << true << QString() << int(QMessageBox::Cancel) << false;
-        QTest::newRow("same file, save") << latin << 0 << true << QString() << int(QMessageBox::Save) << true;
-        QTest::newRow("another file, no question") << latin << 0 << true << QStringLiteral("copy.html") << -1 << true;
-        // Valid codes that the encoding writes back as other bytes: one question,
-        // about the original bytes, even when nothing was edited.
-        QTest::newRow("shift-jis duplicate code, unedited")
-            << QByteArray("<p>\xED\x40</p>\n") << int(ShiftJIS) << false << QString() << int(QMessageBox::Cancel) << false;
-        QTest::newRow("euc-jp kana lead with a kanji trail, unedited")
-            << QByteArray("\n\x8E\xE0") << int(EucJP) << false << QString() << int(QMessageBox::Save) << true;
-    }
+    void invalidBytesAskBeforeOverwrite_data() { tableColumn("editor/invalidbytes.txt"); }
     void invalidBytesAskBeforeOverwrite()
     {
-        QFETCH(QByteArray, original);
-        QFETCH(int, encoding);
-        QFETCH(bool, edited);
-        QFETCH(QString, saveAs);
-        QFETCH(int, answer);
-        QFETCH(bool, written);
+        QFETCH(QStringList, f);
+        const QByteArray original = tableBytes(f.at(0));
+        const CharEncoding encoding = tableEncoding(f.at(1));
+        const bool edited = f.at(2) == QLatin1String("yes"), written = f.at(5) == QLatin1String("yes");
+        const QString saveAs = f.at(3);
+        const int answer = ::answer(f.at(4));
         const QString source = path(QStringLiteral("latin.html"));
         QVERIFY(writeFile(source, original));
         QSignalSpy messages(view.get(), &EditViewBase::notice);
-        QVERIFY(readDocument(view.get(), source, CharEncoding(encoding)));
+        QVERIFY(readDocument(view.get(), source, encoding));
         QCOMPARE(messages.count(), 1);  // said when read
-        const CharEncoding read = encoding ? CharEncoding(encoding) : UTF8;
+        const CharEncoding read = encoding ? encoding : UTF8;
         QCOMPARE(int(view->charEncoding()), int(read));
         if (edited)
             view->document()->setModified(true);

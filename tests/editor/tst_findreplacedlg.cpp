@@ -61,42 +61,47 @@ private slots:
         store.reset();
     }
 
-    void initialStateFromSettings_data()
+    void options_data() { tableColumn("editor/dialogoptions.txt"); }
+    // Opened, the dialog shows the stored options and histories, and closed it
+    // changes nothing; regexp switches word search off and on without
+    // unchecking it. Stored, the form's options reach the store only with a
+    // search text.
+    void options()
     {
-        QTest::addColumn<int>("caseMode");
-        QTest::addColumn<bool>("regexp");
-        QTest::addColumn<bool>("wordSearch");
-        QTest::addColumn<int>("loop");
-        QTest::addColumn<QString>("checkedRadio");  // empty: none
-        QTest::newRow("defaults") << 0 << false << false << 0 << "noLoop";
-        QTest::newRow("case sensitive, confirm") << 2 << false << true << 1 << "confirmLoop";
-        QTest::newRow("if lower, regexp, loop") << 1 << true << true << 2 << "loop";
-        QTest::newRow("unknown loop checks none") << 0 << true << false << 9 << "";
-    }
-    // Opening and closing changes nothing; regexp switches word search off
-    // and on without unchecking it.
-    void initialStateFromSettings()
-    {
-        QFETCH(int, caseMode);
-        QFETCH(bool, regexp);
-        QFETCH(bool, wordSearch);
-        QFETCH(int, loop);
-        QFETCH(QString, checkedRadio);
-        settings.ignoreCase = quint8(caseMode);
-        settings.regexp = regexp;
-        settings.wordSearch = wordSearch;
-        settings.findLoop = quint8(loop);
+        QFETCH(QStringList, f);
+        const auto yes = [&](int i) { return f.at(i) == QLatin1String("yes"); };
+        const bool open = f.at(0) == QLatin1String("open");
+        settings.ignoreCase = open ? quint8(f.at(1).toInt()) : 0;
+        settings.regexp = open && yes(2);
+        settings.wordSearch = open && yes(3);
+        settings.findLoop = open ? quint8(f.at(4).toInt()) : 7;
         settings.findStrings = QStringList{"newest", "older", "oldest"};
         settings.replaceStrings = QStringList{"r1", "r2"};
         const GlobalSettings before = settings;
         FindReplaceDlg dialog(nullptr, &settings);
-        QCOMPARE(child<QComboBox>(dialog, "ignoreCase")->currentIndex(), caseMode);
-        QCOMPARE(child<QCheckBox>(dialog, "regExp")->isChecked(), regexp);
+        auto *caseBox = child<QComboBox>(dialog, "ignoreCase");
+        auto *regExp = child<QCheckBox>(dialog, "regExp");
         auto *word = child<QCheckBox>(dialog, "wordSearch");
-        QCOMPARE(word->isChecked(), wordSearch);
-        QCOMPARE(word->isEnabled(), !regexp);
+        if (!open) {
+            caseBox->setCurrentIndex(f.at(1).toInt());
+            regExp->setChecked(yes(2));
+            word->setChecked(yes(3));
+            if (!f.at(4).isEmpty())
+                child<QRadioButton>(dialog, qPrintable(f.at(4)))->setChecked(true);
+            dialog.storeOptions();
+            QCOMPARE(int(settings.ignoreCase), f.at(1).toInt());
+            QCOMPARE(settings.regexp, yes(2));
+            QCOMPARE(settings.wordSearch, yes(3));
+            QCOMPARE(int(settings.findLoop), f.at(5).toInt());
+            QVERIFY(!QSettings().contains(QStringLiteral("regexp")));
+            return;
+        }
+        QCOMPARE(caseBox->currentIndex(), f.at(1).toInt());
+        QCOMPARE(regExp->isChecked(), yes(2));
+        QCOMPARE(word->isChecked(), yes(3));
+        QCOMPARE(word->isEnabled(), !yes(2));
         for (const char *name : {"noLoop", "confirmLoop", "loop"})
-            QCOMPARE(child<QRadioButton>(dialog, name)->isChecked(), checkedRadio == QLatin1String(name));
+            QCOMPARE(child<QRadioButton>(dialog, name)->isChecked(), f.at(5) == QLatin1String(name));
         auto *findBox = child<QComboBox>(dialog, "findString");
         QCOMPARE(items(dialog, "findString"), settings.findStrings);
         QCOMPARE(findBox->currentText(), QStringLiteral("newest"));
@@ -104,47 +109,12 @@ private slots:
         QVERIFY(!findBox->completer());
         QCOMPARE(items(dialog, "replaceTo"), settings.replaceStrings);
         QCOMPARE(child<QComboBox>(dialog, "replaceTo")->currentText(), QStringLiteral("r1"));
-        child<QCheckBox>(dialog, "regExp")->setChecked(!regexp);
-        QCOMPARE(word->isEnabled(), regexp);
-        QCOMPARE(word->isChecked(), wordSearch);
-        child<QCheckBox>(dialog, "regExp")->setChecked(regexp);
+        regExp->setChecked(!yes(2));
+        QCOMPARE(word->isEnabled(), yes(2));
+        QCOMPARE(word->isChecked(), yes(3));
+        regExp->setChecked(yes(2));
         dialog.on_Close_clicked();
         QVERIFY(settings == before);
-    }
-
-    void storeOptions_data()
-    {
-        QTest::addColumn<int>("caseIndex");
-        QTest::addColumn<bool>("regexp");
-        QTest::addColumn<bool>("wordSearch");
-        QTest::addColumn<QString>("radio");  // empty: uncheck all
-        QTest::addColumn<int>("loop");
-        QTest::newRow("no loop") << 2 << true << false << "noLoop" << 0;
-        QTest::newRow("confirm") << 1 << false << true << "confirmLoop" << 1;
-        QTest::newRow("loop") << 0 << false << false << "loop" << 2;
-        QTest::newRow("none checked counts as loop") << 0 << true << true << "" << 2;
-    }
-    void storeOptions()
-    {
-        QFETCH(int, caseIndex);
-        QFETCH(bool, regexp);
-        QFETCH(bool, wordSearch);
-        QFETCH(QString, radio);
-        QFETCH(int, loop);
-        settings.findLoop = 7;  // no radio button checked at the start
-        FindReplaceDlg dialog(nullptr, &settings);
-        child<QComboBox>(dialog, "ignoreCase")->setCurrentIndex(caseIndex);
-        child<QCheckBox>(dialog, "regExp")->setChecked(regexp);
-        child<QCheckBox>(dialog, "wordSearch")->setChecked(wordSearch);
-        if (!radio.isEmpty())
-            child<QRadioButton>(dialog, qPrintable(radio))->setChecked(true);
-        dialog.storeOptions();
-        QCOMPARE(int(settings.ignoreCase), caseIndex);
-        QCOMPARE(settings.regexp, regexp);
-        QCOMPARE(settings.wordSearch, wordSearch);
-        QCOMPARE(int(settings.findLoop), loop);
-        // Options reach the store only with a search text.
-        QVERIFY(!QSettings().contains(QStringLiteral("regexp")));
     }
 
     void historyMovesToFront_data()
