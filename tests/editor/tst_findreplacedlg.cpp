@@ -117,71 +117,44 @@ private slots:
         QVERIFY(settings == before);
     }
 
-    void historyMovesToFront_data()
+    void findButtons_data() { tableColumn("editor/dialogfind.txt"); }
+    void findButtons()
     {
-        QTest::addColumn<QStringList>("history");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("boxAfter");
-        QTest::newRow("third moves to the top") << QStringList{"a", "b", "c"} << "c" << QStringList{"c", "a", "b"};
-        QTest::newRow("first stays") << QStringList{"a", "b"} << "a" << QStringList{"a", "b"};
-        QTest::newRow("case makes a new entry") << QStringList{"a", "b"} << "B" << QStringList{"B", "a", "b"};
+        QFETCH(QStringList, f);
         QStringList full;
         for (int i = 0; i < GlobalSettings::HistoryLimit; ++i)
             full << QStringLiteral("t%1").arg(i);
-        QTest::newRow("box keeps more than the limit") << full << "new" << (QStringList{"new"} + full);
-    }
-    // Whether or not the text is found, the history records it.
-    void historyMovesToFront()
-    {
-        QFETCH(QStringList, history);
-        QFETCH(QString, text);
-        QFETCH(QStringList, boxAfter);
-        settings.findStrings = history;
-        EditViewBase view(&settings, nullptr);
-        view.setPlainText(QStringLiteral("a b c"));
-        FindReplaceDlg dialog(&view, &settings);
-        setTexts(dialog, text);
-        dialog.findInView(false, true);
-        auto *box = child<QComboBox>(dialog, "findString");
-        QCOMPARE(items(dialog, "findString"), boxAfter);
-        QCOMPARE(box->currentIndex(), 0);
-        QCOMPARE(box->currentText(), text);
-        QCOMPARE(settings.findStrings, boxAfter.mid(0, GlobalSettings::HistoryLimit));
-        QCOMPARE(QSettings().value(QStringLiteral("findStrings")).toStringList(), boxAfter.mid(0, GlobalSettings::HistoryLimit));
-    }
-
-    void findButtons_data()
-    {
-        QTest::addColumn<bool>("backward");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<bool>("found");
-        QTest::addColumn<int>("selectionStart");
-        // Document "xy ab xy ab": ab at 3 and 9.
-        QTest::newRow("forward") << false << 4 << true << 9;
-        QTest::newRow("backward") << true << 9 << true << 3;
-        QTest::newRow("forward past the end") << false << 10 << false << 10;
-    }
-    void findButtons()
-    {
-        QFETCH(bool, backward);
-        QFETCH(int, start);
-        QFETCH(bool, found);
-        QFETCH(int, selectionStart);
+        const auto list = [&](const QString &words) {
+            QStringList out;
+            for (const QString &w : words.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                out += w == QLatin1String("full") ? full : QStringList{w};
+            return out;
+        };
+        const bool found = f.at(5) == QLatin1String("yes");
+        settings.findStrings = list(f.at(0));
         settings.findLoop = ConfirmLoop;
         EditViewBase view(&settings, nullptr);
-        view.setPlainText(QStringLiteral("xy ab xy ab"));
+        view.setPlainText(f.at(1));
         QTextCursor cursor = view.textCursor();
-        cursor.setPosition(start);
+        cursor.setPosition(f.at(2).toInt());
         view.setTextCursor(cursor);
         FindReplaceDlg dialog(&view, &settings);
         child<QRadioButton>(dialog, "noLoop")->setChecked(true);
-        setTexts(dialog, QStringLiteral("ab"));
+        setTexts(dialog, f.at(4));
         QSignalSpy viewMessages(&view, &EditViewBase::showMessage);
-        QCOMPARE(backward ? dialog.on_findBackward_clicked() : dialog.on_findForward_clicked(), found);
-        QCOMPARE(view.textCursor().selectionStart(), selectionStart);
+        QCOMPARE(f.at(3) == QLatin1String("silent")     ? dialog.findInView(false, true)
+                 : f.at(3) == QLatin1String("backward") ? dialog.on_findBackward_clicked()
+                                                        : dialog.on_findForward_clicked(), found);
+        QCOMPARE(view.textCursor().selectionStart(), f.at(6).toInt());
         QCOMPARE(view.textCursor().hasSelection(), found);
         QCOMPARE(int(settings.findLoop), int(NoLoop));
-        QCOMPARE(viewMessages.size(), found ? 0 : 1);
+        QCOMPARE(viewMessages.size(), found || f.at(3) == QLatin1String("silent") ? 0 : 1);
+        auto *box = child<QComboBox>(dialog, "findString");
+        QCOMPARE(items(dialog, "findString"), list(f.at(7)));
+        QCOMPARE(box->currentIndex(), 0);
+        QCOMPARE(box->currentText(), f.at(4));
+        QCOMPARE(settings.findStrings, list(f.at(7)).mid(0, GlobalSettings::HistoryLimit));
+        QCOMPARE(QSettings().value(QStringLiteral("findStrings")).toStringList(), list(f.at(7)).mid(0, GlobalSettings::HistoryLimit));
     }
 
     // Return searches on, not into the list as a second entry; Close rejects.

@@ -75,33 +75,18 @@ private slots:
         QCOMPARE(fields.value(f.at(0), "?"), f.at(2));
     }
 
-    void history_data()
-    {
-        QTest::addColumn<bool>("replace");  // the replace history instead of the find history
-        QTest::addColumn<QStringList>("added");
-        QTest::addColumn<QStringList>("expected");
-        QStringList numbered, newestTwenty;
-        for (int i = 1; i <= 21; ++i)
-            numbered << QStringLiteral("text%1").arg(i);
-        for (int i = 21; i > 1; --i)
-            newestTwenty << QStringLiteral("text%1").arg(i);
-        QTest::newRow("a used text moves to the front")
-            << false << QStringList{"one", "two", "three", "one"} << QStringList{"one", "three", "two"};
-        QTest::newRow("twenty newest kept") << false << numbered << newestTwenty;
-        QTest::newRow("case-sensitive") << false << QStringList{"Div", "div"} << QStringList{"div", "Div"};
-        QTest::newRow("replace texts alike") << true << QStringList{"r1", "r2", "r1"} << QStringList{"r1", "r2"};
-    }
+    void history_data() { tableColumn("editor/history.txt"); }
     // A search text also writes the search options, but not the loop mode.
     void history()
     {
-        QFETCH(bool, replace);
-        QFETCH(QStringList, added);
-        QFETCH(QStringList, expected);
+        QFETCH(QStringList, f);
+        const bool replace = f.at(0) == QLatin1String("replace");
+        const QStringList expected = f.at(2).split(QLatin1Char(' '));
         GlobalSettings s = loaded();
         s.regexp = s.wordSearch = true;
         s.ignoreCase = IgnoreCaseIfLower;
         s.findLoop = Loop;
-        for (const QString &text : std::as_const(added))
+        for (const QString &text : f.at(1).split(QLatin1Char(' ')))
             replace ? s.addReplaceString(text) : s.addFindString(text);
         QCOMPARE(replace ? s.replaceStrings : s.findStrings, expected);
         const QSettings raw;
