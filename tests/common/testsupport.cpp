@@ -266,3 +266,13 @@ CharEncoding tableEncoding(const QString &name)
         qFatal("no encoding named %s", qPrintable(name));
     return NoEncoding;
 }
+
+// tst_documentfile, tst_findreplacedlg, tst_documentsearch, tst_charencoding,
+// tst_globalsettings
+
+void tableColumn(const QString &relativePath)
+{
+    QTest::addColumn<QStringList>("f");
+    for (const TestRow &r : readTestTable(relativePath))
+        QTest::newRow(qPrintable(r.name)) << r.fields;
+}

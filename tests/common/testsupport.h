@@ -133,3 +133,9 @@ protected:
         return false;
     }
 };
+
+// tst_documentfile, tst_findreplacedlg, tst_documentsearch, tst_charencoding,
+// tst_globalsettings
+
+// A data function's one column "f": the fields of each row of a table file.
+void tableColumn(const QString &relativePath);

@@ -3,219 +3,126 @@
 
 #include <QCoreApplication>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+
+GlobalSettings loaded()
+{
+    GlobalSettings s;
+    s.load();
+    return s;
+}
+
+} // namespace
 
 class TestGlobalSettings : public QObject
 {
     Q_OBJECT
+    std::unique_ptr<ScopedSettingsStore> store;
+
 private slots:
-    void init() { store = new ScopedSettingsStore; }
-    void cleanup() { delete store; store = nullptr; }
+    void init() { store = std::make_unique<ScopedSettingsStore>(); }
+    void cleanup() { store.reset(); }
 
-    void defaultColoursValid();
-    void roundTrip();
-    void badStoredValuesFallBack_data();
-    void badStoredValuesFallBack();
-    void shortTextsPaddedToTen();
-    void storedListsTakenAsTheyAre();
-    void history_data();
-    void history();
-    void addFindStringWritesSearchOptions();
-    void saveLeavesHistoriesAlone();
-    void userKeywordFile();
-    void userKeywordFileLocation_data();
-    void userKeywordFileLocation();
+    // Stored lists are taken as they are, short ones padded to ten; save
+    // writes the documented forms other tools read and leaves the histories
+    // alone; every default colour parses (an invalid one paints black).
+    void loadAndSave()
+    {
+        const QStringList ten{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"};
+        QSettings().setValue("shortText", QStringList{"<h1>", "<h2>", "<h3>"});
+        QSettings().setValue("shortTextSel", ten);
+        QSettings().setValue("findStrings", QStringList{"x", "y"});
+        GlobalSettings a = loaded();
+        for (int i = 0; i < GlobalSettings::ColorCount; ++i)
+            QVERIFY2(a.colors[i].isValid(), qPrintable(GlobalSettings::colorKey(i)));
+        QCOMPARE(a.shortText, (QStringList{"<h1>", "<h2>", "<h3>", {}, {}, {}, {}, {}, {}, {}}));
+        QCOMPARE(a.shortTextSel, ten);
+        QCOMPARE(a.lastFindString(), QStringLiteral("x"));
 
-private:
-    ScopedSettingsStore *store = nullptr;
+        a.viEnabled = a.lineNumber = a.regexp = true;
+        a.ignoreCase = CaseSensitive;
+        a.findLoop = Loop;
+        a.docRootPath = QStringLiteral("/srv/www");
+        a.fontFamily = QStringLiteral("DejaVu Sans Mono");
+        a.fontSize = 15;
+        a.colors[GlobalSettings::ColTag] = QColor(0x12, 0x34, 0x56);
+        a.shortText[3] = QStringLiteral("<h1>");
+        a.shortTextSel[4] = QStringLiteral("<em>,</em>");
+        a.findStrings = QStringList{"changed in memory"};
+        a.save();
+        QSettings raw;
+        QCOMPARE(raw.value("viEnabled").toString(), QStringLiteral("1"));
+        QCOMPARE(raw.value("ignoreCase").toString(), QStringLiteral("2"));
+        QCOMPARE(raw.value("col_tag").toString(), QStringLiteral("#123456"));
+        QCOMPARE(raw.value("findStrings").toStringList(), (QStringList{"x", "y"}));
+        a.findStrings = QStringList{"x", "y"};
+        QCOMPARE(loaded(), a);
+    }
+
+    void badStoredValuesFallBack_data() { tableColumn("editor/storedvalues.txt"); }
+    void badStoredValuesFallBack()
+    {
+        QFETCH(QStringList, f);
+        QSettings().setValue(f.at(0), f.at(1));
+        const GlobalSettings s = loaded();
+        const QHash<QString, QString> fields{
+            {"tabWidth", QString::number(s.tabWidth)}, {"fontSize", QString::number(s.fontSize)},
+            {"ignoreCase", QString::number(s.ignoreCase)}, {"findLoop", QString::number(s.findLoop)},
+            {"viEnabled", QString::number(s.viEnabled)}, {"lineNumber", QString::number(s.lineNumber)},
+            {"col_text", s.color(GlobalSettings::ColText).name()}};
+        QCOMPARE(fields.value(f.at(0), "?"), f.at(2));
+    }
+
+    void history_data() { tableColumn("editor/history.txt"); }
+    // A search text also writes the search options, but not the loop mode.
+    void history()
+    {
+        QFETCH(QStringList, f);
+        const bool replace = f.at(0) == QLatin1String("replace");
+        const QStringList expected = f.at(2).split(QLatin1Char(' '));
+        GlobalSettings s = loaded();
+        s.regexp = s.wordSearch = true;
+        s.ignoreCase = IgnoreCaseIfLower;
+        s.findLoop = Loop;
+        for (const QString &text : f.at(1).split(QLatin1Char(' ')))
+            replace ? s.addReplaceString(text) : s.addFindString(text);
+        QCOMPARE(replace ? s.replaceStrings : s.findStrings, expected);
+        const QSettings raw;
+        QCOMPARE(raw.value(replace ? "replaceStrings" : "findStrings").toStringList(), expected);
+        QCOMPARE(raw.value("regexp").toString() + raw.value("wordSearch").toString() + raw.value("ignoreCase").toString(),
+                 replace ? QString() : QStringLiteral("111"));
+        QVERIFY(!raw.contains("findLoop"));
+    }
+
+    void userKeywordFile_data()
+    {
+        QTest::addColumn<bool>("relative");  // looked up below the program's own folder
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("words");
+        QTest::newRow("absolute, only lines that start a word")
+            << false << QByteArray("alpha\n  beta\n_gamma\n9x\n\ndelta   \r\n\xe3\x81\x82kana\n#comment\nalpha\n")
+            << QStringList{"alpha", "_gamma", "delta"};
+        QTest::newRow("relative with subdirectory") << true << QByteArray("beside\n") << QStringList{"beside"};
+    }
+    void userKeywordFile()
+    {
+        QFETCH(bool, relative);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, words);
+        QTemporaryDir outside;
+        const QString sub = QStringLiteral("kw-test-%1/user.txt").arg(QCoreApplication::applicationPid());
+        const QString beside = QCoreApplication::applicationDirPath() + QLatin1Char('/') + sub;
+        QVERIFY(writeFile(beside, relative ? bytes : "wrong file\n"));
+        QVERIFY(writeFile(outside.filePath("user.txt"), relative ? "wrong file\n" : bytes));
+        QSettings().setValue("userKeywordFileName", relative ? sub : outside.filePath("user.txt"));
+        const GlobalSettings s = loaded();
+        QFile::remove(beside);
+        QDir(QCoreApplication::applicationDirPath()).rmdir(QFileInfo(beside).dir().dirName());
+        QCOMPARE(s.userKeywords, QSet<QString>(words.begin(), words.end()));
+    }
 };
-
-// Each default colour name must parse: an invalid one paints black.
-void TestGlobalSettings::defaultColoursValid()
-{
-    GlobalSettings s;
-    s.load();
-    for (int i = 0; i < GlobalSettings::ColorCount; ++i)
-        QVERIFY2(s.colors[i].isValid(), qPrintable(GlobalSettings::colorKey(i)));
-}
-
-void TestGlobalSettings::roundTrip()
-{
-    GlobalSettings a;
-    a.load();
-    a.viEnabled = true;
-    a.lineNumber = true;
-    a.regexp = true;
-    a.ignoreCase = CaseSensitive;
-    a.findLoop = Loop;
-    a.docRootPath = QStringLiteral("/srv/www");
-    a.fontFamily = QStringLiteral("DejaVu Sans Mono");
-    a.fontSize = 15;
-    a.colors[GlobalSettings::ColTag] = QColor(0x12, 0x34, 0x56);
-    a.shortText[3] = QStringLiteral("<h1>");
-    a.shortTextSel[4] = QStringLiteral("<em>,</em>");
-    a.save();
-
-    // Values are stored in the documented forms, readable by other tools.
-    QSettings raw;
-    QCOMPARE(raw.value("viEnabled").toString(), QStringLiteral("1"));
-    QCOMPARE(raw.value("ignoreCase").toString(), QStringLiteral("2"));
-    QCOMPARE(raw.value("col_tag").toString(), QStringLiteral("#123456"));
-
-    GlobalSettings b;
-    b.load();
-    QCOMPARE(b, a);
-}
-
-void TestGlobalSettings::badStoredValuesFallBack_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("expected");  // field value after load, as text
-
-    for (const TestRow &r : readTestTable("editor/storedvalues.txt"))
-        QTest::newRow(qPrintable(r.name)) << r.fields.at(0) << r.fields.at(1) << r.fields.at(2);
-}
-
-static QString fieldText(const GlobalSettings &s, const QString &key)
-{
-    if (key == "tabWidth") return QString::number(s.tabWidth);
-    if (key == "fontSize") return QString::number(s.fontSize);
-    if (key == "ignoreCase") return QString::number(s.ignoreCase);
-    if (key == "findLoop") return QString::number(s.findLoop);
-    if (key == "viEnabled") return QString::number(int(s.viEnabled));
-    if (key == "lineNumber") return QString::number(int(s.lineNumber));
-    if (key == "col_text") return s.color(GlobalSettings::ColText).name();
-    return QStringLiteral("?");
-}
-
-void TestGlobalSettings::badStoredValuesFallBack()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, stored);
-    QFETCH(QString, expected);
-    QSettings().setValue(key, stored);
-    GlobalSettings s;
-    s.load();
-    QCOMPARE(fieldText(s, key), expected);
-}
-
-void TestGlobalSettings::shortTextsPaddedToTen()
-{
-    QSettings().setValue("shortText", QStringList{"<h1>", "<h2>", "<h3>"});
-    GlobalSettings s;
-    s.load();
-    QCOMPARE(s.shortText.size(), 10);
-    QCOMPARE(s.shortText.mid(0, 3), (QStringList{"<h1>", "<h2>", "<h3>"}));
-    QCOMPARE(s.shortText.at(9), QString());
-}
-
-void TestGlobalSettings::storedListsTakenAsTheyAre()
-{
-    const QStringList texts{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"};
-    QSettings().setValue("shortTextSel", texts);
-    QSettings().setValue("findStrings", QStringList{"x", "y"});
-    GlobalSettings s;
-    s.load();
-    QCOMPARE(s.shortTextSel, texts);
-    QCOMPARE(s.findStrings, (QStringList{"x", "y"}));
-    QCOMPARE(s.lastFindString(), QStringLiteral("x"));
-}
-
-void TestGlobalSettings::history_data()
-{
-    QTest::addColumn<bool>("replace");  // the replace history instead of the find history
-    QTest::addColumn<QStringList>("added");
-    QTest::addColumn<QStringList>("expected");
-
-    QStringList numbered;
-    for (int i = 1; i <= 21; ++i)
-        numbered << QStringLiteral("text%1").arg(i);
-    QStringList newestTwenty = numbered.mid(1);
-    std::reverse(newestTwenty.begin(), newestTwenty.end());
-
-    QTest::newRow("a used text moves to the front")
-        << false << QStringList{"one", "two", "three", "one"} << QStringList{"one", "three", "two"};
-    QTest::newRow("twenty newest kept") << false << numbered << newestTwenty;
-    QTest::newRow("case-sensitive") << false << QStringList{"Div", "div"} << QStringList{"div", "Div"};
-    QTest::newRow("replace texts alike") << true << QStringList{"r1", "r2", "r1"} << QStringList{"r1", "r2"};
-}
-
-void TestGlobalSettings::history()
-{
-    QFETCH(bool, replace);
-    QFETCH(QStringList, added);
-    QFETCH(QStringList, expected);
-    GlobalSettings s;
-    s.load();
-    for (const QString &text : std::as_const(added))
-        replace ? s.addReplaceString(text) : s.addFindString(text);
-    QCOMPARE(replace ? s.replaceStrings : s.findStrings, expected);
-    QCOMPARE(QSettings().value(replace ? "replaceStrings" : "findStrings").toStringList(), expected);
-}
-
-void TestGlobalSettings::addFindStringWritesSearchOptions()
-{
-    GlobalSettings s;
-    s.load();
-    s.regexp = true;
-    s.wordSearch = true;
-    s.ignoreCase = IgnoreCaseIfLower;
-    s.findLoop = Loop;  // not part of what a search text writes
-    s.addFindString(QStringLiteral("x"));
-    QSettings raw;
-    QCOMPARE(raw.value("regexp").toInt(), 1);
-    QCOMPARE(raw.value("wordSearch").toInt(), 1);
-    QCOMPARE(raw.value("ignoreCase").toInt(), 1);
-    QVERIFY(!raw.contains("findLoop"));
-}
-
-void TestGlobalSettings::saveLeavesHistoriesAlone()
-{
-    QSettings().setValue("findStrings", QStringList{"stored"});
-    GlobalSettings s;
-    s.load();
-    s.findStrings = QStringList{"changed in memory"};
-    s.save();
-    QCOMPARE(QSettings().value("findStrings").toStringList(), QStringList{"stored"});
-}
-
-void TestGlobalSettings::userKeywordFile()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("words.txt");
-    QVERIFY(writeFile(path, "alpha\n  beta\n_gamma\n9x\n\ndelta   \r\n\xe3\x81\x82kana\n#comment\nalpha\n"));
-    QSettings().setValue("userKeywordFileName", path);
-    GlobalSettings s;
-    s.load();
-    QCOMPARE(s.userKeywords, (QSet<QString>{"alpha", "_gamma", "delta"}));
-}
-
-void TestGlobalSettings::userKeywordFileLocation_data()
-{
-    QTest::addColumn<bool>("relative");
-    QTest::newRow("relative with subdirectory") << true;
-    QTest::newRow("absolute") << false;
-}
-
-void TestGlobalSettings::userKeywordFileLocation()
-{
-    QFETCH(bool, relative);
-    // A relative name is looked up below the program's own folder.
-    QTemporaryDir outside;
-    const QString sub = QStringLiteral("kw-test-%1/user.txt").arg(QCoreApplication::applicationPid());
-    const QString beside = QCoreApplication::applicationDirPath() + QLatin1Char('/') + sub;
-    const QString absolute = outside.filePath("user.txt");
-    QVERIFY(writeFile(beside, "beside\n"));
-    QVERIFY(writeFile(absolute, "absolute\n"));
-    QSettings().setValue("userKeywordFileName", relative ? sub : absolute);
-    GlobalSettings s;
-    s.load();
-    QFile::remove(beside);
-    QDir(QCoreApplication::applicationDirPath()).rmdir(QFileInfo(beside).dir().dirName());
-    QCOMPARE(s.userKeywords, QSet<QString>{relative ? "beside" : "absolute"});
-}
 
 QTEST_GUILESS_MAIN(TestGlobalSettings)
 #include "tst_globalsettings.moc"
