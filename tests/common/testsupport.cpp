@@ -266,3 +266,12 @@ CharEncoding tableEncoding(const QString &name)
         qFatal("no encoding named %s", qPrintable(name));
     return NoEncoding;
 }
+
+// tst_mainwindow_documents, tst_mainwindow_editing, tst_mainwindow_startup, tst_commandline
+
+void addTableRows(const QString &relativePath)
+{
+    QTest::addColumn<QStringList>("fields");
+    for (const TestRow &r : readTestTable(relativePath))
+        QTest::newRow(qPrintable(r.name)) << r.fields;
+}

@@ -133,3 +133,9 @@ protected:
         return false;
     }
 };
+
+// tst_mainwindow_documents, tst_mainwindow_editing, tst_mainwindow_startup, tst_commandline
+
+// The rows of a table file under tests/data as the rows of a data function,
+// every field but the name in one column "fields".
+void addTableRows(const QString &relativePath);
