@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QInputDialog>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -297,43 +298,21 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(w.statusBar()->currentMessage().isEmpty(), MainWindow::MessageTimeout + 2000);
         }
     }
-    void findWordAtCursor_data()
-    {
-        QTest::addColumn<QString>("document");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<int>("anchor");
-        QTest::addColumn<QString>("word");   // empty: nothing happens
-        QTest::addColumn<int>("foundAt");    // selection start afterwards, in the file's text
-        QTest::addColumn<int>("piece");      // > 0: long lines shown in pieces this long
-
-        QTest::newRow("inside a word finds the next one")
-                << "alpha beta  gamma beta" << 7 << -1 << "beta" << 18 << 0;
-        QTest::newRow("own search ignores case and word ends")
-                << "Foo xx foobar" << 1 << -1 << "Foo" << 7 << 0;
-        QTest::newRow("selection is the word") << "alpha alphabet" << 3 << 1 << "lp" << 7 << 0;
-        QTest::newRow("between two blanks") << "beta  gamma" << 5 << -1 << "" << 5 << 0;
-        QTest::newRow("blanks after the last word") << "beta  " << 6 << -1 << "" << 6 << 0;
-        QTest::newRow("just behind a word") << "beta beta" << 4 << -1 << "beta" << 5 << 0;
-        QTest::newRow("word found nowhere else") << "one two" << 5 << -1 << "two" << 5 << 0;
-        // A comment cut into pieces inside "abcdefghij" (between i and j).
-        QTest::newRow("word cut by a virtual break")
-                << "<!-- abcdefghij klm abcdefghij -->" << 7 << -1 << "abcdefghij" << 20 << 10;
-        QTest::newRow("cursor in the word's last piece")
-                << "<!-- abcdefghij klm abcdefghij -->" << 16 << -1 << "abcdefghij" << 20 << 10;
-    }
+    void findWordAtCursor_data() { addTableRows("app/findword.txt"); }
     void findWordAtCursor()
     {
-        QFETCH(QString, document);
-        QFETCH(int, position);
-        QFETCH(int, anchor);
-        QFETCH(QString, word);
-        QFETCH(int, foundAt);
-        QFETCH(int, piece);
+        QFETCH(QStringList, fields);
+        const QString word = fields.at(1);
+        const int foundAt = fields.at(2).toInt(), piece = fields.at(3).toInt();
         MainWindow w({});
         GlobalSettings *settings = w.globalSettings();
         settings->findStrings = QStringList{"older"};
         settings->ignoreCase = CaseSensitive;
         EditView *view = w.currentView();
+        QPlainTextEdit marked;
+        setCursorMarked(marked, fields.at(0));
+        const QString document = marked.toPlainText();
+        const int position = marked.textCursor().position();
         if (piece > 0) {
             view->virtualBreaks()->setLimits(piece, piece);
             view->loadText(document);
@@ -342,8 +321,7 @@ private slots:
         } else {
             view->setPlainText(document);
         }
-        placeCursor(view, position, anchor);
-
+        placeCursor(view, position, marked.textCursor().anchor());
         w.on_action_FindWord_triggered();
         QCOMPARE(commandCount(QStringLiteral("Action.findWordAtCursor")), 1);
         QCOMPARE(view->virtualBreaks()->toReal(view->textCursor().selectionStart()), foundAt);
