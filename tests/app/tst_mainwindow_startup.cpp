@@ -113,28 +113,10 @@ private slots:
         QCOMPARE(int(w.engine()->mode()), mode);
         QCOMPARE(w.findChild<QAction *>("action_viEnabled")->isChecked(), stored != 0);
     }
-    void inputMethodRememberedPerMode_data()
-    {
-        // Steps: i a v V Escape(e) change mode; + and - are the user switching
-        // the input method on and off; U is the user switching it on in command
-        // mode, which enters insert mode.
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<bool>("open");
-        QTest::addColumn<int>("switchedOn");
-        QTest::newRow("off in insert mode stays off") << "iei" << false << 0;
-        QTest::newRow("leaving insert mode switches it off") << "i+e" << false << 0;
-        QTest::newRow("on in insert mode comes back") << "i+ei" << true << 1;
-        QTest::newRow("switched off before leaving stays off") << "i+-ei" << false << 0;
-        QTest::newRow("kept through visual mode") << "i+eVvei" << true << 1;
-        QTest::newRow("switched on in command mode is not switched again") << "eU" << true << 0;
-        QTest::newRow("switched on in command mode is remembered") << "eUeI" << true << 1;
-        QTest::newRow("off in command mode after coming back") << "i+eie" << false << 1;
-    }
+    void inputMethodRememberedPerMode_data() { addTableRows("app/inputmethod.txt"); }
     void inputMethodRememberedPerMode()
     {
-        QFETCH(QString, steps);
-        QFETCH(bool, open);
-        QFETCH(int, switchedOn);
+        QFETCH(QStringList, fields);
         bool isOpen = false;
         int ons = 0;
         InputMethodMemory memory(std::make_unique<FakeInputMethod>(&isOpen, &ons));
@@ -143,7 +125,7 @@ private slots:
             memory.modeChanged(mode, next, byUser);
             mode = next;
         };
-        for (const QChar step : steps) {
+        for (const QChar step : fields.at(0)) {
             switch (step.unicode()) {
             case 'i': case 'I': go(ViEngine::InsertMode); break;
             case 'e': go(ViEngine::CommandMode); break;
@@ -155,8 +137,8 @@ private slots:
             default: QFAIL("unknown step");
             }
         }
-        QCOMPARE(isOpen, open);
-        QCOMPARE(ons, switchedOn);
+        QCOMPARE(isOpen, fields.at(1) == "1");
+        QCOMPARE(ons, fields.at(2).toInt());
     }
     void closing_data()
     {
