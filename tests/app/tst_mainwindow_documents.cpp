@@ -379,31 +379,17 @@ private slots:
         QCOMPARE(w.currentView()->fullPath(), a);
         QCOMPARE(commandCount("Action.openRecentFile"), 1);
     }
-    void shortTextInsertion_data()
-    {
-        QTest::addColumn<QString>("pair");      // selection short text 1
-        QTest::addColumn<bool>("selected");     // "word" selected, else the cursor before it
-        QTest::addColumn<QString>("result");
-        QTest::addColumn<int>("cursor");
-        QTest::newRow("plain insertion") << "<b>,</b>" << false << "a<p>word" << 4;
-        QTest::newRow("wrap") << "<b>,</b>" << true << "a<b>word</b>" << 4;
-        QTest::newRow("wrap with empty half") << ",<br>" << true << "aword<br>" << 1;
-        QTest::newRow("two commas insert nothing") << "<a title=\"x,y\">,</a>" << true << "aword" << 5;
-        QTest::newRow("no comma inserts nothing") << "<b>" << true << "aword" << 5;
-    }
+    void shortTextInsertion_data() { addTableRows("app/shorttext.txt"); }
     void shortTextInsertion()
     {
-        QFETCH(QString, pair);
-        QFETCH(bool, selected);
-        QFETCH(QString, result);
-        QFETCH(int, cursor);
+        QFETCH(QStringList, fields);
         MainWindow w({});
-        w.globalSettings()->shortTextSel[0] = pair;
+        w.globalSettings()->shortTextSel[0] = fields.at(0);
         EditView *v = w.currentView();
-        setCursorMarked(*v, selected ? "a^word|" : "a|word");
+        setCursorMarked(*v, fields.at(1));
         action(w, "actionText_1")->trigger();
-        QCOMPARE(v->toPlainText(), result);
-        QCOMPARE(v->textCursor().position(), cursor);
+        QCOMPARE(v->toPlainText(), fields.at(2));
+        QCOMPARE(v->textCursor().position(), fields.at(3).toInt());
         v->undo();  // one step restores the text
         QCOMPARE(v->toPlainText(), QStringLiteral("aword"));
     }

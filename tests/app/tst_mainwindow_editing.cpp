@@ -35,35 +35,16 @@ class TestMainWindowEditing : public MainWindowTest
 {
     Q_OBJECT
 private slots:
-    void menuActions_data()
-    {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<int>("parenCount");
-
-        QTest::newRow("open line above") << "actionOpenLine_Above" << "  a\nb|c" << "  a\n  |\nbc" << 0;
-        QTest::newRow("open line above the first line") << "actionOpenLine_Above" << "\ta|b" << "|\n\tab" << 0;
-        QTest::newRow("open line below") << "actionOpenLine_Below" << "  a|b\nc" << "  ab\n  |\nc" << 0;
-        QTest::newRow("matching bracket") << "action_MatchedParen" << "f|(a(b)c)" << "f(a(b)c|)" << 1;
-        QTest::newRow("matching bracket, none right of the cursor")
-                << "action_MatchedParen" << "(a)|b" << "(a)|b" << 1;
-    }
+    void menuActions_data() { addTableRows("app/menuactions.txt"); }
     void menuActions()
     {
-        QFETCH(QString, action);
-        QFETCH(QString, before);
-        QFETCH(QString, after);
-        QFETCH(int, parenCount);
+        QFETCH(QStringList, fields);
         MainWindow w({});
         EditView *view = w.currentView();
-        QVERIFY(view);
-        setCursorMarked(*view, before);
-        auto *a = w.findChild<QAction *>(action);
-        QVERIFY(a);
-        a->trigger();
-        QCOMPARE(cursorMarked(*view), after);
-        QCOMPARE(commandCount(QStringLiteral("Action.gotoMatchParen")), parenCount);
+        setCursorMarked(*view, fields.at(1));
+        w.findChild<QAction *>(fields.at(0))->trigger();
+        QCOMPARE(cursorMarked(*view), fields.at(2));
+        QCOMPARE(commandCount(QStringLiteral("Action.gotoMatchParen")), fields.at(3).toInt());
         // Menu commands are not key presses.
         QCOMPARE(commandCount(QStringLiteral("Edit.openLineAbove")), 0);
         QCOMPARE(commandCount(QStringLiteral("Edit.openLineBelow")), 0);
