@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QInputDialog>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -34,35 +35,16 @@ class TestMainWindowEditing : public MainWindowTest
 {
     Q_OBJECT
 private slots:
-    void menuActions_data()
-    {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<int>("parenCount");
-
-        QTest::newRow("open line above") << "actionOpenLine_Above" << "  a\nb|c" << "  a\n  |\nbc" << 0;
-        QTest::newRow("open line above the first line") << "actionOpenLine_Above" << "\ta|b" << "|\n\tab" << 0;
-        QTest::newRow("open line below") << "actionOpenLine_Below" << "  a|b\nc" << "  ab\n  |\nc" << 0;
-        QTest::newRow("matching bracket") << "action_MatchedParen" << "f|(a(b)c)" << "f(a(b)c|)" << 1;
-        QTest::newRow("matching bracket, none right of the cursor")
-                << "action_MatchedParen" << "(a)|b" << "(a)|b" << 1;
-    }
+    void menuActions_data() { addTableRows("app/menuactions.txt"); }
     void menuActions()
     {
-        QFETCH(QString, action);
-        QFETCH(QString, before);
-        QFETCH(QString, after);
-        QFETCH(int, parenCount);
+        QFETCH(QStringList, fields);
         MainWindow w({});
         EditView *view = w.currentView();
-        QVERIFY(view);
-        setCursorMarked(*view, before);
-        auto *a = w.findChild<QAction *>(action);
-        QVERIFY(a);
-        a->trigger();
-        QCOMPARE(cursorMarked(*view), after);
-        QCOMPARE(commandCount(QStringLiteral("Action.gotoMatchParen")), parenCount);
+        setCursorMarked(*view, fields.at(1));
+        w.findChild<QAction *>(fields.at(0))->trigger();
+        QCOMPARE(cursorMarked(*view), fields.at(2));
+        QCOMPARE(commandCount(QStringLiteral("Action.gotoMatchParen")), fields.at(3).toInt());
         // Menu commands are not key presses.
         QCOMPARE(commandCount(QStringLiteral("Edit.openLineAbove")), 0);
         QCOMPARE(commandCount(QStringLiteral("Edit.openLineBelow")), 0);
@@ -256,13 +238,14 @@ private slots:
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("selectionStart");  // afterwards
         QTest::addColumn<int>("selectionLength");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("message");     // "?": any; a failure to find goes, a bad pattern stays
 
         // Document "red green red blue": red at 0 and 10.
         QTest::newRow("next") << QStringList{"red", "blue"} << false << 1 << 10 << 3 << "";
         QTest::newRow("previous") << QStringList{"red"} << true << 10 << 0 << 3 << "";
         QTest::newRow("next, not found") << QStringList{"pink"} << false << 1 << 1 << 0 << "'pink' not found.";
         QTest::newRow("empty history does nothing") << QStringList{} << false << 1 << 1 << 0 << "";
+        QTest::newRow("invalid pattern") << QStringList{"("} << false << 1 << 1 << 0 << "?";
     }
     void findNextAndPrevious()
     {
@@ -275,91 +258,42 @@ private slots:
         MainWindow w({});
         GlobalSettings *settings = w.globalSettings();
         settings->findStrings = history;
+        settings->regexp = message == "?";
         EditView *view = w.currentView();
         view->setPlainText(QStringLiteral("red green red blue"));
         placeCursor(view, start);
         const QString messageBefore = w.statusBar()->currentMessage();
-
-        if (backward)
-            w.on_action_FindPrev_triggered();
-        else
-            w.on_action_FindNext_triggered();
+        backward ? w.on_action_FindPrev_triggered() : w.on_action_FindNext_triggered();
         QCOMPARE(view->textCursor().selectionStart(), selectionStart);
         QCOMPARE(view->textCursor().selectionEnd() - selectionStart, selectionLength);
-        QCOMPARE(w.statusBar()->currentMessage(), message.isEmpty() ? messageBefore : message);
+        const QString shown = w.statusBar()->currentMessage();
+        QCOMPARE(shown, message.isEmpty() ? messageBefore : message == "?" ? shown : message);
         QCOMPARE(settings->findStrings, history);
         QCOMPARE(commandCount(QStringLiteral("Action.findPrev")), backward ? 1 : 0);
         QCOMPARE(commandCount(QStringLiteral("Action.findNext")), backward ? 0 : 1);
-    }
-    void statusMessagesGoUnlessFailures_data()
-    {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<bool>("regexp");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("stays");
-        QTest::newRow("not found goes") << "pink" << false << "'pink' not found." << false;
-        QTest::newRow("invalid pattern stays") << "(" << true << "" << true;
-    }
-    void statusMessagesGoUnlessFailures()
-    {
-        QFETCH(QString, pattern);
-        QFETCH(bool, regexp);
-        QFETCH(QString, message);
-        QFETCH(bool, stays);
-        MainWindow w({});
-        w.globalSettings()->findStrings = QStringList{pattern};
-        w.globalSettings()->regexp = regexp;
-        w.currentView()->setPlainText(QStringLiteral("red green"));
-        w.on_action_FindNext_triggered();
-        const QString shown = w.statusBar()->currentMessage();
-        QVERIFY(!shown.isEmpty());
-        if (!message.isEmpty())
-            QCOMPARE(shown, message);
-        if (stays) {
+        if (message == "?") {
+            QVERIFY(!shown.isEmpty());
             QTest::qWait(MainWindow::MessageTimeout + 500);
             QCOMPARE(w.statusBar()->currentMessage(), shown);
-        } else {
-            QTRY_VERIFY_WITH_TIMEOUT(w.statusBar()->currentMessage().isEmpty(),
-                                     MainWindow::MessageTimeout + 2000);
+        } else if (!message.isEmpty()) {
+            QTRY_VERIFY_WITH_TIMEOUT(w.statusBar()->currentMessage().isEmpty(), MainWindow::MessageTimeout + 2000);
         }
     }
-    void findWordAtCursor_data()
-    {
-        QTest::addColumn<QString>("document");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<int>("anchor");
-        QTest::addColumn<QString>("word");   // empty: nothing happens
-        QTest::addColumn<int>("foundAt");    // selection start afterwards, in the file's text
-        QTest::addColumn<int>("piece");      // > 0: long lines shown in pieces this long
-
-        QTest::newRow("inside a word finds the next one")
-                << "alpha beta  gamma beta" << 7 << -1 << "beta" << 18 << 0;
-        QTest::newRow("own search ignores case and word ends")
-                << "Foo xx foobar" << 1 << -1 << "Foo" << 7 << 0;
-        QTest::newRow("selection is the word") << "alpha alphabet" << 3 << 1 << "lp" << 7 << 0;
-        QTest::newRow("between two blanks") << "beta  gamma" << 5 << -1 << "" << 5 << 0;
-        QTest::newRow("blanks after the last word") << "beta  " << 6 << -1 << "" << 6 << 0;
-        QTest::newRow("just behind a word") << "beta beta" << 4 << -1 << "beta" << 5 << 0;
-        QTest::newRow("word found nowhere else") << "one two" << 5 << -1 << "two" << 5 << 0;
-        // A comment cut into pieces inside "abcdefghij" (between i and j).
-        QTest::newRow("word cut by a virtual break")
-                << "<!-- abcdefghij klm abcdefghij -->" << 7 << -1 << "abcdefghij" << 20 << 10;
-        QTest::newRow("cursor in the word's last piece")
-                << "<!-- abcdefghij klm abcdefghij -->" << 16 << -1 << "abcdefghij" << 20 << 10;
-    }
+    void findWordAtCursor_data() { addTableRows("app/findword.txt"); }
     void findWordAtCursor()
     {
-        QFETCH(QString, document);
-        QFETCH(int, position);
-        QFETCH(int, anchor);
-        QFETCH(QString, word);
-        QFETCH(int, foundAt);
-        QFETCH(int, piece);
+        QFETCH(QStringList, fields);
+        const QString word = fields.at(1);
+        const int foundAt = fields.at(2).toInt(), piece = fields.at(3).toInt();
         MainWindow w({});
         GlobalSettings *settings = w.globalSettings();
         settings->findStrings = QStringList{"older"};
         settings->ignoreCase = CaseSensitive;
         EditView *view = w.currentView();
+        QPlainTextEdit marked;
+        setCursorMarked(marked, fields.at(0));
+        const QString document = marked.toPlainText();
+        const int position = marked.textCursor().position();
         if (piece > 0) {
             view->virtualBreaks()->setLimits(piece, piece);
             view->loadText(document);
@@ -368,8 +302,7 @@ private slots:
         } else {
             view->setPlainText(document);
         }
-        placeCursor(view, position, anchor);
-
+        placeCursor(view, position, marked.textCursor().anchor());
         w.on_action_FindWord_triggered();
         QCOMPARE(commandCount(QStringLiteral("Action.findWordAtCursor")), 1);
         QCOMPARE(view->virtualBreaks()->toReal(view->textCursor().selectionStart()), foundAt);

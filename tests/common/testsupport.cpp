@@ -267,12 +267,11 @@ CharEncoding tableEncoding(const QString &name)
     return NoEncoding;
 }
 
-// tst_documentfile, tst_findreplacedlg, tst_documentsearch, tst_charencoding,
-// tst_globalsettings
+// Table files as data functions, for the tests that read all their rows so.
 
-void tableColumn(const QString &relativePath)
+void addTableRows(const QString &relativePath, const char *column)
 {
-    QTest::addColumn<QStringList>("f");
+    QTest::addColumn<QStringList>(column);
     for (const TestRow &r : readTestTable(relativePath))
         QTest::newRow(qPrintable(r.name)) << r.fields;
 }

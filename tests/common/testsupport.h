@@ -134,8 +134,6 @@ protected:
     }
 };
 
-// tst_documentfile, tst_findreplacedlg, tst_documentsearch, tst_charencoding,
-// tst_globalsettings
-
-// A data function's one column "f": the fields of each row of a table file.
-void tableColumn(const QString &relativePath);
+// The rows of a table file under tests/data as the rows of a data function,
+// every field but the name in one column.
+void addTableRows(const QString &relativePath, const char *column = "fields");

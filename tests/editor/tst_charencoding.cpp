@@ -58,14 +58,14 @@ private slots:
         QCOMPARE(int(detectEncoding(bytes)), expected);
     }
 
-    void encodingLabels_data() { tableColumn("editor/labels.txt"); }
+    void encodingLabels_data() { addTableRows("editor/labels.txt", "f"); }
     void encodingLabels()
     {
         QFETCH(QStringList, f);
         QCOMPARE(int(encodingForLabel(f.at(0).toLatin1())), int(tableEncoding(f.at(1))));
     }
 
-    void decode_data() { tableColumn("editor/decode.txt"); }
+    void decode_data() { addTableRows("editor/decode.txt", "f"); }
     void decode()
     {
         QFETCH(QStringList, f);
@@ -79,7 +79,7 @@ private slots:
         QVERIFY(!d.text.isEmpty());
     }
 
-    void encode_data() { tableColumn("editor/encode.txt"); }
+    void encode_data() { addTableRows("editor/encode.txt", "f"); }
     void encode()
     {
         QFETCH(QStringList, f);

@@ -209,7 +209,7 @@ private slots:
 
     // Strange files open with the detected encoding and, where bytes were lost
     // or look binary, a status message naming the file.
-    void oddInput_data() { tableColumn("editor/oddinput.txt"); }
+    void oddInput_data() { addTableRows("editor/oddinput.txt", "f"); }
     void oddInput()
     {
         QFETCH(QStringList, f);
@@ -224,7 +224,7 @@ private slots:
         }
     }
 
-    void invalidBytesAskBeforeOverwrite_data() { tableColumn("editor/invalidbytes.txt"); }
+    void invalidBytesAskBeforeOverwrite_data() { addTableRows("editor/invalidbytes.txt", "f"); }
     void invalidBytesAskBeforeOverwrite()
     {
         QFETCH(QStringList, f);
@@ -267,7 +267,7 @@ private slots:
     // Characters the encoding lacks are never replaced without asking; Cancel
     // leaves the file and the modified document as they were; references are
     // what the view shows afterwards too.
-    void lossySave_data() { tableColumn("editor/lossysave.txt"); }
+    void lossySave_data() { addTableRows("editor/lossysave.txt", "f"); }
     void lossySave()
     {
         QFETCH(QStringList, f);
@@ -296,7 +296,7 @@ private slots:
 
     // A page declaring another encoding than the one it is saved in: Yes
     // rewrites the label, No keeps it and is remembered, Cancel saves nothing.
-    void declarationFollowsTheEncoding_data() { tableColumn("editor/declaration.txt"); }
+    void declarationFollowsTheEncoding_data() { addTableRows("editor/declaration.txt", "f"); }
     void declarationFollowsTheEncoding()
     {
         QFETCH(QStringList, f);

@@ -63,7 +63,7 @@ private slots:
         store.reset();
     }
 
-    void caseRule_data() { tableColumn("editor/caserule.txt"); }
+    void caseRule_data() { addTableRows("editor/caserule.txt", "f"); }
     void caseRule()
     {
         QFETCH(QStringList, f);
@@ -72,7 +72,7 @@ private slots:
         QCOMPARE(EditViewBase(&settings, nullptr).ignoresCase(f.at(1)), f.at(2) == QLatin1String("yes"));
     }
 
-    void find_data() { tableColumn("editor/find.txt"); }
+    void find_data() { addTableRows("editor/find.txt", "f"); }
     void find()
     {
         QFETCH(QStringList, f);
@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(span(match), qMakePair(f.at(6).toInt(), f.at(7).toInt()));
     }
 
-    void emptyMatchesMoveOn_data() { tableColumn("editor/emptymatches.txt"); }
+    void emptyMatchesMoveOn_data() { addTableRows("editor/emptymatches.txt", "f"); }
     void emptyMatchesMoveOn()
     {
         QFETCH(QStringList, f);
@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(seen.join(QLatin1Char(' ')), f.at(2));
     }
 
-    void farMatchesInLargeDocuments_data() { tableColumn("editor/farmatches.txt"); }
+    void farMatchesInLargeDocuments_data() { addTableRows("editor/farmatches.txt", "f"); }
     void farMatchesInLargeDocuments()
     {
         QFETCH(QStringList, f);
@@ -119,7 +119,7 @@ private slots:
             QCOMPARE(found.selectionStart() - found.block().position(), f.at(5).toInt());
     }
 
-    void replaceAll_data() { tableColumn("editor/replace.txt"); }
+    void replaceAll_data() { addTableRows("editor/replace.txt", "f"); }
     void replaceAll()
     {
         QFETCH(QStringList, f);
@@ -165,7 +165,7 @@ private slots:
         QCOMPARE(span(literal.find(&document, QTextCursor(&document), false)), qMakePair(0, 3));
     }
 
-    void loopModes_data() { tableColumn("editor/loop.txt"); }
+    void loopModes_data() { addTableRows("editor/loop.txt", "f"); }
     void loopModes()
     {
         QFETCH(QStringList, f);
@@ -214,7 +214,7 @@ private slots:
         QCOMPARE(messages.size(), 0);
     }
 
-    void viewMatchesAtCursorFollowsSettings_data() { tableColumn("editor/viewmatch.txt"); }
+    void viewMatchesAtCursorFollowsSettings_data() { addTableRows("editor/viewmatch.txt", "f"); }
     void viewMatchesAtCursorFollowsSettings()
     {
         QFETCH(QStringList, f);

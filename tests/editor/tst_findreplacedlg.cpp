@@ -61,7 +61,7 @@ private slots:
         store.reset();
     }
 
-    void options_data() { tableColumn("editor/dialogoptions.txt"); }
+    void options_data() { addTableRows("editor/dialogoptions.txt", "f"); }
     // Opened, the dialog shows the stored options and histories, and closed it
     // changes nothing; regexp switches word search off and on without
     // unchecking it. Stored, the form's options reach the store only with a
@@ -117,7 +117,7 @@ private slots:
         QVERIFY(settings == before);
     }
 
-    void findButtons_data() { tableColumn("editor/dialogfind.txt"); }
+    void findButtons_data() { addTableRows("editor/dialogfind.txt", "f"); }
     void findButtons()
     {
         QFETCH(QStringList, f);
@@ -180,7 +180,7 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
     }
 
-    void replace_data() { tableColumn("editor/dialogreplace.txt"); }
+    void replace_data() { addTableRows("editor/dialogreplace.txt", "f"); }
     void replace()
     {
         QFETCH(QStringList, f);

@@ -61,7 +61,7 @@ private slots:
         QCOMPARE(loaded(), a);
     }
 
-    void badStoredValuesFallBack_data() { tableColumn("editor/storedvalues.txt"); }
+    void badStoredValuesFallBack_data() { addTableRows("editor/storedvalues.txt", "f"); }
     void badStoredValuesFallBack()
     {
         QFETCH(QStringList, f);
@@ -75,7 +75,7 @@ private slots:
         QCOMPARE(fields.value(f.at(0), "?"), f.at(2));
     }
 
-    void history_data() { tableColumn("editor/history.txt"); }
+    void history_data() { addTableRows("editor/history.txt", "f"); }
     // A search text also writes the search options, but not the loop mode.
     void history()
     {
