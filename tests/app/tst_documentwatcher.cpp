@@ -261,32 +261,54 @@ private slots:
     }
     void inMainWindow_data()
     {
-        QTest::addColumn<bool>("reload");
-        QTest::newRow("kept: Save asks before writing over the change") << false;
-        QTest::newRow("reloaded: the recovery copy keeps my text until saved") << true;
+        QTest::addColumn<QKeySequence>("key");
+        QTest::addColumn<QString>("answer");  // empty: the key answers nothing
+        QTest::newRow("Alt+R reloads: the recovery copy keeps my text until saved") << QKeySequence("Alt+R") << "Reload";
+        QTest::newRow("Alt+K keeps my text: Save asks before writing over the change") << QKeySequence("Alt+K") << "Keep";
+        QTest::newRow("R goes into the text") << QKeySequence("R") << "";
+        QTest::newRow("Return goes into the text") << QKeySequence("Return") << "";
+        QTest::newRow("Space goes into the text") << QKeySequence("Space") << "";
     }
-    // Through the main window: the question goes with the tab it belongs to;
-    // the text a reload replaced lives on in the recovery copy until it is saved.
+    // Through the main window: the question goes with the tab it belongs to
+    // and is answered with Alt and the button's letter while the focus stays
+    // in the text; no key typed into the text answers it.
     void inMainWindow()
     {
-        QFETCH(bool, reload);
+        QFETCH(QKeySequence, key);
+        QFETCH(QString, answer);
         QVERIFY(writeFile(file, fiveLines));
         MainWindow window({file});
         window.documentWatcher()->setSettleDelay(50);
         RecoveryJournal *journal = window.recoveryJournal();
         EditView *doc = window.currentView();
         QVERIFY(doc);
-        QCOMPARE(doc->fullPath(), file);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        if (doc->globalSettings()->viEnabled)
+            window.engine()->setMode(ViEngine::InsertMode);
         edit(doc, QStringLiteral("mine "));
         const QString mine = doc->toPlainText();
         change(QStringLiteral("rename"), otherLines);
         QTRY_VERIFY_WITH_TIMEOUT(window.messages()->has(doc, changedKey), 5000);
+        window.on_action_New_triggered();
+        QVERIFY(!click(window.messages(), QStringLiteral("Reload")));
+        window.tabs()->setCurrentWidget(doc);
+        doc->setFocus();
+        QTRY_VERIFY(doc->hasFocus());
 
-        if (reload) {
-            window.on_action_New_triggered();
-            QVERIFY(!click(window.messages(), QStringLiteral("Reload")));
-            window.tabs()->setCurrentWidget(doc);
-            QVERIFY(click(window.messages(), QStringLiteral("Reload")));
+        QTest::keySequence(doc, key);
+        if (answer.isEmpty()) {
+            QTest::qWait(300);  // longer than a button's animated click
+            QVERIFY(window.messages()->has(doc, changedKey));
+            QVERIFY(doc->toPlainText() != mine);
+            QVERIFY(doc->hasFocus());
+            doc->document()->setModified(false);
+            return;
+        }
+        QTRY_VERIFY(!window.messages()->has(doc, changedKey));
+        QVERIFY(doc->hasFocus());
+        if (answer == "Reload") {
             QCOMPARE(doc->toPlainText(), QString::fromLatin1(otherLines));
             journal->waitForIdle();
             const QString copy = journal->journalFile(doc);
@@ -300,7 +322,7 @@ private slots:
             QCOMPARE(readFile(file), mine.toUtf8());
             return;
         }
-        QVERIFY(click(window.messages(), QStringLiteral("Keep my text")));
+        QCOMPARE(doc->toPlainText(), mine);
         prompt->answers << QMessageBox::Cancel;
         QVERIFY(!window.on_action_Save_triggered());
         QCOMPARE(prompt->asked.size(), 1);
@@ -315,56 +337,6 @@ private slots:
         edit(doc, QStringLiteral("again "));
         QVERIFY(window.on_action_Save_triggered());
         QCOMPARE(prompt->asked.size(), 2);
-    }
-    void answeredByKeys_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<bool>("answered");
-        QTest::addColumn<bool>("reloaded");
-        QTest::newRow("Alt+R reloads") << int(Qt::Key_R) << int(Qt::AltModifier) << true << true;
-        QTest::newRow("Alt+K keeps my text") << int(Qt::Key_K) << int(Qt::AltModifier) << true << false;
-        QTest::newRow("R goes into the text") << int(Qt::Key_R) << int(Qt::NoModifier) << false << false;
-        QTest::newRow("Return goes into the text") << int(Qt::Key_Return) << int(Qt::NoModifier) << false << false;
-        QTest::newRow("Space goes into the text") << int(Qt::Key_Space) << int(Qt::NoModifier) << false << false;
-    }
-    // The question in the bar is answered from the keyboard with Alt and the
-    // button's letter while the focus stays in the text; no key typed into the
-    // text answers it.
-    void answeredByKeys()
-    {
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
-        QFETCH(bool, answered);
-        QFETCH(bool, reloaded);
-        QVERIFY(writeFile(file, fiveLines));
-        MainWindow window({file});
-        window.documentWatcher()->setSettleDelay(50);
-        EditView *doc = window.currentView();
-        QVERIFY(doc);
-        window.show();
-        window.activateWindow();
-        doc->setFocus();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QTRY_VERIFY(doc->hasFocus());
-        if (doc->globalSettings()->viEnabled)
-            window.engine()->setMode(ViEngine::InsertMode);
-        edit(doc, QStringLiteral("mine "));
-        change(QStringLiteral("rename"), otherLines);
-        QTRY_VERIFY_WITH_TIMEOUT(window.messages()->has(doc, changedKey), 5000);
-        const QString mine = doc->toPlainText();
-
-        QTest::keyClick(doc, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        if (answered) {
-            QTRY_VERIFY(!window.messages()->has(doc, changedKey));
-            QCOMPARE(doc->toPlainText(), reloaded ? QString::fromLatin1(otherLines) : mine);
-        } else {
-            QTest::qWait(300);  // longer than a button's animated click
-            QVERIFY(window.messages()->has(doc, changedKey));
-            QVERIFY(doc->toPlainText() != mine);
-        }
-        QVERIFY(doc->hasFocus());
-        doc->document()->setModified(false);
     }
 
 private:

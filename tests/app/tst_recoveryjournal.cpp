@@ -16,6 +16,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <tuple>
 #include <memory>
 
 namespace {
@@ -87,39 +88,65 @@ private slots:
         settings.reset();
         dir.reset();
     }
-    void formatRoundTrip_data()
+    void format_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<int>("encoding");
+        QTest::addColumn<QString>("damage");  // empty: the file is read as written
+        QTest::addColumn<bool>("headerReadable");
 
-        QTest::newRow("empty") << QString() << QString() << int(UTF8);
+        QTest::newRow("empty") << QString() << QString() << int(UTF8) << QString() << true;
         QTest::newRow("block ends become LF")
-            << QStringLiteral("a\u2029b\u2029") << QStringLiteral("a\nb\n") << int(UTF16LE);
+            << QStringLiteral("a\u2029b\u2029") << QStringLiteral("a\nb\n") << int(UTF16LE) << QString() << true;
         QTest::newRow("no-break space and line separator kept")
-            << QStringLiteral("a\u00a0b\u2028c") << QStringLiteral("a\u00a0b\u2028c") << int(EucJP);
+            << QStringLiteral("a\u00a0b\u2028c") << QStringLiteral("a\u00a0b\u2028c") << int(EucJP) << QString() << true;
         QTest::newRow("NUL and lone surrogate kept")
             << QString::fromUtf16(u"x\0y\xd800z", 5) << QString::fromUtf16(u"x\0y\xd800z", 5)
-            << int(ShiftJIS);
+            << int(ShiftJIS) << QString() << true;
         QTest::newRow("Japanese") << QStringLiteral("日本語\u2029の文章") << QStringLiteral("日本語\nの文章")
-                                  << int(UTF16BE);
+                                  << int(UTF16BE) << QString() << true;
+        // A damaged copy must never be restored as if it were the user's text.
+        const QString text = QStringLiteral("<p>some text that matters</p>\u2029").repeated(50);
+        for (const auto &[name, damage, header] :
+             {std::tuple{"empty file", "empty", false}, {"other magic", "magic", false},
+              {"cut in the text", "cut-text", true}, {"cut before the end mark", "cut-end", true},
+              {"one text byte changed", "flip", true}})
+            QTest::newRow(name) << text << QString() << int(UTF8) << QString(damage) << header;
     }
-    void formatRoundTrip()
+    void format()
     {
         QFETCH(QString, text);
         QFETCH(QString, expected);
         QFETCH(int, encoding);
+        QFETCH(QString, damage);
+        QFETCH(bool, headerReadable);
         const QString file = dir->filePath(QStringLiteral("a-1.journal"));
         const auto s = snapshot(file, text, CharEncoding(encoding));
         QVERIFY(RecoveryJournal::writeSnapshot(file, s));
-
-        RecoveryJournal::Entry header;
-        QVERIFY(RecoveryJournal::readEntry(file, &header));
-        QString read;
-        RecoveryJournal::Entry full;
-        QVERIFY(RecoveryJournal::readText(file, &read, &full));
-        QCOMPARE(read, expected);
+        if (!damage.isEmpty()) {
+            QByteArray bytes = readFile(file);
+            QVERIFY(bytes.size() > 2000);
+            if (damage == QLatin1String("empty"))
+                bytes.clear();
+            else if (damage == QLatin1String("magic"))
+                bytes[0] = char(bytes[0] ^ 0x20);
+            else if (damage == QLatin1String("cut-text"))
+                bytes.truncate(bytes.size() / 2);
+            else if (damage == QLatin1String("cut-end"))
+                bytes.chop(2);
+            else
+                bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x01);
+            QVERIFY(writeFile(file, bytes));
+        }
+        RecoveryJournal::Entry header, full;
+        QCOMPARE(RecoveryJournal::readEntry(file, &header), headerReadable);
+        QString read = QStringLiteral("untouched");
+        QCOMPARE(RecoveryJournal::readText(file, &read, &full), damage.isEmpty());
+        QCOMPARE(read, damage.isEmpty() ? expected : QStringLiteral("untouched"));
         for (const auto &e : {header, full}) {
+            if (!damage.isEmpty())
+                break;
             QCOMPARE(e.file, file);
             QCOMPARE(e.fullPath, s.entry.fullPath);
             QCOMPARE(e.title, s.entry.title);
@@ -127,45 +154,6 @@ private slots:
             QCOMPARE(e.cursorPosition, 7);
             QCOMPARE(e.lastChange, s.entry.lastChange);
         }
-    }
-    void damagedFilesRejected_data()
-    {
-        QTest::addColumn<QString>("damage");
-        QTest::addColumn<bool>("headerReadable");
-
-        QTest::newRow("empty file") << QStringLiteral("empty") << false;
-        QTest::newRow("other magic") << QStringLiteral("magic") << false;
-        QTest::newRow("cut in the text") << QStringLiteral("cut-text") << true;
-        QTest::newRow("cut before the end mark") << QStringLiteral("cut-end") << true;
-        QTest::newRow("one text byte changed") << QStringLiteral("flip") << true;
-    }
-    // A damaged copy must never be restored as if it were the user's text.
-    void damagedFilesRejected()
-    {
-        QFETCH(QString, damage);
-        QFETCH(bool, headerReadable);
-        const QString file = dir->filePath(QStringLiteral("a-1.journal"));
-        const QString text = QStringLiteral("<p>some text that matters</p>\u2029").repeated(50);
-        QVERIFY(RecoveryJournal::writeSnapshot(file, snapshot(file, text)));
-        QByteArray bytes = readFile(file);
-        QVERIFY(bytes.size() > 2000);
-        if (damage == QLatin1String("empty"))
-            bytes.clear();
-        else if (damage == QLatin1String("magic"))
-            bytes[0] = char(bytes[0] ^ 0x20);
-        else if (damage == QLatin1String("cut-text"))
-            bytes.truncate(bytes.size() / 2);
-        else if (damage == QLatin1String("cut-end"))
-            bytes.chop(2);
-        else if (damage == QLatin1String("flip"))
-            bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x01);
-        QVERIFY(writeFile(file, bytes));
-
-        RecoveryJournal::Entry entry;
-        QCOMPARE(RecoveryJournal::readEntry(file, &entry), headerReadable);
-        QString read = QStringLiteral("untouched");
-        QVERIFY(!RecoveryJournal::readText(file, &read));
-        QCOMPARE(read, QStringLiteral("untouched"));
     }
     void writeTiming_data()
     {
