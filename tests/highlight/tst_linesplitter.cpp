@@ -108,28 +108,15 @@ QString compareWithWhole(const QString &line, int state, const QList<int> &cuts)
 
 QString fragmentSoup(QRandomGenerator &rng, int size)
 {
-    static const QStringList fragments{
-        QStringLiteral("<div class=\"a b\">"), QStringLiteral("</div>"), QStringLiteral("<p>"),
-        QStringLiteral("text, more; words "), QStringLiteral("&amp;"), QStringLiteral("&lt;"),
-        QStringLiteral("<!-- note -->"), QStringLiteral("<!--"), QStringLiteral("-->"),
-        QStringLiteral("<script>"), QStringLiteral("</script>"), QStringLiteral("<style>"),
-        QStringLiteral("</style>"), QStringLiteral("var a=b/c;"), QStringLiteral("x = a / b / c"),
-        QStringLiteral("return /re[/]x\\/y/g.test(s),"), QStringLiteral("\"str\\\"ing, x;\""),
-        QStringLiteral("'s\\u0041q'"), QStringLiteral("/* c; } */"), QStringLiteral("// line"),
-        QStringLiteral("}"), QStringLiteral("{"), QStringLiteral(";"), QStringLiteral(","),
-        QStringLiteral(">"), QStringLiteral("<"), QStringLiteral(" "), QStringLiteral("   "),
-        QStringLiteral("color:red;"), QStringLiteral("a>b{margin:0}"), QStringLiteral("\\"),
-        QStringLiteral("\""), QStringLiteral("'"), QStringLiteral("/"), QStringLiteral("*"),
-        QStringLiteral("abcdefghij0123456789"), QStringLiteral("\u65e5\u672c"),
-        QStringLiteral("\U0001F600"), QStringLiteral("typeof q"), QStringLiteral("\t"),
-        // PHP, style sheets and template literals
-        QStringLiteral("<?php "), QStringLiteral("<?= $v ?>"), QStringLiteral("?>"),
-        QStringLiteral("# c "), QStringLiteral("$abc->d(1, 'x\\'y');"),
-        QStringLiteral("\"a $b \\n\""), QStringLiteral("<<<EOT "), QStringLiteral("EOT;"),
-        QStringLiteral("<<<'N' "), QStringLiteral("`t ${a} `"), QStringLiteral("${"),
-        QStringLiteral("`"), QStringLiteral("@media x{"), QStringLiteral("p{color:#fc0 !important}"),
-        QStringLiteral("margin:1.5em -2px;"), QStringLiteral("content:'a;b'"),
-        QStringLiteral("<p style=\"a:b;c:d\">"), QStringLiteral("#"), QStringLiteral(":")};
+    // Markup, script, style sheets, PHP and template literals; split at "|".
+    static const QStringList fragments = QStringLiteral(
+        "<div class=\"a b\">|</div>|<p>|text, more; words |&amp;|&lt;|<!-- note -->|<!--|-->|<script>"
+        "|</script>|<style>|</style>|var a=b/c;|x = a / b / c|return /re[/]x\\/y/g.test(s),"
+        "|\"str\\\"ing, x;\"|'s\\u0041q'|/* c; } */|// line|}|{|;|,|>|<| |   |color:red;|a>b{margin:0}"
+        "|\\|\"|'|/|*|abcdefghij0123456789|\u65e5\u672c|\U0001F600|typeof q|\t"
+        "|<?php |<?= $v ?>|?>|# c |$abc->d(1, 'x\\'y');|\"a $b \\n\"|<<<EOT |EOT;|<<<'N' |`t ${a} `|${"
+        "|`|@media x{|p{color:#fc0 !important}|margin:1.5em -2px;|content:'a;b'|<p style=\"a:b;c:d\">|#|:")
+            .split(u'|');
     QString line;
     while (line.size() < size)
         line += fragments.at(rng.bounded(int(fragments.size())));

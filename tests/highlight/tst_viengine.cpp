@@ -75,12 +75,8 @@ private slots:
     void countAndPrefixState_data();
     void countAndPrefixState();
     void stateSharedByViews();
-    void moveCursorOperations_data();
-    void moveCursorOperations();
-    void moveLinesAgreesWithQtVerticalMoves_data();
-    void moveLinesAgreesWithQtVerticalMoves();
-    void clampToLine_data();
-    void clampToLine();
+    void cursorHelpers_data();
+    void cursorHelpers();
     void modeChangeGuard();
 };
 
@@ -173,95 +169,46 @@ void TestViEngine::stateSharedByViews()
     QCOMPARE(other.toPlainText(), QStringLiteral("first\nline\ndefgh"));
 }
 
-void TestViEngine::moveCursorOperations_data()
+void TestViEngine::cursorHelpers_data()
 {
+    QTest::addColumn<QString>("helper");
     QTest::addColumn<QString>("before");
-    QTest::addColumn<int>("op");
     QTest::addColumn<int>("n");
     QTest::addColumn<bool>("keepAnchor");
-    QTest::addColumn<int>("position");
-    QTest::addColumn<int>("anchor");
-
-    using V = ViEngine;
-    QTest::newRow("left in line by 2") << "ab\ncd|e" << int(V::LeftInLine) << 2 << false << 3 << 3;
-    QTest::newRow("left in line stops at column 0") << "ab\ncd|e" << int(V::LeftInLine) << 5 << false << 3 << 3;
-    QTest::newRow("right in line may reach the line end") << "a|bc\nd" << int(V::RightInLine) << 5 << false << 3 << 3;
-    QTest::newRow("right in line with the anchor kept") << "a|bc" << int(V::RightInLine) << 1 << true << 2 << 1;
-    QTest::newRow("first non-blank") << "x\n \t y|z" << int(V::FirstNonBlank) << 1 << false << 5 << 5;
-    QTest::newRow("first non-blank of a blank line is its end") << "x\n|   " << int(V::FirstNonBlank) << 1 << false << 5 << 5;
-    QTest::newRow("word start selects the word before the cursor")
-            << "a.foo_Bar9|x" << int(V::WordStart) << 1 << true << 2 << 10;
-    QTest::newRow("word start stops at characters beyond Latin-1")
-            << QStringLiteral("x\u3042ab|") << int(V::WordStart) << 1 << true << 2 << 4;
-    QTest::newRow("word start accepts Latin-1 letters") << QStringLiteral("- \u00e9t\u00e9|") << int(V::WordStart) << 1 << false << 2 << 2;
-    QTest::newRow("word start stays within its line") << "ab\n|cd" << int(V::WordStart) << 1 << false << 3 << 3;
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<bool>("answer");
+    for (const TestRow &r : readTestTable(QStringLiteral("highlight/vi_cursor.txt")))
+        QTest::newRow(qPrintable(r.name)) << r.fields.at(0) << r.fields.at(1) << r.fields.at(2).toInt()
+                                          << (r.fields.at(3) == u"yes") << r.fields.at(4) << (r.fields.at(5) == u"yes");
 }
 
-void TestViEngine::moveCursorOperations()
+void TestViEngine::cursorHelpers()
 {
+    QFETCH(QString, helper);
     QFETCH(QString, before);
-    QFETCH(int, op);
     QFETCH(int, n);
     QFETCH(bool, keepAnchor);
-    QFETCH(int, position);
-    QFETCH(int, anchor);
+    QFETCH(QString, after);
+    QFETCH(bool, answer);
+    static const QStringList ops{"LeftInLine", "RightInLine", "FirstNonBlank", "WordStart"};
+    static const int values[] = {ViEngine::LeftInLine, ViEngine::RightInLine, ViEngine::FirstNonBlank, ViEngine::WordStart};
     Fixture f(before);
     QTextCursor c = f.view->textCursor();
-    QVERIFY(ViEngine::moveCursor(c, op, keepAnchor ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor, n));
-    QCOMPARE(c.position(), position);
-    QCOMPARE(c.anchor(), anchor);
-}
-
-void TestViEngine::moveLinesAgreesWithQtVerticalMoves_data()
-{
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<int>("n");
-
-    QTest::newRow("up one") << "abc\nxy|zw" << -1;
-    QTest::newRow("tab before the cursor") << "\tab|c\nabcdefghijklmnopqrstuvwxyz" << 1;
-    QTest::newRow("onto a tab") << "abcdefghijk|lmnop\nx\ty" << 1;
-    QTest::newRow("wide characters") << QStringLiteral("ab|c\n\u3042\u3044\u3046\u3048") << 1;
-    QTest::newRow("to a shorter line") << "abcdef|g\nab\ncd" << 2;
-    QTest::newRow("from the line end") << "x\nabc|" << -1;
-    QTest::newRow("too far down") << "a|b\ncd" << 2;
-    QTest::newRow("too far up") << "ab\nc|d" << -2;
-}
-
-void TestViEngine::moveLinesAgreesWithQtVerticalMoves()
-{
-    QFETCH(QString, before);
-    QFETCH(int, n);
-    Fixture f(before);
-    QTextCursor ours = f.view->textCursor();
-    QTextCursor qts = f.view->textCursor();
-    const bool qtResult = qts.movePosition(n > 0 ? QTextCursor::Down : QTextCursor::Up,
-                                           QTextCursor::MoveAnchor, qAbs(n));
-    QCOMPARE(ViEngine::moveLines(ours, n), qtResult);
-    QCOMPARE(ours.position(), qtResult ? qts.position() : f.view->textCursor().position());
-}
-
-void TestViEngine::clampToLine_data()
-{
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<bool>("moved");
-    QTest::addColumn<int>("position");
-
-    QTest::newRow("past the last character") << "abc|\nd" << true << 2;
-    QTest::newRow("on the last character") << "ab|c\nd" << false << 2;
-    QTest::newRow("empty line") << "abc\n|\nd" << false << 4;
-    QTest::newRow("column 0 of a line") << "abc\n|d" << false << 4;
-    QTest::newRow("end of the document") << "ab\ncd|" << true << 4;
-}
-
-void TestViEngine::clampToLine()
-{
-    QFETCH(QString, before);
-    QFETCH(bool, moved);
-    QFETCH(int, position);
-    Fixture f(before);
-    QTextCursor c = f.view->textCursor();
-    QCOMPARE(ViEngine::clampToLine(c), moved);
-    QCOMPARE(c.position(), position);
+    if (helper == u"lines") {
+        QTextCursor qts = c;
+        QCOMPARE(qts.movePosition(n > 0 ? QTextCursor::Down : QTextCursor::Up, QTextCursor::MoveAnchor, qAbs(n)), answer);
+        f.view->setTextCursor(answer ? qts : c);
+        after = cursorMarked(*f.view);
+        QCOMPARE(ViEngine::moveLines(c, n), answer);
+    } else if (helper == u"clamp") {
+        QCOMPARE(ViEngine::clampToLine(c), answer);
+    } else {
+        QVERIFY(ops.contains(helper));
+        QCOMPARE(ViEngine::moveCursor(c, values[ops.indexOf(helper)],
+                                      keepAnchor ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor, n), answer);
+    }
+    f.view->setTextCursor(c);
+    QCOMPARE(cursorMarked(*f.view), after);
 }
 
 // A receiver that reacts the way the input-method notification does: it

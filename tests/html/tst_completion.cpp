@@ -102,9 +102,6 @@ private slots:
     void dispatcher_data();
     void dispatcher();
     void popupStandsUnderTheCursor();
-    void emptyDocumentGetsTemplate();
-    void missingFiles_data();
-    void missingFiles();
     void keywordLists_data();
     void keywordLists();
 
@@ -160,6 +157,11 @@ void TestCompletion::dispatcher()
     QFETCH(QString, shown);
     QFETCH(QString, options);
     const QStringList opts = options.split(u' ', Qt::SkipEmptyParts);
+    QTemporaryDir empty;
+    if (opts.contains(QLatin1String("nofiles")))
+        view->setKeywordDir(empty.path());
+    if (opts.contains(QLatin1String("template")))
+        QVERIFY(writeFile(keywordDir->filePath(QStringLiteral("template.html")), "<html>\n\n</html>\n"));
     view->setFullPath(opts.value(0).startsWith(u'/') ? opts.value(0) : QString());
     setMarked(*view, before);
     if (opts.contains(QLatin1String("style")))
@@ -194,44 +196,6 @@ void TestCompletion::popupStandsUnderTheCursor()
     const QPoint expected = view->mapToGlobal(cursor.bottomLeft() + QPoint(view->lineNumberAreaWidth(), 0));
     QCOMPARE(driver->position, expected);
     QVERIFY(view->lineNumberAreaWidth() > 0);
-}
-
-void TestCompletion::emptyDocumentGetsTemplate()
-{
-    QVERIFY(writeFile(keywordDir->filePath(QStringLiteral("template.html")), "<html>\n\n</html>\n"));
-    view->dynamicCompletion();
-    QCOMPARE(marked(*view), QStringLiteral("<html>\n^\n</html>\n"));
-    QCOMPARE(driver->runs, 0);
-}
-
-void TestCompletion::missingFiles_data()
-{
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QStringList>("rows");
-    QTest::addColumn<QString>("after");
-
-    QTest::newRow("no tags: nothing") << "<^" << QStringList() << "<^";
-    QTest::newRow("no attributes: nothing") << "<a ^" << QStringList() << "<a ^";
-    QTest::newRow("no style sheet list: nothing") << "<style>\n^" << QStringList() << "<style>\n^";
-    QTest::newRow("references fall back to three")
-        << "&^" << QStringList{"&lt;\t<", "&gt;\t>", "&amp;\t&"} << "&lt;^";
-}
-
-void TestCompletion::missingFiles()
-{
-    QFETCH(QString, before);
-    QFETCH(QStringList, rows);
-    QFETCH(QString, after);
-    QTemporaryDir empty;
-    view->setKeywordDir(empty.path());
-    setMarked(*view, before);
-    view->document()->begin().setUserState(HtmlScanner::Style);
-    driver->keys = QStringLiteral("\r");
-    QSignalSpy messages(view, &EditViewBase::showMessage);
-    view->dynamicCompletion();
-    QCOMPARE(driver->rows, rows);
-    QCOMPARE(marked(*view), after);
-    QCOMPARE(messages.size(), 0);
 }
 
 void TestCompletion::keywordLists_data()
