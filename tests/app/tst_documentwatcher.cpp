@@ -14,29 +14,25 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTextBlock>
-#include <QTextCursor>
 #include <QtTest>
 
 #include <cstdio>
-#include <memory>
 
 namespace {
 const QByteArray fiveLines("one\ntwo\nthree and more\nfour\nfive\n");
 const QByteArray otherLines("ONE\nTWO\nTHREE changed elsewhere\nFOUR\nFIVE\nSIX\n");
+const QString changedKey = QLatin1String(DocumentWatcher::ChangedKey);
 
 // Clicks the button of that text in the bar, as the user would.
 bool click(MessageBar *bar, const QString &text)
 {
-    const auto buttons = bar->findChildren<QPushButton *>();
-    for (QPushButton *button : buttons)
+    for (QPushButton *button : bar->findChildren<QPushButton *>())
         if (QString(button->text()).remove(QLatin1Char('&')) == text && button->isVisibleTo(bar)) {
             button->click();
             return true;
         }
     return false;
 }
-
-const QString changedKey = QLatin1String(DocumentWatcher::ChangedKey);
 
 void edit(QPlainTextEdit *view, const QString &text)
 {
@@ -64,17 +60,15 @@ private slots:
         watcher = std::make_unique<DocumentWatcher>(nullptr);
         watcher->setSettleDelay(50);
         watcher->setMessageBar(bar.get());
-        messageSpy = std::make_unique<QSignalSpy>(view.get(), &EditViewBase::showMessage);
-        file = dir->filePath(QStringLiteral("page.html"));
+        messages = std::make_unique<QSignalSpy>(view.get(), &EditViewBase::showMessage);
+        path = dir->filePath(QStringLiteral("page.html"));
     }
     void cleanup()
     {
-        messageSpy.reset();
+        messages.reset();
         watcher.reset();
         view.reset();
         bar.reset();
-        engine.reset();
-        settings.reset();
         MainWindowTest::cleanup();
     }
     void unmodifiedDocumentReloads_data()
@@ -92,17 +86,14 @@ private slots:
         cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 4);
         view->setTextCursor(cursor);
         QSignalSpy reloaded(watcher.get(), &DocumentWatcher::reloaded);
-
         change(how, otherLines);
         QTRY_COMPARE_WITH_TIMEOUT(view->toPlainText(), QString::fromLatin1(otherLines), 5000);
         QCOMPARE(reloaded.size(), 1);
         QVERIFY(!view->document()->isModified());
         QCOMPARE(view->textCursor().blockNumber(), 2);
         QCOMPARE(view->textCursor().positionInBlock(), 4);
-        QVERIFY2(messages().contains(QStringLiteral("'%1' was changed on disk and has been reloaded")
-                                         .arg(QDir::toNativeSeparators(file))),
-                 qPrintable(messages().join(QLatin1Char('|'))));
-
+        QCOMPARE(messages->value(0).value(0).toString(),
+                 QStringLiteral("'%1' was changed on disk and has been reloaded").arg(QDir::toNativeSeparators(path)));
         // Still watched after the change, however it was made: a shorter text
         // moves the cursor to the last line there is.
         change(QStringLiteral("in place"), "just one line");
@@ -114,38 +105,38 @@ private slots:
     void modifiedDocumentAsks_data()
     {
         QTest::addColumn<QString>("answer");
-        QTest::addColumn<bool>("reloaded");
         QTest::addColumn<QByteArray>("longLine");  // added to both versions of the file
-        QTest::newRow("reload") << QStringLiteral("Reload") << true << QByteArray();
-        QTest::newRow("keep mine") << QStringLiteral("Keep my text") << false << QByteArray();
+        QTest::addColumn<bool>("belowAnother");    // a message of the window's stands above
         // Lines over 2,000 characters are shown in pieces; the undo brings back
         // the user's text with its pieces.
         const QByteArray minified = "<p>" + QByteArray(2500, 'x') + ";" + QByteArray(2500, 'y') + "</p>\n";
-        QTest::newRow("reload, long lines") << QStringLiteral("Reload") << true << minified;
-        QTest::newRow("keep mine, long lines") << QStringLiteral("Keep my text") << false << minified;
+        QTest::newRow("reload") << QStringLiteral("Reload") << QByteArray() << false;
+        QTest::newRow("keep mine, below another message") << QStringLiteral("Keep my text") << QByteArray() << true;
+        QTest::newRow("reload long lines, below another message") << QStringLiteral("Reload") << minified << true;
+        QTest::newRow("keep mine, long lines") << QStringLiteral("Keep my text") << minified << false;
     }
     // Asked in the bar: typing on answers nothing, and a reload is one undo step.
     void modifiedDocumentAsks()
     {
         QFETCH(QString, answer);
-        QFETCH(bool, reloaded);
         QFETCH(QByteArray, longLine);
+        QFETCH(bool, belowAnother);
+        const bool reloaded = answer == "Reload";
+        if (belowAnother)
+            bar->post(nullptr, QStringLiteral("other"), QStringLiteral("a message of the window"));
         open(longLine + fiveLines);
         QCOMPARE(view->virtualBreaks()->hasBreaks(), !longLine.isEmpty());
         edit(view.get(), QStringLiteral("my words "));
-
         change(QStringLiteral("rename"), otherLines + longLine);
         QTRY_VERIFY_WITH_TIMEOUT(bar->has(view.get(), changedKey), 5000);
-        QVERIFY2(bar->texts(view.get()).join(QString()).contains(QStringLiteral("page.html")),
-                 qPrintable(bar->texts(view.get()).join(QString())));
+        QVERIFY2(bar->texts(view.get()).join(QString()).contains("page.html"), qPrintable(bar->texts(view.get()).join(QString())));
         // Its buttons take no focus: keys typed meanwhile go into the text.
         const auto buttons = bar->findChildren<QPushButton *>();
-        QCOMPARE(buttons.size(), 2);
+        QCOMPARE(buttons.size(), belowAnother ? 3 : 2);
         for (QPushButton *button : buttons)
             QCOMPARE(button->focusPolicy(), Qt::NoFocus);
         const QString mine = view->realText();
         const QString mineShown = view->toPlainText();
-        QVERIFY(bar->has(view.get(), changedKey));
 
         QVERIFY(click(bar.get(), answer));
         QVERIFY(!bar->has(view.get(), changedKey));
@@ -158,7 +149,6 @@ private slots:
             QCOMPARE(view->toPlainText(), mineShown);
             QVERIFY(view->document()->isModified());
         }
-
         // The same change is not asked about twice, a new one is.
         watcher->checkAll();
         QVERIFY(!bar->has(view.get(), changedKey));
@@ -176,20 +166,17 @@ private slots:
     {
         QFETCH(bool, editWhileGone);
         open(fiveLines);
-        QVERIFY(QFile::remove(file));
+        QVERIFY(QFile::remove(path));
         // Closing must now ask: the text exists only in the editor.
         QTRY_VERIFY_WITH_TIMEOUT(view->document()->isModified(), 5000);
         QCOMPARE(view->toPlainText(), QString::fromLatin1(fiveLines));
         QCOMPARE(bar->texts(view.get()), QStringList{QStringLiteral("'%1' was deleted on disk; Save writes it again")
-                                                         .arg(QDir::toNativeSeparators(file))});
+                                                         .arg(QDir::toNativeSeparators(path))});
         QVERIFY(watcher->watchedDirectories().contains(dir->path()));
-        // Nothing to overwrite: Save just writes it again.
-        QVERIFY(watcher->confirmOverwrite(view.get()));
-
         if (editWhileGone)
             edit(view.get(), QStringLiteral("kept "));
         const QString before = view->toPlainText();
-        QVERIFY(writeFile(file, otherLines));
+        QVERIFY(writeFile(path, otherLines));
         if (editWhileGone) {
             QTRY_VERIFY_WITH_TIMEOUT(bar->has(view.get(), changedKey), 5000);
             QVERIFY(!bar->has(view.get(), QLatin1String(DocumentWatcher::DeletedKey)));
@@ -201,18 +188,18 @@ private slots:
             QVERIFY(!view->document()->isModified());
             QVERIFY(bar->texts(view.get()).isEmpty());
         }
-        QTRY_VERIFY_WITH_TIMEOUT(watcher->watchedFiles().contains(file), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(watcher->watchedFiles().contains(path), 5000);
     }
     void confirmOverwrite_data()
     {
         QTest::addColumn<QString>("disk");
         QTest::addColumn<int>("answer");  // NoButton: no question expected
         QTest::addColumn<bool>("goOn");
-
         QTest::newRow("unchanged") << QStringLiteral("unchanged") << int(QMessageBox::NoButton) << true;
-        QTest::newRow("changed, save anyway") << QStringLiteral("changed") << int(QMessageBox::Save) << true;
-        QTest::newRow("changed, cancel") << QStringLiteral("changed") << int(QMessageBox::Cancel) << false;
-        QTest::newRow("same bytes, other file") << QStringLiteral("replaced") << int(QMessageBox::Cancel) << false;
+        QTest::newRow("changed, save anyway") << QStringLiteral("in place") << int(QMessageBox::Save) << true;
+        QTest::newRow("changed, cancel") << QStringLiteral("in place") << int(QMessageBox::Cancel) << false;
+        QTest::newRow("same bytes, other file") << QStringLiteral("rename") << int(QMessageBox::Cancel) << false;
+        // Nothing to overwrite: Save just writes it again.
         QTest::newRow("deleted") << QStringLiteral("deleted") << int(QMessageBox::NoButton) << true;
     }
     void confirmOverwrite()
@@ -224,22 +211,18 @@ private slots:
         edit(view.get(), QStringLiteral("x"));
         // Asked directly, before the watcher's own look at the file.
         watcher->setSettleDelay(60000);
-        if (disk == QLatin1String("changed"))
-            change(QStringLiteral("in place"), otherLines);
-        else if (disk == QLatin1String("replaced"))
-            change(QStringLiteral("rename"), fiveLines);
-        else if (disk == QLatin1String("deleted"))
-            QVERIFY(QFile::remove(file));
+        if (disk == "deleted")
+            QVERIFY(QFile::remove(path));
+        else if (disk != "unchanged")
+            change(disk, disk == "rename" ? fiveLines : otherLines);
         if (answer != QMessageBox::NoButton)
             prompt->answers << QMessageBox::StandardButton(answer);
-
         QCOMPARE(watcher->confirmOverwrite(view.get()), goOn);
         QCOMPARE(prompt->asked.size(), answer == QMessageBox::NoButton ? 0 : 1);
         if (!prompt->asked.isEmpty())
-            QCOMPARE(prompt->asked[0].text,
-                     QStringLiteral("'%1' has been changed on disk since it was read or saved.\n"
-                                    "Save and overwrite those changes?")
-                         .arg(QDir::toNativeSeparators(file)));
+            QCOMPARE(prompt->asked[0].text, QStringLiteral("'%1' has been changed on disk since it was read or saved.\n"
+                                                           "Save and overwrite those changes?")
+                                                .arg(QDir::toNativeSeparators(path)));
     }
     void ownSaveIsQuiet()
     {
@@ -247,14 +230,13 @@ private slots:
         QSignalSpy reloaded(watcher.get(), &DocumentWatcher::reloaded);
         for (int round = 0; round < 3; ++round) {
             edit(view.get(), QStringLiteral("edit %1\n").arg(round));
-            QVERIFY(writeDocument(view.get(), file));
+            QVERIFY(writeDocument(view.get(), path));
             watcher->watch(view.get());
             QTest::qWait(200);
             QVERIFY(!watcher->changedOnDisk(view.get()));
         }
         QCOMPARE(reloaded.size(), 0);
         QVERIFY(prompt->asked.isEmpty());
-        QVERIFY(watcher->watchedFiles().contains(file));
         // And the watch survived the renames of the saves.
         change(QStringLiteral("in place"), otherLines);
         QTRY_COMPARE_WITH_TIMEOUT(reloaded.size(), 1, 5000);
@@ -276,12 +258,11 @@ private slots:
     {
         QFETCH(QKeySequence, key);
         QFETCH(QString, answer);
-        QVERIFY(writeFile(file, fiveLines));
-        MainWindow window({file});
+        QVERIFY(writeFile(path, fiveLines));
+        MainWindow window({path});
         window.documentWatcher()->setSettleDelay(50);
         RecoveryJournal *journal = window.recoveryJournal();
         EditView *doc = window.currentView();
-        QVERIFY(doc);
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -298,16 +279,14 @@ private slots:
         QTRY_VERIFY(doc->hasFocus());
 
         QTest::keySequence(doc, key);
+        QTest::qWait(300);  // longer than a button's animated click
+        QCOMPARE(window.messages()->has(doc, changedKey), answer.isEmpty());
+        QVERIFY(doc->hasFocus());
         if (answer.isEmpty()) {
-            QTest::qWait(300);  // longer than a button's animated click
-            QVERIFY(window.messages()->has(doc, changedKey));
             QVERIFY(doc->toPlainText() != mine);
-            QVERIFY(doc->hasFocus());
             doc->document()->setModified(false);
             return;
         }
-        QTRY_VERIFY(!window.messages()->has(doc, changedKey));
-        QVERIFY(doc->hasFocus());
         if (answer == "Reload") {
             QCOMPARE(doc->toPlainText(), QString::fromLatin1(otherLines));
             journal->waitForIdle();
@@ -319,19 +298,17 @@ private slots:
             QVERIFY(window.on_action_Save_triggered());
             journal->waitForIdle();
             QVERIFY(!QFileInfo::exists(copy));
-            QCOMPARE(readFile(file), mine.toUtf8());
+            QCOMPARE(readFile(path), mine.toUtf8());
             return;
         }
         QCOMPARE(doc->toPlainText(), mine);
-        prompt->answers << QMessageBox::Cancel;
+        prompt->answers << QMessageBox::Cancel << QMessageBox::Save;
         QVERIFY(!window.on_action_Save_triggered());
-        QCOMPARE(prompt->asked.size(), 1);
-        QCOMPARE(readFile(file), otherLines);
+        QCOMPARE(readFile(path), otherLines);
         QVERIFY(doc->document()->isModified());
         QVERIFY(window.tabs()->tabText(0).endsWith(QLatin1String(" *")));
-        prompt->answers << QMessageBox::Save;
         QVERIFY(window.on_action_Save_triggered());
-        QCOMPARE(readFile(file), mine.toUtf8());
+        QCOMPARE(readFile(path), mine.toUtf8());
         QVERIFY(!doc->document()->isModified());
         // Saved: the next Save has nothing to ask.
         edit(doc, QStringLiteral("again "));
@@ -340,14 +317,26 @@ private slots:
     }
 
 private:
-    void open(const QByteArray &bytes);
-    void change(const QString &how, const QByteArray &bytes);
-    QStringList messages() const
+    void open(const QByteArray &bytes)
     {
-        QStringList texts;
-        for (const auto &args : *messageSpy)
-            texts << args.at(0).toString();
-        return texts;
+        QVERIFY(writeFile(path, bytes));
+        view->setFullPath(path);
+        QVERIFY(readDocument(view.get(), path));
+        watcher->watch(view.get());
+        QVERIFY(watcher->watchedFiles().contains(path));
+    }
+    // The ways other programs write a file.
+    void change(const QString &how, const QByteArray &bytes)
+    {
+        if (how == "in place") {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
+        } else if (how == "rename") {
+            QVERIFY(writeFile(path + ".new", bytes));
+            QCOMPARE(::rename(QFile::encodeName(path + ".new").constData(), QFile::encodeName(path).constData()), 0);
+        } else {
+            QVERIFY(QFile::remove(path) && writeFile(path, bytes));
+        }
     }
 
     std::unique_ptr<GlobalSettings> settings;
@@ -355,37 +344,9 @@ private:
     std::unique_ptr<EditView> view;
     std::unique_ptr<MessageBar> bar;
     std::unique_ptr<DocumentWatcher> watcher;
-    std::unique_ptr<QSignalSpy> messageSpy;
-    QString file;
+    std::unique_ptr<QSignalSpy> messages;
+    QString path;
 };
-
-void TestDocumentWatcher::open(const QByteArray &bytes)
-{
-    QVERIFY(writeFile(file, bytes));
-    view->setFullPath(file);
-    QVERIFY(readDocument(view.get(), file));
-    watcher->watch(view.get());
-    QVERIFY(watcher->watchedFiles().contains(file));
-}
-
-// The ways other programs write a file.
-void TestDocumentWatcher::change(const QString &how, const QByteArray &bytes)
-{
-    if (how == QLatin1String("in place")) {
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(f.write(bytes), bytes.size());
-    } else if (how == QLatin1String("rename")) {
-        const QString temp = file + QStringLiteral(".new");
-        QVERIFY(writeFile(temp, bytes));
-        QVERIFY(::rename(QFile::encodeName(temp).constData(), QFile::encodeName(file).constData()) == 0);
-    } else if (how == QLatin1String("delete and write")) {
-        QVERIFY(QFile::remove(file));
-        QVERIFY(writeFile(file, bytes));
-    } else {
-        QFAIL("unknown kind of change");
-    }
-}
 
 QTEST_MAIN(TestDocumentWatcher)
 #include "tst_documentwatcher.moc"

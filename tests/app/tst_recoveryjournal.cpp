@@ -1,6 +1,9 @@
+#include "app/mainwindow.h"
+#include "app/messagebar.h"
+#include "app/recoverydlg.h"
 #include "app/recoveryjournal.h"
-#include "editor/virtualbreaks.h"
 #include "editor/globalsettings.h"
+#include "editor/virtualbreaks.h"
 #include "highlight/viengine.h"
 #include "html/editview.h"
 #include "testsupport.h"
@@ -10,30 +13,17 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTemporaryDir>
+#include <QTabWidget>
 #include <QTextBlock>
-#include <QTextCursor>
 #include <QtTest>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <tuple>
-#include <memory>
+#include <sys/mount.h>
 
 namespace {
-
-RecoveryJournal::Snapshot snapshot(const QString &file, const QString &text,
-                                   CharEncoding encoding = UTF8)
-{
-    RecoveryJournal::Snapshot s;
-    s.entry.file = file;
-    s.entry.fullPath = QStringLiteral("/somewhere/page.html");
-    s.entry.title = QStringLiteral("page.html");
-    s.entry.encoding = encoding;
-    s.entry.cursorPosition = 7;
-    s.entry.lastChange = QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9), Qt::UTC);
-    s.text = text;
-    return s;
-}
 
 void typeText(QPlainTextEdit *view, const QString &text)
 {
@@ -43,24 +33,42 @@ void typeText(QPlainTextEdit *view, const QString &text)
     view->setTextCursor(cursor);
 }
 
+// What a copy says about its document, and the document as the user sees it.
+QString describe(const RecoveryJournal::Entry &e)
+{
+    return QStringLiteral("%1 %2 %3%4 %5 @%6").arg(e.title, e.fullPath, QString::fromLatin1(encodingName(e.encoding)))
+        .arg(e.byteOrderMark ? "+BOM" : "", QString::fromLatin1(lineEndName(e.lineEnd))).arg(e.cursorPosition);
+}
+QString describe(const EditView *v)
+{
+    return QStringLiteral("%1 %2 %3 @%4%5: %6").arg(v->title(), v->fullPath(), QString::fromLatin1(encodingName(v->charEncoding())))
+        .arg(v->textCursor().position()).arg(v->document()->isModified() ? " *" : "", v->toPlainText());
+}
+
+// The text of a copy; a copy that cannot be read must never pass for one.
+QString copyText(const QString &file, RecoveryJournal::Entry *entry = nullptr)
+{
+    QString text;
+    return RecoveryJournal::readText(file, &text, entry) ? text : QStringLiteral("<unreadable %1>").arg(file);
+}
+
 } // namespace
 
 // Helper mode: edit a document, let its copy be written, then die the hard way.
 static int crashWithCopy(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    const QStringList args = app.arguments();
     GlobalSettings settings;
     ViEngine engine;
     EditView view(&settings, &engine);
-    view.setFullPath(args.at(3));
+    view.setFullPath(app.arguments().at(3));
     view.setCharEncoding(ShiftJIS);
-    view.setPlainText(args.at(4));
+    view.setPlainText(app.arguments().at(4));
     QTextCursor cursor = view.textCursor();
     cursor.setPosition(3);
     view.setTextCursor(cursor);
     view.document()->setModified(true);
-    RecoveryJournal journal(args.at(2));
+    RecoveryJournal journal(app.arguments().at(2));
     journal.setDelays(0, 0);
     journal.track(&view);
     journal.flush();
@@ -69,24 +77,26 @@ static int crashWithCopy(int argc, char **argv)
 }
 
 // The recovery copies: their file format, when they are written and removed,
-// and how copies left by a crashed run are claimed without taking those of a
-// program that is still running.
-class TestRecoveryJournal : public QObject
+// how copies of a crashed run are claimed without taking those of a program
+// still running, and how the main window offers and restores them.
+class TestRecoveryJournal : public MainWindowTest
 {
     Q_OBJECT
 private slots:
     void init()
     {
-        dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir->isValid());
+        MainWindowTest::init();
         settings = std::make_unique<GlobalSettings>();
         engine = std::make_unique<ViEngine>();
     }
     void cleanup()
     {
+        if (mounted)
+            ::umount2(QFile::encodeName(dir->filePath("small")).constData(), MNT_DETACH);
+        mounted = false;
         engine.reset();
         settings.reset();
-        dir.reset();
+        MainWindowTest::cleanup();
     }
     void format_data()
     {
@@ -95,14 +105,11 @@ private slots:
         QTest::addColumn<int>("encoding");
         QTest::addColumn<QString>("damage");  // empty: the file is read as written
         QTest::addColumn<bool>("headerReadable");
-
         QTest::newRow("empty") << QString() << QString() << int(UTF8) << QString() << true;
         QTest::newRow("block ends become LF")
             << QStringLiteral("a\u2029b\u2029") << QStringLiteral("a\nb\n") << int(UTF16LE) << QString() << true;
-        QTest::newRow("no-break space and line separator kept")
-            << QStringLiteral("a\u00a0b\u2028c") << QStringLiteral("a\u00a0b\u2028c") << int(EucJP) << QString() << true;
-        QTest::newRow("NUL and lone surrogate kept")
-            << QString::fromUtf16(u"x\0y\xd800z", 5) << QString::fromUtf16(u"x\0y\xd800z", 5)
+        QTest::newRow("no-break space, line separator, NUL and lone surrogate kept")
+            << QString::fromUtf16(u"a\u00a0b\u2028c\0y\xd800z", 9) << QString::fromUtf16(u"a\u00a0b\u2028c\0y\xd800z", 9)
             << int(ShiftJIS) << QString() << true;
         QTest::newRow("Japanese") << QStringLiteral("日本語\u2029の文章") << QStringLiteral("日本語\nの文章")
                                   << int(UTF16BE) << QString() << true;
@@ -121,24 +128,24 @@ private slots:
         QFETCH(int, encoding);
         QFETCH(QString, damage);
         QFETCH(bool, headerReadable);
-        const QString file = dir->filePath(QStringLiteral("a-1.journal"));
-        const auto s = snapshot(file, text, CharEncoding(encoding));
-        QVERIFY(RecoveryJournal::writeSnapshot(file, s));
-        if (!damage.isEmpty()) {
-            QByteArray bytes = readFile(file);
-            QVERIFY(bytes.size() > 2000);
-            if (damage == QLatin1String("empty"))
-                bytes.clear();
-            else if (damage == QLatin1String("magic"))
-                bytes[0] = char(bytes[0] ^ 0x20);
-            else if (damage == QLatin1String("cut-text"))
-                bytes.truncate(bytes.size() / 2);
-            else if (damage == QLatin1String("cut-end"))
-                bytes.chop(2);
-            else
-                bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x01);
-            QVERIFY(writeFile(file, bytes));
-        }
+        const QDateTime when(QDate(2024, 5, 6), QTime(7, 8, 9), Qt::UTC);
+        const QString file = recoveryDir() + QStringLiteral("/a-1.journal");
+        const RecoveryJournal::Snapshot s{
+            {file, "/somewhere/page.html", "page.html", CharEncoding(encoding), true, LineEnd::CRLF, 7, when}, text};
+        QVERIFY(QDir().mkpath(recoveryDir()) && RecoveryJournal::writeSnapshot(file, s));
+        QByteArray bytes = readFile(file);
+        const qsizetype half = bytes.size() / 2;
+        if (damage == "empty")
+            bytes.clear();
+        else if (damage == "magic")
+            bytes[0] = char(bytes[0] ^ 0x20);
+        else if (damage == "cut-text")
+            bytes.truncate(half);
+        else if (damage == "cut-end")
+            bytes.chop(2);
+        else if (damage == "flip")
+            bytes[half] = char(bytes[half] ^ 0x01);
+        QVERIFY(writeFile(file, bytes));
         RecoveryJournal::Entry header, full;
         QCOMPARE(RecoveryJournal::readEntry(file, &header), headerReadable);
         QString read = QStringLiteral("untouched");
@@ -147,12 +154,9 @@ private slots:
         for (const auto &e : {header, full}) {
             if (!damage.isEmpty())
                 break;
+            QCOMPARE(describe(e), describe(s.entry));
             QCOMPARE(e.file, file);
-            QCOMPARE(e.fullPath, s.entry.fullPath);
-            QCOMPARE(e.title, s.entry.title);
-            QCOMPARE(int(e.encoding), encoding);
-            QCOMPARE(e.cursorPosition, 7);
-            QCOMPARE(e.lastChange, s.entry.lastChange);
+            QCOMPARE(e.lastChange, when);
         }
     }
     void writeTiming_data()
@@ -161,7 +165,6 @@ private slots:
         QTest::addColumn<int>("maxMs");
         QTest::addColumn<int>("keyIntervalMs");
         QTest::addColumn<int>("keys");
-
         // One edit, then quiet: written once the idle delay has passed.
         QTest::newRow("single edit") << 150 << 3000 << 0 << 1;
         // Keys come faster than the idle delay: only the maximum delay writes.
@@ -174,77 +177,33 @@ private slots:
         QFETCH(int, keyIntervalMs);
         QFETCH(int, keys);
         RecoveryJournal journal(recoveryDir());
-        QVERIFY(journal.isEnabled());
         journal.setDelays(idleMs, maxMs);
         auto view = makeView(QStringLiteral("start"));
         journal.track(view.get());
-
         QElapsedTimer clock;
         clock.start();
         qint64 firstSeen = -1;
         for (int i = 0; i < keys; ++i) {
             typeText(view.get(), QStringLiteral("k"));
-            if (i == 0)
-                QVERIFY2(copies().isEmpty(), "the copy must not be written inside the keystroke");
+            QVERIFY2(i > 0 || copies().isEmpty(), "the copy must not be written inside the keystroke");
             QTest::qWait(keyIntervalMs);
             journal.waitForIdle();
             if (firstSeen < 0 && !copies().isEmpty())
                 firstSeen = clock.elapsed();
         }
-        if (keys == 1) {
+        if (keys == 1)
             QTRY_VERIFY_WITH_TIMEOUT(!copies().isEmpty(), idleMs + 5000);
-        } else {
-            // Written while the keys were still coming, well before they stopped.
-            QVERIFY2(firstSeen >= 0, "no copy was written during steady typing");
-            QVERIFY2(firstSeen < clock.elapsed() - 500, qPrintable(QString::number(firstSeen)));
-        }
+        else  // written while the keys were still coming, well before they stopped
+            QVERIFY2(firstSeen >= 0 && firstSeen < clock.elapsed() - 500, qPrintable(QString::number(firstSeen)));
         journal.flush();
-        QString text;
-        QVERIFY(RecoveryJournal::readText(journal.journalFile(view.get()), &text));
-        QCOMPARE(text, view->toPlainText());
-    }
-    void copyFollowsDocument()
-    {
-        RecoveryJournal journal(recoveryDir());
-        journal.setDelays(10, 10);
-        auto view = makeView(QStringLiteral("line one\nline two\n"));
-        view->setFullPath(QStringLiteral("/srv/site/index.html"));
-        view->setCharEncoding(EucJP);
-        journal.track(view.get());
-        QTextCursor cursor = view->textCursor();
-        cursor.setPosition(9);
-        cursor.insertText(QStringLiteral("inserted "));
-        view->setTextCursor(cursor);
-        journal.flush();
-
-        const QString file = journal.journalFile(view.get());
-        QVERIFY(file.startsWith(recoveryDir() + QLatin1Char('/') + journal.instanceId()));
-        QString text;
-        RecoveryJournal::Entry entry;
-        QVERIFY(RecoveryJournal::readText(file, &text, &entry));
-        QCOMPARE(text, QStringLiteral("line one\ninserted line two\n"));
-        QCOMPARE(entry.fullPath, QStringLiteral("/srv/site/index.html"));
-        QCOMPARE(entry.title, QStringLiteral("index.html"));
-        QCOMPARE(entry.encoding, EucJP);
-        QCOMPARE(entry.cursorPosition, 18);
-        QVERIFY(qAbs(entry.lastChange.secsTo(QDateTime::currentDateTimeUtc())) < 60);
-
-        // A later edit replaces the copy, under the same name.
-        view->setCharEncoding(UTF16BE);
-        typeText(view.get(), QStringLiteral("more"));
-        journal.flush();
-        QCOMPARE(journal.journalFile(view.get()), file);
-        QVERIFY(RecoveryJournal::readText(file, &text, &entry));
-        QCOMPARE(text, QStringLiteral("line one\ninserted line two\nmore"));
-        QCOMPARE(entry.encoding, UTF16BE);
-        QCOMPARE(copies().size(), 1);
+        QCOMPARE(copyText(journal.journalFile(view.get())), view->toPlainText());
+        QCOMPARE(copies().size(), 1);  // every write replaces the one copy
     }
     void editsWhileCopying_data()
     {
         QTest::addColumn<int>("position");
         QTest::addColumn<int>("removed");
         QTest::addColumn<QString>("added");
-
         // The first slice has copied characters 0-99 when the edit comes.
         QTest::newRow("typing in the copied part") << 50 << 0 << QStringLiteral("typed");
         QTest::newRow("deleting in the copied part") << 20 << 30 << QString();
@@ -253,7 +212,7 @@ private slots:
         QTest::newRow("edit right at the copied end") << 100 << 1 << QStringLiteral("ab");
         QTest::newRow("typing beyond the copied part") << 500 << 0 << QStringLiteral("later");
         QTest::newRow("large paste in the copied part") << 10 << 5 << QStringLiteral("p").repeated(2000);
-        QTest::newRow("whole text replaced") << -1 << 0 << QStringLiteral("all new\ntext");
+        QTest::newRow("whole text replaced") << 0 << -1 << QStringLiteral("all new\ntext");
     }
     // The copy is taken in slices; edits between them must end up in it exactly.
     void editsWhileCopying()
@@ -271,21 +230,17 @@ private slots:
         journal.track(view.get());
         typeText(view.get(), QStringLiteral("!"));
         journal.writeSoon(view.get());
-
-        if (position < 0) {
-            view->selectAll();
-            view->insertPlainText(added);
-        } else {
-            QTextCursor cursor(view->document());
-            cursor.setPosition(position);
+        QTextCursor cursor(view->document());
+        cursor.setPosition(position);
+        if (removed < 0)
+            cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        else
             cursor.setPosition(position + removed, QTextCursor::KeepAnchor);
-            cursor.insertText(added);
-        }
+        cursor.insertText(added);
         journal.flush();
-        QString copy;
-        QVERIFY(RecoveryJournal::readText(journal.journalFile(view.get()), &copy));
+        const QString copy = copyText(journal.journalFile(view.get()));
         QCOMPARE(copy, view->document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
-        QVERIFY(copy.contains(QChar(0x00a0)) || position < 0);
+        QVERIFY(copy.contains(QChar(0x00a0)) || removed < 0);
     }
     // A long line shown as several blocks is kept as the one line of the file,
     // with the cursor where the file has it, also when an edit lands between
@@ -295,7 +250,7 @@ private slots:
         RecoveryJournal journal(recoveryDir());
         journal.setDelays(3600000, 3600000);
         journal.setSlices(0, 100);
-        auto view = std::make_unique<EditView>(settings.get(), engine.get());
+        auto view = makeView();
         view->virtualBreaks()->setLimits(60, 20);
         QString line;
         for (int i = 0; i < 40; ++i)
@@ -306,19 +261,15 @@ private slots:
         typeText(view.get(), QStringLiteral("!"));
         journal.writeSoon(view.get());
         // One edit in the part already copied, one beyond it.
-        QTextCursor early(view->document()->findBlockByNumber(2));
-        early.insertText(QStringLiteral("early"));
+        QTextCursor(view->document()->findBlockByNumber(2)).insertText(QStringLiteral("early"));
         QTextCursor cursor(view->document()->findBlockByNumber(12));
         cursor.insertText(QStringLiteral("typed"));
         view->setTextCursor(cursor);
         journal.flush();
-
-        QString copy;
         RecoveryJournal::Entry entry;
-        QVERIFY(RecoveryJournal::readText(journal.journalFile(view.get()), &copy, &entry));
+        const QString copy = copyText(journal.journalFile(view.get()), &entry);
         QCOMPARE(copy, view->realText());
         QCOMPARE(copy.count(QLatin1Char('\n')), 3);
-        QCOMPARE(entry.cursorPosition, view->virtualBreaks()->toReal(cursor.position()));
         QCOMPARE(copy.mid(entry.cursorPosition - 5, 5), QStringLiteral("typed"));
     }
     void copyRemoved_data()
@@ -340,26 +291,22 @@ private slots:
         typeText(view.get(), QStringLiteral(" and an edit"));
         journal->flush();
         QCOMPARE(copies().size(), 1);
-
-        if (how == QLatin1String("saved")) {
+        if (how == "saved") {
             view->document()->setModified(false);
-        } else if (how == QLatin1String("undo")) {
+        } else if (how == "undo") {
             view->undo();
             QVERIFY(!view->document()->isModified());
-        } else if (how == QLatin1String("closed")) {
-            view.reset();
-        } else if (how == QLatin1String("closed-writing")) {
+        } else if (how == "closed-writing") {
             // The second write is on the worker when the view goes.
-            const QString big = QStringLiteral("x").repeated(4 << 20);
-            typeText(view.get(), big);
+            typeText(view.get(), QStringLiteral("x").repeated(4 << 20));
             QCoreApplication::processEvents();  // the zero delay fires: the write starts
-            view.reset();
-        } else {
+        } else if (how == "journal-ends") {
             journal.reset();
-            QVERIFY(copies().isEmpty());
             QVERIFY(!QFileInfo::exists(recoveryDir()));
             return;
         }
+        if (how.startsWith("closed"))
+            view.reset();
         journal->waitForIdle();
         QVERIFY2(copies().isEmpty(), qPrintable(copies().join(QLatin1Char(' '))));
         // A saved document that is edited again gets its copy back.
@@ -369,89 +316,64 @@ private slots:
             QCOMPARE(copies().size(), 1);
         }
     }
-    void runningProgramKeepsItsCopies()
-    {
-        RecoveryJournal running(recoveryDir());
-        running.setDelays(0, 0);
-        auto view = makeView();
-        running.track(view.get());
-        typeText(view.get(), QStringLiteral("still being edited"));
-        running.flush();
-        QCOMPARE(copies().size(), 1);
-
-        RecoveryJournal starting(recoveryDir());
-        QVERIFY(starting.isEnabled());
-        QVERIFY(starting.instanceId() != running.instanceId());
-        QVERIFY(starting.claimOrphans().isEmpty());
-        starting.releaseClaimed();
-        QCOMPARE(copies().size(), 1);
-        QString text;
-        QVERIFY(RecoveryJournal::readText(running.journalFile(view.get()), &text));
-        QCOMPARE(text, QStringLiteral("still being edited"));
-    }
     void crashedRunIsClaimedOnce_data()
     {
         QTest::addColumn<QString>("decision");
         QTest::addColumn<int>("copiesAfter");
         QTest::addColumn<bool>("offeredAgain");
-
         QTest::newRow("adopted") << QStringLiteral("adopt") << 1 << false;
         QTest::newRow("discarded") << QStringLiteral("discard") << 0 << false;
         QTest::newRow("decided later") << QStringLiteral("later") << 1 << true;
     }
     // A real program (this test in helper mode) edits a document, lets its copy be
-    // written, and is killed; the next program finds the copy and claims it.
+    // written, and is killed; the next program finds the copy and claims it, and
+    // leaves alone the copy of a program that is still running.
     void crashedRunIsClaimedOnce()
     {
         QFETCH(QString, decision);
         QFETCH(int, copiesAfter);
         QFETCH(bool, offeredAgain);
+        RecoveryJournal running(recoveryDir());
+        running.setDelays(0, 0);
+        auto runningView = makeView();
+        running.track(runningView.get());
+        typeText(runningView.get(), QStringLiteral("still being edited"));
+        running.flush();
         const QString text = QStringLiteral("<p>typed before the crash</p>\n日本語\n");
         QProcess helper;
         helper.setProcessChannelMode(QProcess::ForwardedChannels);
         helper.start(QCoreApplication::applicationFilePath(),
-                     {QStringLiteral("--crash-with-copy"), recoveryDir(),
-                      QStringLiteral("/data/page.html"), text});
+                     {QStringLiteral("--crash-with-copy"), recoveryDir(), QStringLiteral("/data/page.html"), text});
         QVERIFY(helper.waitForFinished(60000));
         QCOMPARE(helper.exitStatus(), QProcess::CrashExit);
-        QCOMPARE(copies().size(), 1);
+        QCOMPARE(copies().size(), 2);
 
         RecoveryJournal next(recoveryDir());
         next.setDelays(0, 0);
         const QList<RecoveryJournal::Entry> found = next.claimOrphans();
         QCOMPARE(found.size(), 1);
-        QCOMPARE(found[0].fullPath, QStringLiteral("/data/page.html"));
-        QCOMPARE(found[0].encoding, ShiftJIS);
-        QCOMPARE(found[0].cursorPosition, 3);
-        QString read;
-        QVERIFY(RecoveryJournal::readText(found[0].file, &read));
-        QCOMPARE(read, text);
-
-        {
-            // Started at the same moment: the claimed copy is not offered twice.
-            RecoveryJournal other(recoveryDir());
-            QVERIFY(other.claimOrphans().isEmpty());
-        }
+        QCOMPARE(describe(found[0]), QStringLiteral("page.html /data/page.html Shift-JIS LF @3"));
+        QVERIFY(qAbs(found[0].lastChange.secsTo(QDateTime::currentDateTimeUtc())) < 60);
+        QCOMPARE(copyText(found[0].file), text);
+        // Started at the same moment: the claimed copy is not offered twice.
+        QVERIFY(RecoveryJournal(recoveryDir()).claimOrphans().isEmpty());
 
         auto view = makeView();
-        if (decision == QLatin1String("adopt")) {
-            view->setPlainText(read);
+        if (decision == "adopt") {
+            view->setPlainText(text);
             view->document()->setModified(true);
             next.adopt(view.get(), found[0]);
-        } else if (decision == QLatin1String("discard")) {
+        } else if (decision == "discard") {
             next.discard(found[0]);
         }
         next.releaseClaimed();
         next.waitForIdle();
-        QCOMPARE(copies().size(), copiesAfter);
-        if (decision == QLatin1String("adopt")) {
-            QVERIFY(!QFileInfo::exists(found[0].file));
-            QString adopted;
-            QVERIFY(RecoveryJournal::readText(next.journalFile(view.get()), &adopted));
-            QCOMPARE(adopted, text);
-        }
-        RecoveryJournal third(recoveryDir());
-        QCOMPARE(third.claimOrphans().size(), offeredAgain ? 1 : 0);
+        QCOMPARE(copies().size(), copiesAfter + 1);
+        QCOMPARE(copyText(running.journalFile(runningView.get())), QStringLiteral("still being edited"));
+        QCOMPARE(QFileInfo::exists(found[0].file), decision == "later");
+        if (decision == "adopt")
+            QCOMPARE(copyText(next.journalFile(view.get())), text);
+        QCOMPARE(RecoveryJournal(recoveryDir()).claimOrphans().size(), offeredAgain ? 1 : 0);
     }
     void failedWriteIsReportedAndRetried()
     {
@@ -462,9 +384,8 @@ private slots:
         journal.track(view.get());
         QSignalSpy messages(view.get(), &EditViewBase::showMessage);
         QSignalSpy written(&journal, &RecoveryJournal::written);
-
         // The folder is replaced by a plain file: nothing can be written there.
-        const QString aside = dir->filePath(QStringLiteral("aside"));
+        const QString aside = recoveryDir() + QStringLiteral(".aside");
         QVERIFY(QDir().rename(recoveryDir(), aside));
         QVERIFY(writeFile(recoveryDir(), "not a folder"));
         typeText(view.get(), QStringLiteral("precious"));
@@ -472,9 +393,7 @@ private slots:
         QCOMPARE(written.size(), 1);
         QCOMPARE(written[0][1].toBool(), false);
         QCOMPARE(messages.size(), 1);
-        QVERIFY2(messages[0][0].toString().contains(QStringLiteral("Untitled-4")),
-                 qPrintable(messages[0][0].toString()));
-
+        QVERIFY2(messages[0][0].toString().contains("Untitled-4"), qPrintable(messages[0][0].toString()));
         // Room again: the copy is written without another edit, and the failure
         // is not reported twice.
         QVERIFY(QFile::remove(recoveryDir()));
@@ -483,31 +402,268 @@ private slots:
         journal.waitForIdle();
         QCOMPARE(written.last()[1].toBool(), true);
         QCOMPARE(messages.size(), 1);
-        QString text;
-        QVERIFY(RecoveryJournal::readText(journal.journalFile(view.get()), &text));
-        QCOMPARE(text, QStringLiteral("precious"));
+        QCOMPARE(copyText(journal.journalFile(view.get())), QStringLiteral("precious"));
+    }
+    void dialogDecisions_data()
+    {
+        QTest::addColumn<QList<int>>("unchecked");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("confirm");  // NoButton: no confirmation expected
+        QTest::addColumn<int>("decision");
+        QTest::addColumn<QString>("restored");  // titles, in list order
+        QTest::addColumn<QString>("discarded");
+        const int none = QMessageBox::NoButton, discard = QMessageBox::Discard, cancel = QMessageBox::Cancel;
+        QTest::newRow("restore all") << QList<int>{} << "restore" << none << int(RecoveryDlg::Restore) << "a b c" << "";
+        QTest::newRow("restore some, confirm")
+            << QList<int>{1} << "restore" << discard << int(RecoveryDlg::Restore) << "a c" << "b";
+        QTest::newRow("restore some, cancel") << QList<int>{0, 2} << "restore" << cancel << int(RecoveryDlg::Later) << "" << "";
+        QTest::newRow("none checked")
+            << QList<int>{0, 1, 2} << "restore" << discard << int(RecoveryDlg::Restore) << "" << "a b c";
+        QTest::newRow("discard all, confirm")
+            << QList<int>{} << "discard" << discard << int(RecoveryDlg::DiscardAll) << "" << "a b c";
+        QTest::newRow("discard all, cancel") << QList<int>{} << "discard" << cancel << int(RecoveryDlg::Later) << "" << "";
+        QTest::newRow("later") << QList<int>{1} << "reject" << none << int(RecoveryDlg::Later) << "" << "";
+    }
+    void dialogDecisions()
+    {
+        QFETCH(QList<int>, unchecked);
+        QFETCH(QString, action);
+        QFETCH(int, confirm);
+        QFETCH(int, decision);
+        QFETCH(QString, restored);
+        QFETCH(QString, discarded);
+        QList<RecoveryJournal::Entry> entries(3);
+        for (int i = 0; i < 3; ++i) {
+            entries[i].title = QString(QChar(u'a' + i));
+            entries[i].lastChange = QDateTime(QDate(2024, 3, 4), QTime(5, 6 + i), Qt::UTC);
+        }
+        entries[0].fullPath = dir->filePath(QStringLiteral("a.html"));
+        RecoveryDlg dlg(entries);
+        QCOMPARE(dlg.timeText(0), QLocale().toString(entries[0].lastChange.toLocalTime(), QLocale::ShortFormat));
+        QVERIFY(dlg.timeText(0) != dlg.timeText(1));
+        QVERIFY(dlg.isChecked(0) && dlg.isChecked(1) && dlg.isChecked(2));
+        QVERIFY(dlg.toRestore().isEmpty() && dlg.toDiscard().isEmpty());
+        for (int row : unchecked)
+            dlg.setChecked(row, false);
+        if (confirm != QMessageBox::NoButton)
+            prompt->answers << QMessageBox::StandardButton(confirm);
+        if (action == "restore")
+            dlg.restoreChecked();
+        else if (action == "discard")
+            dlg.discardAll();
+        else
+            dlg.reject();
+        QCOMPARE(prompt->asked.size(), confirm == QMessageBox::NoButton ? 0 : 1);
+        if (!prompt->asked.isEmpty())
+            QCOMPARE(prompt->asked[0].text, QStringLiteral("The unsaved changes of %1 document(s) will be lost.\n"
+                                                           "Discard them?").arg(action == "discard" ? 3 : unchecked.size()));
+        QCOMPARE(int(dlg.decision()), decision);
+        const auto titles = [](const QList<RecoveryJournal::Entry> &list) {
+            QStringList t;
+            for (const auto &e : list)
+                t << e.title;
+            return t.join(QLatin1Char(' '));
+        };
+        QCOMPARE(titles(dlg.toRestore()), restored);
+        QCOMPARE(titles(dlg.toDiscard()), discarded);
+        // Only a decision closes the dialog as accepted.
+        QCOMPARE(dlg.result(), int(decision != RecoveryDlg::Later ? QDialog::Accepted : QDialog::Rejected));
+    }
+    void mainWindowRestores_data()
+    {
+        QTest::addColumn<bool>("pageOnCommandLine");
+        // The empty start-up document makes way for the restored ones.
+        QTest::newRow("nothing on the command line") << false;
+        // The page's tab gets the kept text rather than a second tab.
+        QTest::newRow("page opened from the command line") << true;
+    }
+    void mainWindowRestores()
+    {
+        QFETCH(bool, pageOnCommandLine);
+        const QString page = file(QStringLiteral("page.html"), "<p>on disk</p>\n");
+        const QString pageText = QStringLiteral("<p>on disk</p>\n<p>typed 日本</p>\n");
+        const QString owner = QStringLiteral("0123456789abcdef0123456789abcdef");
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const QStringList old{keep(owner, page, "page.html", ShiftJIS, pageText, 20, now.addSecs(-60)),
+                              keep(owner, {}, "Untitled-1", UTF16LE, "never saved\ntext", 5, now.addSecs(-300)),
+                              keep(owner, {}, "Untitled-2", UTF8, "not wanted", 0, now.addSecs(-540))};
+        QStringList listed;
+        onRecovery([&](RecoveryDlg *dlg) {
+            for (int i = 0; i < dlg->count(); ++i)
+                listed << dlg->documentText(i);
+            dlg->setChecked(2, false);
+            dlg->restoreChecked();
+        });
+        prompt->answers << QMessageBox::Discard;  // the unchecked one
+        MainWindow window(pageOnCommandLine ? QStringList{page} : QStringList());
+        QTRY_COMPARE(dialogsRun, 1);
+        // Newest first.
+        QCOMPARE(listed, (QStringList{QDir::toNativeSeparators(page), "Untitled-1 (never saved)",
+                                      "Untitled-2 (never saved)"}));
+        QCOMPARE(tabTitles(window), (QStringList{"page.html *", "Untitled-2 *"}));
+        EditView *pageView = window.viewAt(0);
+        EditView *untitled = window.viewAt(1);
+        QCOMPARE(describe(pageView), "page.html " + page + " Shift-JIS @20 *: " + pageText);
+        // A fresh number: the restored title could clash with a document of this run.
+        QCOMPARE(describe(untitled), QStringLiteral("Untitled-2  UTF-16LE @5 *: never saved\ntext"));
+        QCOMPARE(window.currentView(), untitled);
+        // The old copies are gone only because this program now keeps its own.
+        RecoveryJournal *journal = window.recoveryJournal();
+        journal->waitForIdle();
+        for (const QString &copy : old)
+            QVERIFY(!QFileInfo::exists(copy));
+        QCOMPARE(copyText(journal->journalFile(pageView)), pageText);
+        QCOMPARE(copyText(journal->journalFile(untitled)), untitled->toPlainText());
+        QCOMPARE(copies().size(), 2);
+        QCOMPARE(readFile(page), QByteArray("<p>on disk</p>\n"));
+        // Saving the restored page writes its encoding and drops its copy.
+        window.tabs()->setCurrentIndex(0);
+        QVERIFY(window.on_action_Save_triggered());
+        QCOMPARE(readFile(page), encodeText(pageText, ShiftJIS).bytes);
+        journal->waitForIdle();
+        QCOMPARE(copies().size(), 1);
+    }
+    // Decided later: the copies stay and are offered again at the next start.
+    // A copy that cannot be read is named in the window, left alone, and the
+    // good ones are still offered.
+    void mainWindowLaterKeepsCopies()
+    {
+        const QString owner = QStringLiteral("feedfacefeedfacefeedfacefeedface");
+        const QString copy = keep(owner, {}, "Untitled-7", UTF8, "later", 0);
+        const QString damaged = recoveryDir() + "/" + owner + "-x.journal";
+        QVERIFY(writeFile(damaged, "not a recovery file"));
+        onRecovery([](RecoveryDlg *dlg) { dlg->reject(); });
+        {
+            MainWindow window({});
+            QTRY_COMPARE(dialogsRun, 1);
+            QCOMPARE(window.tabs()->count(), 1);
+            QVERIFY(window.currentView()->toPlainText().isEmpty());
+            QVERIFY(QFileInfo::exists(copy));
+            const QStringList shown = window.messages()->texts(nullptr);
+            QCOMPARE(shown.size(), 1);
+            QVERIFY2(shown[0].contains(QDir::toNativeSeparators(damaged)), qPrintable(shown[0]));
+        }
+        onRecovery([](RecoveryDlg *dlg) { dlg->restoreChecked(); });
+        MainWindow again({});
+        QTRY_COMPARE(dialogsRun, 1);
+        QCOMPARE(again.tabs()->count(), 1);
+        QCOMPARE(again.currentView()->toPlainText(), QStringLiteral("later"));
+        QVERIFY(QFileInfo::exists(damaged));
+    }
+    // Saving and keeping recovery copies on a file system that is full: the old
+    // file or copy stays as it was, and the document keeps its changes.
+    void fullDisk()
+    {
+        const QString target = dir->filePath("small/page.html");
+        const QByteArray old("<p>the old contents</p>\n");
+        mountFull(16384);  // room for the old file, a small copy, and not a page more
+        if (QTest::currentTestFailed() || !mounted)
+            return;
+        QVERIFY(writeFile(target, old));
+        RecoveryJournal journal(dir->filePath("small/recovery"));
+        journal.setDelays(0, 0);
+        auto untitled = makeView();
+        untitled->setTitle(QStringLiteral("Untitled-1"));
+        journal.track(untitled.get());
+        QSignalSpy messages(untitled.get(), &EditViewBase::showMessage);
+        typeText(untitled.get(), QStringLiteral("first words"));
+        journal.flush();
+        const QString copy = journal.journalFile(untitled.get());
+        QCOMPARE(copyText(copy), QStringLiteral("first words"));
+        // Now far more than the disk holds: the write fails, the last good copy stays.
+        typeText(untitled.get(), QStringLiteral(" and a great many more").repeated(3000));
+        journal.flush();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0][0].toString().contains("Untitled-1"), qPrintable(messages[0][0].toString()));
+        QCOMPARE(copyText(copy), QStringLiteral("first words"));
+        QCOMPARE(QDir(dir->filePath("small/recovery")).entryList({"*.journal*"}, QDir::Files | QDir::Hidden).size(), 1);
+
+        MainWindow window({target});
+        EditView *view = window.currentView();
+        QCOMPARE(view->fullPath(), target);
+        typeText(view, QStringLiteral("<p>much more than there is room for</p>\n").repeated(4000));
+        prompt->answers << QMessageBox::Ok;
+        QVERIFY(!window.on_action_Save_triggered());
+        QCOMPARE(prompt->asked.size(), 1);
+        QCOMPARE(prompt->asked[0].icon, QMessageBox::Critical);
+        QCOMPARE(prompt->asked[0].text, QStringLiteral("failed to save file '%1':\nNo space left on device").arg(target));
+        QCOMPARE(readFile(target), old);
+        QCOMPARE(tabTitles(window), QStringList{"page.html *"});
+        // No temporary file of the failed save is left taking the space.
+        QCOMPARE(QDir(dir->filePath("small")).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        // The edits are still kept safe where there is room.
+        window.recoveryJournal()->flush();
+        QCOMPARE(copyText(window.recoveryJournal()->journalFile(view)), view->toPlainText());
     }
 
 private:
-    std::unique_ptr<EditView> makeView(const QString &text = QString());
-    QString recoveryDir() const { return dir->filePath(QStringLiteral("recovery")); }
-    QStringList copies() const
+    std::unique_ptr<EditView> makeView(const QString &text = QString())
+    {
+        auto view = std::make_unique<EditView>(settings.get(), engine.get());
+        view->setPlainText(text);
+        view->document()->setModified(false);
+        return view;
+    }
+    // Answers the recovery dialog by calling its slots, as a person would
+    // click; a dialog the slot left open counts as closed unanswered.
+    void onRecovery(const std::function<void(RecoveryDlg *)> &answer)
+    {
+        dialogsRun = 0;
+        prompt->dialogHandler = [this, answer](QDialog *dialog) {
+            ++dialogsRun;
+            auto *dlg = qobject_cast<RecoveryDlg *>(dialog);
+            prompt->unexpected |= !dlg;
+            if (dlg)
+                answer(dlg);
+            if (dlg && (dlg->isVisible() || dlg->result() == 0))
+                dlg->reject();
+            return dlg ? dlg->result() : int(QDialog::Rejected);
+        };
+    }
+    // Mounts a 64 KiB tmpfs on the folder "small" and fills it up but for
+    // `spare` bytes; skips the test where no tmpfs can be mounted.
+    void mountFull(qint64 spare)
+    {
+        const QString folder = dir->filePath("small");
+        QVERIFY(QDir().mkpath(folder));
+        if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP(qPrintable(QStringLiteral("cannot mount a small tmpfs here (needs root or the right to mount): %1")
+                                 .arg(QString::fromLocal8Bit(std::strerror(errno)))));
+        mounted = true;
+        // Fill in small steps until the file system refuses, then free `spare`.
+        QFile filler(folder + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(512, 'f');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        filler.close();
+        QVERIFY(filler.size() > 0 && filler.resize(qMax<qint64>(0, filler.size() - spare)));
+    }
+
+    static QStringList copies()
     {
         return QDir(recoveryDir()).entryList({QStringLiteral("*.journal")}, QDir::Files);
     }
+    // A copy as a crashed program leaves it: its owner holds no lock any more.
+    static QString keep(const QString &owner, const QString &path, const QString &title, CharEncoding encoding,
+                       const QString &text, int cursor = 7, const QDateTime &lastChange = QDateTime::currentDateTimeUtc())
+    {
+        static int serial = 0;
+        QDir().mkpath(recoveryDir());
+        RecoveryJournal::Snapshot s;
+        s.entry = {QStringLiteral("%1/%2-%3.journal").arg(recoveryDir(), owner).arg(++serial),
+                   path, title, encoding, false, LineEnd::LF, cursor, lastChange};
+        s.text = text;
+        if (!RecoveryJournal::writeSnapshot(s.entry.file, s))
+            qFatal("cannot write %s", qPrintable(s.entry.file));
+        return s.entry.file;
+    }
 
-    std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<GlobalSettings> settings;
     std::unique_ptr<ViEngine> engine;
+    int dialogsRun = 0;
+    bool mounted = false;
 };
-
-std::unique_ptr<EditView> TestRecoveryJournal::makeView(const QString &text)
-{
-    auto view = std::make_unique<EditView>(settings.get(), engine.get());
-    view->setPlainText(text);
-    view->document()->setModified(false);
-    return view;
-}
 
 int main(int argc, char **argv)
 {

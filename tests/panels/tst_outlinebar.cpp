@@ -1,7 +1,7 @@
 #include "editor/globalsettings.h"
 #include "html/editview.h"
 #include "panels/outlinebar.h"
-#include "testtable.h"
+#include "testsupport.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -35,37 +35,19 @@ protected:
     }
 };
 
-// One line per top-level item; a directory lists its documents in brackets.
-QString dump(const OutlineBar &bar)
-{
-    QStringList top;
-    for (int i = 0; i < bar.topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *item = bar.topLevelItem(i);
-        QString text = item->text(0);
-        if (OutlineBar::itemKind(item) == OutlineBar::DirectoryItem) {
-            QStringList children;
-            for (int c = 0; c < item->childCount(); ++c)
-                children.append(item->child(c)->text(0));
-            text += "[" + children.join(",") + "]";
-        }
-        top.append(text);
-    }
-    return top.join("|");
-}
-
-// Views of the test's documents in a shown window; "" makes an untitled one.
+// Views of the test's documents in a shown window; "" or "-" makes an
+// untitled one. dump() has one entry per top-level item, a directory's
+// documents in brackets, "(closed)" before them if it is not expanded.
 struct Documents
 {
     GlobalSettings settings;
     QWidget window;
-    MenuOutlineBar *bar;
+    MenuOutlineBar *bar = new MenuOutlineBar(&window);
     std::vector<QPointer<EditView>> views;
 
     explicit Documents(const QStringList &paths)
     {
-        bar = new MenuOutlineBar(&window);
-        new QVBoxLayout(&window);
-        static_cast<QVBoxLayout *>(window.layout())->addWidget(bar, 100);
+        (new QVBoxLayout(&window))->addWidget(bar, 100);
         window.resize(300, 500);
         for (const QString &path : paths)
             open(path);
@@ -75,19 +57,18 @@ struct Documents
         for (const QPointer<EditView> &view : views)
             delete view.data();
     }
-    EditView *open(const QString &path)
+    void open(const QString &path)
     {
         auto *view = new EditView(&settings, nullptr, &window);
         view->setMaximumHeight(20);
         window.layout()->addWidget(view);
-        if (path.isEmpty())
+        if (path.isEmpty() || path == "-")
             view->setTitle(QStringLiteral("Untitled-%1").arg(views.size() + 1));
         else
             view->setFullPath(path);
         QObject::connect(view, &EditView::toClose, bar, &OutlineBar::removeView);
         views.push_back(view);
         bar->addView(view);
-        return view;
     }
     bool show()
     {
@@ -99,6 +80,19 @@ struct Documents
         const auto found = bar->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
         return found.size() == 1 ? found.first() : nullptr;
     }
+    QString dump() const
+    {
+        QStringList top;
+        for (int i = 0; i < bar->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = bar->topLevelItem(i);
+            QStringList children;
+            for (int c = 0; c < item->childCount(); ++c)
+                children.append(item->child(c)->text(0));
+            const bool isDir = OutlineBar::itemKind(item) == OutlineBar::DirectoryItem;
+            top.append(item->text(0) + (isDir ? (item->isExpanded() ? "[" : "(closed)[") + children.join(",") + "]" : ""));
+        }
+        return top.join("|");
+    }
 };
 
 } // namespace
@@ -107,57 +101,40 @@ class TestOutlineBar : public QObject
 {
     Q_OBJECT
 private slots:
-    void tree_data()
-    {
-        QTest::addColumn<QStringList>("paths");
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<QString>("tree");
-        for (const TestRow &r : readTestTable("panels/outline.txt"))
-            QTest::newRow(qPrintable(r.name)) << r.fields.at(0).split(' ')
-                << r.fields.at(1).split(' ', Qt::SkipEmptyParts) << r.fields.at(2);
-    }
+    void tree_data() { addTableRows("panels/outline.txt"); }
     void tree()
     {
-        QFETCH(QStringList, paths);
-        QFETCH(QStringList, steps);
-        QFETCH(QString, tree);
-        Documents docs(paths.replaceInStrings(QRegularExpression("^-$"), QString()));
+        QFETCH(QStringList, fields);
+        const QStringList steps = fields[1].split(' ', Qt::SkipEmptyParts);
+        Documents docs(fields[0].split(' '));
         for (const QString &step : steps) {
             const QStringList part = step.split(':');
             EditView *view = part[0] == "open" ? nullptr : docs.views.at(part[1].toInt()).data();
-            if (part[0] == "save") {
-                view->setFullPath(part[2]);
-                docs.bar->updateView(view);
-            } else if (part[0] == "title") {
-                view->setTitle(part[2]);
-                docs.bar->updateView(view);
-            } else if (part[0] == "close") {
-                // Deleting a view is what tells the bar, through the view's toClose.
-                delete view;
-            } else {
+            if (part[0] == "close") {
+                delete view;  // the view's toClose is what tells the bar
+                continue;
+            } else if (part[0] == "open") {
                 docs.open(part[1]);
+                continue;
             }
+            if (part[0] == "save")
+                view->setFullPath(part[2]);
+            else
+                view->setTitle(part[2]);
+            docs.bar->updateView(view);
         }
-        QCOMPARE(dump(*docs.bar), tree);
+        QCOMPARE(docs.dump(), fields[2]);
         if (steps.isEmpty())
             QCOMPARE(docs.bar->currentItem(), docs.bar->findViewItem(docs.views.back()));
-        // Every document is found under its group; groups are open and never empty.
-        for (const QPointer<EditView> &v : docs.views) {
-            QTreeWidgetItem *item = docs.bar->findViewItem(v);
-            QVERIFY(!v || item);
-            QVERIFY(!v || (item->parent() != nullptr) == !v->fullPath().isEmpty());
-        }
-        for (int i = 0; i < docs.bar->topLevelItemCount(); ++i) {
-            QTreeWidgetItem *top = docs.bar->topLevelItem(i);
-            if (OutlineBar::itemKind(top) == OutlineBar::DirectoryItem)
-                QVERIFY(top->isExpanded() && top->childCount() > 0);
-        }
+        // Every document's item is found by its view.
+        for (const QPointer<EditView> &v : docs.views)
+            QVERIFY(!v || (docs.bar->findViewItem(v) && docs.bar->findViewItem(v)->text(0) == v->title()));
         // A view the bar does not hold is neither updated nor removed.
         EditView stranger(&docs.settings, nullptr);
         stranger.setFullPath("/q/s.html");
         docs.bar->updateView(&stranger);
         docs.bar->removeView(&stranger);
-        QCOMPARE(dump(*docs.bar), tree);
+        QCOMPARE(docs.dump(), fields[2]);
     }
     void currentViewAndFocus()
     {
@@ -167,12 +144,10 @@ private slots:
         docs.bar->setCurrentView(a);
         QCOMPARE(docs.bar->currentView(), a);
         QCOMPARE(docs.bar->currentItem(), docs.bar->findViewItem(a));
-
         docs.bar->setCurrentItem(docs.bar->topLevelItem(1));
         QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
         QApplication::sendEvent(docs.bar, &focusIn);
         QCOMPARE(docs.bar->currentItem(), docs.bar->findViewItem(a));
-
         // Once the current view is gone, focus leaves the selection alone.
         delete a;
         QCOMPARE(docs.bar->currentView(), nullptr);
@@ -180,69 +155,43 @@ private slots:
         QApplication::sendEvent(docs.bar, &focusIn);
         QCOMPARE(docs.bar->currentItem(), docs.bar->topLevelItem(1));
     }
-    void keys_data()
-    {
-        for (const char *column : {"start", "keys", "current", "group", "activated"})
-            QTest::addColumn<QString>(column);
-        for (const TestRow &r : readTestTable("panels/outlinekeys.txt"))
-            QTest::newRow(qPrintable(r.name)) << r.fields[0] << r.fields[1] << r.fields[2] << r.fields[3]
-                                              << r.fields[4];
-    }
+    void keys_data() { addTableRows("panels/outlinekeys.txt"); }
     void keys()
     {
-        QFETCH(QString, start);
-        QFETCH(QString, keys);
-        QFETCH(QString, current);
-        QFETCH(QString, group);
-        QFETCH(QString, activated);
+        QFETCH(QStringList, fields);
         Documents docs({"/w/a.html", "/w/jq.html", "/x/c.js", ""});
         QVERIFY(docs.show());
-        QTreeWidgetItem *item = docs.item(start);
+        QTreeWidgetItem *item = docs.item(fields[0]);
         QVERIFY(item);
         docs.bar->setCurrentItem(item);
         docs.bar->setFocus();
         QSignalSpy viewSpy(docs.bar, &OutlineBar::viewActivated);
         QSignalSpy dirSpy(docs.bar, &OutlineBar::dirActivated);
-        if (keys == "double click") {
+        if (fields[1] == "double click") {
             const QPoint at = docs.bar->visualItemRect(item).center();
             QTest::mouseClick(docs.bar->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(docs.bar->viewport(), Qt::LeftButton, {}, at);
         } else {
-            QTest::keySequence(docs.bar, QKeySequence(keys));
+            QTest::keySequence(docs.bar, QKeySequence(fields[1]));
         }
         QVERIFY(docs.bar->currentItem());
-        QCOMPARE(docs.bar->currentItem()->text(0), current);
-        QCOMPARE(docs.bar->topLevelItem(0)->isExpanded(), group == "open");
-        QString got;
-        if (viewSpy.count() == 1) {
-            auto *view = viewSpy.at(0).at(0).value<EditView *>();
-            got = "view:" + view->title();
-            QCOMPARE(viewSpy.at(0).at(1).toInt(), 0);
-            QVERIFY(view->hasFocus());
-        } else if (dirSpy.count() == 1) {
-            got = "dir:" + dirSpy.at(0).at(0).toString();
+        QCOMPARE(docs.bar->currentItem()->text(0), fields[2]);
+        QCOMPARE(docs.bar->topLevelItem(0)->isExpanded(), fields[3] == "open");
+        QStringList got;
+        for (const auto &args : viewSpy) {
+            got << "view:" + args.at(0).value<EditView *>()->title();
+            QCOMPARE(args.at(1).toInt(), 0);
+            QVERIFY(args.at(0).value<EditView *>()->hasFocus());
         }
-        QCOMPARE(viewSpy.count() + dirSpy.count(), got.isEmpty() ? 0 : 1);
-        QCOMPARE(got, activated);
+        for (const auto &args : dirSpy)
+            got << "dir:" + args.at(0).toString();
+        QCOMPARE(got.join(' '), fields[4]);
     }
-    void contextMenu_data()
-    {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<int>("action");
-        for (const char *column : {"cancelled", "clipboard", "asked", "tree"})
-            QTest::addColumn<QString>(column);
-        for (const TestRow &r : readTestTable("panels/outlinemenu.txt"))
-            QTest::newRow(qPrintable(r.name)) << r.fields[0] << r.fields[1].toInt() << r.fields[2]
-                                              << r.fields[3] << r.fields[4] << r.fields[5];
-    }
+    void contextMenu_data() { addTableRows("panels/outlinemenu.txt"); }
     void contextMenu()
     {
-        QFETCH(QString, target);
-        QFETCH(int, action);
-        QFETCH(QString, cancelled);
-        QFETCH(QString, clipboard);
-        QFETCH(QString, asked);
-        QFETCH(QString, tree);
+        QFETCH(QStringList, fields);
+        const QString target = fields[0], asked = fields[4];
         Documents docs({"/w/a.html", "/x/d.js", "/w/b.html", "/w/c.html", ""});
         QVERIFY(docs.show());
         QGuiApplication::clipboard()->setText("before");
@@ -250,32 +199,29 @@ private slots:
         // The main window closes the view, which takes its item and group along.
         connect(docs.bar, &OutlineBar::closeView, docs.bar, [&](EditView *view) {
             closes.append(view->title());
-            if (!cancelled.split(' ').contains(view->title()))
+            if (!fields[2].split(' ').contains(view->title()))
                 delete view;
         });
         QTreeWidgetItem *item = target.isEmpty() ? nullptr : docs.item(target);
         QVERIFY(target.isEmpty() || item);
         docs.bar->setCurrentItem(docs.item("a.html"));
-        docs.bar->actionToTrigger = action;
-        const QPoint at = item ? docs.bar->visualItemRect(item).center()
-                               : QPoint(5, docs.bar->viewport()->height() - 3);
+        docs.bar->actionToTrigger = fields[1].toInt();
+        const QPoint at = item ? docs.bar->visualItemRect(item).center() : QPoint(5, docs.bar->viewport()->height() - 3);
         QVERIFY(docs.bar->itemAt(at) == item);
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, docs.bar->viewport()->mapToGlobal(at));
         QApplication::sendEvent(docs.bar->viewport(), &event);
-
         QCOMPARE(docs.bar->menuRuns, item ? 1 : 0);
         QCOMPARE(docs.bar->itemDuringMenu, item);
         QCOMPARE(docs.bar->currentDuringMenu, item);
-        QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
+        QCOMPARE(QGuiApplication::clipboard()->text(), fields[3]);
         QCOMPARE(closes.join(' '), asked);
-        QCOMPARE(dump(*docs.bar), tree);
-        // Afterwards the item stays current, if it is still there, and no
-        // context item is left behind.
+        QCOMPARE(docs.dump(), fields[5]);
+        // Afterwards the item stays current, if it is still there, no context
+        // item is left behind, and the actions have no item to work on.
+        if (QTreeWidgetItem *still = item ? docs.item(target) : nullptr)
+            QCOMPARE(docs.bar->currentItem(), still);
         QCOMPARE(docs.bar->contextItem(), nullptr);
-        if (item)
-            QCOMPARE(docs.bar->currentItem(), docs.item(target) ? docs.item(target) : docs.bar->currentItem());
         QVERIFY(docs.bar->currentItem());
-        // Outside the menu the actions have no item to work on.
         QGuiApplication::clipboard()->setText("later");
         docs.bar->copyFullPath();
         docs.bar->copyTitle();
