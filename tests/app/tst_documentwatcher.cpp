@@ -190,23 +190,11 @@ private slots:
         }
         QTRY_VERIFY_WITH_TIMEOUT(watcher->watchedFiles().contains(path), 5000);
     }
-    void confirmOverwrite_data()
-    {
-        QTest::addColumn<QString>("disk");
-        QTest::addColumn<int>("answer");  // NoButton: no question expected
-        QTest::addColumn<bool>("goOn");
-        QTest::newRow("unchanged") << QStringLiteral("unchanged") << int(QMessageBox::NoButton) << true;
-        QTest::newRow("changed, save anyway") << QStringLiteral("in place") << int(QMessageBox::Save) << true;
-        QTest::newRow("changed, cancel") << QStringLiteral("in place") << int(QMessageBox::Cancel) << false;
-        QTest::newRow("same bytes, other file") << QStringLiteral("rename") << int(QMessageBox::Cancel) << false;
-        // Nothing to overwrite: Save just writes it again.
-        QTest::newRow("deleted") << QStringLiteral("deleted") << int(QMessageBox::NoButton) << true;
-    }
+    void confirmOverwrite_data() { addTableRows("app/watcherconfirm.txt"); }
     void confirmOverwrite()
     {
-        QFETCH(QString, disk);
-        QFETCH(int, answer);
-        QFETCH(bool, goOn);
+        QFETCH(QStringList, fields);
+        const QString disk = fields[0];
         open(fiveLines);
         edit(view.get(), QStringLiteral("x"));
         // Asked directly, before the watcher's own look at the file.
@@ -215,10 +203,11 @@ private slots:
             QVERIFY(QFile::remove(path));
         else if (disk != "unchanged")
             change(disk, disk == "rename" ? fiveLines : otherLines);
-        if (answer != QMessageBox::NoButton)
-            prompt->answers << QMessageBox::StandardButton(answer);
-        QCOMPARE(watcher->confirmOverwrite(view.get()), goOn);
-        QCOMPARE(prompt->asked.size(), answer == QMessageBox::NoButton ? 0 : 1);
+        if (!fields[1].isEmpty())
+            prompt->answers << QMessageBox::StandardButton(
+                QMetaEnum::fromType<QMessageBox::StandardButtons>().keyToValue(qPrintable(fields[1])));
+        QCOMPARE(watcher->confirmOverwrite(view.get()), fields[2] == "true");
+        QCOMPARE(prompt->asked.size(), fields[1].isEmpty() ? 0 : 1);
         if (!prompt->asked.isEmpty())
             QCOMPARE(prompt->asked[0].text, QStringLiteral("'%1' has been changed on disk since it was read or saved.\n"
                                                            "Save and overwrite those changes?")

@@ -98,40 +98,17 @@ private slots:
         settings.reset();
         MainWindowTest::cleanup();
     }
-    void format_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<int>("encoding");
-        QTest::addColumn<QString>("damage");  // empty: the file is read as written
-        QTest::addColumn<bool>("headerReadable");
-        QTest::newRow("empty") << QString() << QString() << int(UTF8) << QString() << true;
-        QTest::newRow("block ends become LF")
-            << QStringLiteral("a\u2029b\u2029") << QStringLiteral("a\nb\n") << int(UTF16LE) << QString() << true;
-        QTest::newRow("no-break space, line separator, NUL and lone surrogate kept")
-            << QString::fromUtf16(u"a\u00a0b\u2028c\0y\xd800z", 9) << QString::fromUtf16(u"a\u00a0b\u2028c\0y\xd800z", 9)
-            << int(ShiftJIS) << QString() << true;
-        QTest::newRow("Japanese") << QStringLiteral("日本語\u2029の文章") << QStringLiteral("日本語\nの文章")
-                                  << int(UTF16BE) << QString() << true;
-        // A damaged copy must never be restored as if it were the user's text.
-        const QString text = QStringLiteral("<p>some text that matters</p>\u2029").repeated(50);
-        for (const auto &[name, damage, header] :
-             {std::tuple{"empty file", "empty", false}, {"other magic", "magic", false},
-              {"cut in the text", "cut-text", true}, {"cut before the end mark", "cut-end", true},
-              {"one text byte changed", "flip", true}})
-            QTest::newRow(name) << text << QString() << int(UTF8) << QString(damage) << header;
-    }
+    void format_data() { addTableRows("app/recoveryformat.txt"); }
     void format()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, expected);
-        QFETCH(int, encoding);
-        QFETCH(QString, damage);
-        QFETCH(bool, headerReadable);
+        QFETCH(QStringList, fields);
+        const QString damage = fields[3];
+        // Long enough that a cut in the middle falls into the text.
+        const QString text = damage.isEmpty() ? fields[0] : QStringLiteral("<p>some text that matters</p>\u2029").repeated(50);
         const QDateTime when(QDate(2024, 5, 6), QTime(7, 8, 9), Qt::UTC);
         const QString file = recoveryDir() + QStringLiteral("/a-1.journal");
         const RecoveryJournal::Snapshot s{
-            {file, "/somewhere/page.html", "page.html", CharEncoding(encoding), true, LineEnd::CRLF, 7, when}, text};
+            {file, "/somewhere/page.html", "page.html", tableEncoding(fields[2]), true, LineEnd::CRLF, 7, when}, text};
         QVERIFY(QDir().mkpath(recoveryDir()) && RecoveryJournal::writeSnapshot(file, s));
         QByteArray bytes = readFile(file);
         const qsizetype half = bytes.size() / 2;
@@ -147,10 +124,10 @@ private slots:
             bytes[half] = char(bytes[half] ^ 0x01);
         QVERIFY(writeFile(file, bytes));
         RecoveryJournal::Entry header, full;
-        QCOMPARE(RecoveryJournal::readEntry(file, &header), headerReadable);
+        QCOMPARE(RecoveryJournal::readEntry(file, &header), fields[4] == "true");
         QString read = QStringLiteral("untouched");
         QCOMPARE(RecoveryJournal::readText(file, &read, &full), damage.isEmpty());
-        QCOMPARE(read, damage.isEmpty() ? expected : QStringLiteral("untouched"));
+        QCOMPARE(read, damage.isEmpty() ? fields[1] : QStringLiteral("untouched"));
         for (const auto &e : {header, full}) {
             if (!damage.isEmpty())
                 break;
@@ -199,27 +176,12 @@ private slots:
         QCOMPARE(copyText(journal.journalFile(view.get())), view->toPlainText());
         QCOMPARE(copies().size(), 1);  // every write replaces the one copy
     }
-    void editsWhileCopying_data()
-    {
-        QTest::addColumn<int>("position");
-        QTest::addColumn<int>("removed");
-        QTest::addColumn<QString>("added");
-        // The first slice has copied characters 0-99 when the edit comes.
-        QTest::newRow("typing in the copied part") << 50 << 0 << QStringLiteral("typed");
-        QTest::newRow("deleting in the copied part") << 20 << 30 << QString();
-        QTest::newRow("new line at the start") << 0 << 0 << QStringLiteral("\n");
-        QTest::newRow("replacing across the copied end") << 90 << 30 << QStringLiteral("xyz");
-        QTest::newRow("edit right at the copied end") << 100 << 1 << QStringLiteral("ab");
-        QTest::newRow("typing beyond the copied part") << 500 << 0 << QStringLiteral("later");
-        QTest::newRow("large paste in the copied part") << 10 << 5 << QStringLiteral("p").repeated(2000);
-        QTest::newRow("whole text replaced") << 0 << -1 << QStringLiteral("all new\ntext");
-    }
+    void editsWhileCopying_data() { addTableRows("app/recoveryedits.txt"); }
     // The copy is taken in slices; edits between them must end up in it exactly.
     void editsWhileCopying()
     {
-        QFETCH(int, position);
-        QFETCH(int, removed);
-        QFETCH(QString, added);
+        QFETCH(QStringList, fields);
+        const int position = fields[0].toInt(), removed = fields[1].toInt();
         RecoveryJournal journal(recoveryDir());
         journal.setDelays(3600000, 3600000);
         journal.setSlices(0, 100);
@@ -236,7 +198,7 @@ private slots:
             cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
         else
             cursor.setPosition(position + removed, QTextCursor::KeepAnchor);
-        cursor.insertText(added);
+        cursor.insertText(fields[2].repeated(fields[3].toInt()));
         journal.flush();
         const QString copy = copyText(journal.journalFile(view.get()));
         QCOMPARE(copy, view->document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
@@ -319,11 +281,9 @@ private slots:
     void crashedRunIsClaimedOnce_data()
     {
         QTest::addColumn<QString>("decision");
-        QTest::addColumn<int>("copiesAfter");
-        QTest::addColumn<bool>("offeredAgain");
-        QTest::newRow("adopted") << QStringLiteral("adopt") << 1 << false;
-        QTest::newRow("discarded") << QStringLiteral("discard") << 0 << false;
-        QTest::newRow("decided later") << QStringLiteral("later") << 1 << true;
+        QTest::newRow("adopted") << QStringLiteral("adopt");
+        QTest::newRow("discarded") << QStringLiteral("discard");
+        QTest::newRow("decided later") << QStringLiteral("later");
     }
     // A real program (this test in helper mode) edits a document, lets its copy be
     // written, and is killed; the next program finds the copy and claims it, and
@@ -331,8 +291,6 @@ private slots:
     void crashedRunIsClaimedOnce()
     {
         QFETCH(QString, decision);
-        QFETCH(int, copiesAfter);
-        QFETCH(bool, offeredAgain);
         RecoveryJournal running(recoveryDir());
         running.setDelays(0, 0);
         auto runningView = makeView();
@@ -368,12 +326,12 @@ private slots:
         }
         next.releaseClaimed();
         next.waitForIdle();
-        QCOMPARE(copies().size(), copiesAfter + 1);
+        QCOMPARE(copies().size(), decision == "discard" ? 1 : 2);
         QCOMPARE(copyText(running.journalFile(runningView.get())), QStringLiteral("still being edited"));
         QCOMPARE(QFileInfo::exists(found[0].file), decision == "later");
         if (decision == "adopt")
             QCOMPARE(copyText(next.journalFile(view.get())), text);
-        QCOMPARE(RecoveryJournal(recoveryDir()).claimOrphans().size(), offeredAgain ? 1 : 0);
+        QCOMPARE(RecoveryJournal(recoveryDir()).claimOrphans().size(), decision == "later" ? 1 : 0);
     }
     void failedWriteIsReportedAndRetried()
     {
@@ -404,70 +362,48 @@ private slots:
         QCOMPARE(messages.size(), 1);
         QCOMPARE(copyText(journal.journalFile(view.get())), QStringLiteral("precious"));
     }
-    void dialogDecisions_data()
-    {
-        QTest::addColumn<QList<int>>("unchecked");
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<int>("confirm");  // NoButton: no confirmation expected
-        QTest::addColumn<int>("decision");
-        QTest::addColumn<QString>("restored");  // titles, in list order
-        QTest::addColumn<QString>("discarded");
-        const int none = QMessageBox::NoButton, discard = QMessageBox::Discard, cancel = QMessageBox::Cancel;
-        QTest::newRow("restore all") << QList<int>{} << "restore" << none << int(RecoveryDlg::Restore) << "a b c" << "";
-        QTest::newRow("restore some, confirm")
-            << QList<int>{1} << "restore" << discard << int(RecoveryDlg::Restore) << "a c" << "b";
-        QTest::newRow("restore some, cancel") << QList<int>{0, 2} << "restore" << cancel << int(RecoveryDlg::Later) << "" << "";
-        QTest::newRow("none checked")
-            << QList<int>{0, 1, 2} << "restore" << discard << int(RecoveryDlg::Restore) << "" << "a b c";
-        QTest::newRow("discard all, confirm")
-            << QList<int>{} << "discard" << discard << int(RecoveryDlg::DiscardAll) << "" << "a b c";
-        QTest::newRow("discard all, cancel") << QList<int>{} << "discard" << cancel << int(RecoveryDlg::Later) << "" << "";
-        QTest::newRow("later") << QList<int>{1} << "reject" << none << int(RecoveryDlg::Later) << "" << "";
-    }
+    void dialogDecisions_data() { addTableRows("app/recoverydialog.txt"); }
     void dialogDecisions()
     {
-        QFETCH(QList<int>, unchecked);
-        QFETCH(QString, action);
-        QFETCH(int, confirm);
-        QFETCH(int, decision);
-        QFETCH(QString, restored);
-        QFETCH(QString, discarded);
+        QFETCH(QStringList, fields);
+        const QString action = fields[1];
         QList<RecoveryJournal::Entry> entries(3);
         for (int i = 0; i < 3; ++i) {
             entries[i].title = QString(QChar(u'a' + i));
             entries[i].lastChange = QDateTime(QDate(2024, 3, 4), QTime(5, 6 + i), Qt::UTC);
         }
-        entries[0].fullPath = dir->filePath(QStringLiteral("a.html"));
         RecoveryDlg dlg(entries);
         QCOMPARE(dlg.timeText(0), QLocale().toString(entries[0].lastChange.toLocalTime(), QLocale::ShortFormat));
         QVERIFY(dlg.timeText(0) != dlg.timeText(1));
         QVERIFY(dlg.isChecked(0) && dlg.isChecked(1) && dlg.isChecked(2));
         QVERIFY(dlg.toRestore().isEmpty() && dlg.toDiscard().isEmpty());
-        for (int row : unchecked)
-            dlg.setChecked(row, false);
-        if (confirm != QMessageBox::NoButton)
-            prompt->answers << QMessageBox::StandardButton(confirm);
+        const QStringList unchecked = fields[0].split(' ', Qt::SkipEmptyParts);
+        for (const QString &row : unchecked)
+            dlg.setChecked(row.toInt(), false);
+        if (!fields[2].isEmpty())
+            prompt->answers << QMessageBox::StandardButton(
+                QMetaEnum::fromType<QMessageBox::StandardButtons>().keyToValue(qPrintable(fields[2])));
         if (action == "restore")
             dlg.restoreChecked();
         else if (action == "discard")
             dlg.discardAll();
         else
             dlg.reject();
-        QCOMPARE(prompt->asked.size(), confirm == QMessageBox::NoButton ? 0 : 1);
+        QCOMPARE(prompt->asked.size(), fields[2].isEmpty() ? 0 : 1);
         if (!prompt->asked.isEmpty())
             QCOMPARE(prompt->asked[0].text, QStringLiteral("The unsaved changes of %1 document(s) will be lost.\n"
                                                            "Discard them?").arg(action == "discard" ? 3 : unchecked.size()));
-        QCOMPARE(int(dlg.decision()), decision);
+        QCOMPARE(QStringList({"Later", "Restore", "DiscardAll"}).value(dlg.decision()), fields[3]);
         const auto titles = [](const QList<RecoveryJournal::Entry> &list) {
             QStringList t;
             for (const auto &e : list)
                 t << e.title;
             return t.join(QLatin1Char(' '));
         };
-        QCOMPARE(titles(dlg.toRestore()), restored);
-        QCOMPARE(titles(dlg.toDiscard()), discarded);
+        QCOMPARE(titles(dlg.toRestore()), fields[4]);
+        QCOMPARE(titles(dlg.toDiscard()), fields[5]);
         // Only a decision closes the dialog as accepted.
-        QCOMPARE(dlg.result(), int(decision != RecoveryDlg::Later ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(dlg.result(), int(dlg.decision() != RecoveryDlg::Later ? QDialog::Accepted : QDialog::Rejected));
     }
     void mainWindowRestores_data()
     {
