@@ -20,7 +20,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <tuple>
 #include <sys/mount.h>
 
 namespace {

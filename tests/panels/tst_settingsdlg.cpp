@@ -3,21 +3,18 @@
 #include "panels/settingsdlg.h"
 #include "testsupport.h"
 
-#include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFormLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSet>
 #include <QSettings>
-#include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -173,6 +170,7 @@ private slots:
         QTest::addColumn<QString>("family");
         QTest::addColumn<QString>("shown");
         QTest::newRow("installed") << families.at(2) << families.at(2);
+        QTest::newRow("installed, first in the list") << families.at(0) << families.at(0);
         QTest::newRow("not installed") << "No Such Family 4711" << fixed;
         if (families.at(2).toUpper() != families.at(2))
             QTest::newRow("differs in case") << families.at(2).toUpper() << fixed;
