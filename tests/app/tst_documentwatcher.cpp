@@ -78,14 +78,22 @@ private slots:
         QTest::newRow("replaced by a rename") << QStringLiteral("rename");
         QTest::newRow("deleted and written again") << QStringLiteral("delete and write");
     }
+    // Our own save is no change on disk, and the watch survives the rename
+    // it writes with; a change by another program reloads the document.
     void unmodifiedDocumentReloads()
     {
         QFETCH(QString, how);
-        open(fiveLines);
+        open("the first version\n");
+        QSignalSpy reloaded(watcher.get(), &DocumentWatcher::reloaded);
+        edit(view.get(), QString::fromLatin1(fiveLines));
+        QVERIFY(writeDocument(view.get(), path));
+        watcher->watch(view.get());
+        QTest::qWait(200);
+        QVERIFY(!watcher->changedOnDisk(view.get()));
+        QCOMPARE(reloaded.size(), 0);
         QTextCursor cursor(view->document()->findBlockByNumber(2));
         cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 4);
         view->setTextCursor(cursor);
-        QSignalSpy reloaded(watcher.get(), &DocumentWatcher::reloaded);
         change(how, otherLines);
         QTRY_COMPARE_WITH_TIMEOUT(view->toPlainText(), QString::fromLatin1(otherLines), 5000);
         QCOMPARE(reloaded.size(), 1);
@@ -212,23 +220,6 @@ private slots:
             QCOMPARE(prompt->asked[0].text, QStringLiteral("'%1' has been changed on disk since it was read or saved.\n"
                                                            "Save and overwrite those changes?")
                                                 .arg(QDir::toNativeSeparators(path)));
-    }
-    void ownSaveIsQuiet()
-    {
-        open(fiveLines);
-        QSignalSpy reloaded(watcher.get(), &DocumentWatcher::reloaded);
-        for (int round = 0; round < 3; ++round) {
-            edit(view.get(), QStringLiteral("edit %1\n").arg(round));
-            QVERIFY(writeDocument(view.get(), path));
-            watcher->watch(view.get());
-            QTest::qWait(200);
-            QVERIFY(!watcher->changedOnDisk(view.get()));
-        }
-        QCOMPARE(reloaded.size(), 0);
-        QVERIFY(prompt->asked.isEmpty());
-        // And the watch survived the renames of the saves.
-        change(QStringLiteral("in place"), otherLines);
-        QTRY_COMPARE_WITH_TIMEOUT(reloaded.size(), 1, 5000);
     }
     void inMainWindow_data()
     {
