@@ -1,25 +1,29 @@
-// The HTML view's document commands: template, character references, tag
-// jump, anchors, Zen-Coding, the completion helpers, and the main window's
-// menu commands that reach them.
-//
-// Documents are written with "^" for the cursor and "[" "]" around a
-// selection.
+// The HTML view's document and completion commands on real views, the
+// completion popup on its own and in the view (answered by a driver that
+// presses keys instead of running it modally), and the main window's menu
+// commands that reach them.
 
 #include "app/mainwindow.h"
 #include "editor/globalsettings.h"
-#include "highlight/htmlscanner.h"
 #include "editor/virtualbreaks.h"
+#include "highlight/htmlscanner.h"
 #include "highlight/viengine.h"
+#include "html/completionwidget.h"
 #include "html/editview.h"
+#include "html/zencoding.h"
 #include "testsupport.h"
-#include "testtable.h"
 
 #include <QAction>
-#include <QDir>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTextBlock>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -29,23 +33,24 @@ QString unmarked(QString text)
     return text.remove(u'^').remove(u'[').remove(u']');
 }
 
-// A marked text ("^" the cursor) with its long lines cut into pieces of ten.
-void setCutMarked(EditView &view, const QString &marked)
+// Keys split at blanks: one character (or "Space") is typed, anything else
+// is a key name. Keys reach the popup's list first, as they do while it has
+// the focus.
+void pressKeys(QWidget *target, const QString &keys, const QSignalSpy *stopWhen = nullptr)
 {
-    view.virtualBreaks()->setLimits(40, 10);
-    view.loadText(unmarked(marked));
-    QVERIFY(view.virtualBreaks()->hasBreaks());
-    QTextCursor cursor(view.document());
-    cursor.setPosition(view.virtualBreaks()->toDocument(int(marked.indexOf(u'^'))));
-    view.setTextCursor(cursor);
+    for (const QString &key : keys.split(u' ', Qt::SkipEmptyParts)) {
+        if (stopWhen && !stopWhen->isEmpty())
+            return;
+        if (key.size() == 1 || key == u"Space") {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, key.size() == 1 ? key : QStringLiteral(" "));
+            QApplication::sendEvent(target, &press);
+        } else {
+            const QKeyCombination k = QKeySequence::fromString(key)[0];
+            QVERIFY2(k.key() != Qt::Key_unknown, qPrintable(key));
+            QTest::keyClick(target, k.key(), k.keyboardModifiers());
+        }
+    }
 }
-
-QString cutMarked(const EditView &view)
-{
-    return view.realText().insert(view.virtualBreaks()->toReal(view.textCursor().position()), u'^');
-}
-
-const QString LongLine = QStringLiteral("alpha bravo charlie delta echo foxtrot golf hotel india juliet");
 
 } // namespace
 
@@ -56,23 +61,28 @@ private slots:
     void init();
     void cleanup();
 
-    void commands_data();
+    void commands_data() { addTableRows(QStringLiteral("html/view_commands.txt")); }
     void commands();
-    void roundTrip();
-    void zenCodingOnEmptyDocument();
-    void candidatesAcrossBreaks_data();
-    void candidatesAcrossBreaks();
-    void commandsAcrossBreaks_data();
-    void commandsAcrossBreaks();
-    void menuCommands_data();
+    void zenCoding_data() { addTableRows(QStringLiteral("html/zencoding.txt")); }
+    void zenCoding();
+    void popupStandsUnderTheCursor();
+    void popup_data() { addTableRows(QStringLiteral("html/popup.txt")); }
+    void popup();
+    void popupMouseAndToolTip();
+    void popupSize_data();
+    void popupSize();
+    void menuCommands_data() { addTableRows(QStringLiteral("html/menu_commands.txt")); }
     void menuCommands();
-    void menuTagJumpOpensFileAtAnchor();
 
 private:
     GlobalSettings *settings = nullptr;
     ViEngine *engine = nullptr;
     EditView *view = nullptr;
     QTemporaryDir *keywordDir = nullptr;
+    ScriptedPrompt *prompt = nullptr;
+    QString keys;       // the popup's user presses these
+    QString popupLog;   // what each popup showed
+    QPoint popupPosition;
 };
 
 void TestEditView::init()
@@ -81,63 +91,90 @@ void TestEditView::init()
     engine = new ViEngine;
     view = new EditView(settings, engine);
     keywordDir = new QTemporaryDir;
-    QVERIFY(keywordDir->isValid());
     view->setKeywordDir(keywordDir->path());
+    // A folder of its own, as rows write their template or tags file into it.
+    for (const char *name : {"tags.txt", "css.txt", "htmlSpecialChars.txt"})
+        QVERIFY(QFile::copy(QStringLiteral(MOSSGLEN_TEST_DATA "/html/keywords/") + name, keywordDir->filePath(name)));
+    prompt = new ScriptedPrompt;
+    keys = popupLog = QString();
+    // The popup's user: logs its rows, ">" before the current one, then
+    // presses the keys. A popup left open is closed as by a click elsewhere.
+    prompt->dialogHandler = [this](QDialog *dialog) {
+        auto *popup = qobject_cast<CompletionWidget *>(dialog);
+        QStringList rows;
+        for (int i = 0; popup && i < popup->count(); ++i)
+            rows << (i == popup->list()->currentRow() ? QStringLiteral(">") : QString()) + popup->list()->item(i)->text();
+        popupLog += QStringLiteral(" {%1}").arg(rows.join(u'\n'));
+        popupPosition = dialog->pos();
+        QSignalSpy finished(dialog, &QDialog::finished);
+        pressKeys(popup ? static_cast<QWidget *>(popup->list()) : dialog, keys, &finished);
+        return finished.isEmpty() ? int(QDialog::Rejected) : finished.first().first().toInt();
+    };
 }
 
 void TestEditView::cleanup()
 {
+    QVERIFY2(!prompt->unexpected, "an unexpected question was asked");
+    delete prompt;
     delete view;
     delete engine;
     delete settings;
     delete keywordDir;
 }
 
-void TestEditView::commands_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("document");
-    QTest::addColumn<QString>("result");
-    QTest::addColumn<QString>("argument");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("states");
-    for (const TestRow &r : readTestTable(QStringLiteral("html/view_commands.txt")))
-        QTest::newRow(qPrintable(r.fields.at(0) + QLatin1String(": ") + r.name))
-                << r.fields.at(0) << r.fields.at(1) << r.fields.at(2) << r.fields.value(3)
-                << r.fields.value(4) << r.fields.value(5);
-}
-
+// Fields: command | document ("^" the cursor, "[...]" a selection) | result |
+// argument | path | block states, or "cut" for long lines cut into pieces.
 void TestEditView::commands()
 {
-    QFETCH(QString, command);
-    QFETCH(QString, document);
-    QFETCH(QString, result);
-    QFETCH(QString, argument);
-    QFETCH(QString, path);
-    QFETCH(QString, states);
-    view->setFullPath(path);
-    if (command == u"template") {
-        QVERIFY(writeFile(keywordDir->filePath(QStringLiteral("template.html")), document.toUtf8()));
-        view->insertTemplate();
-        QCOMPARE(marked(*view), result);
+    QFETCH(QStringList, fields);
+    QString command = fields.at(0);
+    const QString document = fields.at(1), argument = fields.value(3), states = fields.value(5);
+    view->setFullPath(fields.value(4));
+    if (command.endsWith(QLatin1String(" without files")))
+        view->setKeywordDir(keywordDir->filePath(QStringLiteral("none")));
+    command = command.section(QLatin1String(" without files"), 0, 0);
+    const bool cut = states == u"cut";
+    QString out;
+    if (command == u"template" || command == u"tags") {
+        QVERIFY(writeFile(keywordDir->filePath(QLatin1String(command == u"tags" ? "tags.txt" : "template.html")), document.toUtf8()));
+        if (command == u"template")
+            view->insertTemplate();
+        const auto joined = [](const QStringList &l) { return l.isEmpty() ? QStringLiteral("none") : l.join(u'\n'); };
+        QCOMPARE(command == u"template" ? marked(*view)
+                                        : joined(view->tagCandidates()) + " / " + joined(view->attributeCandidates(argument)),
+                 fields.at(2));
         return;
     }
-    setMarked(*view, document);
+    if (cut) {
+        view->virtualBreaks()->setLimits(40, 10);
+        view->loadText(unmarked(document));
+        QVERIFY(view->virtualBreaks()->hasBreaks());
+        QTextCursor cursor(view->document());
+        cursor.setPosition(view->virtualBreaks()->toDocument(int(document.indexOf(u'^'))));
+        view->setTextCursor(cursor);
+    } else {
+        setMarked(*view, document);
+    }
     QTextBlock block = view->document()->begin();
-    for (const QString &s : states.split(u',', Qt::SkipEmptyParts)) {
+    for (const QString &s : cut ? QStringList() : states.split(u',', Qt::SkipEmptyParts)) {
         QVERIFY(block.isValid());
         block.setUserState(s == u"Html" ? int(HtmlScanner::Html) : s == u"InTag" ? int(HtmlScanner::InTag)
                            : s == u"Style" ? int(HtmlScanner::Style) : s.toInt());
         block = block.next();
     }
     QSignalSpy messages(view, &EditViewBase::showMessage);
-    QString out;
+    keys = command == u"dynamic" || command == u"closing" ? argument : QString();
+    const QString before = view->toPlainText();
     if (command == u"encode") {
         view->encodeLtGtAmp();
     } else if (command == u"decode") {
         view->decodeLtGtAmp();
     } else if (command == u"zen") {
         view->zenCoding();
+    } else if (command == u"dynamic") {
+        view->dynamicCompletion();
+    } else if (command == u"closing") {
+        view->closeTagCompletion();
     } else if (command == u"anchor") {
         out = view->jumpToAnchor(argument) ? QString() : QStringLiteral("not found, ");
     } else if (command == u"complete") {
@@ -148,16 +185,18 @@ void TestEditView::commands()
         settings->docRootPath = argument;
         EditView target(settings, engine);
         target.setPlainText(QStringLiteral("x\n<a name=top>\n<a name=\"top2\">"));
-        QStringList asked;
         connect(view, &EditView::openFile, this, [&](const QString &name, EditView **opened) {
-            asked << name;
+            out += name + u' ';
             *opened = &target;
         });
         view->tagJump();
-        out = QStringLiteral("%1 @%2 ").arg(asked.isEmpty() ? QStringLiteral("none") : asked.join(u','))
-                      .arg(target.textCursor().position()) + marked(*view);
+        out += QStringLiteral("@%1 ").arg(target.textCursor().position());
     } else if (command == u"close tags") {
         out = view->closeTagCandidates().join(u' ');
+    } else if (command == u"words") {
+        int row = 42;
+        out = view->wordCandidates(argument, view->textCursor().position(), row).join(u' ');
+        out = QStringLiteral("%1 / %2").arg(out.isEmpty() ? QStringLiteral("none") : out).arg(row);
     } else if (command == u"tag") {
         QString name = QStringLiteral("stale");
         out = view->tagAtCursor(name) ? QStringLiteral("in <") : QStringLiteral("out <");
@@ -169,164 +208,204 @@ void TestEditView::commands()
     } else {
         QFAIL(qPrintable(QStringLiteral("unknown command ") + command));
     }
-    const bool edits = command == u"encode" || command == u"decode" || command == u"zen"
-                       || command == u"anchor" || command == u"complete";
-    if (edits)
-        out += marked(*view);
+    // The queries leave the document alone; after the other commands it is
+    // part of the result.
+    if (!QStringList{"close tags", "words", "tag", "style", "list item"}.contains(command))
+        out += cut ? view->realText().insert(view->virtualBreaks()->toReal(view->textCursor().position()), u'^')
+                   : marked(*view);
+    out += popupLog;
     for (const QList<QVariant> &m : std::as_const(messages))
         out += QStringLiteral(" [%1]").arg(m.at(0).toString());
-    QCOMPARE(out, result);
-    if (command != u"complete" && unmarked(document) != view->toPlainText()) {
+    QCOMPARE(out, fields.at(2));
+    if (command == u"encode") {
+        // Decoding the whole document undoes any encoding.
+        EditView copy(settings, engine);
+        copy.setPlainText(view->toPlainText());
+        copy.decodeLtGtAmp();
+        QCOMPARE(copy.toPlainText(), unmarked(document));
+    }
+    // Characters typed into the popup are edits of their own.
+    static const QRegularExpression typed(QStringLiteral("(^| )\\S( |$)"));
+    if (view->toPlainText() != before && !typed.match(keys).hasMatch()) {
         view->undo();
-        QCOMPARE(view->toPlainText(), unmarked(document));
+        QCOMPARE(view->toPlainText(), before);
+        QCOMPARE(view->realText(), unmarked(document));
     }
 }
 
-void TestEditView::roundTrip()
+// Fields: function | input | result | prefix (expand) or cursor column (find).
+void TestEditView::zenCoding()
 {
-    for (const QString &text : {"a < b && c > d", "<p class=\"x\">Tom &amp; Jerry</p>\n<br/>", "<<>>&&"}) {
-        view->setPlainText(text);
-        view->encodeLtGtAmp();
-        QVERIFY(!view->toPlainText().contains(u'<'));
-        view->decodeLtGtAmp();
-        QCOMPARE(view->toPlainText(), text);
+    QFETCH(QStringList, fields);
+    const QString function = fields.at(0), input = fields.at(1), extra = fields.value(3);
+    QString item = input, prefix, out;
+    int lines = -7, column = -9;
+    if (function == u"expand") {
+        QElapsedTimer timer;
+        timer.start();
+        const bool ok = ZenCoding::expandAbbreviation(extra, item, lines, column);
+        QVERIFY2(timer.elapsed() < 5000, "refusing or expanding took too long");
+        // Markup near the size limit is given by its length.
+        out = !ok ? QStringLiteral("refused @%1:%2 ").arg(lines).arg(column) + item
+            : QStringLiteral("%1 @%2:%3").arg(item.size() > 1000 ? QString::number(item.size()) : item).arg(lines).arg(column);
+    } else if (function == u"repeat") {
+        const int count = ZenCoding::splitRepeat(item);
+        out = QStringLiteral("%1 %2").arg(count).arg(item);
+    } else if (function == u"open tag") {
+        const QString tag = ZenCoding::openTag(item, column);
+        out = QStringLiteral("<%1> %2 %3").arg(tag, item).arg(column);
+    } else if (function == u"inline") {
+        out = ZenCoding::isInline(input) ? QStringLiteral("yes") : QStringLiteral("no");
+    } else if (function == u"find") {
+        const bool found = ZenCoding::findAbbreviation(input, extra.toInt(), lines, prefix);
+        out = QStringLiteral("%1 %2 [%3]").arg(found ? QStringLiteral("found") : QStringLiteral("none")).arg(lines).arg(prefix);
+    } else {
+        QFAIL(qPrintable(QStringLiteral("unknown function ") + function));
+    }
+    QCOMPARE(out, fields.at(2));
+}
+
+void TestEditView::popupStandsUnderTheCursor()
+{
+    settings->lineNumber = true;
+    view->updateSettings();
+    view->resize(400, 300);
+    setMarked(*view, QStringLiteral("<div>\n\t\t<^"));
+    view->dynamicCompletion();
+    QCOMPARE(popupLog.count(u'{'), 1);
+    QVERIFY(view->lineNumberAreaWidth() > 0);
+    const QPoint expected = view->cursorRect().bottomLeft() + QPoint(view->lineNumberAreaWidth(), 0);
+    QCOMPARE(popupPosition, view->mapToGlobal(expected));
+}
+
+// Fields: candidates | filter | start row | keys | rows shown | how it
+// finished | editor text.
+void TestEditView::popup()
+{
+    QFETCH(QStringList, fields);
+    QPlainTextEdit editor;
+    CompletionWidget w(&editor, fields.at(0).split(u'\n'), fields.at(1), fields.at(2).toInt());
+    QVERIFY((w.windowFlags() & Qt::FramelessWindowHint) && w.testAttribute(Qt::WA_TranslucentBackground));
+    QSignalSpy finished(&w, &QDialog::finished);
+    pressKeys(w.list(), fields.at(3));
+    QStringList rows;
+    for (int i = 0; i < w.count(); ++i)
+        rows << (i == w.list()->currentRow() ? QStringLiteral(">") : QString()) + w.list()->item(i)->text();
+    QCOMPARE(rows.join(u'\n'), fields.at(4));
+    QCOMPARE(finished.isEmpty() ? QStringLiteral("open") : finished.first().first().toString(), fields.at(5));
+    QVERIFY(finished.size() <= 1);
+    QCOMPARE(editor.toPlainText(), fields.at(6));
+    QCOMPARE(w.filter(), fields.at(1) + fields.at(6));
+    if (rows.isEmpty() && finished.isEmpty())
+        QCOMPARE(w.result(), int(QDialog::Rejected));
+}
+
+void TestEditView::popupMouseAndToolTip()
+{
+    QPlainTextEdit editor;
+    CompletionWidget w(&editor, {QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("gamma\tthird\tmore")},
+                       QString(), 0);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.list()->item(1)->setToolTip(QStringLiteral("second letter"));
+    w.list()->setCurrentRow(1);
+    QTRY_COMPARE(QToolTip::text(), QStringLiteral("second letter"));
+    QToolTip::hideText();
+    // A row without a tool tip shows none.
+    QTRY_VERIFY(!QToolTip::isVisible());
+    w.list()->setCurrentRow(0);
+    QVERIFY(!QToolTip::isVisible());
+
+    QSignalSpy finished(&w, &QDialog::finished);
+    const QPoint centre = w.list()->visualItemRect(w.list()->item(2)).center();
+    QTest::mouseClick(w.list()->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(w.list()->viewport(), Qt::LeftButton, {}, centre);
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+    // The keyword ends at the first TAB; without a selection there is none.
+    QCOMPARE(w.selectedText(), QStringLiteral("gamma"));
+    w.list()->clearSelection();
+    QCOMPARE(w.selectedText(), QString());
+}
+
+void TestEditView::popupSize_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("description");  // after a TAB on every row; none when empty
+    QTest::addColumn<bool>("small");
+    QTest::newRow("a few rows") << 5 << QString() << true;
+    QTest::newRow("many rows") << 200 << QString() << false;
+    QTest::newRow("two rows with descriptions") << 2 << QStringLiteral("the description of a keyword, longer than the popup's narrowest") << true;
+    QTest::newRow("many rows with descriptions") << 200 << QStringLiteral("a description that would be cut off in the narrowest popup") << false;
+    QTest::newRow("description wider than the screen") << 3 << QString(3000, u'w') << true;
+}
+
+void TestEditView::popupSize()
+{
+    QFETCH(int, rows);
+    QFETCH(QString, description);
+    QFETCH(bool, small);
+    QStringList candidates;
+    for (int i = 0; i < rows; ++i) {
+        // Keywords of unequal widths, so that ragged descriptions would show.
+        candidates << QStringLiteral("word%1").arg(QString(i % 7, u'm'));
+        if (!description.isEmpty())
+            candidates.last() += u'\t' + description + QString::number(i);
+    }
+    QPlainTextEdit editor;
+    // A new top-level window's size, as the popup has it before it decides.
+    const QSize defaultSize = QWidget().size();
+    CompletionWidget w(&editor, candidates, QString(), 0);
+    const int rowHeight = w.list()->visualItemRect(w.list()->item(0)).height();
+    QVERIFY(rowHeight > 0);
+    QCOMPARE(rowHeight * (rows + 1) < defaultSize.height(), small);
+    QCOMPARE(w.height(), small ? rowHeight * (rows + 1) : defaultSize.height());
+
+    // Keyword and description of every row fit side by side, within the screen.
+    const QFontMetrics metrics = w.list()->fontMetrics();
+    int keywords = 0, descriptions = 0;
+    for (const QString &c : candidates) {
+        keywords = qMax(keywords, metrics.horizontalAdvance(c.section(u'\t', 0, 0)));
+        descriptions = qMax(descriptions, metrics.horizontalAdvance(c.section(u'\t', 1, 1)));
+    }
+    const int needed = keywords + (descriptions > 0 ? 16 + descriptions : 0);
+    const int screenWidth = editor.screen()->availableGeometry().width();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(!w.list()->horizontalScrollBar()->isVisible());
+    if (needed + 40 > screenWidth) {
+        QCOMPARE(w.width(), screenWidth);
+    } else {
+        QVERIFY2(w.list()->viewport()->width() >= needed,
+                 qPrintable(QStringLiteral("%1 < %2").arg(w.list()->viewport()->width()).arg(needed)));
+        // No wider than it takes.
+        QVERIFY(w.width() >= CompletionWidget::PopupWidth && w.width() <= qMax(CompletionWidget::PopupWidth, needed + 60));
     }
 }
 
-void TestEditView::zenCodingOnEmptyDocument()
-{
-    view->zenCoding();
-    QCOMPARE(view->toPlainText(), EditView::builtInTemplate());
-    QCOMPARE(view->textCursor().blockNumber(), 10);
-}
-
-void TestEditView::candidatesAcrossBreaks_data()
-{
-    // "^" is the cursor for the close tags and the word start for words.
-    QTest::addColumn<QString>("document");
-    QTest::addColumn<QString>("prefix");  // empty: close tags
-    QTest::addColumn<QStringList>("candidates");
-
-    // Shown as "<div><p>|some tex|t here <br />| |and more t|ext <span>|xx".
-    const QString tags = QStringLiteral("<div><p>some text here <br /> and more text <span>xx");
-    const QStringList open{"</div>", "</p>", "</span>"};
-    QTest::newRow("tags: the cursor's whole line") << QString(tags).insert(15, u'^') << "" << open;
-    QTest::newRow("tags: not the line after") << tags + "\n^\n<b>" << "" << open;
-    QTest::newRow("words: one cut by a break") << LongLine + "\n^br" << "br" << QStringList{"bravo"};
-    QTest::newRow("words: not the one at the cursor")
-        << QString(LongLine).insert(56, u'^') + " jumbo" << "ju" << QStringList{"jumbo"};
-}
-
-void TestEditView::candidatesAcrossBreaks()
-{
-    QFETCH(QString, document);
-    QFETCH(QString, prefix);
-    QFETCH(QStringList, candidates);
-    setCutMarked(*view, document);
-    int row = -1;
-    QCOMPARE(prefix.isEmpty() ? view->closeTagCandidates()
-                              : view->wordCandidates(prefix, view->textCursor().position(), row),
-             candidates);
-}
-
-void TestEditView::commandsAcrossBreaks_data()
-{
-    // The command on the same text uncut gives the result expected.
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<bool>("zen");  // else word completion
-
-    // "... iiiiii d|iv>p" and "top\ndiv>ul>l|i*2+pppppp|...": the markup's
-    // lines are real, and the line does not join the one before.
-    QTest::newRow("abbreviation over a break") << "aaaa bbbb cccc dddd eeee ffff gggg hhhh iiiiii div>p^" << true;
-    QTest::newRow("abbreviation from the line start")
-        << "top\ndiv>ul>li*2+pppppppppppppppppppppppppppppppppp^" << true;
-    // "alpha brav|o^ charli|...": the prefix is "bravo", not "o".
-    QTest::newRow("word over a break") << "bravoes\nalpha bravo^ charlie delta echo foxtrot golf hotel" << false;
-}
-
-void TestEditView::commandsAcrossBreaks()
-{
-    QFETCH(QString, before);
-    QFETCH(bool, zen);
-    EditView flat(settings, engine);
-    setMarked(flat, before);
-    zen ? flat.zenCoding() : flat.completion(false);
-    QVERIFY(marked(flat) != before);
-
-    setCutMarked(*view, before);
-    const QString shown = view->toPlainText();
-    zen ? view->zenCoding() : view->completion(false);
-    QCOMPARE(cutMarked(*view), marked(flat));
-    view->undo();
-    QCOMPARE(view->toPlainText(), shown);
-    QCOMPARE(view->realText(), unmarked(before));
-}
-
-void TestEditView::menuCommands_data()
-{
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("after");
-
-    QTest::newRow("encode") << "action_lt_gt_amp" << "[<b>]" << "&lt;b&gt;^";
-    QTest::newRow("decode") << "action_lt_gt_amp_decode" << "&lt;b&gt;^" << "<b>^";
-    QTest::newRow("Zen-Coding") << "action_Zen_Coding" << "dl+^" << "<dl>\n\t<dt>^</dt>\n\t<dd></dd>\n</dl>";
-    QTest::newRow("close tag completion, one candidate") << "actionCloseTagCompletion"
-                                                          << "<div>\n^" << "<div>\n</div>^";
-    QTest::newRow("dynamic completion, list item") << "action_DynamicCompletion"
-                                                    << "<ul>\n^" << "<ul>\n<li>^</li>";
-    // Without a view the commands do nothing and ask nothing.
-    for (const char *name : {"action_Zen_Coding", "action_DynamicCompletion", "actionCloseTagCompletion",
-                             "action_TagJump", "action_lt_gt_amp", "action_lt_gt_amp_decode"})
-        QTest::newRow(name) << name << QString() << QString();
-}
-
+// Fields: action | document of the current view, none to close every tab |
+// the current view's afterwards. The working folder holds target.html.
 void TestEditView::menuCommands()
 {
-    QFETCH(QString, action);
-    QFETCH(QString, before);
-    QFETCH(QString, after);
+    QFETCH(QStringList, fields);
     ScopedSettingsStore store;
-    ScriptedPrompt prompt;
-    MainWindow w({});
-    EditView *current = w.currentView();
-    QVERIFY(current);
-    if (before.isEmpty())
-        w.tabs()->clear();
-    else
-        setMarked(*current, before);
-    auto *act = w.findChild<QAction *>(action);
-    QVERIFY(act);
-    act->trigger();
-    if (before.isEmpty())
-        QVERIFY(!w.currentView() && prompt.asked.isEmpty());
-    else
-        QCOMPARE(marked(*current), after);
-    QVERIFY(!prompt.unexpected);
-}
-
-void TestEditView::menuTagJumpOpensFileAtAnchor()
-{
-    ScopedSettingsStore store;
-    ScriptedPrompt prompt;
     QTemporaryDir dir;
-    const QString target = dir.filePath(QStringLiteral("target.html"));
-    QVERIFY(writeFile(target, "<p>\n<p>\n<a name=\"end\">\n"));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("target.html")), "<p>\n<p>\n<a name=\"end\">\n"));
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
     {
         MainWindow w({});
-        EditView *source = w.currentView();
-        setMarked(*source, QStringLiteral("<a href=\"target.html#end\">^"));
-        w.findChild<QAction *>(QStringLiteral("action_TagJump"))->trigger();
-        EditView *opened = w.currentView();
-        QVERIFY(opened != source);
-        QCOMPARE(QFileInfo(opened->fullPath()), QFileInfo(target));
-        QCOMPARE(opened->textCursor().blockNumber(), 2);
-        QCOMPARE(opened->textCursor().positionInBlock(), 0);
+        if (fields.at(1).isEmpty())
+            w.tabs()->clear();
+        else
+            setMarked(*w.currentView(), fields.at(1));
+        auto *act = w.findChild<QAction *>(fields.at(0));
+        QVERIFY(act);
+        act->trigger();
+        QCOMPARE(w.currentView() ? marked(*w.currentView()) : QString(), fields.at(2));
     }
     QDir::setCurrent(previous);
-    QVERIFY(!prompt.unexpected);
+    QVERIFY(prompt->asked.isEmpty() && popupLog.isEmpty());
 }
 
 QTEST_MAIN(TestEditView)
