@@ -46,28 +46,22 @@ QList<Message> readTs(const QString &path, QString *error)
     }
     QXmlStreamReader xml(&file);
     QString context;
-    Message current;
-    bool inMessage = false;
     while (!xml.atEnd()) {
-        xml.readNext();
-        const auto name = xml.name();
-        if (xml.isStartElement() && name == u"name" && !inMessage) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const auto name = xml.name(), type = xml.attributes().value("type");
+        if (name == u"name") {
             context = xml.readElementText();
-        } else if (xml.isStartElement() && name == u"message") {
-            current = Message{context, {}, {}, xml.attributes().value("numerus") == u"yes"};
-            inMessage = true;
-        } else if (xml.isStartElement() && name == u"source" && inMessage) {
-            current.source = xml.readElementText();
-        } else if (xml.isStartElement() && name == u"translation" && inMessage) {
-            const auto type = xml.attributes().value("type");
-            current.finished = type != u"unfinished" && type != u"vanished" && type != u"obsolete";
-            if (!current.numerus)
-                current.translation = xml.readElementText();
-        } else if (xml.isStartElement() && name == u"numerusform" && current.translation.isEmpty()) {
-            current.translation = xml.readElementText();
-        } else if (xml.isEndElement() && name == u"message") {
-            messages.append(current);
-            inMessage = false;
+        } else if (name == u"message") {
+            messages.append(Message{context, {}, {}, xml.attributes().value("numerus") == u"yes"});
+        } else if (name == u"source") {
+            messages.last().source = xml.readElementText();
+        } else if (name == u"translation") {
+            messages.last().finished = type != u"unfinished" && type != u"vanished" && type != u"obsolete";
+            if (!messages.last().numerus)
+                messages.last().translation = xml.readElementText();
+        } else if (name == u"numerusform" && messages.last().translation.isEmpty()) {
+            messages.last().translation = xml.readElementText();
         }
     }
     if (xml.hasError())
