@@ -133,14 +133,23 @@ private slots:
             QVERIFY(!w.isVisible());
         }
     }
+    // With vi off Escape is no command; vi turned on waits for the next
+    // Escape, and the next start begins in command mode.
     void viModesThroughKeys()
     {
-        QSettings().setValue("viEnabled", 1);
         MainWindow w({});
-        QVERIFY(action(w, "action_viEnabled")->isChecked());
         EditView *view = w.currentView();
-        setCursorMarked(*view, QStringLiteral("abc|"));
+        setCursorMarked(*view, QStringLiteral("ab|"));
+        QTest::keyClick(view, Qt::Key_Escape);
+        QCOMPARE(w.modeText(), QStringLiteral("INS"));
+        QTest::keyClicks(view, QStringLiteral("xj"));
+        QCOMPARE(cursorMarked(*view), QStringLiteral("abxj|"));
+        action(w, "action_viEnabled")->setChecked(true);
+        QCOMPARE(w.modeText(), QStringLiteral("INS"));
+        QTest::keyClick(view, Qt::Key_Escape);
         QCOMPARE(w.modeText(), QStringLiteral("CMD"));
+        QTest::keyClick(view, Qt::Key_X);
+        QCOMPARE(cursorMarked(*view), QStringLiteral("abx|"));
         QTest::keyClick(view, Qt::Key_I);
         QCOMPARE(w.modeText(), QStringLiteral("INS"));
         QCOMPARE(view->drawnCursorWidth(), 1);
@@ -151,7 +160,7 @@ private slots:
         QTest::keyClick(view, Qt::Key_Escape);
         QCOMPARE(w.modeText(), QStringLiteral("CMD"));
         QCOMPARE(int(w.engine()->mode()), int(ViEngine::CommandMode));
-        QCOMPARE(cursorMarked(*view), QStringLiteral("abcd|e"));
+        QCOMPARE(cursorMarked(*view), QStringLiteral("abxd|e"));
         QVERIFY(view->drawnCursorWidth() > 1);
         disconnect(w.engine(), &ViEngine::modeChanged, &w, &MainWindow::onImeOpenStatusChanged);
         QTest::keyClicks(view, QStringLiteral("2X"));
@@ -165,23 +174,9 @@ private slots:
         QCOMPARE(w.modeText(), QStringLiteral("INS"));
         QTest::keyClick(view, Qt::Key_X);
         QCOMPARE(cursorMarked(*view), QStringLiteral("x|\nabe"));
-    }
-    void viOffKeepsInsertMode()
-    {
-        MainWindow w({});
-        EditView *view = w.currentView();
-        setCursorMarked(*view, QStringLiteral("ab|"));
-        QTest::keyClick(view, Qt::Key_Escape);
-        QCOMPARE(w.modeText(), QStringLiteral("INS"));
-        QTest::keyClicks(view, QStringLiteral("xj"));
-        QCOMPARE(cursorMarked(*view), QStringLiteral("abxj|"));
-        // Turning vi on leaves the mode alone until the next Escape.
-        action(w, "action_viEnabled")->setChecked(true);
-        QCOMPARE(w.modeText(), QStringLiteral("INS"));
-        QTest::keyClick(view, Qt::Key_Escape);
-        QCOMPARE(w.modeText(), QStringLiteral("CMD"));
-        QTest::keyClick(view, Qt::Key_X);
-        QCOMPARE(cursorMarked(*view), QStringLiteral("abx|"));
+        MainWindow again({});
+        QCOMPARE(again.modeText(), QStringLiteral("CMD"));
+        QVERIFY(action(again, "action_viEnabled")->isChecked());
     }
     void inputMethodRememberedPerMode_data() { addTableRows("app/inputmethod.txt"); }
     void inputMethodRememberedPerMode()
@@ -338,16 +333,14 @@ private slots:
     // by every open view and stored.
     void settingsDialog_data()
     {
-        QTest::addColumn<bool>("apply");
-        QTest::addColumn<bool>("ok");
-        QTest::newRow("ok") << false << true;
-        QTest::newRow("apply, then cancel keeps what was applied") << true << false;
-        QTest::newRow("cancel changes nothing") << false << false;
+        QTest::addColumn<QString>("ending");
+        for (const char *ending : {"ok", "apply, then cancel keeps what was applied", "cancel changes nothing"})
+            QTest::newRow(ending) << QString(ending).section(',', 0, 0).section(' ', 0, 0);
     }
     void settingsDialog()
     {
-        QFETCH(bool, apply);
-        QFETCH(bool, ok);
+        QFETCH(QString, ending);
+        const bool apply = ending == "apply", ok = ending == "ok";
         MainWindow w({});
         w.on_action_New_triggered();
         const QString family = QFont().family();
