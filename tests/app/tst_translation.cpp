@@ -97,10 +97,8 @@ QStringList matches(const QString &text, const QString &pattern, int group = 0)
 
 bool hasJapanese(const QString &text)
 {
-    return std::any_of(text.cbegin(), text.cend(), [](QChar c) {
-        return c.script() == QChar::Script_Han || c.script() == QChar::Script_Hiragana
-            || c.script() == QChar::Script_Katakana;
-    });
+    static const QRegularExpression japanese(QStringLiteral("[\\p{Han}\\p{Hiragana}\\p{Katakana}]"));
+    return japanese.match(text).hasMatch();
 }
 
 // Every visible text of `root` that is wider than the room its widget gives
