@@ -549,16 +549,6 @@ private slots:
         QCOMPARE(taken, fields.at(1).isEmpty() ? QStringLiteral("stale") : fields.at(3));
     }
 
-    // Control keys never reach the engine, so they neither use nor drop the count.
-    void countSurvivesControlKeys()
-    {
-        Keyed k(QStringLiteral("|abcdef"), QStringLiteral("command"));
-        for (const char *key : {"3", "Ctrl+C", "Ctrl+Z", "Ctrl+Right", "Home", "X"})
-            QTest::keyClick(k.view, keyOf(key).key(), keyOf(key).keyboardModifiers());
-        QCOMPARE(k.view->toPlainText(), QStringLiteral("def"));
-        QCOMPARE(k.engine.yankBuffer(), QStringLiteral("abc"));
-    }
-
 private:
     std::unique_ptr<ScopedSettingsStore> store;
 };
