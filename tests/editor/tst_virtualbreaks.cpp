@@ -1,15 +1,21 @@
 // Very long lines shown as several blocks, on a real coloured view: what is
 // saved, copied and numbered is the file's text; breaks the user makes are
-// real ones; colouring equals that of the unbroken line.
+// real ones; colouring equals that of the unbroken line; search and replace
+// see the file's lines.
 
 #include "editor/documentfile.h"
+#include "editor/documentsearch.h"
+#include "editor/findreplacedlg.h"
 #include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
+#include "highlight/linesplitter.h"
 #include "highlight/syntaxhighlighter.h"
 #include "html/editview.h"
 #include "testsupport.h"
 
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -69,6 +75,47 @@ void focusAt(EditView &view, int position)
     view.setTextCursor(cursor);
 }
 
+// Search and replace run on a view whose lines longer than 40 characters are
+// cut into pieces of ten; Line is shown as
+//   alpha brav|o charli|e delta ec|ho foxtro|t golf hot|el india j|uliet
+// and positions in the search rows are positions in the file's text.
+const QString Line = QStringLiteral("alpha bravo charlie delta echo foxtrot golf hotel india juliet");
+const QString Far = QStringLiteral("x\n").repeated(2100);  // beyond the line-by-line walk
+
+void loadCut(EditViewBase &view, const QString &text)
+{
+    view.virtualBreaks()->setCutRules(LineSplitter::cutRules());
+    view.virtualBreaks()->setLimits(40, 10);
+    view.loadText(text);
+    QVERIFY(view.virtualBreaks()->hasBreaks());
+}
+
+// Real start and length of a selection; (-1, 0) for none, (-2, 0) when it
+// begins or ends on a break character that the match only touches.
+QPair<int, int> realSpan(const EditViewBase &view, const QTextCursor &cursor)
+{
+    if (cursor.isNull())
+        return {-1, 0};
+    const VirtualBreaks *breaks = view.virtualBreaks();
+    const QList<int> at = breaks->breakPositions();
+    const int start = cursor.selectionStart();
+    const int end = cursor.selectionEnd();
+    if (at.contains(start) || (end > start && at.contains(end - 1)))
+        return {-2, 0};
+    return {breaks->toReal(start), breaks->toReal(end) - breaks->toReal(start)};
+}
+
+// At a break the cursor stands behind it, at the start of the next block.
+QTextCursor cursorAtReal(EditViewBase &view, int position, int anchor)
+{
+    const VirtualBreaks *breaks = view.virtualBreaks();
+    const auto at = [breaks](int real) { const int p = breaks->toDocument(real); return p + int(breaks->breakPositions().contains(p)); };
+    QTextCursor cursor(view.document());
+    cursor.setPosition(at(anchor < 0 ? position : anchor));
+    cursor.setPosition(at(position), QTextCursor::KeepAnchor);
+    return cursor;
+}
+
 } // namespace
 
 class TestVirtualBreaks : public QObject
@@ -77,48 +124,41 @@ class TestVirtualBreaks : public QObject
 private slots:
     void init()
     {
+        store = std::make_unique<ScopedSettingsStore>();
+        prompt = std::make_unique<ScriptedPrompt>();
         settings = GlobalSettings();
+        settings.load();
+        settings.findLoop = NoLoop;
         settings.lineNumber = true;
         settings.fontFamily = QStringLiteral("DejaVu Sans Mono");
         for (int i = 0; i < GlobalSettings::ColorCount; ++i)
             settings.colors[i] = QColor::fromHsv((i * 37) % 360, 180, 120 + (i * 7) % 120);
     }
-
-    void savedAsRead_data()
+    void cleanup()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("threshold");
-        QTest::addColumn<int>("piece");
-        QTest::addColumn<bool>("coloured");
-        for (const TestRow &r : readTestTable("editor/longlines.txt")) {
-            QString path = r.fields.at(0);
-            path = path.startsWith(u'/') ? path : path.startsWith(u'$') ? path.replace(QLatin1String("$MADE"), QStringLiteral(MOSSGLEN_MINIFIED_DIR)) : dataDir + path;
-            QTest::newRow(qPrintable(r.name)) << path << r.fields.at(1).toInt() << r.fields.at(2).toInt() << (r.fields.at(3) == "yes");
-        }
+        const bool unexpected = prompt->unexpected;
+        prompt.reset();
+        store.reset();
+        QVERIFY2(!unexpected, "a question was asked that the test did not expect");
     }
+    void savedAsRead_data() { addTableRows("editor/longlines.txt"); }
 
     // Open, save unedited; edit at several places (one of them a break), undo
     // everything, save again: the file's bytes both times. The colour of every
     // character is the one it has when the line is one block.
     void savedAsRead()
     {
-        QFETCH(QString, path);
-        QFETCH(int, threshold);
-        QFETCH(int, piece);
-        QFETCH(bool, coloured);
+        QFETCH(QStringList, fields);
+        QString path = fields.at(0);
+        path = path.startsWith(u'/') ? path : path.startsWith(u'$') ? path.replace(QLatin1String("$MADE"), QStringLiteral(MOSSGLEN_MINIFIED_DIR)) : dataDir + path;
         if (!QFile::exists(path))
             QSKIP(qPrintable(path + QStringLiteral(" is not installed")));
         const QByteArray original = readFile(path);
-        auto view = openView(path, threshold, piece);
-        QVERIFY(view);
+        auto view = openView(path, fields.at(1).toInt(), fields.at(2).toInt());
         QTextDocument *doc = view->document();
         QVERIFY2(continuationCount(doc) > 3, "the file is not cut at all");
-        QCOMPARE(doc->availableUndoSteps(), 0);
-        QVERIFY(!doc->isModified());
-        const QString unedited = dir.filePath(QStringLiteral("unedited"));
-        QVERIFY(writeDocument(view.get(), unedited));
-        QCOMPARE(readFile(unedited), original);
-
+        QVERIFY(doc->availableUndoSteps() == 0 && !doc->isModified());
+        QCOMPARE(saved(*view), original);
         const int length = doc->characterCount() - 1;
         const QTextBlock atBreak = nthContinuation(doc, 2);
         for (int position : {0, length / 3, atBreak.position(), atBreak.position() - 1, length}) {
@@ -129,54 +169,29 @@ private slots:
         QVERIFY(doc->isModified());
         while (doc->isUndoAvailable())
             doc->undo();
-        const QString undone = dir.filePath(QStringLiteral("undone"));
-        QVERIFY(writeDocument(view.get(), undone));
-        QCOMPARE(readFile(undone), original);
-        if (!coloured)
+        QCOMPARE(saved(*view), original);
+        if (fields.at(3) != QLatin1String("yes"))
             return;
 
         auto broken = openView(path, 200, 50);
-        QVERIFY(broken);
         QVERIFY(continuationCount(broken->document()) > 100);
         waitColoured(*broken);
         const auto whole = wholeView(path, broken->realText());
         QCOMPARE(whole->document()->blockCount(), 1);
-        const QList<QRgb> expected = coloursOfRealText(whole->document());
-        const QList<QRgb> actual = coloursOfRealText(broken->document());
-        QCOMPARE(actual.size(), expected.size());
-        for (qsizetype i = 0; i < expected.size(); ++i) {
-            if (actual.at(i) != expected.at(i))
-                QFAIL(qPrintable(QStringLiteral("character %1 (%2): %3 instead of %4")
-                                     .arg(i).arg(whole->realText().mid(std::max<qsizetype>(0, i - 10), 20))
-                                     .arg(actual.at(i), 0, 16).arg(expected.at(i), 0, 16)));
-        }
+        QCOMPARE(coloursOfRealText(broken->document()), coloursOfRealText(whole->document()));
     }
 
-    void editRecoloursWholeLine_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("at");
-        QTest::addColumn<QString>("typed");
-        QTest::newRow("script line comment") << "a.js" << QString(QStringLiteral("a=1;").repeated(700) + "\nb=2;\n")
-                                             << 0 << "//";
-        QTest::newRow("php line comment") << "a.php"
-            << QString("<?php " + QStringLiteral("$a=1;").repeated(600) + "\n$b=2; ?>\n") << 6 << "#";
-        QTest::newRow("style comment") << "a.css" << QString(QStringLiteral("a{b:c}").repeated(500) + "\n")
-                                       << 0 << "/*";
-    }
+    void editRecoloursWholeLine_data() { addTableRows("editor/recolour.txt"); }
 
     // An edit in the first piece of a long line that changes how the rest of
     // the line reads recolours the pieces behind it, as a fresh load would.
     void editRecoloursWholeLine()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, text);
-        QFETCH(int, at);
-        QFETCH(QString, typed);
-        const QString path = dir.filePath(name);
+        QFETCH(QStringList, fields);
+        const QString &name = fields.at(0), &typed = fields.at(6);
+        const QString text = fields.at(1) + fields.at(2).repeated(fields.at(3).toInt()) + fields.at(4);
+        const int at = fields.at(5).toInt();
         auto view = openText(name, text.toUtf8(), 200, 50);
-        QVERIFY(view);
         waitColoured(*view);
         QVERIFY(continuationCount(view->document()) > 10);
         focusAt(*view, at);
@@ -184,78 +199,64 @@ private slots:
         waitColoured(*view);
         const QString edited = text.left(at) + typed + text.mid(at);
         QCOMPARE(view->realText(), edited);
-
-        QCOMPARE(coloursOfRealText(view->document()), coloursOfRealText(wholeView(path, edited)->document()));
+        QCOMPARE(coloursOfRealText(view->document()), coloursOfRealText(wholeView(dir.filePath(name), edited)->document()));
     }
 
-    void keyAtBreak_data()
-    {
-        QTest::addColumn<int>("offset");   // from the start of the second continuation block
-        QTest::addColumn<QString>("how");
-        QTest::newRow("return inside a continuation") << 3 << QStringLiteral("return");
-        QTest::newRow("return at the start of a continuation") << 0 << QStringLiteral("return");
-        QTest::newRow("return at the end of the block before") << -1 << QStringLiteral("return");
-        QTest::newRow("two lines pasted into a continuation") << 2 << QStringLiteral("paste");
-        // The key deletes the character beyond the break, not the break alone.
-        QTest::newRow("backspace at the start of a continuation") << 0 << QStringLiteral("backspace");
-        QTest::newRow("delete at the end of the block before") << -1 << QStringLiteral("delete");
-    }
+    void keyOnPieces_data() { addTableRows("editor/editbreaks.txt"); }
 
-    // A break typed or pasted is in the file; one undo takes the change back and
-    // the virtual breaks stay as they were.
-    void keyAtBreak()
+    // A break typed or pasted is in the file, and copied text has no virtual
+    // ones; one undo takes the change back and the virtual breaks stay as
+    // they were.
+    void keyOnPieces()
     {
-        QFETCH(int, offset);
-        QFETCH(QString, how);
-        auto view = openView(dataDir + QStringLiteral("site.min.css"), 100, 30);
-        QVERIFY(view);
+        QFETCH(QStringList, fields);
+        const QByteArray minified = readFile(dataDir + QStringLiteral("site.min.css")).left(500);
+        auto view = openText(QStringLiteral("two.css"), minified + "\n" + minified + "\n", 100, 30);
         QTextDocument *doc = view->document();
         const QString before = view->realText();
         const int continuations = continuationCount(doc);
-        const int blockStart = nthContinuation(doc, 1).position();
-        const int at = blockStart + offset;
-        const int realAt = view->virtualBreaks()->toReal(at);
-        focusAt(*view, at);
+        const auto position = [&](const QString &spec) {
+            const QStringList at = spec.split(u' ');
+            QTextBlock block = view->virtualBreaks()->blockOfRealLine(at.at(0).toInt() + 1);
+            for (int i = at.at(1).toInt(); i > 0; --i)
+                block = block.next();
+            return block.position() + at.at(2).toInt();
+        };
+        const int start = position(fields.at(0));
+        const int end = fields.at(1).isEmpty() ? start : position(fields.at(1));
+        const int realFrom = view->virtualBreaks()->toReal(start);
+        const int realTo = view->virtualBreaks()->toReal(end);
+        focusAt(*view, start);
+        QTextCursor selection = view->textCursor();
+        selection.setPosition(end, QTextCursor::KeepAnchor);
+        view->setTextCursor(selection);
+        if (!fields.at(3).isEmpty())
+            QGuiApplication::clipboard()->setText(fields.at(3));
+        const QKeyCombination key = QKeySequence::fromString(fields.at(2))[0];
+        QTest::keyClick(view.get(), key.key(), key.keyboardModifiers());
 
-        QString expected = before;
-        int realCursor = -1;
-        if (how == QLatin1String("return")) {
-            QTest::keyClick(view.get(), Qt::Key_Return);
-            // Blanks behind the cursor do not go down with it.
-            int blanks = 0;
-            while (realAt + blanks < expected.size() && expected.at(realAt + blanks) == u' ')
-                ++blanks;
-            expected.replace(realAt, blanks, QLatin1Char('\n'));
-        } else if (how == QLatin1String("paste")) {
-            QGuiApplication::clipboard()->setText(QStringLiteral("a{b:c}\nd{e:f}\n"));
-            view->paste();
-            expected.insert(realAt, QStringLiteral("a{b:c}\nd{e:f}\n"));
-        } else {
-            const bool back = how == QLatin1String("backspace");
-            QTest::keyClick(view.get(), back ? Qt::Key_Backspace : Qt::Key_Delete);
-            realCursor = back ? realAt - 1 : realAt;
-            expected.remove(realCursor, 1);
-        }
+        const int removedBefore = fields.at(4).toInt();
+        int removedAfter = fields.at(5).toInt();
+        while (key.key() == Qt::Key_Return && before.at(realTo + removedAfter) == u' ')
+            ++removedAfter;
+        const QString expected = QString(before).replace(realFrom - removedBefore, realTo - realFrom + removedBefore + removedAfter, fields.at(6));
         QCOMPARE(view->realText(), expected);
-        if (realCursor >= 0)
-            QCOMPARE(view->virtualBreaks()->toReal(view->textCursor().position()), realCursor);
-        const QString saved = dir.filePath(QStringLiteral("saved.css"));
-        QVERIFY(writeDocument(view.get(), saved));
-        QCOMPARE(QString::fromUtf8(readFile(saved)), expected);
-
+        QCOMPARE(view->virtualBreaks()->toReal(view->textCursor().position()), realFrom - removedBefore + fields.at(6).size());
+        if (key.key() == Qt::Key_X && key.keyboardModifiers() == Qt::ControlModifier)
+            QCOMPARE(QGuiApplication::clipboard()->text(), before.mid(realFrom, realTo - realFrom));
+        QCOMPARE(QString::fromUtf8(saved(*view)), expected);
         doc->undo();
         QCOMPARE(view->realText(), before);
         QCOMPARE(continuationCount(doc), continuations);
-        QVERIFY(VirtualBreaks::isContinuation(doc->findBlock(blockStart)));
         doc->redo();
         QCOMPARE(view->realText(), expected);
 
         // Without an undo stack no change is an undo: the break is real too.
         doc->undo();
         doc->setUndoRedoEnabled(false);
-        focusAt(*view, at);
+        focusAt(*view, start);
         QTest::keyClick(view.get(), Qt::Key_Return);
-        QCOMPARE(view->realText().count(QLatin1Char('\n')), before.count(QLatin1Char('\n')) + 1);
+        QCOMPARE(view->realText().count(u'\n'), before.count(u'\n') + 1);
     }
 
     // One undo step that changes text far apart reports one range over the
@@ -263,14 +264,12 @@ private slots:
     // lines, not the pieces of a long one.
     void oneEditAtSeveralPlaces()
     {
-        const QByteArray minified = readFile(dataDir + QStringLiteral("site.min.css")).left(800);
-        auto view = openText(QStringLiteral("two.css"), minified + "\n" + minified + "\n", 100, 30);
-        QVERIFY(view);
+        const QString minified = QString::fromUtf8(readFile(dataDir + QStringLiteral("site.min.css")).left(800));
+        auto view = openText(QStringLiteral("two.css"), (minified + "\n" + minified + "\n").toUtf8(), 100, 30);
         QTextDocument *doc = view->document();
         const int continuations = continuationCount(doc);
         QVERIFY(continuations > 20);
         const QString before = view->realText();
-
         QTextCursor edit(doc);
         edit.beginEditBlock();
         edit.setPosition(nthContinuation(doc, 1).position() + 1);
@@ -279,161 +278,58 @@ private slots:
         edit.insertText(QStringLiteral("B\nC"));
         edit.endEditBlock();
         QCOMPARE(continuationCount(doc), continuations);  // the new line is real
-        QCOMPARE(view->realText().count(QLatin1Char('\n')), before.count(QLatin1Char('\n')) + 1);
+        QCOMPARE(view->realText().count(u'\n'), before.count(u'\n') + 1);
         doc->undo();
         QCOMPARE(view->realText(), before);
 
+        focusAt(*view, 0);
         view->selectAll();
-        view->show();
-        view->setFocus();
         QTest::keyClick(view.get(), Qt::Key_Tab);
-        QCOMPARE(view->realText(), QStringLiteral("\t") + QString::fromUtf8(minified) + QStringLiteral("\n\t")
-                                           + QString::fromUtf8(minified) + QStringLiteral("\n"));
+        QCOMPARE(view->realText(), "\t" + minified + "\n\t" + minified + "\n");
         QCOMPARE(continuationCount(doc), continuations);
     }
 
-    void replacingSelection_data()
-    {
-        // Blocks of a page of two long lines, each cut in pieces: the selection
-        // runs from piece `fromPiece` of line `fromLine` (offset `fromOffset`)
-        // to piece `toPiece` of line `toLine`; then `key` is pressed.
-        QTest::addColumn<int>("fromLine");
-        QTest::addColumn<int>("fromPiece");
-        QTest::addColumn<int>("fromOffset");
-        QTest::addColumn<int>("toLine");
-        QTest::addColumn<int>("toPiece");
-        QTest::addColumn<int>("toOffset");
-        QTest::addColumn<int>("key");
-        QTest::newRow("line start into its third piece") << 1 << 0 << 0 << 1 << 2 << 2 << int(Qt::Key_X);
-        QTest::newRow("piece start over a real break") << 0 << 3 << 0 << 1 << 0 << 3 << int(Qt::Key_X);
-        QTest::newRow("first piece with its break deleted") << 1 << 0 << 0 << 1 << 1 << 0 << int(Qt::Key_Delete);
-        QTest::newRow("piece start to the next line's start") << 0 << 2 << 0 << 1 << 0 << 0 << int(Qt::Key_Backspace);
-        QTest::newRow("middle to middle") << 0 << 1 << 4 << 1 << 1 << 4 << int(Qt::Key_X);
-        // Copy leaves the breaks out; cut takes what was copied.
-        QTest::newRow("copied and cut over two breaks") << 0 << 1 << -5 << 0 << 3 << 5 << int(Qt::Key_Cut);
-    }
-
-    // Whatever blocks Qt keeps when a selection is replaced, the real text is
-    // the selection replaced, and one undo gives the page back.
-    void replacingSelection()
-    {
-        QFETCH(int, fromLine);
-        QFETCH(int, fromPiece);
-        QFETCH(int, fromOffset);
-        QFETCH(int, toLine);
-        QFETCH(int, toPiece);
-        QFETCH(int, toOffset);
-        QFETCH(int, key);
-        const QByteArray minified = readFile(dataDir + QStringLiteral("site.min.css")).left(500);
-        auto view = openText(QStringLiteral("two.css"), minified + "\n" + minified + "\n", 100, 30);
-        QVERIFY(view);
-        QTextDocument *doc = view->document();
-        const QString before = view->realText();
-        const auto position = [&](int line, int piece, int offset) {
-            QTextBlock block = view->virtualBreaks()->blockOfRealLine(line + 1);
-            for (int i = 0; i < piece; ++i)
-                block = block.next();
-            return block.position() + offset;
-        };
-        QTextCursor selection(doc);
-        selection.setPosition(position(fromLine, fromPiece, fromOffset));
-        selection.setPosition(position(toLine, toPiece, toOffset), QTextCursor::KeepAnchor);
-        const int realFrom = view->virtualBreaks()->toReal(selection.selectionStart());
-        const int realTo = view->virtualBreaks()->toReal(selection.selectionEnd());
-        QVERIFY(realTo > realFrom);
-        view->setTextCursor(selection);
-        view->show();
-        view->setFocus();
-        if (key == Qt::Key_Cut) {
-            view->copy();
-            QCOMPARE(QGuiApplication::clipboard()->text(), before.mid(realFrom, realTo - realFrom));
-            view->cut();
-        } else {
-            QTest::keyClick(view.get(), Qt::Key(key), Qt::NoModifier);
-        }
-
-        const QString typed = key == Qt::Key_X ? QStringLiteral("x") : QString();
-        QCOMPARE(view->realText(), QString(before).replace(realFrom, realTo - realFrom, typed));
-        doc->undo();
-        QCOMPARE(view->realText(), before);
-    }
-
-    void openLineAroundLongLine_data()
-    {
-        QTest::addColumn<bool>("above");
-        QTest::newRow("Ctrl+Return opens below the whole line") << false;
-        QTest::newRow("Shift+Return opens above the whole line") << true;
-    }
-
-    // From any piece of a long line, the new line goes before or after the
-    // file's line; below it takes the indentation of the line's first piece,
-    // above that of the line above.
+    // From any piece of a long line, Ctrl+Return opens a line below the file's
+    // line with the indentation of its first piece, Shift+Return one above it
+    // with that of the line above.
     void openLineAroundLongLine()
     {
-        QFETCH(bool, above);
-        const QByteArray minified = readFile(dataDir + QStringLiteral("site.min.js")).left(600);
-        auto view = openText(QStringLiteral("indented.js"), "a();\n\t" + minified + "\nb();\n", 100, 40);
-        QVERIFY(view);
-        QTextDocument *doc = view->document();
-        focusAt(*view, nthContinuation(doc, 4).position() + 3);
-        QTest::keyClick(view.get(), Qt::Key_Return, above ? Qt::ShiftModifier : Qt::ControlModifier);
-        const QString expected = above
-                ? QStringLiteral("a();\n\n\t") + QString::fromUtf8(minified) + QStringLiteral("\nb();\n")
-                : QStringLiteral("a();\n\t") + QString::fromUtf8(minified) + QStringLiteral("\n\t\nb();\n");
-        QCOMPARE(view->realText(), expected);
-        QCOMPARE(view->realLineNumber(view->textCursor().block()), above ? 2 : 3);
-    }
-
-    // A pasted minified line is cut once typing pauses; the cut is part of the
-    // paste's undo step.
-    void grownLineCutAfterPause()
-    {
-        auto view = openText(QStringLiteral("page.html"), "<p>short</p>\n<p>lines</p>\n", 200, 60);
-        QVERIFY(view);
-        waitColoured(*view);
-        QTextDocument *doc = view->document();
-        QCOMPARE(continuationCount(doc), 0);
-        const QString minified = QString::fromUtf8(readFile(dataDir + QStringLiteral("page.min.html"))).left(1500);
-        QTextCursor cursor(doc->findBlockByNumber(1));
-        view->setTextCursor(cursor);
-        QGuiApplication::clipboard()->setText(minified);
-        view->show();
-        view->paste();
-        const QString expected = QStringLiteral("<p>short</p>\n") + minified + QStringLiteral("<p>lines</p>\n");
-        QCOMPARE(continuationCount(doc), 0);  // not while typing goes on
-        QTRY_VERIFY(continuationCount(doc) > 10);
-        QCOMPARE(view->realText(), expected);
-        QCOMPARE(view->realLineNumber(doc->lastBlock()), 3);
-        for (QTextBlock b = doc->firstBlock(); b.isValid(); b = b.next())
-            QVERIFY(b.length() - 1 <= 200);
-        doc->undo();
-        QCOMPARE(view->realText(), QStringLiteral("<p>short</p>\n<p>lines</p>\n"));
-        QCOMPARE(doc->blockCount(), 3);
+        const QString minified = QString::fromUtf8(readFile(dataDir + QStringLiteral("site.min.js")).left(600));
+        for (bool above : {false, true}) {
+            auto view = openText(QStringLiteral("indented.js"), ("a();\n\t" + minified + "\nb();\n").toUtf8(), 100, 40);
+            focusAt(*view, nthContinuation(view->document(), 4).position() + 3);
+            QTest::keyClick(view.get(), Qt::Key_Return, above ? Qt::ShiftModifier : Qt::ControlModifier);
+            QCOMPARE(view->realText(), above ? "a();\n\n\t" + minified + "\nb();\n" : "a();\n\t" + minified + "\n\t\nb();\n");
+            QCOMPARE(view->realLineNumber(view->textCursor().block()), above ? 2 : 3);
+        }
     }
 
     // A long line pasted below lines the colouring has not reached yet is cut
-    // once their states are known, from those states.
-    void grownLineWaitsForColouring()
+    // once typing pauses and their states are known, from those states; the
+    // cut is part of the paste's undo step.
+    void grownLineCutOnceColoured()
     {
         const QString path = dir.filePath(QStringLiteral("long.html"));
         QVERIFY(writeFile(path, QByteArray("<script>\n") + QByteArray("x = 1;\n").repeated(100000)));
-        auto view = std::make_unique<EditView>(&settings, nullptr);
-        view->updateSettings();
-        view->virtualBreaks()->setLimits(200, 60);
+        auto view = newView(path, 200, 60);
         view->highlighter()->setSliceLimits(1, 1);  // a line a turn: far from done
-        view->setFullPath(path);
         QVERIFY(readDocument(view.get(), path));
         QTextDocument *doc = view->document();
         const QString script = QString::fromUtf8(readFile(dataDir + QStringLiteral("site.min.js"))).left(1500);
-        QTextCursor end(doc);
-        end.movePosition(QTextCursor::End);
-        end.insertText(script);
-        QVERIFY(view->highlighter()->isBusy());
+        view->moveCursor(QTextCursor::End);
+        QGuiApplication::clipboard()->setText(script);
+        view->paste();
+        QVERIFY(view->highlighter()->isBusy() && continuationCount(doc) == 0);
         QTRY_VERIFY_WITH_TIMEOUT(continuationCount(doc) > 10, 20000);
         QCOMPARE(view->realText(), QString::fromUtf8(readFile(path)) + script);
+        for (QTextBlock b = doc->firstBlock(); b.isValid(); b = b.next())
+            QVERIFY(b.length() - 1 <= 200);
         // Cut from the script state the lines above end in: coloured as whole.
         waitColoured(*view);
         QCOMPARE(coloursOfRealText(doc), coloursOfRealText(wholeView(path, view->realText())->document()));
+        doc->undo();
+        QCOMPARE(view->realText(), QString::fromUtf8(readFile(path)));
+        QCOMPARE(doc->blockCount(), 100002);
     }
 
     // The margin numbers the file's lines and marks continuations; jumpToLine
@@ -442,33 +338,85 @@ private slots:
     {
         const QByteArray minified = readFile(dataDir + QStringLiteral("site.min.js")).left(600);
         auto view = openText(QStringLiteral("mixed.js"), "a=1;\n" + minified + "\nb=2;\nc=3;\n", 100, 40);
-        QVERIFY(view);
         view->resize(500, 2000);
         view->show();
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
-        QTextDocument *doc = view->document();
-        const int continuations = continuationCount(doc);
+        const int continuations = continuationCount(view->document());
         QVERIFY(continuations >= 10);
-
         QStringList labels;
         for (const EditViewBase::MarginLabel &label : view->marginLabels(0, view->viewport()->height()))
             labels.append(label.text);
-        QStringList expected{QStringLiteral("1:"), QStringLiteral("2:")};
-        for (int i = 0; i < continuations; ++i)
-            expected.append(QStringLiteral("\u21b3"));
-        expected << QStringLiteral("3:") << QStringLiteral("4:") << QStringLiteral("5:");
-        QCOMPARE(labels, expected);
-
+        QCOMPARE(labels, QStringList({"1:", "2:"}) + QStringList(continuations, QStringLiteral("\u21b3")) + QStringList({"3:", "4:", "5:"}));
         view->jumpToLine(4);
         QCOMPARE(view->textCursor().block().text(), QStringLiteral("c=3;"));
+        view->jumpToLine(5);
+        QCOMPARE(view->textCursor().block(), view->document()->lastBlock());
         view->jumpToLine(2);
         QCOMPARE(view->textCursor().blockNumber(), 1);
-        view->jumpToLine(6);  // beyond the file: stays
-        QCOMPARE(view->textCursor().blockNumber(), 1);
+        for (int beyond : {0, 6}) {  // outside the file: stays
+            view->jumpToLine(beyond);
+            QCOMPARE(view->textCursor().blockNumber(), 1);
+        }
+    }
+
+    void find_data() { addTableRows("editor/searchbreaks.txt"); }
+
+    void find()
+    {
+        QFETCH(QStringList, fields);
+        const QString &document = fields.at(0), &pattern = fields.at(1), &how = fields.at(3);
+        const QString text = document == "line" ? Line : document == "far then line" ? Far + Line : Line + "\n" + Far;
+        const int from = fields.at(4).toInt();
+        const int start = fields.at(5).toInt();
+        EditViewBase view(&settings, nullptr);
+        loadCut(view, text);
+        DocumentSearch::Options options;
+        options.regexp = fields.at(2).contains("regexp");
+        options.wholeWords = fields.at(2).contains("words");
+        const QTextCursor cursor = cursorAtReal(view, from < 0 ? int(text.size()) : from, how == "sel" ? start : -1);
+        QTextCursor found;
+        if (how.startsWith("word")) {
+            view.setTextCursor(cursor);
+            if (view.findPlain(pattern, (how.endsWith("back") ? QTextDocument::FindBackward : QTextDocument::FindFlags())
+                                                | (options.wholeWords ? QTextDocument::FindWholeWords : QTextDocument::FindFlags())))
+                found = view.textCursor();
+        } else {
+            const DocumentSearch search(pattern, options);
+            found = how == "at" || how == "sel" ? search.matchAt(cursor) : search.find(view.document(), cursor, how == "back");
+        }
+        QCOMPARE(realSpan(view, found), qMakePair(start, fields.at(6).toInt()));
+    }
+
+    void replace_data() { addTableRows("editor/replacebreaks.txt"); }
+
+    // The other breaks stay virtual: neither text nor file gains a line; one
+    // undo brings the page back with its breaks.
+    void replace()
+    {
+        QFETCH(QStringList, fields);
+        EditViewBase view(&settings, nullptr);
+        const QString text = QStringLiteral("top\n") + Line;
+        loadCut(view, text);
+        const QString shown = view.toPlainText();
+        FindReplaceDlg dialog(&view, &settings);
+        dialog.findChild<QComboBox *>(QStringLiteral("findString"))->setEditText(fields.at(1));
+        dialog.findChild<QComboBox *>(QStringLiteral("replaceTo"))->setEditText(fields.at(2));
+        dialog.findChild<QCheckBox *>(QStringLiteral("regExp"))->setChecked(true);
+        view.moveCursor(QTextCursor::Start);
+        fields.at(0) == "all" ? dialog.on_replaceAll_clicked() : dialog.on_replaceNext_clicked();
+        QCOMPARE(view.realText(), fields.at(3));
+        QTemporaryDir dir;
+        QVERIFY(writeDocument(&view, dir.filePath(QStringLiteral("saved.js")), nullptr));
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("saved.js"))), fields.at(3).toUtf8());
+        view.undo();
+        QCOMPARE(view.toPlainText(), shown);
+        QCOMPARE(view.realText(), text);
     }
 
 private:
-    std::unique_ptr<EditView> openView(const QString &path, int threshold = -1, int piece = -1)
+    // A coloured view named as `path`, for its colouring; lines longer than
+    // `threshold` are cut in pieces of `piece` (-1: the view's own limits).
+    std::unique_ptr<EditView> newView(const QString &path, int threshold = -1, int piece = -1)
     {
         auto view = std::make_unique<EditView>(&settings, nullptr);
         view->updateSettings();
@@ -476,17 +424,20 @@ private:
         if (threshold > 0)
             view->virtualBreaks()->setLimits(threshold, piece);
         view->setFullPath(path);
-        if (!readDocument(view.get(), path))
-            return nullptr;
         return view;
     }
-    // The text as one coloured block a line, named as `path` for its colouring.
+    // A file that cannot be read ends the test program.
+    std::unique_ptr<EditView> openView(const QString &path, int threshold = -1, int piece = -1)
+    {
+        auto view = newView(path, threshold, piece);
+        if (!readDocument(view.get(), path))
+            qFatal("cannot read %s", qPrintable(path));
+        return view;
+    }
+    // The text as one coloured block a line.
     std::unique_ptr<EditView> wholeView(const QString &path, const QString &text)
     {
-        auto view = std::make_unique<EditView>(&settings, nullptr);
-        view->updateSettings();
-        view->virtualBreaks()->setLimits(1 << 30, 1 << 30);
-        view->setFullPath(path);
+        auto view = newView(path, 1 << 30, 1 << 30);
         view->loadText(text);
         waitColoured(*view);
         return view;
@@ -496,6 +447,13 @@ private:
     {
         return writeFile(dir.filePath(name), bytes) ? openView(dir.filePath(name), threshold, piece) : nullptr;
     }
+    // What saving the view writes.
+    QByteArray saved(EditView &view)
+    {
+        return writeDocument(&view, dir.filePath(QStringLiteral("saved"))) ? readFile(dir.filePath(QStringLiteral("saved"))) : "(not written)";
+    }
+    std::unique_ptr<ScopedSettingsStore> store;
+    std::unique_ptr<ScriptedPrompt> prompt;
     GlobalSettings settings;
     QTemporaryDir dir;
 };
