@@ -254,15 +254,7 @@ private slots:
     void dialogButtons()
     {
         QFETCH(QStringList, f);
-        QStringList full;
-        for (int i = 0; i < GlobalSettings::HistoryLimit; ++i)
-            full << QStringLiteral("t%1").arg(i);
-        const auto list = [&](const QString &words) {
-            QStringList out;
-            for (const QString &w : words.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-                out += w == QLatin1String("full") ? full : QStringList{w};
-            return out;
-        };
+        const auto list = [](const QString &words) { return words.split(QLatin1Char(' '), Qt::SkipEmptyParts); };
         const QString button = f.at(0);
         settings.findStrings = list(f.at(1));
         settings.regexp = options(f.at(2)).regexp;
