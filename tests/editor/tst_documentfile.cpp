@@ -397,7 +397,9 @@ private slots:
             QCOMPARE(::mount("tmpfs", folderName.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=16k"), 0);
         if (kind == QLatin1String("immutable")) {
             immutableFd = ::open(folderName.constData(), O_RDONLY | O_DIRECTORY);
-            if (::ioctl(immutableFd, FS_IOC_GETFLAGS, &flags) != 0 || (flags |= FS_IMMUTABLE_FL, ::ioctl(immutableFd, FS_IOC_SETFLAGS, &flags)) != 0)
+            const bool hasFlags = ::ioctl(immutableFd, FS_IOC_GETFLAGS, &flags) == 0;
+            flags |= FS_IMMUTABLE_FL;
+            if (!hasFlags || ::ioctl(immutableFd, FS_IOC_SETFLAGS, &flags) != 0)
                 QSKIP("cannot make a directory immutable here (needs root and inode flags)");
         }
         if (kind == QLatin1String("size-limit")) {
