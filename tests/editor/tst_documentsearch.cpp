@@ -1,8 +1,16 @@
+#include "editor/commandstatistics.h"
 #include "editor/documentsearch.h"
 #include "editor/editviewbase.h"
+#include "editor/findreplacedlg.h"
 #include "editor/globalsettings.h"
 #include "testsupport.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTextBlock>
 #include <QtTest>
@@ -39,8 +47,37 @@ QPair<int, int> span(const QTextCursor &cursor)
     return {cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()};
 }
 
+template<class T> T *child(const FindReplaceDlg &dialog, const char *name)
+{
+    return dialog.findChild<T *>(QLatin1String(name));
+}
+
+QStringList items(const FindReplaceDlg &dialog, const char *box)
+{
+    QStringList list;
+    for (const QComboBox *combo = child<QComboBox>(dialog, box); list.size() < combo->count();)
+        list << combo->itemText(int(list.size()));
+    return list;
+}
+
+void setTexts(FindReplaceDlg &dialog, const QString &find, const QString &replace = QString())
+{
+    child<QComboBox>(dialog, "findString")->setEditText(find);
+    child<QComboBox>(dialog, "replaceTo")->setEditText(replace);
+}
+
+GlobalSettings loaded()
+{
+    GlobalSettings s;
+    s.load();
+    return s;
+}
+
 } // namespace
 
+// Searching and replacing in a document, in the view (loop modes, scrolling)
+// and through the find dialog, and the settings and statistics that remember
+// what the user did.
 class TestDocumentSearch : public QObject
 {
     Q_OBJECT
@@ -53,23 +90,13 @@ private slots:
     {
         store = std::make_unique<ScopedSettingsStore>();
         prompt = std::make_unique<ScriptedPrompt>();
-        settings = GlobalSettings();
-        settings.load();
+        settings = loaded();
     }
     void cleanup()
     {
         QVERIFY2(!prompt->unexpected, "a question was asked that the test did not expect");
         prompt.reset();
         store.reset();
-    }
-
-    void caseRule_data() { addTableRows("editor/caserule.txt", "f"); }
-    void caseRule()
-    {
-        QFETCH(QStringList, f);
-        settings.ignoreCase = quint8(f.at(0).toInt());
-        QCOMPARE(DocumentSearch::ignoresCase(f.at(1), settings.ignoreCase), f.at(2) == QLatin1String("yes"));
-        QCOMPARE(EditViewBase(&settings, nullptr).ignoresCase(f.at(1)), f.at(2) == QLatin1String("yes"));
     }
 
     void find_data() { addTableRows("editor/find.txt", "f"); }
@@ -90,9 +117,8 @@ private slots:
         QFETCH(QStringList, f);
         QTextDocument document(f.at(0));
         const DocumentSearch search(f.at(1), options("regexp"));
-        QTextCursor cursor(&document);
         QStringList seen;
-        for (int step = 0; step < 20; ++step) {
+        for (QTextCursor cursor(&document); seen.size() < 20;) {
             cursor = search.find(&document, cursor, false);
             if (cursor.isNull())
                 break;
@@ -115,61 +141,13 @@ private slots:
         const QTextCursor found = DocumentSearch(f.at(1), options(f.at(0)))
             .find(&document, QTextCursor(document.findBlockByNumber(f.at(3).toInt())), f.at(2) == QLatin1String("backward"));
         QCOMPARE(found.isNull() ? QString() : found.block().text(), f.at(4));
-        if (!found.isNull())
-            QCOMPARE(found.selectionStart() - found.block().position(), f.at(5).toInt());
-    }
-
-    void replaceAll_data() { addTableRows("editor/replace.txt", "f"); }
-    void replaceAll()
-    {
-        QFETCH(QStringList, f);
-        QTextDocument doc(f.at(1));
-        QCOMPARE(DocumentSearch(f.at(2), options(f.at(0))).replaceAll(&doc, f.at(3)), f.at(5).toInt());
-        QCOMPARE(doc.toPlainText(), f.at(4));
-    }
-
-    // Replace All is one undo step and leaves the cursor behind the last
-    // replacement, or where it was when nothing matched; an invalid pattern
-    // finds and replaces nothing, the same text as plain text does.
-    void replaceAllUndoCursorAndInvalid()
-    {
-        const QString original = QStringLiteral("ab ab\nxx ab yy");
-        QTextDocument document;
-        document.setPlainText(original);
-        QTextCursor last;
-        QCOMPARE(DocumentSearch(QStringLiteral("ab"), options("plain")).replaceAll(&document, QStringLiteral("LONG"), &last), 3);
-        QCOMPARE(document.toPlainText(), QStringLiteral("LONG LONG\nxx LONG yy"));
-        QVERIFY(!last.hasSelection());
-        QCOMPARE(last.position(), document.toPlainText().indexOf(QStringLiteral(" yy")));
-        document.undo();
-        QCOMPARE(document.toPlainText(), original);
-        QVERIFY(!document.isUndoAvailable());
-        document.redo();
-        QCOMPARE(document.toPlainText(), QStringLiteral("LONG LONG\nxx LONG yy"));
-        QTextCursor untouched = cursorAt(&document, 2);
-        QCOMPARE(DocumentSearch(QStringLiteral("zz"), options("plain")).replaceAll(&document, QStringLiteral("y"), &untouched), 0);
-        QCOMPARE(untouched.position(), 2);
-
-        document.setPlainText(QStringLiteral("a(b"));
-        const DocumentSearch broken(QStringLiteral("a(b"), options("regexp"));
-        QVERIFY(!broken.isValid());
-        QVERIFY(!broken.errorString().isEmpty());
-        QVERIFY(broken.invalidMessage().contains(broken.errorString()));
-        QVERIFY(broken.find(&document, QTextCursor(&document), false).isNull());
-        QVERIFY(broken.matchAt(QTextCursor(&document)).isNull());
-        QCOMPARE(broken.replaceAll(&document, QStringLiteral("x")), 0);
-        QCOMPARE(document.toPlainText(), QStringLiteral("a(b"));
-        const DocumentSearch literal(QStringLiteral("a(b"), options("plain"));
-        QVERIFY(literal.isValid());
-        QVERIFY(literal.errorString().isEmpty());
-        QCOMPARE(span(literal.find(&document, QTextCursor(&document), false)), qMakePair(0, 3));
+        QCOMPARE(found.isNull() ? 0 : found.selectionStart() - found.block().position(), f.at(5).toInt());
     }
 
     void loopModes_data() { addTableRows("editor/loop.txt", "f"); }
     void loopModes()
     {
         QFETCH(QStringList, f);
-        const QString text = f.at(1);
         const auto yes = [&](int i) { return f.at(i) == QLatin1String("yes"); };
         settings.findLoop = f.at(0) == QLatin1String("no") ? NoLoop : f.at(0) == QLatin1String("confirm") ? ConfirmLoop : Loop;
         EditViewBase view(&settings, nullptr);
@@ -178,81 +156,39 @@ private slots:
         if (!f.at(6).isEmpty())
             prompt->answers << (yes(6) ? QMessageBox::Yes : QMessageBox::No);
         QSignalSpy messages(&view, &EditViewBase::showMessage);
-        QCOMPARE(view.findWithLoop(text, f.at(4) == QLatin1String("backward"), yes(5)), yes(7));
+        QCOMPARE(view.findWithLoop(f.at(1), f.at(4) == QLatin1String("backward"), yes(5)), yes(7));
         QCOMPARE(view.textCursor().position(), f.at(8).toInt());
         QCOMPARE(view.textCursor().anchor(), f.at(9).toInt());
         QCOMPARE(prompt->asked.size(), f.at(10).toInt());
-        if (!prompt->asked.isEmpty()) {
-            QCOMPARE(prompt->asked.first().title, QStringLiteral("Find Loop"));
-            QCOMPARE(prompt->asked.first().text,
-                     QStringLiteral("reached begin/end of document.\nsearch again from end/begin ?"));
-        }
+        for (const ScriptedPrompt::Asked &asked : std::as_const(prompt->asked))
+            QCOMPARE(asked.title + '|' + asked.text,
+                     QStringLiteral("Find Loop|reached begin/end of document.\nsearch again from end/begin ?"));
         QCOMPARE(messages.size(), yes(11) ? 1 : 0);
         if (yes(11))
-            QCOMPARE(messages.first().first().toString(), QStringLiteral("'%1' not found.").arg(text));
+            QCOMPARE(messages.first().first().toString(), QStringLiteral("'%1' not found.").arg(f.at(1)));
     }
 
-    // The view says the pattern is broken, not that nothing was found, and
-    // says nothing when asked to be silent.
-    void invalidRegExpIsReportedAsSuch()
-    {
-        settings.regexp = true;
-        settings.findLoop = ConfirmLoop;
-        EditViewBase view(&settings, nullptr);
-        view.setPlainText(QStringLiteral("a[b"));
-        view.setTextCursor(cursorAt(view.document(), 1));
-        QSignalSpy messages(&view, &EditViewBase::showMessage);
-        QVERIFY(!view.findWithLoop(QStringLiteral("[b"), false, false));
-        QCOMPARE(prompt->asked.size(), 0);
-        QCOMPARE(messages.size(), 1);
-        QCOMPARE(messages.first().first().toString(), DocumentSearch(QStringLiteral("[b"), options("regexp")).invalidMessage());
-        const QString said = messages.first().first().toString();
-        QVERIFY2(said.contains(QStringLiteral("[b")) && !said.contains(QStringLiteral("not found")), qPrintable(said));
-        QCOMPARE(view.textCursor().position(), 1);
-        messages.clear();
-        QVERIFY(!view.findWithLoop(QStringLiteral("[b"), false, true));
-        QCOMPARE(messages.size(), 0);
-    }
-
-    void viewMatchesAtCursorFollowsSettings_data() { addTableRows("editor/viewmatch.txt", "f"); }
-    void viewMatchesAtCursorFollowsSettings()
-    {
-        QFETCH(QStringList, f);
-        settings.regexp = options(f.at(0)).regexp;
-        settings.ignoreCase = quint8(options(f.at(0)).caseMode);
-        EditViewBase view(&settings, nullptr);
-        view.setPlainText(QStringLiteral("abbc Abb"));
-        view.setTextCursor(cursorAt(view.document(), f.at(1).toInt()));
-        QCOMPARE(view.matchesAtCursor(f.at(2)), f.at(3) == QLatin1String("yes"));
-        QCOMPARE(view.textCursor().position(), f.at(1).toInt());
-        QVERIFY(!view.textCursor().hasSelection());
-    }
-
-    void scrollRule_data()
-    {
-        QTest::addColumn<int>("matchLine");  // from 1
-        QTest::addColumn<int>("topLine");
-        QTest::newRow("visible match stays") << 4 << 1;
-        QTest::newRow("match below becomes the top line") << 150 << 150;
-    }
+    // A match that has to be scrolled to becomes the top line; one already
+    // on screen leaves the view where it is.
     void scrollRule()
     {
-        QFETCH(int, matchLine);
-        QFETCH(int, topLine);
-        EditViewBase view(&settings, nullptr);
-        QStringList lines;
-        for (int i = 1; i <= 300; ++i)
-            lines << (i == matchLine ? QStringLiteral("needle") : QStringLiteral("hay %1").arg(i));
-        view.setPlainText(lines.join(QLatin1Char('\n')));
-        view.resize(400, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QCOMPARE(view.topLine(), 1);
-        QVERIFY(view.findOnce(QStringLiteral("needle"), false));
-        QCOMPARE(view.textCursor().blockNumber() + 1, matchLine);
-        QCOMPARE(view.topLine(), topLine);
+        for (const auto &[matchLine, topLine] : {std::pair{4, 1}, {150, 150}}) {
+            EditViewBase view(&settings, nullptr);
+            QStringList lines;
+            for (int i = 1; i <= 300; ++i)
+                lines << (i == matchLine ? QStringLiteral("needle") : QStringLiteral("hay %1").arg(i));
+            view.setPlainText(lines.join(QLatin1Char('\n')));
+            view.resize(400, 300);
+            view.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&view));
+            QCOMPARE(view.topLine(), 1);
+            QVERIFY(view.findOnce(QStringLiteral("needle"), false));
+            QCOMPARE(view.textCursor().blockNumber() + 1, matchLine);
+            QCOMPARE(view.topLine(), topLine);
+        }
     }
 
+    // The plain search of other tools takes its flags, not the settings.
     void findPlainUsesItsOwnFlags()
     {
         settings.ignoreCase = CaseSensitive;
@@ -265,6 +201,287 @@ private slots:
         QCOMPARE(span(view.textCursor()), qMakePair(10, 3));
         QVERIFY(!view.findPlain(QStringLiteral("foo"), {}));
         QCOMPARE(span(view.textCursor()), qMakePair(10, 3));
+    }
+
+    void dialogOptions_data() { addTableRows("editor/dialogoptions.txt", "f"); }
+    // Opened, the dialog shows the stored options and histories, and closed it
+    // changes nothing; regexp switches word search off and on without
+    // unchecking it. The form's options reach the settings, not the store.
+    void dialogOptions()
+    {
+        QFETCH(QStringList, f);
+        const auto yes = [&](int i) { return f.at(i) == QLatin1String("yes"); };
+        const int caseMode = f.at(0).toInt();
+        settings.ignoreCase = quint8(caseMode);
+        settings.regexp = yes(1);
+        settings.wordSearch = yes(2);
+        settings.findLoop = quint8(f.at(3).toInt());
+        settings.findStrings = QStringList{"newest", "older", "oldest"};
+        settings.replaceStrings = QStringList{"r1", "r2"};
+        GlobalSettings before = settings;
+        FindReplaceDlg dialog(nullptr, &settings);
+        auto *caseBox = child<QComboBox>(dialog, "ignoreCase");
+        auto *regExp = child<QCheckBox>(dialog, "regExp");
+        auto *word = child<QCheckBox>(dialog, "wordSearch");
+        QCOMPARE(caseBox->currentIndex(), caseMode);
+        QCOMPARE(regExp->isChecked(), yes(1));
+        QCOMPARE(word->isChecked(), yes(2));
+        QCOMPARE(word->isEnabled(), !yes(1));
+        for (const char *name : {"noLoop", "confirmLoop", "loop"})
+            QCOMPARE(child<QRadioButton>(dialog, name)->isChecked(), f.at(4) == QLatin1String(name));
+        QCOMPARE(items(dialog, "findString"), settings.findStrings);
+        QCOMPARE(child<QComboBox>(dialog, "findString")->lineEdit()->selectedText(), QStringLiteral("newest"));
+        QVERIFY(!child<QComboBox>(dialog, "findString")->completer());
+        QCOMPARE(items(dialog, "replaceTo"), settings.replaceStrings);
+        QCOMPARE(child<QComboBox>(dialog, "replaceTo")->currentText(), QStringLiteral("r1"));
+        regExp->setChecked(!yes(1));
+        QCOMPARE(word->isEnabled(), yes(1));
+        QCOMPARE(word->isChecked(), yes(2));
+        dialog.on_Close_clicked();
+        QVERIFY(settings == before);
+        word->setChecked(!yes(2));
+        caseBox->setCurrentIndex((caseMode + 1) % 3);
+        dialog.storeOptions();
+        before.regexp = !yes(1);
+        before.wordSearch = !yes(2);
+        before.ignoreCase = quint8((caseMode + 1) % 3);
+        before.findLoop = quint8(f.at(5).toInt());
+        QVERIFY(settings == before);
+        QVERIFY(!QSettings().contains(QStringLiteral("regexp")));
+    }
+
+    void dialogButtons_data() { addTableRows("editor/dialog.txt", "f"); }
+    void dialogButtons()
+    {
+        QFETCH(QStringList, f);
+        const auto list = [](const QString &words) { return words.split(QLatin1Char(' '), Qt::SkipEmptyParts); };
+        const QString button = f.at(0);
+        settings.findStrings = list(f.at(1));
+        settings.regexp = options(f.at(2)).regexp;
+        settings.wordSearch = options(f.at(2)).wholeWords;
+        settings.ignoreCase = quint8(options(f.at(2)).caseMode);
+        settings.findLoop = ConfirmLoop;
+        EditViewBase view(&settings, nullptr);
+        view.setPlainText(f.at(3));
+        view.setTextCursor(cursorAt(view.document(), f.at(4).toInt() < 0 ? int(f.at(3).size()) : f.at(4).toInt(), f.at(5).toInt()));
+        FindReplaceDlg dialog(&view, &settings);
+        child<QRadioButton>(dialog, "noLoop")->setChecked(true);
+        setTexts(dialog, f.at(6), f.at(7));
+        QSignalSpy messages(&dialog, &FindReplaceDlg::showMessage), viewMessages(&view, &EditViewBase::showMessage);
+        const int n = f.at(9).toInt();
+        if (button == QLatin1String("all"))
+            dialog.on_replaceAll_clicked();
+        else if (button == QLatin1String("next"))
+            dialog.on_replaceNext_clicked();
+        else
+            QCOMPARE(button == QLatin1String("silent")     ? dialog.findInView(false, true)
+                     : button == QLatin1String("backward") ? dialog.on_findBackward_clicked()
+                                                           : dialog.on_findForward_clicked(), n >= 0);
+        QCOMPARE(view.toPlainText(), f.at(8));
+        const bool all = button == QLatin1String("all");
+        QCOMPARE(view.textCursor().hasSelection(), !all && n >= 0);
+        if (!all && n >= 0)
+            QCOMPARE(view.textCursor().selectionStart(), n);
+        QCOMPARE(viewMessages.size(), !all && n < 0 && button != QLatin1String("silent") ? 1 : 0);
+        QCOMPARE(messages.size(), all && n > 0 ? 1 : 0);
+        if (all && n > 0)
+            QCOMPARE(messages.first().first().toString(), QStringLiteral("%1 replaced.").arg(n));
+        QCOMPARE(int(settings.findLoop), int(NoLoop));
+        QCOMPARE(items(dialog, "findString"), list(f.at(10)));
+        QCOMPARE(child<QComboBox>(dialog, "findString")->currentText(), f.at(6));
+        QCOMPARE(settings.findStrings, list(f.at(10)).mid(0, GlobalSettings::HistoryLimit));
+        QCOMPARE(QSettings().value(QStringLiteral("findStrings")).toStringList(), settings.findStrings);
+        QCOMPARE(settings.replaceStrings, f.at(11).isEmpty() ? QStringList{} : QStringList{f.at(11)});
+        QCOMPARE(items(dialog, "replaceTo"), QStringList{});
+    }
+
+    // Return searches on, not into the list as a second entry; Close rejects.
+    void returnSearchesForwardAndCloseRejects()
+    {
+        EditViewBase view(&settings, nullptr);
+        view.setPlainText(QStringLiteral("one two one"));
+        FindReplaceDlg dialog(&view, &settings);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QLineEdit *edit = child<QComboBox>(dialog, "findString")->lineEdit();
+        edit->setFocus();
+        QTest::keyClicks(edit, QStringLiteral("one"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(span(view.textCursor()), qMakePair(0, 3));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(span(view.textCursor()), qMakePair(8, 3));
+        QCOMPARE(items(dialog, "findString"), QStringList{"one"});
+        child<QPushButton>(dialog, "Close")->click();
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    }
+
+    // Options and histories are stored once for the whole run (the loop mode
+    // waits for the next full save), the run is one undo step, and the cursor
+    // ends behind the last replacement.
+    void replaceAllStoresOnceAndUndoesInOneStep()
+    {
+        settings.findStrings = QStringList{"old", "two"};
+        settings.replaceStrings = QStringList{"r"};
+        EditViewBase view(&settings, nullptr);
+        const QString original = QStringList(500, QStringLiteral("two and two")).join(QLatin1Char('\n')) + " end";
+        view.setPlainText(original);
+        FindReplaceDlg dialog(&view, &settings);
+        setTexts(dialog, QStringLiteral("two"), QStringLiteral("2"));
+        child<QComboBox>(dialog, "ignoreCase")->setCurrentIndex(CaseSensitive);
+        child<QCheckBox>(dialog, "wordSearch")->setChecked(true);
+        child<QRadioButton>(dialog, "loop")->setChecked(true);
+        QSignalSpy messages(&dialog, &FindReplaceDlg::showMessage);
+        dialog.on_replaceAll_clicked();
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.first().first().toString(), QStringLiteral("1000 replaced."));
+        const QString replaced = QStringList(500, QStringLiteral("2 and 2")).join(QLatin1Char('\n')) + " end";
+        QCOMPARE(view.toPlainText(), replaced);
+        QCOMPARE(span(view.textCursor()), qMakePair(int(replaced.size()) - 4, 0));
+        QCOMPARE(settings.findStrings, (QStringList{"two", "old"}));
+        QCOMPARE(settings.replaceStrings, (QStringList{"2", "r"}));
+        QCOMPARE(int(settings.findLoop), int(Loop));
+        QCOMPARE(items(dialog, "findString"), (QStringList{"two", "old"}));
+        const QSettings stored;
+        QCOMPARE(stored.value(QStringLiteral("findStrings")).toStringList(), (QStringList{"two", "old"}));
+        QCOMPARE(stored.value(QStringLiteral("replaceStrings")).toStringList(), (QStringList{"2", "r"}));
+        QCOMPARE((QStringList{stored.value("ignoreCase").toString(), stored.value("wordSearch").toString(), stored.value("regexp").toString()}),
+                 (QStringList{"2", "1", "0"}));
+        QVERIFY(!stored.contains(QStringLiteral("findLoop")));
+        child<QPushButton>(dialog, "undo")->click();
+        QCOMPARE(view.toPlainText(), original);
+        QVERIFY(!view.document()->isUndoAvailable());
+        child<QPushButton>(dialog, "redo")->click();
+        QCOMPARE(view.toPlainText(), replaced);
+    }
+
+    // Without a view or a text nothing is done or stored. A broken pattern
+    // replaces nothing and is reported as broken, not as not found (nothing
+    // said when asked to be silent), and not taken for the next search.
+    void nothingWithoutViewTextOrValidPattern()
+    {
+        settings.findStrings = QStringList{"keep"};
+        const GlobalSettings before = settings;
+        {
+            FindReplaceDlg dialog(nullptr, &settings);
+            QVERIFY(!dialog.on_findForward_clicked());
+            QVERIFY(!dialog.on_findBackward_clicked());
+            dialog.on_replaceNext_clicked();
+            dialog.on_replaceAll_clicked();
+            dialog.on_undo_clicked();
+        }
+        EditViewBase view(&settings, nullptr);
+        view.setPlainText(QStringLiteral("a(b a(b"));
+        view.setTextCursor(cursorAt(view.document(), 1));
+        FindReplaceDlg dialog(&view, &settings);
+        setTexts(dialog, QString(), QStringLiteral("x"));
+        QSignalSpy messages(&dialog, &FindReplaceDlg::showMessage), viewMessages(&view, &EditViewBase::showMessage);
+        QVERIFY(!dialog.findInView(false, false));
+        dialog.on_replaceNext_clicked();
+        dialog.on_replaceAll_clicked();
+        QVERIFY(settings == before);
+        QCOMPARE(messages.size() + viewMessages.size(), 0);
+        QVERIFY(!QSettings().contains(QStringLiteral("findStrings")));
+
+        child<QCheckBox>(dialog, "regExp")->setChecked(true);
+        setTexts(dialog, QStringLiteral("a(b"), QStringLiteral("x"));
+        QVERIFY(!dialog.findInView(false, true));
+        QCOMPARE(viewMessages.size(), 0);
+        QVERIFY(!dialog.on_findForward_clicked());
+        dialog.on_replaceNext_clicked();
+        dialog.on_replaceAll_clicked();
+        QCOMPARE(view.toPlainText(), QStringLiteral("a(b a(b"));
+        QCOMPARE(view.textCursor().position(), 1);
+        QCOMPARE(prompt->asked.size(), 0);
+        const QString broken = DocumentSearch(QStringLiteral("a(b"), options("regexp")).invalidMessage();
+        QVERIFY2(broken.contains(QStringLiteral("a(b")) && !broken.contains(QStringLiteral("not found")), qPrintable(broken));
+        QCOMPARE(viewMessages.size(), 2);  // Find and Replace
+        QCOMPARE(messages.size(), 1);      // Replace All
+        for (const QSignalSpy *spy : {&viewMessages, &messages})
+            for (const QList<QVariant> &said : *spy)
+                QCOMPARE(said.first().toString(), broken);
+        QVERIFY(settings.replaceStrings.isEmpty());
+    }
+
+    // Stored lists are taken as they are, short ones padded to ten; save
+    // writes the documented forms other tools read and leaves the histories
+    // alone; every default colour parses (an invalid one paints black).
+    void settingsLoadAndSave()
+    {
+        const QStringList ten{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"};
+        QSettings().setValue("shortText", QStringList{"<h1>", "<h2>", "<h3>"});
+        QSettings().setValue("shortTextSel", ten);
+        QSettings().setValue("findStrings", QStringList{"x", "y"});
+        GlobalSettings a = loaded();
+        for (int i = 0; i < GlobalSettings::ColorCount; ++i)
+            QVERIFY2(a.colors[i].isValid(), qPrintable(GlobalSettings::colorKey(i)));
+        QCOMPARE(a.shortText, (QStringList{"<h1>", "<h2>", "<h3>", {}, {}, {}, {}, {}, {}, {}}));
+        QCOMPARE(a.shortTextSel, ten);
+        QCOMPARE(a.lastFindString(), QStringLiteral("x"));
+        a.viEnabled = a.lineNumber = a.regexp = true;
+        a.ignoreCase = CaseSensitive;
+        a.findLoop = Loop;
+        a.docRootPath = QStringLiteral("/srv/www");
+        a.fontFamily = QStringLiteral("DejaVu Sans Mono");
+        a.fontSize = 15;
+        a.colors[GlobalSettings::ColTag] = QColor(0x12, 0x34, 0x56);
+        a.shortText[3] = QStringLiteral("<h1>");
+        a.shortTextSel[4] = QStringLiteral("<em>,</em>");
+        a.findStrings = QStringList{"changed in memory"};
+        a.save();
+        QSettings raw;
+        QCOMPARE((QStringList{raw.value("viEnabled").toString(), raw.value("ignoreCase").toString(), raw.value("col_tag").toString()}),
+                 (QStringList{"1", "2", "#123456"}));
+        QCOMPARE(raw.value("findStrings").toStringList(), (QStringList{"x", "y"}));
+        a.findStrings = QStringList{"x", "y"};
+        QCOMPARE(loaded(), a);
+    }
+
+    void badStoredValuesFallBack_data() { addTableRows("editor/storedvalues.txt", "f"); }
+    void badStoredValuesFallBack()
+    {
+        QFETCH(QStringList, f);
+        QSettings().setValue(f.at(0), f.at(1));
+        const GlobalSettings s = loaded();
+        const QHash<QString, QString> fields{
+            {"tabWidth", QString::number(s.tabWidth)}, {"fontSize", QString::number(s.fontSize)},
+            {"ignoreCase", QString::number(s.ignoreCase)}, {"findLoop", QString::number(s.findLoop)},
+            {"viEnabled", QString::number(s.viEnabled)}, {"lineNumber", QString::number(s.lineNumber)},
+            {"col_text", s.color(GlobalSettings::ColText).name()}};
+        QCOMPARE(fields.value(f.at(0), "?"), f.at(2));
+    }
+
+    // Only lines that start a word are keywords; a relative name is looked up
+    // below the program's own folder.
+    void userKeywordFile()
+    {
+        const QByteArray words("alpha\n  beta\n_gamma\n9x\n\ndelta   \r\n\xe3\x81\x82kana\n#comment\nalpha\n");
+        QTemporaryDir outside;
+        const QString sub = QStringLiteral("kw-test-%1/user.txt").arg(QCoreApplication::applicationPid());
+        const QString beside = QCoreApplication::applicationDirPath() + QLatin1Char('/') + sub;
+        const auto cleanup = qScopeGuard([&] { QDir(QFileInfo(beside).path()).removeRecursively(); });
+        QVERIFY(writeFile(beside, "beside\n"));
+        QVERIFY(writeFile(outside.filePath("user.txt"), words));
+        QSettings().setValue("userKeywordFileName", outside.filePath("user.txt"));
+        QCOMPARE(loaded().userKeywords, (QSet<QString>{"alpha", "_gamma", "delta"}));
+        QSettings().setValue("userKeywordFileName", sub);
+        QCOMPARE(loaded().userKeywords, QSet<QString>{"beside"});
+    }
+
+    // Counted per name (case-sensitive, empty names ignored); a save replaces
+    // what an earlier run stored.
+    void commandStatistics()
+    {
+        clearCommandStatistics();
+        QSettings().setValue("cmdStatistics", QStringList{"Action.Old:9"});
+        for (const char *name : {"Action.FileSave", "Edit.Left", "", "Action.FileSave", "edit.left", "Action.FileSave"})
+            recordCommand(QString::fromLatin1(name));
+        for (int i = 0; i < 1000; ++i)
+            recordCommand(QStringLiteral("Edit.Down"));
+        saveCommandStatistics();
+        QStringList list = QSettings().value("cmdStatistics").toStringList();
+        list.sort();
+        QCOMPARE(list, (QStringList{"Action.FileSave:3", "Edit.Down:1000", "Edit.Left:1", "edit.left:1"}));
     }
 };
 
