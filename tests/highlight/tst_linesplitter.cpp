@@ -21,76 +21,44 @@ struct Token {
     bool operator==(const Token &) const = default;
 };
 
-const QSet<QString> &keywords()
-{
-    static const QSet<QString> set{QStringLiteral("var"), QStringLiteral("return"),
-                                   QStringLiteral("function"), QStringLiteral("typeof")};
-    return set;
-}
-
-QList<Token> tokensOf(const QString &text, int state, int offset, int *endState)
-{
-    QList<Token> tokens;
-    // A piece behind a cut continues its line.
-    HtmlScanner scanner(&keywords(), text, offset > 0 ? state | HtmlScanner::Continued : state,
-                        &keywords());
-    while (scanner.nextToken() != HtmlScanner::End)
-        tokens.append({scanner.lastKind(), offset + scanner.tokenStart(),
-                       offset + scanner.tokenStart() + scanner.tokenLength(),
-                       scanner.carriedState()});
-    *endState = scanner.carriedState();
-    return tokens;
-}
-
-// The pieces after the first are coloured from what the piece before hands
-// on (its state and carries), as the highlighter does.
-QList<Token> tokensOfPiece(const QString &text, int carried, int offset, int *endValue)
-{
-    QList<Token> tokens;
-    PieceScanner scanner(&keywords(), &keywords(), text,
-                         offset > 0 ? carried | HtmlScanner::Continued : carried);
-    for (int kind = scanner.nextToken(); kind != HtmlScanner::End; kind = scanner.nextToken())
-        tokens.append({kind, offset + scanner.tokenStart(),
-                       offset + scanner.tokenStart() + scanner.tokenLength(),
-                       scanner.carriedState()});
-    *endValue = scanner.endValue();
-    return tokens;
-}
+const QSet<QString> keywords{"var", "return", "function", "typeof"};
 
 // A token cut in two by a piece boundary comes back as two touching tokens
 // of one kind; they count as one.
-QList<Token> joinedAtCuts(const QList<Token> &tokens, const QList<int> &cuts)
+template <typename Scanner>
+void appendTokens(QList<Token> &tokens, Scanner &scanner, int offset, const QList<int> &cuts)
 {
-    QList<Token> joined;
-    for (const Token &t : tokens) {
-        if (!joined.isEmpty() && joined.last().kind == t.kind && joined.last().end == t.start
-            && cuts.contains(t.start)) {
-            joined.last().end = t.end;
-            joined.last().state = t.state;
-        } else {
-            joined.append(t);
-        }
+    for (int kind = scanner.nextToken(); kind != HtmlScanner::End; kind = scanner.nextToken()) {
+        const Token t{kind, offset + int(scanner.tokenStart()), offset + int(scanner.tokenStart() + scanner.tokenLength()),
+                      scanner.carriedState()};
+        if (!tokens.isEmpty() && tokens.last().kind == kind && tokens.last().end == t.start && cuts.contains(t.start))
+            tokens.last() = {kind, tokens.last().start, t.end, t.state};
+        else
+            tokens.append(t);
     }
-    return joined;
 }
 
-// Scans the pieces one after another and reports the first difference from
-// the whole line, empty when there is none.
-QString compareWithWhole(const QString &line, int state, const QList<int> &cuts)
+// Scans the whole line, then the pieces one after another, each from what
+// the piece before hands on (its state and carries) as the highlighter does;
+// reports the first difference, empty when there is none.
+QString compareWithWhole(const QString &line, int state, const QList<int> &cuts, int *endState = nullptr)
 {
-    int wholeEnd = 0;
-    const QList<Token> whole = joinedAtCuts(tokensOf(line, state, 0, &wholeEnd), cuts);
-    QList<Token> pieces;
-    int pieceState = state;
+    QList<Token> whole, pieces;
+    HtmlScanner wholeScanner(&keywords, line, state, &keywords);
+    appendTokens(whole, wholeScanner, 0, cuts);
+    if (endState)
+        *endState = wholeScanner.carriedState();
+    int carried = state;
     int from = 0;
     for (int i = 0; i <= cuts.size(); ++i) {
         const int to = i < cuts.size() ? cuts.at(i) : int(line.size());
         if (to <= from && !line.isEmpty())
             return QStringLiteral("cut %1 does not go forward").arg(to);
-        pieces += tokensOfPiece(line.mid(from, to - from), pieceState, from, &pieceState);
+        PieceScanner scanner(&keywords, &keywords, line.mid(from, to - from), from > 0 ? carried | HtmlScanner::Continued : carried);
+        appendTokens(pieces, scanner, from, cuts);
+        carried = scanner.endValue();
         from = to;
     }
-    pieces = joinedAtCuts(pieces, cuts);
     for (qsizetype i = 0; i < std::min(whole.size(), pieces.size()); ++i) {
         const Token &a = whole.at(i), &b = pieces.at(i);
         if (!(a == b))
@@ -98,29 +66,11 @@ QString compareWithWhole(const QString &line, int state, const QList<int> &cuts)
                     .arg(i).arg(line.mid(a.start, a.end - a.start)).arg(a.kind)
                     .arg(line.mid(b.start, b.end - b.start)).arg(b.kind).arg(a.state).arg(b.state);
     }
-    pieceState = PieceScanner::lineState(pieceState);
-    if (pieceState != wholeEnd)
-        return QStringLiteral("end state %1, whole line %2").arg(pieceState).arg(wholeEnd);
+    if (PieceScanner::lineState(carried) != wholeScanner.carriedState())
+        return QStringLiteral("end state %1, whole line %2").arg(PieceScanner::lineState(carried)).arg(wholeScanner.carriedState());
     if (whole.size() != pieces.size())
         return QStringLiteral("%1 tokens, whole line %2").arg(pieces.size()).arg(whole.size());
     return {};
-}
-
-QString fragmentSoup(QRandomGenerator &rng, int size)
-{
-    // Markup, script, style sheets, PHP and template literals; split at "|".
-    static const QStringList fragments = QStringLiteral(
-        "<div class=\"a b\">|</div>|<p>|text, more; words |&amp;|&lt;|<!-- note -->|<!--|-->|<script>"
-        "|</script>|<style>|</style>|var a=b/c;|x = a / b / c|return /re[/]x\\/y/g.test(s),"
-        "|\"str\\\"ing, x;\"|'s\\u0041q'|/* c; } */|// line|}|{|;|,|>|<| |   |color:red;|a>b{margin:0}"
-        "|\\|\"|'|/|*|abcdefghij0123456789|\u65e5\u672c|\U0001F600|typeof q|\t"
-        "|<?php |<?= $v ?>|?>|# c |$abc->d(1, 'x\\'y');|\"a $b \\n\"|<<<EOT |EOT;|<<<'N' |`t ${a} `|${"
-        "|`|@media x{|p{color:#fc0 !important}|margin:1.5em -2px;|content:'a;b'|<p style=\"a:b;c:d\">|#|:")
-            .split(u'|');
-    QString line;
-    while (line.size() < size)
-        line += fragments.at(rng.bounded(int(fragments.size())));
-    return line;
 }
 
 } // namespace
@@ -166,12 +116,24 @@ void TestLineSplitter::cuts()
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
+// Lines of markup, script, style sheets, PHP and template literals in
+// random pieces, from random states and limits.
 void TestLineSplitter::randomLinesColourAsWhole()
 {
+    static const QStringList fragments = QStringLiteral(
+        "<div class=\"a b\">|</div>|<p>|text, more; words |&amp;|&lt;|<!-- note -->|<!--|-->|<script>"
+        "|</script>|<style>|</style>|var a=b/c;|x = a / b / c|return /re[/]x\\/y/g.test(s),"
+        "|\"str\\\"ing, x;\"|'s\\u0041q'|/* c; } */|// line|}|{|;|,|>|<| |   |color:red;|a>b{margin:0}"
+        "|\\|\"|'|/|*|abcdefghij0123456789|\u65e5\u672c|\U0001F600|typeof q|\t"
+        "|<?php |<?= $v ?>|?>|# c |$abc->d(1, 'x\\'y');|\"a $b \\n\"|<<<EOT |EOT;|<<<'N' |`t ${a} `|${"
+        "|`|@media x{|p{color:#fc0 !important}|margin:1.5em -2px;|content:'a;b'|<p style=\"a:b;c:d\">|#|:")
+            .split(u'|');
     QRandomGenerator rng(20261206);
     int cutsMade = 0;
     for (int round = 0; round < 20000; ++round) {
-        const QString line = fragmentSoup(rng, 20 + rng.bounded(600));
+        QString line;
+        for (const int size = 20 + rng.bounded(600); line.size() < size;)
+            line += fragments.at(rng.bounded(int(fragments.size())));
         const int state = rng.bounded(HtmlScanner::StateCount);
         const int limit = 4 + rng.bounded(80);
         const QList<int> cuts = LineSplitter::breaks(line, state, limit);
@@ -196,6 +158,7 @@ void TestLineSplitter::realMinifiedFiles_data()
                                    << int(HtmlScanner::Script);
 }
 
+// Real code has places to cut everywhere: no piece much over the limit.
 void TestLineSplitter::realMinifiedFiles()
 {
     QFETCH(QString, path);
@@ -203,22 +166,15 @@ void TestLineSplitter::realMinifiedFiles()
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         QSKIP(qPrintable(path + QStringLiteral(" is not installed")));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    for (const QString &line : lines) {
-        int ignored = 0;
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
         const QList<int> cuts = LineSplitter::breaks(line, state, 300);
-        const QString difference = compareWithWhole(line, state, cuts);
+        const QString difference = compareWithWhole(line, state, cuts, &state);
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
-        // Real code has places to cut everywhere: no piece much over the limit.
-        int from = 0;
-        for (int i = 0; i <= cuts.size(); ++i) {
+        for (int i = 0, from = 0; i <= cuts.size(); from = cuts.value(i++)) {
             const int to = i < cuts.size() ? cuts.at(i) : int(line.size());
             QVERIFY2(to - from <= 300 || line.size() <= 300,
                      qPrintable(QStringLiteral("piece of %1 at %2").arg(to - from).arg(from)));
-            from = to;
         }
-        tokensOf(line, state, 0, &ignored);
-        state = ignored;
     }
 }
 
