@@ -1,6 +1,6 @@
 // The vi engine as one table of key sequences (tests/data/highlight/vi_keys.txt):
 // the text, cursor and selection, mode, register, message and window request
-// each sequence leaves.
+// each sequence leaves; and the flag the main window reads during a mode change.
 
 #include "editor/editviewbase.h"
 #include "editor/globalsettings.h"
@@ -19,6 +19,7 @@ class TestViEngine : public QObject
 private slots:
     void keys_data();
     void keys();
+    void modeChangeGuard();
 };
 
 void TestViEngine::keys_data()
@@ -93,6 +94,27 @@ void TestViEngine::keys()
     if (!requests.isEmpty())
         QCOMPARE((requestNames.value(requests.at(0).at(1).toInt()) + u' ' + requests.at(0).at(2).toString()).trimmed(),
                  outcome.at(1));
+}
+
+// The main window leaves command mode when the input method reports a change,
+// unless the engine is announcing one of its own: inModeChange() tells.
+void TestViEngine::modeChangeGuard()
+{
+    for (const auto &[from, to] : {std::pair{ViEngine::CommandMode, ViEngine::InsertMode},
+                                   {ViEngine::InsertMode, ViEngine::CommandMode}, {ViEngine::InsertMode, ViEngine::InsertMode}}) {
+        ViEngine engine;
+        engine.setMode(uchar(from));
+        int seen = 0;
+        connect(&engine, &ViEngine::modeChanged, &engine, [&](uchar m) {
+            ++seen;
+            QCOMPARE(int(m), int(to));
+            QCOMPARE(int(engine.mode()), int(to));
+            QVERIFY(engine.inModeChange());
+        });
+        engine.setMode(uchar(to));
+        QCOMPARE(seen, from == to ? 0 : 1);
+        QVERIFY(!engine.inModeChange());
+    }
 }
 
 QTEST_MAIN(TestViEngine)
