@@ -62,7 +62,7 @@ const char *brokenRule(const QSet<QString> *keywords, const QString &line, int s
     if (*endState < 0 || *endState >= HtmlScanner::StateCount || transient.contains(*endState))
         return "line ends in a transient state";
     for (int i = 0; i < 3; ++i)
-        if (scanner.nextToken() != HtmlScanner::End)
+        if (scanner.nextToken() != HtmlScanner::End || scanner.tokenLength() != 0 || scanner.state() != *endState)
             return "End is not final";
     return nullptr;
 }
@@ -78,13 +78,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                                            QStringLiteral("return"), QStringLiteral("function")};
     const int control = data[0];
     int state = (control & 0x7f) % (HtmlScanner::StateCount + 2) - 1;
-    QString text;
+    QString text = QString::fromUtf8(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
     if (control & 0x80) {
         // The bytes need not be aligned for char16_t: copy them.
         text.resize(qsizetype((size - 1) / 2));
         std::memcpy(text.data(), data + 1, size_t(text.size()) * 2);
-    } else {
-        text = QString::fromUtf8(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
     }
     for (const QString &line : text.split(u'\n')) {
         if (const char *rule = brokenRule((control & 0x40) ? nullptr : &keywords, line, state, &state)) {
