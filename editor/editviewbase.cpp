@@ -75,6 +75,14 @@ EditViewBase::EditViewBase(GlobalSettings *settings, ModalKeyHandler *viEngine, 
     connect(doc, &QTextDocument::contentsChange, this, [this](int from, int, int added) {
         if (m_loading)
             return;
+        // Steps to redo mean an undo or redo made this change. A cut now
+        // would be a new edit that throws those steps away, and after an
+        // undo of the cut itself it would come straight back.
+        if (document()->availableRedoSteps() > 0) {
+            m_splitTimer.stop();
+            m_grownFrom = m_grownTo = -1;
+            return;
+        }
         const QTextBlock block = document()->findBlock(from);
         const QTextBlock last = document()->findBlock(from + added);
         bool grown = false;

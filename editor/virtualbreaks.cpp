@@ -197,7 +197,9 @@ bool VirtualBreaks::splitLongBlocks(int from, int to, int startState, bool *notY
     QTextBlockFormat continuation;
     continuation.setProperty(Property, true);
     QTextCursor cursor(m_document);
-    // Part of the edit that made the block long: one undo takes both back.
+    // Part of the edit that made the block long when that was an edit block
+    // (a paste): one undo takes both back. Typed keys are no edit block to
+    // join, so after typing the cut is an undo step of its own.
     cursor.joinPreviousEditBlock();
     for (qsizetype i = cuts.size() - 1; i >= 0; --i) {
         const Cut &cut = cuts.at(i);

@@ -332,6 +332,33 @@ private slots:
         QCOMPARE(doc->blockCount(), 100002);
     }
 
+    // Typed keys are an undo step of their own and the cut that follows is
+    // another. Undoing the cut must not bring it back once typing pauses:
+    // the typing could never be undone, nor the undo redone.
+    void typedLineUndoneAfterItsCut()
+    {
+        auto view = openText(QStringLiteral("typed.js"), "a=1;\nb=2;\n", 200, 60);
+        QTextDocument *doc = view->document();
+        focusAt(*view, 4);
+        QTest::keyClicks(view.get(), QStringLiteral("x=1;").repeated(60));
+        QTRY_VERIFY(continuationCount(doc) > 0);
+        const QString typed = view->realText();
+        doc->undo();
+        QTest::qWait(1000);
+        QCOMPARE(continuationCount(doc), 0);
+        QCOMPARE(view->realText(), typed);
+        doc->undo();
+        QCOMPARE(view->realText(), QStringLiteral("a=1;\nb=2;\n"));
+        doc->redo();
+        doc->redo();
+        QCOMPARE(view->realText(), typed);
+        QVERIFY(continuationCount(doc) > 0);
+        // A key typed into the line again cuts it again.
+        doc->undo();
+        QTest::keyClick(view.get(), Qt::Key_Semicolon);
+        QTRY_VERIFY(continuationCount(doc) > 0);
+    }
+
     // The margin numbers the file's lines and marks continuations; jumpToLine
     // counts the file's lines.
     void marginAndLineNumbers()
