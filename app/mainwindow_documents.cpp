@@ -252,18 +252,28 @@ bool MainWindow::on_actionSave_As_triggered()
         this, tr("Save As"), view->title(), filters.join(QStringLiteral(";;")));
     if (answer.isEmpty())
         return false;
+    const auto showName = [this, view] {
+        outlineBar->updateView(view);
+        const int index = tabWidget->indexOf(view);
+        if (index >= 0) {
+            QString text = view->title();
+            if (view->document()->isModified())
+                text += modifiedMarker;
+            tabWidget->setTabText(index, text);
+            tabWidget->setTabToolTip(index, view->titleWithEncoding());
+        }
+    };
+    const QString previousPath = view->fullPath();
+    const QString previousTitle = view->title();
     view->setFullPath(QFileInfo(answer).absoluteFilePath());
-    outlineBar->updateView(view);
-    const int index = tabWidget->indexOf(view);
-    if (index >= 0) {
-        QString text = view->title();
-        if (view->document()->isModified())
-            text += modifiedMarker;
-        tabWidget->setTabText(index, text);
-        tabWidget->setTabToolTip(index, view->titleWithEncoding());
-    }
-    if (!writeWatched(view, answer))
+    showName();
+    if (!writeWatched(view, answer)) {
+        // Nothing was written there: the tab goes on naming the file it had.
+        view->setFullPath(previousPath);
+        view->setTitle(previousTitle);
+        showName();
         return false;
+    }
     noteLoaded(view->fullPath());
     return true;
 }

@@ -216,6 +216,13 @@ private slots:
         QCOMPARE(readFile(dir->filePath("b.html")), QByteArray("<p>\x82\xa0</p>\r\n"));
         QCOMPARE(readFile(a), QByteArray("<p>\xe3\x81\x82</p>\n"));
         QCOMPARE(tabTitles(w), QStringList{"b.html"});
+        // Nothing written, nothing renamed: the tab goes on naming its file.
+        w.currentView()->insertPlainText("more");
+        prompt->saveAnswers = {dir->filePath("no folder/c.css")};
+        prompt->answers = {QMessageBox::Ok};
+        QVERIFY(!w.on_actionSave_As_triggered());
+        QCOMPARE(w.currentView()->fullPath(), dir->filePath("b.html"));
+        QCOMPARE(tabTitles(w), QStringList{"b.html *"});
     }
     void failedReadLeavesNoView_data()
     {
