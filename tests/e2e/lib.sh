@@ -34,9 +34,18 @@ wait_until() {  # wait_until SECONDS command...
     done
 }
 
+# Only a mapped window takes the focus: one found before it is mapped makes
+# the focus request fail with BadMatch.
 find_main_window() {
-    window_id="$(xdotool search --name '^mossGlen ' 2>/dev/null | head -n 1)"
+    window_id="$(xdotool search --onlyvisible --name '^mossGlen ' 2>/dev/null | head -n 1)"
     [ -n "$window_id" ]
+}
+
+# Without a window manager the focus is set directly; a window that is still
+# being mapped refuses it for a moment, so callers try until it takes:
+# wait_until 10 focus_window ID.
+focus_window() {
+    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1" >/dev/null 2>&1
 }
 
 start_program() {
@@ -44,7 +53,7 @@ start_program() {
     QT_QPA_PLATFORM=xcb "$@" >"${work:-/tmp}/program.log" 2>&1 &
     program_pid=$!
     wait_until 60 find_main_window
-    xdotool windowactivate --sync "$window_id" 2>/dev/null || xdotool windowfocus --sync "$window_id"
+    wait_until 10 focus_window "$window_id"
     # The first paint happens after the window maps; give the event loop a turn
     # by waiting until the window reports a size.
     wait_until 10 bash -c "xdotool getwindowgeometry $window_id >/dev/null"

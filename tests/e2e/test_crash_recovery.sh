@@ -22,18 +22,9 @@ has_copy() { [ "$(copies)" -ge 1 ]; }
 no_copy() { [ "$(copies)" -eq 0 ]; }
 copy_newer_than() { [ -n "$(find "$recovery" -name '*.journal' -newer "$1" 2>/dev/null)" ]; }
 
-# Without a window manager the focus is set directly; a window that is still
-# being mapped refuses it for a moment, so it is tried until it takes.
-focus_window() {
-    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1" >/dev/null 2>&1
-}
-find_visible_main_window() {
-    window_id="$(xdotool search --onlyvisible --name '^mossGlen version' 2>/dev/null | head -n 1)"
-    [ -n "$window_id" ]
-}
 "$program" "$work/big.html" >"$work/program.log" 2>&1 &
 program_pid=$!
-wait_until 60 find_visible_main_window
+wait_until 60 find_main_window
 wait_until 10 focus_window "$window_id"
 
 first="typed before the crash "
@@ -69,7 +60,7 @@ wait_until 10 focus_window "$dialog_id"
 xdotool key Return
 dialog_gone() { ! xdotool search --onlyvisible --name '^Recover unsaved changes' >/dev/null 2>&1; }
 wait_until 15 dialog_gone
-wait_until 10 find_visible_main_window
+wait_until 10 find_main_window
 wait_until 10 focus_window "$window_id"
 xdotool key ctrl+s
 
