@@ -215,8 +215,8 @@ private slots:
         QTextDocument *doc = view->document();
         const QString before = view->realText();
         const int continuations = continuationCount(doc);
-        const auto position = [&](const QString &spec) {
-            const QStringList at = spec.split(u' ');
+        const auto position = [&](const QString &place) {
+            const QStringList at = place.split(u' ');
             QTextBlock block = view->virtualBreaks()->blockOfRealLine(at.at(0).toInt() + 1);
             for (int i = at.at(1).toInt(); i > 0; --i)
                 block = block.next();
