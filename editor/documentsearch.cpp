@@ -557,37 +557,44 @@ int DocumentSearch::replaceInLines(QTextDocument *document, const QString &repla
     if (!document || !isValid())
         return 0;
 
-    // Every match is collected line by line on the original text and the
-    // replacements then go in from the back of each line, so that positions
-    // collected earlier stay right and nothing inserted is searched again.
-    struct Replaced { int start; int length; QString text; };
-    std::vector<Replaced> matches;  // start in the line
     VirtualBreaks *breaks = breaksOf(document);
+    QTextBlock first = document->findBlock(std::max(from, 0));
+    while (VirtualBreaks::isContinuation(first) && first.previous().isValid())
+        first = first.previous();
+    // Every match is found on one flat copy of the lines taken before the
+    // first edit, and each line's replacements go in from its back: what is
+    // inserted is never searched again, and the document's growth so far
+    // carries the copy's positions over to the edited text.
+    const RealSpan span = linesFrom(document, first, to, breaks);
+    const QStringView text(span.text);
     // The one edit block reports one range for all replacements: the
     // breaks inside it are not ones the user typed.
     const KeptBreaks kept(breaks);
     QTextCursor editor(document);
+    int growth = 0;
+
+    struct Replaced { int start; int length; QString text; };
+    std::vector<Replaced> matches;  // start in the line
+    QRegularExpressionMatch match;
     int count = 0;
     int lastEnd = -1;
     bool editing = false;
-
-    QTextBlock first = document->findBlock(std::max(from, 0));
-    while (VirtualBreaks::isContinuation(first) && first.previous().isValid())
-        first = first.previous();
-    // Replacements move the end of the range along with the text.
-    int limit = to;
-    for (QTextBlock block = first; block.isValid() && block.position() <= limit; ) {
-        QTextBlock next;
-        const RealSpan line = lineOf(block, breaks, &next);
+    for (qsizetype lineStart = span.offsetOf(first.position());
+         lineStart <= text.size() && span.startPosition(int(lineStart)) <= to;) {
+        qsizetype lineEnd = text.indexOf(span.separator, lineStart);
+        if (lineEnd < 0)
+            lineEnd = text.size();
+        const QStringView line = text.mid(lineStart, lineEnd - lineStart);
+        const int base = int(lineStart);
+        lineStart = lineEnd + 1;
         matches.clear();
         int at = 0;
         int refuse = -1;
-        while (at <= line.text.size()) {
-            QRegularExpressionMatch match;
-            const LineHit hit = searchLine(line.text, at, refuse, &match);
+        while (at <= line.size()) {
+            const LineHit hit = searchLine(line, at, refuse, &match);
             if (hit.start < 0)
                 break;
-            matches.push_back({hit.start, hit.length,
+            matches.push_back({base + hit.start, hit.length,
                                m_options.regexp ? expandReplacement(replacement, match) : replacement});
             at = hit.start + hit.length;
             // An empty match is not taken twice at the same place.
@@ -595,53 +602,47 @@ int DocumentSearch::replaceInLines(QTextDocument *document, const QString &repla
             if (firstInLine)
                 break;
         }
-        if (matches.empty() || (!next.isValid() && isBehindFinalLineEnd(document, line.base))) {
-            block = next;
+        if (matches.empty() || (line.isEmpty() && isBehindFinalLineEnd(document, span.startPosition(base) + growth)))
             continue;
-        }
         if (!editing) {
             editor.beginEditBlock();
             editing = true;
         }
-        int growth = 0;
-        if (matches.size() > 1 && line.cuts.isEmpty()) {
+        const auto cut = std::upper_bound(span.cuts.cbegin(), span.cuts.cend(), base);
+        const bool oneBlock = cut == span.cuts.cend() || *cut > int(lineEnd);
+        int lineGrowth = 0;
+        if (matches.size() > 1 && oneBlock) {
             // Several matches in a line without virtual breaks: one edit
             // for all of them, which halves the work of a large replace.
-            QString text;
+            QString joined;
             int previousEnd = matches.front().start;
             for (const auto &m : matches) {
-                text += QStringView(line.text).mid(previousEnd, m.start - previousEnd);
-                text += m.text;
+                joined += text.mid(previousEnd, m.start - previousEnd);
+                joined += m.text;
                 previousEnd = m.start + m.length;
             }
-            const int start = line.startPosition(matches.front().start);
-            const int end = std::max(line.endPosition(previousEnd), start);
+            const int start = span.startPosition(matches.front().start) + growth;
+            const int end = std::max(span.endPosition(previousEnd) + growth, start);
             editor.setPosition(start);
             editor.setPosition(end, QTextCursor::KeepAnchor);
-            insertOver(editor, text, breaks);
-            growth = int(text.size()) - (end - start);
+            insertOver(editor, joined, breaks);
+            lineGrowth = int(joined.size()) - (end - start);
             lastEnd = end;
-            count += int(matches.size());
-            matches.clear();
+        } else {
+            for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
+                const int start = span.startPosition(it->start) + growth;
+                const int end = std::max(span.endPosition(it->start + it->length) + growth, start);
+                editor.setPosition(start);
+                editor.setPosition(end, QTextCursor::KeepAnchor);
+                insertOver(editor, it->text, breaks);
+                lineGrowth += int(it->text.size()) - (end - start);
+                if (it == matches.rbegin())
+                    lastEnd = end;
+            }
         }
-        for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
-            const int start = line.startPosition(it->start);
-            const int end = std::max(line.endPosition(it->start + it->length), start);
-            editor.setPosition(start);
-            editor.setPosition(end, QTextCursor::KeepAnchor);
-            insertOver(editor, it->text, breaks);
-            growth += int(it->text.size()) - (end - start);
-            if (it == matches.rbegin())
-                lastEnd = end;
-        }
-        lastEnd += growth;
-        if (limit != std::numeric_limits<int>::max())
-            limit += growth;
+        lastEnd += lineGrowth;
+        growth += lineGrowth;
         count += int(matches.size());
-        // A replacement with a line break splits the line: carry on after
-        // the last piece of it, not inside what was just inserted.
-        const int lineEnd = line.base + int(line.text.size() + line.cuts.size());
-        block = document->findBlock(lineEnd + growth).next();
     }
     if (editing)
         editor.endEditBlock();
@@ -650,4 +651,27 @@ int DocumentSearch::replaceInLines(QTextDocument *document, const QString &repla
         last->setPosition(lastEnd);
     }
     return count;
+}
+
+// A long stretch is cut from one copy of the document, which is quicker than
+// a string for every line; a short one is put together from its lines.
+DocumentSearch::RealSpan DocumentSearch::linesFrom(const QTextDocument *document, QTextBlock first,
+                                                   int to, const VirtualBreaks *breaks)
+{
+    const QTextBlock last = document->findBlock(std::clamp(to, 0, documentEnd(document)));
+    if (last.blockNumber() - first.blockNumber() >= BlockWalk)
+        return wholeText(document, breaks);
+    RealSpan span;
+    span.base = first.position();
+    span.separator = QLatin1Char('\n');
+    for (QTextBlock block = first; block.isValid() && block.position() <= to;) {
+        if (block != first)
+            span.text += span.separator;
+        const int offset = int(span.text.size());
+        const RealSpan line = lineOf(block, breaks, &block);
+        for (const int c : line.cuts)
+            span.cuts.append(offset + c);
+        span.text += line.text;
+    }
+    return span;
 }

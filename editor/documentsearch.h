@@ -115,6 +115,10 @@ private:
     static RealSpan lineOf(QTextBlock block, const VirtualBreaks *breaks,
                            QTextBlock *next = nullptr, int *blocks = nullptr);
     static RealSpan wholeText(const QTextDocument *document, const VirtualBreaks *breaks);
+    // The lines from `first` (the first block of a line) to the one that
+    // holds `to`, as one flat text.
+    static RealSpan linesFrom(const QTextDocument *document, QTextBlock first, int to,
+                              const VirtualBreaks *breaks);
     static QString realSelectedText(const QTextCursor &cursor);
     // Inserts `text` over the cursor's selection with the block marks right.
     static void insertOver(QTextCursor &cursor, const QString &text, const VirtualBreaks *breaks);

@@ -422,7 +422,8 @@ private slots:
     {
         QFETCH(QStringList, fields);
         EditViewBase view(&settings, nullptr);
-        const QString text = QStringLiteral("top\n") + Line;
+        const QString far = fields.value(4) == "far" ? Far : QString();
+        const QString text = far + QStringLiteral("top\n") + Line;
         loadCut(view, text);
         const QString shown = view.toPlainText();
         FindReplaceDlg dialog(&view, &settings);
@@ -431,10 +432,10 @@ private slots:
         dialog.findChild<QCheckBox *>(QStringLiteral("regExp"))->setChecked(true);
         view.moveCursor(QTextCursor::Start);
         fields.at(0) == "all" ? dialog.on_replaceAll_clicked() : dialog.on_replaceNext_clicked();
-        QCOMPARE(view.realText(), fields.at(3));
+        QCOMPARE(view.realText(), far + fields.at(3));
         QTemporaryDir dir;
         QVERIFY(writeDocument(&view, dir.filePath(QStringLiteral("saved.js")), nullptr));
-        QCOMPARE(readFile(dir.filePath(QStringLiteral("saved.js"))), fields.at(3).toUtf8());
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("saved.js"))), (far + fields.at(3)).toUtf8());
         view.undo();
         QCOMPARE(view.toPlainText(), shown);
         QCOMPARE(view.realText(), text);
