@@ -283,6 +283,13 @@ void ViEngine::substitute(EditViewBase *view, int firstLine, int lastLine, const
             return;
         }
     }
+    // Asking before each replacement is not offered here; replacing them all
+    // unasked would do what the user meant to check first.
+    if (flags.contains(QLatin1Char('c'))) {
+        emit view->showMessage(tr("Substitution with confirmation is not available: "
+                                  "use Replace Next in Find and Replace"), true);
+        return;
+    }
     if (pattern.isEmpty())
         pattern = m_searchPattern;
     if (pattern.isEmpty()) {

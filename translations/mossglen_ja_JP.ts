@@ -1266,6 +1266,10 @@ Discard them?</source>
         <translation>%1 箇所を置換しました</translation>
     </message>
     <message>
+        <source>Substitution with confirmation is not available: use Replace Next in Find and Replace</source>
+        <translation>確認しながらの置換はできません。「検索と置換」の「置換して次へ」をお使いください</translation>
+    </message>
+    <message>
         <source>No word under the cursor</source>
         <translation>カーソル位置に単語がありません</translation>
     </message>
