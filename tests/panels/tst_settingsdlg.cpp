@@ -228,12 +228,9 @@ private slots:
                 }
                 auto *chooser = qobject_cast<QColorDialog *>(&d);
                 offered = chooser->currentColor();
-                if (part[2] == "-") {
-                    chooser->reject();
-                } else {
-                    chooser->setCurrentColor(QColor::fromString(part[2]));
-                    chooser->accept();
-                }
+                // "-" turns the wheel and then cancels: the turn must not count.
+                chooser->setCurrentColor(QColor::fromString(part[2] == "-" ? "#fedcba" : part[2]));
+                d.done(part[2] == "-" ? QDialog::Rejected : QDialog::Accepted);
                 return chooser->result();
             };
             const int runs = dlg.dialogRuns;
