@@ -76,6 +76,27 @@ int colorIndex(const QString &name)
     return index;
 }
 
+// A value of the form as the main window reads it back; short texts at
+// the indices -1 to 10, joined by ";".
+QString formValue(const SettingsDlg &dlg, const QString &value)
+{
+    if (value == "lineNumber")
+        return dlg.lineNumber() ? "true" : "false";
+    if (value == "rootPath")
+        return dlg.rootPath();
+    if (value == "fontPointSize")
+        return QString::number(dlg.fontPointSize());
+    if (value == "tabWidth")
+        return QString::number(dlg.tabWidth());
+    if (value.startsWith("page:"))
+        return dlg.findChild<QStackedWidget *>("stackedWidget")->currentWidget()->isAncestorOf(
+                   dlg.findChild<QWidget *>(value.mid(5))) ? "true" : "false";
+    QString got;
+    for (int i = -1; i <= 10; ++i)
+        got += (i < 0 ? "" : ";") + (value == "shortText" ? dlg.shortText(i) : dlg.shortTextSel(i));
+    return got;
+}
+
 } // namespace
 
 // The settings dialog's form and colour buttons, and the named colours it offers.
@@ -111,55 +132,6 @@ private slots:
         for (const QAction *action : {button->defaultAction(), items[0], items[1]})
             QCOMPARE(action->data().toInt(), index);
     }
-    // Opening the dialog and editing the form changes nothing in the record
-    // or the store: values other than colours wait for the main window.
-    void form_data() { addTableRows("panels/settingsform.txt"); }
-    void form()
-    {
-        QFETCH(QStringList, fields);
-        GlobalSettings settings = sampleSettings();
-        for (const QString &change : fields[0].split(';', Qt::SkipEmptyParts)) {
-            const QString key = change.section('=', 0, 0), v = change.section('=', 1);
-            if (key == "tabWidth")
-                settings.tabWidth = v.toInt();
-            else
-                (key == "shortText" ? settings.shortText : settings.shortTextSel) = v.split(',', Qt::SkipEmptyParts);
-        }
-        const GlobalSettings before = settings;
-        ScriptedSettingsDlg dlg(&settings);
-        for (const QString &edit : fields[1].split(';', Qt::SkipEmptyParts)) {
-            const QString name = edit.section('=', 0, 0), v = edit.section('=', 1);
-            QWidget *w = dlg.findChild<QWidget *>(name);
-            QVERIFY2(w, qPrintable(name));
-            if (auto *button = qobject_cast<QPushButton *>(w)) {
-                dlg.directoryAnswers = QStringList{v};
-                button->click();
-                QCOMPARE(dlg.directoryCaptions, QStringList{QStringLiteral("Choose the Document Root")});
-            } else {
-                QVERIFY(w->setProperty(w->inherits("QTabWidget") ? "currentIndex" : w->inherits("QCheckBox") ? "checked"
-                                       : w->inherits("QSpinBox") ? "value" : "text", QVariant(v)));
-            }
-        }
-        const QString value = fields[2];
-        QString got;
-        if (value == "lineNumber")
-            got = dlg.lineNumber() ? "true" : "false";
-        else if (value == "rootPath")
-            got = dlg.rootPath();
-        else if (value == "fontPointSize")
-            got = QString::number(dlg.fontPointSize());
-        else if (value == "tabWidth")
-            got = QString::number(dlg.tabWidth());
-        else if (value.startsWith("page:"))
-            got = dlg.findChild<QStackedWidget *>("stackedWidget")->currentWidget()->isAncestorOf(
-                      dlg.findChild<QWidget *>(value.mid(5))) ? "true" : "false";
-        else
-            for (int i = -1; i <= 10; ++i)
-                got += (i < 0 ? "" : ";") + (value == "shortText" ? dlg.shortText(i) : dlg.shortTextSel(i));
-        QCOMPARE(got, fields[3]);
-        QVERIFY(settings == before);
-        QVERIFY(QSettings().allKeys().isEmpty());
-    }
     void fontFamilyChoice_data()
     {
         const QStringList families = QFontDatabase::families();
@@ -186,25 +158,49 @@ private slots:
         QCOMPARE(dlg.fontFamily(), shown);
         QCOMPARE(settings.fontFamily, family);
     }
-    // Colour picks go into the record at once; Cancel takes back those since
-    // the last Apply, closing the window keeps them.
-    void colorPicks_data() { addTableRows("panels/colorpicks.txt"); }
-    void colorPicks()
+    // One session with the dialog. Colour picks go into the record at once;
+    // Cancel takes back those since the last Apply, closing the window keeps
+    // them. Every other value waits in the form for the main window, and
+    // nothing goes into the store.
+    void session_data() { addTableRows("panels/settingsdialog.txt"); }
+    void session()
     {
         QFETCH(QStringList, fields);
-        const QString steps = fields[0], after = fields[3];
+        const QString steps = fields[1], after = fields[6];
         GlobalSettings settings = sampleSettings();
+        for (const QString &change : fields[0].split(';', Qt::SkipEmptyParts)) {
+            const QString key = change.section('=', 0, 0), v = change.section('=', 1);
+            if (key == "tabWidth")
+                settings.tabWidth = v.toInt();
+            else
+                (key == "shortText" ? settings.shortText : settings.shortTextSel) = v.split(',', Qt::SkipEmptyParts);
+        }
         GlobalSettings expected = settings;
-        for (const QString &c : fields[1].split(' ', Qt::SkipEmptyParts))
+        for (const QString &c : fields[4].split(' ', Qt::SkipEmptyParts))
             expected.colors[colorIndex(c.section('=', 0, 0))] = QColor::fromString(c.section('=', 1));
         ScriptedSettingsDlg dlg(&settings);
         QSignalSpy applies(&dlg, &SettingsDlg::apply);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         auto *box = dlg.findChild<QDialogButtonBox *>("buttonBox");
-        for (const QString &step : steps.split(' ')) {
+        for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
             const QStringList part = step.split(':');
-            if (step == "close") {
+            if (step.contains('=')) {
+                // A widget of the form, by object name; a button is clicked
+                // and its directory chooser answered.
+                const QString name = step.section('=', 0, 0), v = step.section('=', 1);
+                QWidget *w = dlg.findChild<QWidget *>(name);
+                QVERIFY2(w, qPrintable(name));
+                if (auto *button = qobject_cast<QPushButton *>(w)) {
+                    dlg.directoryAnswers = QStringList{v};
+                    button->click();
+                    QCOMPARE(dlg.directoryCaptions, QStringList{QStringLiteral("Choose the Document Root")});
+                } else {
+                    QVERIFY(w->setProperty(w->inherits("QTabWidget") ? "currentIndex" : w->inherits("QCheckBox") ? "checked"
+                                           : w->inherits("QSpinBox") ? "value" : "text", QVariant(v)));
+                }
+                continue;
+            } else if (step == "close") {
                 dlg.close();
                 continue;
             } else if (part.size() == 1) {
@@ -243,12 +239,14 @@ private slots:
             if (part[0] != "named")
                 QCOMPARE(offered, current);
         }
+        if (!fields[2].isEmpty())
+            QCOMPARE(formValue(dlg, fields[2]), fields[3]);
         QVERIFY(settings == expected);
         // Cancel closes the dialog: its swatches are not shown again.
         for (int i = 0; i < GlobalSettings::ColorCount && !steps.endsWith("cancel"); ++i)
             if (dlg.colorButton(i))
                 QCOMPARE(swatchColor(dlg.colorButton(i)->icon()), settings.colors[i]);
-        QCOMPARE(applies.count(), fields[2].toInt());
+        QCOMPARE(applies.count(), fields[5].toInt());
         if (!applies.isEmpty())
             QCOMPARE(applies.at(0).at(0).value<SettingsDlg *>(), &dlg);
         QCOMPARE(dlg.isVisible(), after == "open");
