@@ -6,7 +6,6 @@
 #include "editor/globalsettings.h"
 #include "highlight/viengine.h"
 #include "testsupport.h"
-#include "testtable.h"
 
 #include <QApplication>
 #include <QFontDatabase>

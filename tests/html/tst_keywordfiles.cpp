@@ -2,7 +2,6 @@
 #include "html/keywordlist.h"
 #include "testsupport.h"
 
-#include <QFile>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
