@@ -107,20 +107,59 @@ private slots:
         QFETCH(QStringList, fields);
         const QStringList steps = fields[1].split(' ', Qt::SkipEmptyParts);
         Documents docs(fields[0].split(' '));
+        QVERIFY(docs.show());
+        QGuiApplication::clipboard()->setText("before");
+        QSignalSpy viewSpy(docs.bar, &OutlineBar::viewActivated);
+        QSignalSpy dirSpy(docs.bar, &OutlineBar::dirActivated);
+        QStringList closes, copies, kept;
+        // The main window closes the view, which takes its item and group along.
+        connect(docs.bar, &OutlineBar::closeView, docs.bar, [&](EditView *view) {
+            closes.append("close:" + view->title());
+            if (!kept.contains(view->title()))
+                delete view;
+        });
         for (const QString &step : steps) {
             const QStringList part = step.split(':');
             const auto view = [&] { return docs.views.at(part[1].toInt()).data(); };
+            QTreeWidgetItem *item = part.size() < 2 || part[1].isEmpty() ? nullptr : docs.item(part[1]);
             if (part[0] == "close") {
                 delete view();  // the view's toClose is what tells the bar
             } else if (part[0] == "open") {
                 docs.open(part[1]);
             } else if (part[0] == "current") {
                 docs.bar->setCurrentView(view());
-            } else if (part[0] == "select") {
-                docs.bar->setCurrentItem(docs.bar->topLevelItem(part[1].toInt()));
+            } else if (part[0] == "at") {
+                QVERIFY(item);
+                docs.bar->setCurrentItem(item);
             } else if (part[0] == "focus") {
                 QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
                 QApplication::sendEvent(docs.bar, &focusIn);
+            } else if (part[0] == "key") {
+                docs.bar->setFocus();
+                QTest::keySequence(docs.bar, QKeySequence(part[1]));
+            } else if (part[0] == "dclick") {
+                const QPoint at = docs.bar->visualItemRect(item).center();
+                QTest::mouseClick(docs.bar->viewport(), Qt::LeftButton, {}, at);
+                QTest::mouseDClick(docs.bar->viewport(), Qt::LeftButton, {}, at);
+            } else if (part[0] == "keep") {
+                kept.append(part[1]);
+            } else if (part[0] == "menu") {
+                QVERIFY(part[1].isEmpty() || item);
+                const int runs = docs.bar->menuRuns;
+                docs.bar->actionToTrigger = part[2].toInt();
+                const QPoint at = item ? docs.bar->visualItemRect(item).center() : QPoint(5, docs.bar->viewport()->height() - 3);
+                QVERIFY(docs.bar->itemAt(at) == item);
+                QContextMenuEvent event(QContextMenuEvent::Mouse, at, docs.bar->viewport()->mapToGlobal(at));
+                QApplication::sendEvent(docs.bar->viewport(), &event);
+                QCOMPARE(docs.bar->menuRuns, runs + (item ? 1 : 0));
+                QCOMPARE(docs.bar->itemDuringMenu, item);
+                QCOMPARE(docs.bar->currentDuringMenu, item);
+                // Afterwards no context item is left behind, and some item is current.
+                QCOMPARE(docs.bar->contextItem(), nullptr);
+                QVERIFY(docs.bar->currentItem());
+                if (QGuiApplication::clipboard()->text() != "before")
+                    copies.append("copy:" + QGuiApplication::clipboard()->text());
+                QGuiApplication::clipboard()->setText("before");
             } else {
                 if (part[0] == "save")
                     view()->setFullPath(part[2]);
@@ -130,11 +169,20 @@ private slots:
             }
         }
         QCOMPARE(docs.dump(), fields[2]);
+        QStringList events;
+        for (const auto &args : viewSpy) {
+            events << "view:" + args.at(0).value<EditView *>()->title();
+            QCOMPARE(args.at(1).toInt(), 0);
+            QVERIFY(args.at(0).value<EditView *>()->hasFocus());
+        }
+        for (const auto &args : dirSpy)
+            events << "dir:" + args.at(0).toString();
+        QCOMPARE((events + closes + copies).join(' '), fields.value(3));
         if (steps.isEmpty())
             QCOMPARE(docs.bar->currentItem(), docs.bar->findViewItem(docs.views.back()));
-        if (fields.size() > 3)
-            QCOMPARE(docs.bar->currentItem() ? docs.bar->currentItem()->text(0) : QString(), fields[3]);
-        QCOMPARE(docs.bar->currentView() ? docs.bar->currentView()->title() : QString(), fields.value(4));
+        if (fields.size() > 4)
+            QCOMPARE(docs.bar->currentItem() ? docs.bar->currentItem()->text(0) : QString(), fields[4]);
+        QCOMPARE(docs.bar->currentView() ? docs.bar->currentView()->title() : QString(), fields.value(5));
         // Every document's item is found by its view.
         for (const QPointer<EditView> &v : docs.views)
             QVERIFY(!v || (docs.bar->findViewItem(v) && docs.bar->findViewItem(v)->text(0) == v->title()));
@@ -144,80 +192,13 @@ private slots:
         docs.bar->updateView(&stranger);
         docs.bar->removeView(&stranger);
         QCOMPARE(docs.dump(), fields[2]);
-    }
-    void keys_data() { addTableRows("panels/outlinekeys.txt"); }
-    void keys()
-    {
-        QFETCH(QStringList, fields);
-        Documents docs({"/w/a.html", "/w/jq.html", "/x/c.js", ""});
-        QVERIFY(docs.show());
-        QTreeWidgetItem *item = docs.item(fields[0]);
-        QVERIFY(item);
-        docs.bar->setCurrentItem(item);
-        docs.bar->setFocus();
-        QSignalSpy viewSpy(docs.bar, &OutlineBar::viewActivated);
-        QSignalSpy dirSpy(docs.bar, &OutlineBar::dirActivated);
-        if (fields[1] == "double click") {
-            const QPoint at = docs.bar->visualItemRect(item).center();
-            QTest::mouseClick(docs.bar->viewport(), Qt::LeftButton, {}, at);
-            QTest::mouseDClick(docs.bar->viewport(), Qt::LeftButton, {}, at);
-        } else {
-            QTest::keySequence(docs.bar, QKeySequence(fields[1]));
-        }
-        QVERIFY(docs.bar->currentItem());
-        QCOMPARE(docs.bar->currentItem()->text(0), fields[2]);
-        QCOMPARE(docs.bar->topLevelItem(0)->isExpanded(), fields[3] == "open");
-        QStringList got;
-        for (const auto &args : viewSpy) {
-            got << "view:" + args.at(0).value<EditView *>()->title();
-            QCOMPARE(args.at(1).toInt(), 0);
-            QVERIFY(args.at(0).value<EditView *>()->hasFocus());
-        }
-        for (const auto &args : dirSpy)
-            got << "dir:" + args.at(0).toString();
-        QCOMPARE(got.join(' '), fields[4]);
-    }
-    void contextMenu_data() { addTableRows("panels/outlinemenu.txt"); }
-    void contextMenu()
-    {
-        QFETCH(QStringList, fields);
-        const QString target = fields[0], asked = fields[4];
-        Documents docs({"/w/a.html", "/x/d.js", "/w/b.html", "/w/c.html", ""});
-        QVERIFY(docs.show());
-        QGuiApplication::clipboard()->setText("before");
-        QStringList closes;
-        // The main window closes the view, which takes its item and group along.
-        connect(docs.bar, &OutlineBar::closeView, docs.bar, [&](EditView *view) {
-            closes.append(view->title());
-            if (!fields[2].split(' ').contains(view->title()))
-                delete view;
-        });
-        QTreeWidgetItem *item = target.isEmpty() ? nullptr : docs.item(target);
-        QVERIFY(target.isEmpty() || item);
-        docs.bar->setCurrentItem(docs.item("a.html"));
-        docs.bar->actionToTrigger = fields[1].toInt();
-        const QPoint at = item ? docs.bar->visualItemRect(item).center() : QPoint(5, docs.bar->viewport()->height() - 3);
-        QVERIFY(docs.bar->itemAt(at) == item);
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, docs.bar->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(docs.bar->viewport(), &event);
-        QCOMPARE(docs.bar->menuRuns, item ? 1 : 0);
-        QCOMPARE(docs.bar->itemDuringMenu, item);
-        QCOMPARE(docs.bar->currentDuringMenu, item);
-        QCOMPARE(QGuiApplication::clipboard()->text(), fields[3]);
-        QCOMPARE(closes.join(' '), asked);
-        QCOMPARE(docs.dump(), fields[5]);
-        // Afterwards the item stays current, if it is still there, no context
-        // item is left behind, and the actions have no item to work on.
-        if (QTreeWidgetItem *still = item ? docs.item(target) : nullptr)
-            QCOMPARE(docs.bar->currentItem(), still);
-        QCOMPARE(docs.bar->contextItem(), nullptr);
-        QVERIFY(docs.bar->currentItem());
+        // Without a context item the menu's actions have no item to work on.
         QGuiApplication::clipboard()->setText("later");
         docs.bar->copyFullPath();
         docs.bar->copyTitle();
         docs.bar->closeItem();
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("later"));
-        QCOMPARE(closes.join(' '), asked);
+        QCOMPARE((events + closes + copies).join(' '), fields.value(3));
     }
 };
 
