@@ -70,16 +70,6 @@ struct Documents
         views.push_back(view);
         bar->addView(view);
     }
-    bool show()
-    {
-        window.show();
-        return QTest::qWaitForWindowActive(&window);
-    }
-    QTreeWidgetItem *item(const QString &text) const
-    {
-        const auto found = bar->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-        return found.size() == 1 ? found.first() : nullptr;
-    }
     QString dump() const
     {
         QStringList top;
@@ -107,7 +97,8 @@ private slots:
         QFETCH(QStringList, fields);
         const QStringList steps = fields[1].split(' ', Qt::SkipEmptyParts);
         Documents docs(fields[0].split(' '));
-        QVERIFY(docs.show());
+        docs.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&docs.window));
         QGuiApplication::clipboard()->setText("before");
         QSignalSpy viewSpy(docs.bar, &OutlineBar::viewActivated);
         QSignalSpy dirSpy(docs.bar, &OutlineBar::dirActivated);
@@ -121,7 +112,9 @@ private slots:
         for (const QString &step : steps) {
             const QStringList part = step.split(':');
             const auto view = [&] { return docs.views.at(part[1].toInt()).data(); };
-            QTreeWidgetItem *item = part.size() < 2 || part[1].isEmpty() ? nullptr : docs.item(part[1]);
+            // The item a step names by its text, if there is exactly one.
+            const auto found = docs.bar->findItems(part.value(1), Qt::MatchExactly | Qt::MatchRecursive);
+            QTreeWidgetItem *item = found.size() == 1 ? found.first() : nullptr;
             if (part[0] == "close") {
                 delete view();  // the view's toClose is what tells the bar
             } else if (part[0] == "open") {
