@@ -31,6 +31,15 @@ QMessageBox::StandardButton answer(const QString &word)
     return answers.value(word, QMessageBox::NoButton);
 }
 
+// "65536 plain ascii line\n": the text repeated to that many bytes.
+QByteArray filled(const QString &field)
+{
+    const qsizetype space = field.indexOf(QLatin1Char(' '));
+    const QByteArray text = tableBytes(field.mid(space + 1));
+    const int size = field.left(space).toInt();
+    return text.repeated(size / qMax(1, int(text.size())) + 1).left(size);
+}
+
 } // namespace
 
 // The user's files: detection and conversion of the five encodings, reading
@@ -71,40 +80,23 @@ private slots:
         QVERIFY2(!unexpected, "a question was asked that the test did not expect");
     }
 
-    void detect_data()
+    void detect_data() { addTableRows("editor/detect.txt", "f"); }
+    void detect()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("expected");
-        for (const TestRow &r : readTestTable("editor/detect.txt"))
-            QTest::newRow(qPrintable(r.name)) << tableBytes(r.fields.at(0)) << int(tableEncoding(r.fields.at(1)));
-        QTest::newRow("only NUL bytes") << QByteArray(64, '\0') << int(UTF16BE);
-        QTest::newRow("declaration beyond the first 1024 bytes")
-            << QByteArray(1030, ' ') + "<meta charset=\"utf-8\">\n<title>caf\xE9</title>\n" << int(EucJP);
-        // Dense Japanese without a single ASCII byte: UTF-16 without a mark has
-        // no zero bytes either, and must not be taken for an 8-bit encoding, nor
-        // the 8-bit encodings for UTF-16.
+        QFETCH(QStringList, f);
+        const QByteArray bytes = filled(f.value(2)) + tableBytes(f.at(0)) + filled(f.value(3));
+        QCOMPARE(int(detectEncoding(bytes)), int(tableEncoding(f.at(1))));
+    }
+
+    // Dense Japanese without a single ASCII byte: UTF-16 without a mark has
+    // no zero bytes either, and must not be taken for an 8-bit encoding, nor
+    // the 8-bit encodings for UTF-16.
+    void detectDenseJapanese()
+    {
         QString dense = QString::fromUtf8(encodingFixture("ja_source.html"));
         dense.removeIf([](QChar c) { return c.unicode() < 0x80; });
         for (CharEncoding e : {ShiftJIS, EucJP, UTF8, UTF16LE, UTF16BE})
-            QTest::addRow("dense %s", encodingName(e)) << QByteArray(QStringEncoder(encodingName(e)).encode(dense)) << int(e);
-        // Only the first 64 KiB are scanned; an ASCII window leaves the decision
-        // to the line of the first high byte after it.
-        const QByteArray ascii = QByteArray("plain ascii line\n").repeated(4000).left(65536);
-        QTest::newRow("shift-jis pair after an ascii window") << ascii + "\x82\xA0\x82\xA0" << int(ShiftJIS);
-        QTest::newRow("utf-8 after an ascii window") << ascii + QString::fromUtf8("苔の庭\n").toUtf8() << int(UTF8);
-        QTest::newRow("empty lines before the high byte are not its line") << ascii + "\n\n\n\xE9\r\n" << int(ShiftJIS);
-        QTest::newRow("NUL run after the window") << ascii + QByteArray(16, '\0') << int(UTF8);
-        QTest::newRow("one shift-jis pair inside the window") << QByteArray(ascii).replace(200, 2, "\x82\xA0") << int(ShiftJIS);
-        // The last scanned byte starts an emoji whose final byte lies past the
-        // window: look-ahead still sees it.
-        QTest::newRow("four-byte sequence across the window end") << QByteArray(65533, 'a') + "\xF0\x9F\x98\x80 tail" << int(UTF8);
-        QTest::newRow("pair in the unscanned last two bytes") << ascii.left(65534) + "\x82\xA0\n\n" << int(EucJP);
-    }
-    void detect()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, expected);
-        QCOMPARE(int(detectEncoding(bytes)), expected);
+            QCOMPARE(int(detectEncoding(QByteArray(QStringEncoder(encodingName(e)).encode(dense)))), int(e));
     }
 
     void labels_data() { addTableRows("editor/labels.txt", "f"); }
@@ -209,15 +201,11 @@ private slots:
 
     void readAndSave_data()
     {
+        // The bytes, then the other fields of roundtrip.txt.
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("encoding");
-        QTest::addColumn<int>("chosen");           // before the save; 0: kept
-        QTest::addColumn<QByteArray>("expected");  // empty: the bytes as read
-        QTest::addColumn<QString>("said");         // a part of the status line
-        QTest::addColumn<QString>("notice");       // a word of it; the file is not saved then
+        QTest::addColumn<QStringList>("f");
         for (const TestRow &r : readTestTable("editor/roundtrip.txt"))
-            QTest::newRow(qPrintable(r.name)) << tableBytes(r.fields.at(0)) << int(tableEncoding(r.fields.at(1)))
-                << int(tableEncoding(r.fields.at(2))) << tableBytes(r.fields.at(3)) << r.fields.at(4) << r.fields.at(5);
+            QTest::newRow(qPrintable(r.name)) << tableBytes(r.fields.at(0)) << r.fields.mid(1);
         // A line far over the virtual-break threshold, a U+2029 and a U+2028
         // inside lines: none of them may move a line end, in any encoding.
         QString page = QString::fromUtf8(encodingFixture(QStringLiteral("ja_source.html")));
@@ -228,25 +216,22 @@ private slots:
                 if (e != ShiftJIS && e != EucJP)
                     text.replace(QStringLiteral("</h1>"), QStringLiteral("</h1>\u2029<hr>\u2028"));
                 QTest::addRow("long line, %s%s, %s", encodingName(e), mark ? " bom" : "", name)
-                    << encodeText(text, e, mark).bytes << int(e) << 0 << QByteArray() << QString() << QString();
+                    << encodeText(text, e, mark).bytes << QStringList{encodingName(e), "none", "", "", ""};
             }
         // 100 lines ended by CR only, one of them long: the virtual breaks must
         // not land on the wrong lines.
         QByteArray lines;
         for (int i = 0; i < 100; ++i)
             lines += "<p>line " + QByteArray::number(i) + (i == 50 ? QByteArray(3000, 'x') : "") + "</p>\r";
-        QTest::newRow("lone CR lines, one long") << lines << int(UTF8) << 0 << QByteArray() << QString() << QString();
+        QTest::newRow("lone CR lines, one long") << lines << QStringList{"UTF-8", "none", "", "", ""};
     }
     // Read over an edited text and saved back: every file comes back byte for
     // byte, line ends, byte-order mark and all, and nothing is left beside it.
     void readAndSave()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(int, encoding);
-        QFETCH(int, chosen);
-        QFETCH(QByteArray, expected);
-        QFETCH(QString, said);
-        QFETCH(QString, notice);
+        QFETCH(QStringList, f);
+        const QString notice = f.at(4);
         const QString target = path(QStringLiteral("doc.html"));
         QVERIFY(writeFile(target, bytes));
         setModifiedText(QStringLiteral("old text"));
@@ -255,35 +240,32 @@ private slots:
         QString summary;
         // A yen sign stands for the folder separator.
         QVERIFY(readDocument(view.get(), QString(target).replace(QLatin1Char('/'), QChar(0xA5)), NoEncoding, &summary));
-        QCOMPARE(int(view->charEncoding()), encoding);
+        QCOMPARE(int(view->charEncoding()), int(tableEncoding(f.at(0))));
         QCOMPARE(encodings.count(), 1);  // said even when it stays UTF-8
         QVERIFY(!view->document()->isModified());
-        QVERIFY2(summary.contains(said), qPrintable(summary));
+        QVERIFY2(summary.contains(f.at(3)), qPrintable(summary));
         QCOMPARE(notices.count(), notice.isEmpty() ? 0 : 1);
         if (!notice.isEmpty()) {
             const QString text = notices.at(0).at(0).toString();
             QVERIFY2(text.contains(QLatin1String("doc.html")) && text.contains(notice), qPrintable(text));
             return;
         }
-        if (chosen)
-            view->setCharEncoding(CharEncoding(chosen));
+        if (f.at(1) != QLatin1String("none"))
+            view->setCharEncoding(tableEncoding(f.at(1)));
         QVERIFY(writeDocument(view.get(), target, nullptr));
+        const QByteArray expected = tableBytes(f.at(2));
         QCOMPARE(readFile(target), expected.isEmpty() ? bytes : expected);
         QVERIFY(prompt->asked.isEmpty());
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"doc.html"});
     }
 
-    void readFailure_data()
-    {
-        QTest::addColumn<QString>("kind");
-        for (const char *kind : {"missing", "directory", "fifo", "device"})
-            QTest::newRow(kind) << QString::fromLatin1(kind);
-    }
+    void readFailure_data() { addTableRows("editor/readfailures.txt", "f"); }
     // Unreadable names leave the view alone and say nothing; a FIFO or an
     // endless device must not hang or fill the memory.
     void readFailure()
     {
-        QFETCH(QString, kind);
+        QFETCH(QStringList, f);
+        const QString kind = f.at(0);
         QString target = path(QStringLiteral("x.html"));
         if (kind == QLatin1String("directory"))
             QVERIFY(QDir().mkpath(target));
@@ -341,27 +323,14 @@ private slots:
     }
 
 #ifdef Q_OS_LINUX
-    void failedSave_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("reason");   // in the critical box, as the C library words it
-        QTest::addColumn<QString>("inPlace");  // the answer when asked to write in place
-        QTest::newRow("parent is a regular file") << "file-parent" << "Not a directory" << QString();
-        QTest::newRow("immutable directory") << "immutable" << "Operation not permitted" << QString();
-        QTest::newRow("read-only file system") << "readonly-mount" << "Read-only file system" << QString();
-        QTest::newRow("full disk") << "full-disk" << "No space left on device" << QString();
-        QTest::newRow("file size limit hit mid-write") << "size-limit" << "File too large" << QString();
-        QTest::newRow("read-only folder, write in place") << "readonly-folder" << QString() << "save";
-        QTest::newRow("read-only folder, cancel") << "readonly-folder" << QString() << "cancel";
-    }
+    void failedSave_data() { addTableRows("editor/failedsaves.txt", "f"); }
     // Every way a save can fail leaves the old file as the only file there,
     // shows the critical box, keeps the document modified and answers false.
     // A folder that takes no temporary file asks whether to write in place.
     void failedSave()
     {
-        QFETCH(QString, kind);
-        QFETCH(QString, reason);
-        QFETCH(QString, inPlace);
+        QFETCH(QStringList, f);
+        const QString kind = f.at(0), reason = f.at(1), inPlace = f.at(2);
         const QString folder = path(QStringLiteral("folder"));
         QVERIFY(QDir().mkpath(folder));
         const QByteArray folderName = QFile::encodeName(folder), old("<p>the old contents</p>\n");
