@@ -255,15 +255,20 @@ private slots:
     {
         QFETCH(QStringList, f);
         const auto list = [](const QString &words) { return words.split(QLatin1Char(' '), Qt::SkipEmptyParts); };
+        const auto replaced = [&](int i) { return f.value(i).split(QLatin1Char(','), Qt::SkipEmptyParts); };
         const QString button = f.at(0);
+        const int times = qMax(1, f.value(15).toInt());
+        const QString document = f.at(3).repeated(times), after = f.at(8).repeated(times);
+        const DocumentSearch::Options o = options(f.at(2));
         settings.findStrings = list(f.at(1));
-        settings.regexp = options(f.at(2)).regexp;
-        settings.wordSearch = options(f.at(2)).wholeWords;
-        settings.ignoreCase = quint8(options(f.at(2)).caseMode);
+        settings.replaceStrings = replaced(14);
+        settings.regexp = o.regexp;
+        settings.wordSearch = o.wholeWords;
+        settings.ignoreCase = quint8(o.caseMode);
         settings.findLoop = ConfirmLoop;
         EditViewBase view(&settings, nullptr);
-        view.setPlainText(f.at(3));
-        view.setTextCursor(cursorAt(view.document(), f.at(4).toInt() < 0 ? int(f.at(3).size()) : f.at(4).toInt(), f.at(5).toInt()));
+        view.setPlainText(document);
+        view.setTextCursor(cursorAt(view.document(), f.at(4).toInt() < 0 ? int(document.size()) : f.at(4).toInt(), f.at(5).toInt()));
         FindReplaceDlg dialog(&view, &settings);
         child<QRadioButton>(dialog, "noLoop")->setChecked(true);
         setTexts(dialog, f.at(6), f.at(7));
@@ -277,7 +282,7 @@ private slots:
             QCOMPARE(button == QLatin1String("silent")     ? dialog.findInView(false, true)
                      : button == QLatin1String("backward") ? dialog.on_findBackward_clicked()
                                                            : dialog.on_findForward_clicked(), n >= 0);
-        QCOMPARE(view.toPlainText(), f.at(8));
+        QCOMPARE(view.toPlainText(), after);
         const bool all = button == QLatin1String("all");
         QCOMPARE(view.textCursor().hasSelection(), !all && n >= 0);
         if (!all && n >= 0)
@@ -291,14 +296,26 @@ private slots:
             const QString text = said.first().toString(), start = f.at(12).chopped(3);
             QVERIFY2(f.at(12).endsWith(QLatin1String("...")) ? text.startsWith(start) : text == f.at(12), qPrintable(text));
         }
-        // Options and history are stored only when there is a text to search.
+        // Options and history are stored only when there is a text to search;
+        // the loop mode waits for the next full save.
         QCOMPARE(int(settings.findLoop), int(f.at(6).isEmpty() ? ConfirmLoop : NoLoop));
         QCOMPARE(items(dialog, "findString"), list(f.at(10)));
         QCOMPARE(child<QComboBox>(dialog, "findString")->currentText(), f.at(6));
         QCOMPARE(settings.findStrings, list(f.at(10)).mid(0, GlobalSettings::HistoryLimit));
-        QCOMPARE(QSettings().value(QStringLiteral("findStrings")).toStringList(), f.at(6).isEmpty() ? QStringList() : settings.findStrings);
-        QCOMPARE(settings.replaceStrings, f.at(11).isEmpty() ? QStringList{} : QStringList{f.at(11)});
-        QCOMPARE(items(dialog, "replaceTo"), QStringList{});
+        QCOMPARE(settings.replaceStrings, replaced(11));
+        QCOMPARE(items(dialog, "replaceTo"), replaced(14));
+        const QSettings stored;
+        QCOMPARE(stored.value(QStringLiteral("findStrings")).toStringList(), f.at(6).isEmpty() ? QStringList() : settings.findStrings);
+        QCOMPARE(stored.value(QStringLiteral("replaceStrings")).toStringList(), replaced(11) == replaced(14) ? QStringList() : settings.replaceStrings);
+        QCOMPARE((QStringList{stored.value("ignoreCase").toString(), stored.value("wordSearch").toString(), stored.value("regexp").toString()}),
+                 (f.at(6).isEmpty() ? QStringList(3) : QStringList{QString::number(o.caseMode), QString::number(o.wholeWords), QString::number(o.regexp)}));
+        QVERIFY(!stored.contains(QStringLiteral("findLoop")));
+        // Whatever the button did is one undo step.
+        child<QPushButton>(dialog, "undo")->click();
+        QCOMPARE(view.toPlainText(), document);
+        QVERIFY(!view.document()->isUndoAvailable());
+        child<QPushButton>(dialog, "redo")->click();
+        QCOMPARE(view.toPlainText(), after);
     }
 
     // Return searches on, not into the list as a second entry; Close rejects.
@@ -320,45 +337,6 @@ private slots:
         child<QPushButton>(dialog, "Close")->click();
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    }
-
-    // Options and histories are stored once for the whole run (the loop mode
-    // waits for the next full save), the run is one undo step, and the cursor
-    // ends behind the last replacement.
-    void replaceAllStoresOnceAndUndoesInOneStep()
-    {
-        settings.findStrings = QStringList{"old", "two"};
-        settings.replaceStrings = QStringList{"r"};
-        EditViewBase view(&settings, nullptr);
-        const QString original = QStringList(500, QStringLiteral("two and two")).join(QLatin1Char('\n')) + " end";
-        view.setPlainText(original);
-        FindReplaceDlg dialog(&view, &settings);
-        setTexts(dialog, QStringLiteral("two"), QStringLiteral("2"));
-        child<QComboBox>(dialog, "ignoreCase")->setCurrentIndex(CaseSensitive);
-        child<QCheckBox>(dialog, "wordSearch")->setChecked(true);
-        child<QRadioButton>(dialog, "loop")->setChecked(true);
-        QSignalSpy messages(&dialog, &FindReplaceDlg::showMessage);
-        dialog.on_replaceAll_clicked();
-        QCOMPARE(messages.size(), 1);
-        QCOMPARE(messages.first().first().toString(), QStringLiteral("1000 replaced."));
-        const QString replaced = QStringList(500, QStringLiteral("2 and 2")).join(QLatin1Char('\n')) + " end";
-        QCOMPARE(view.toPlainText(), replaced);
-        QCOMPARE(span(view.textCursor()), qMakePair(int(replaced.size()) - 4, 0));
-        QCOMPARE(settings.findStrings, (QStringList{"two", "old"}));
-        QCOMPARE(settings.replaceStrings, (QStringList{"2", "r"}));
-        QCOMPARE(int(settings.findLoop), int(Loop));
-        QCOMPARE(items(dialog, "findString"), (QStringList{"two", "old"}));
-        const QSettings stored;
-        QCOMPARE(stored.value(QStringLiteral("findStrings")).toStringList(), (QStringList{"two", "old"}));
-        QCOMPARE(stored.value(QStringLiteral("replaceStrings")).toStringList(), (QStringList{"2", "r"}));
-        QCOMPARE((QStringList{stored.value("ignoreCase").toString(), stored.value("wordSearch").toString(), stored.value("regexp").toString()}),
-                 (QStringList{"2", "1", "0"}));
-        QVERIFY(!stored.contains(QStringLiteral("findLoop")));
-        child<QPushButton>(dialog, "undo")->click();
-        QCOMPARE(view.toPlainText(), original);
-        QVERIFY(!view.document()->isUndoAvailable());
-        child<QPushButton>(dialog, "redo")->click();
-        QCOMPARE(view.toPlainText(), replaced);
     }
 
     // Without a view nothing is done or stored.
