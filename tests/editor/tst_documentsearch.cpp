@@ -106,25 +106,19 @@ private slots:
         QTextDocument doc(f.at(1));
         const DocumentSearch search(f.at(2), options(f.at(0)));
         const QTextCursor from = cursorAt(&doc, f.at(3).toInt(), f.at(4).toInt());
+        if (f.at(5) == QLatin1String("walk")) {
+            QStringList starts;
+            for (QTextCursor cursor = search.find(&doc, from, false); !cursor.isNull() && starts.size() < 20;
+                 cursor = search.find(&doc, cursor, false)) {
+                starts.append(QString::number(cursor.selectionStart()));
+                QCOMPARE(span(cursor).second, f.at(7).toInt());
+            }
+            QCOMPARE(starts.join(QLatin1Char(' ')), f.at(6));
+            return;
+        }
         const QTextCursor match = f.at(5) == QLatin1String("at")
             ? search.matchAt(from) : search.find(&doc, from, f.at(5) == QLatin1String("backward"));
         QCOMPARE(span(match), qMakePair(f.at(6).toInt(), f.at(7).toInt()));
-    }
-
-    void emptyMatchesMoveOn_data() { addTableRows("editor/emptymatches.txt", "f"); }
-    void emptyMatchesMoveOn()
-    {
-        QFETCH(QStringList, f);
-        QTextDocument document(f.at(0));
-        const DocumentSearch search(f.at(1), options("regexp"));
-        QStringList seen;
-        for (QTextCursor cursor(&document); seen.size() < 20;) {
-            cursor = search.find(&document, cursor, false);
-            if (cursor.isNull())
-                break;
-            seen.append(QString::number(cursor.selectionStart()));
-        }
-        QCOMPARE(seen.join(QLatin1Char(' ')), f.at(2));
     }
 
     void farMatchesInLargeDocuments_data() { addTableRows("editor/farmatches.txt", "f"); }
