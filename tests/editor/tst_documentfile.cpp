@@ -55,11 +55,6 @@ class TestDocumentFile : public QObject
     std::unique_ptr<ScriptedPrompt> prompt;
 
     QString path(const QString &name) const { return dir->filePath(name); }
-    void setModifiedText(const QString &text)
-    {
-        view->setPlainText(text);
-        view->document()->setModified(true);
-    }
 
 private slots:
     void init()
@@ -234,7 +229,8 @@ private slots:
         const QString notice = f.at(4);
         const QString target = path(QStringLiteral("doc.html"));
         QVERIFY(writeFile(target, bytes));
-        setModifiedText(QStringLiteral("old text"));
+        view->setPlainText(QStringLiteral("old text"));
+        view->document()->setModified(true);
         view->setCharEncoding(UTF8);
         QSignalSpy notices(view.get(), &EditViewBase::notice), encodings(view.get(), &EditViewBase::encodingChanged);
         QString summary;
@@ -384,7 +380,8 @@ private slots:
         }
         // Larger than any of the limits above, so the write itself fails.
         const QString text = QStringLiteral("<p>a line of the new contents</p>\n").repeated(1200);
-        setModifiedText(text);
+        view->setPlainText(text);
+        view->document()->setModified(true);
         QSignalSpy modified(view.get(), &EditView::modificationChanged);
         prompt->answers << (inPlace.isEmpty() ? QMessageBox::Ok : answer(inPlace));
         if (asUser)
