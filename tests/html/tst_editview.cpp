@@ -69,7 +69,7 @@ private slots:
     void popup_data() { addTableRows(QStringLiteral("html/popup.txt")); }
     void popup();
     void popupMouseAndToolTip();
-    void popupSize_data();
+    void popupSize_data() { addTableRows(QStringLiteral("html/popup_sizes.txt")); }
     void popupSize();
     void menuCommands_data() { addTableRows(QStringLiteral("html/menu_commands.txt")); }
     void menuCommands();
@@ -165,16 +165,15 @@ void TestEditView::commands()
     QSignalSpy messages(view, &EditViewBase::showMessage);
     keys = command == u"dynamic" || command == u"closing" ? argument : QString();
     const QString before = view->toPlainText();
-    if (command == u"encode") {
-        view->encodeLtGtAmp();
-    } else if (command == u"decode") {
-        view->decodeLtGtAmp();
-    } else if (command == u"zen") {
-        view->zenCoding();
-    } else if (command == u"dynamic") {
-        view->dynamicCompletion();
-    } else if (command == u"closing") {
-        view->closeTagCompletion();
+    static const QHash<QString, void (EditView::*)()> edits{
+        {"encode", &EditView::encodeLtGtAmp}, {"decode", &EditView::decodeLtGtAmp}, {"zen", &EditView::zenCoding},
+        {"dynamic", &EditView::dynamicCompletion}, {"closing", &EditView::closeTagCompletion}};
+    static const QHash<QString, QStringList (EditView::*)() const> lists{
+        {"close tags", &EditView::closeTagCandidates}, {"list item", &EditView::listItemCandidates}};
+    if (edits.contains(command)) {
+        (view->*edits.value(command))();
+    } else if (lists.contains(command)) {
+        out = (view->*lists.value(command))().join(u' ');
     } else if (command == u"anchor") {
         out = view->jumpToAnchor(argument) ? QString() : QStringLiteral("not found, ");
     } else if (command == u"complete") {
@@ -191,8 +190,6 @@ void TestEditView::commands()
         });
         view->tagJump();
         out += QStringLiteral("@%1 ").arg(target.textCursor().position());
-    } else if (command == u"close tags") {
-        out = view->closeTagCandidates().join(u' ');
     } else if (command == u"words") {
         int row = 42;
         out = view->wordCandidates(argument, view->textCursor().position(), row).join(u' ');
@@ -203,8 +200,6 @@ void TestEditView::commands()
         out += name + u'>';
     } else if (command == u"style") {
         out = view->isStyleContext(view->textCursor().positionInBlock()) ? QStringLiteral("yes") : QStringLiteral("no");
-    } else if (command == u"list item") {
-        out = view->listItemCandidates().join(u' ');
     } else {
         QFAIL(qPrintable(QStringLiteral("unknown command ") + command));
     }
@@ -328,23 +323,12 @@ void TestEditView::popupMouseAndToolTip()
     QCOMPARE(w.selectedText(), QString());
 }
 
-void TestEditView::popupSize_data()
-{
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<QString>("description");  // after a TAB on every row; none when empty
-    QTest::addColumn<bool>("small");
-    QTest::newRow("a few rows") << 5 << QString() << true;
-    QTest::newRow("many rows") << 200 << QString() << false;
-    QTest::newRow("two rows with descriptions") << 2 << QStringLiteral("the description of a keyword, longer than the popup's narrowest") << true;
-    QTest::newRow("many rows with descriptions") << 200 << QStringLiteral("a description that would be cut off in the narrowest popup") << false;
-    QTest::newRow("description wider than the screen") << 3 << QString(3000, u'w') << true;
-}
-
 void TestEditView::popupSize()
 {
-    QFETCH(int, rows);
-    QFETCH(QString, description);
-    QFETCH(bool, small);
+    QFETCH(QStringList, fields);
+    const int rows = fields.at(0).toInt();
+    const QString description = fields.at(1).repeated(fields.at(2).toInt());
+    const bool small = fields.at(3) == u"yes";
     QStringList candidates;
     for (int i = 0; i < rows; ++i) {
         // Keywords of unequal widths, so that ragged descriptions would show.
