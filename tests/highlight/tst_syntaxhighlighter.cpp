@@ -66,7 +66,7 @@ private slots:
     void referenceColours_data();
     void referenceColours();
     void names();
-    void lazyEqualsFull_data();
+    void lazyEqualsFull_data() { addTableRows(QStringLiteral("highlight/lazy_edits.txt")); }
     void lazyEqualsFull();
     void largeDocumentInSlices();
     void typingOnALongPage();
@@ -135,18 +135,13 @@ void TestSyntaxHighlighter::referenceColours_data()
 void TestSyntaxHighlighter::referenceColours()
 {
     QFETCH(QString, input);
-    static const char *const names[] = {
-        "Text", "Background", "SelText", "SelBackground", "TextCursor", "Tag", "TagIdent",
-        "DqString", "HtmlSpecialChar", "ScriptText", "ScriptKeyword", "EscapedChar", "QuoteChar",
-        "Regexp", "CssProp", "Comment", "EOF", "LineNumber", "LeftMargin", "CssSelector",
-        "CssAtRule", "CssValue", "CssNumber", "CssImportant", "PhpVariable"};
-    static_assert(std::size(names) == GlobalSettings::ColorCount);
+    // Colours by the name of their setting, without its "col_".
     const auto key = [&](const QTextCharFormat &f, QTextFormat::Property p) {
         if (!f.hasProperty(p))
             return QStringLiteral("-");
         const auto at = std::find(settings.colors.begin(), settings.colors.end(), f.brushProperty(p).color());
         return at == settings.colors.end() ? f.brushProperty(p).color().name()
-                                           : QString::fromLatin1(names[at - settings.colors.begin()]);
+                                           : GlobalSettings::colorKey(int(at - settings.colors.begin())).mid(4);
     };
     auto view = makeView();
     view->setPlainText(QString::fromUtf8(readFile(input)));
@@ -182,35 +177,16 @@ void TestSyntaxHighlighter::names()
     QVERIFY(SyntaxHighlighter::readNames(dir.filePath(QStringLiteral("missing.txt"))).isEmpty());
 }
 
-void TestSyntaxHighlighter::lazyEqualsFull_data()
-{
-    QTest::addColumn<int>("sliceLines");
-    QTest::addColumn<QString>("edits");  // letters, see lazyEqualsFull()
-    QTest::addColumn<uint>("seed");
-    QTest::newRow("fresh document") << 13 << "" << 0u;
-    QTest::newRow("comment opened and closed") << 13 << "cC" << 0u;
-    QTest::newRow("script start inserted") << 7 << "s" << 0u;
-    QTest::newRow("lines joined and split") << 7 << "jn" << 0u;
-    QTest::newRow("edits then undo all") << 7 << "cspu" << 0u;
-    QTest::newRow("edits with no pause") << 3 << "cCsjnp!" << 0u;
-    QTest::newRow("lines deleted one by one, then undone, no pauses") << 3 << "!cdddddddddddddddu" << 0u;
-    QTest::newRow("random edits 1") << 5 << "rrrrrrrrrrrrrrrrrrrr" << 1u;
-    QTest::newRow("random edits 2") << 11 << "rrrrrrrrrrrrrrrrrrrrrrrrrrrrrr" << 2u;
-    QTest::newRow("random edits 3, no pauses") << 3 << "!rrrrrrrrrrrrrrrrrrrr" << 3u;
-}
-
 // Applies edits while colouring is still under way in small slices, lets it
 // finish, and compares with a straight pass over the final text.
 void TestSyntaxHighlighter::lazyEqualsFull()
 {
-    QFETCH(int, sliceLines);
-    QFETCH(QString, edits);
-    QFETCH(uint, seed);
+    QFETCH(QStringList, fields);
     auto view = makeView();
-    view->highlighter()->setSliceLimits(20, sliceLines);
+    view->highlighter()->setSliceLimits(20, fields.at(0).toInt());
     view->setPlainText(mixedPage(60));
     QTextDocument *doc = view->document();
-    QRandomGenerator random(seed);
+    QRandomGenerator random(fields.at(1).toUInt());
     bool pause = true;
     const auto at = [&](int line, int column) {
         QTextCursor cursor(doc->findBlockByNumber(line));
@@ -219,7 +195,7 @@ void TestSyntaxHighlighter::lazyEqualsFull()
     };
     static const QStringList snippets = QStringLiteral("<!--|-->|\"|'|/*|*/|<script>|</script>|<style>|\n|\n\n<p\n"
                                                        "|x\\|/|&amp;|<|>|color:").split(u'|');
-    for (const QChar edit : edits) {
+    for (const QChar edit : fields.at(2)) {
         QTextCursor cursor;
         switch (edit.unicode()) {
         case u'c': at(3, 0).insertText(QStringLiteral("<!--")); break;
