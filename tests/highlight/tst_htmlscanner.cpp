@@ -12,7 +12,6 @@
 #include "testtable.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QtTest>
@@ -100,14 +99,12 @@ void appendTokens(QList<Token> &tokens, Scanner &scanner, int offset, const QLis
 // Scans the whole line, then the pieces one after another, each from what
 // the piece before hands on (its state and carries) as the highlighter does,
 // and compares the tokens; the last entry of each list is the line's end state.
-void compareWithWhole(const QString &line, int state, const QList<int> &cuts, int *endState = nullptr)
+void compareWithWhole(const QString &line, int state, const QList<int> &cuts)
 {
     QList<Token> whole, pieces;
     HtmlScanner wholeScanner(&testKeywords, line, state, &testPhpKeywords);
     appendTokens(whole, wholeScanner, 0, cuts);
     whole.append({HtmlScanner::End, int(line.size()), int(line.size()), wholeScanner.carriedState()});
-    if (endState)
-        *endState = wholeScanner.carriedState();
     int carried = state;
     int from = 0;
     for (int i = 0; i <= cuts.size(); ++i) {
@@ -142,8 +139,6 @@ private slots:
     void cuts_data();
     void cuts();
     void randomLinesColourAsWhole();
-    void realMinifiedFiles_data() { miscRows("minified"); }
-    void realMinifiedFiles();
 };
 
 void TestHtmlScanner::tokens_data()
@@ -358,27 +353,6 @@ void TestHtmlScanner::randomLinesColourAsWhole()
                                                              .arg(state).arg(limit).arg(cuts.size()).arg(line)));
     }
     QVERIFY(cutsMade > 10000);  // the soup is cut, not left whole
-}
-
-// Real code has places to cut everywhere: no piece much over the limit.
-void TestHtmlScanner::realMinifiedFiles()
-{
-    QFETCH(int, startState);
-    QFETCH(QString, text);  // the file, under tests/data unless absolute
-    int state = startState;
-    QFile file(QDir(QStringLiteral(MOSSGLEN_TEST_DATA)).filePath(text));
-    if (!file.open(QIODevice::ReadOnly))
-        QSKIP(qPrintable(text + QStringLiteral(" is not installed")));
-    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-        const QList<int> cuts = LineSplitter::breaks(line, state, 300);
-        compareWithWhole(line, state, cuts, &state);
-        QVERIFY2(!QTest::currentTestFailed(), qPrintable(line.left(300)));
-        for (int i = 0, from = 0; i <= cuts.size(); from = cuts.value(i++)) {
-            const int to = i < cuts.size() ? cuts.at(i) : int(line.size());
-            QVERIFY2(to - from <= 300 || line.size() <= 300,
-                     qPrintable(QStringLiteral("piece of %1 at %2").arg(to - from).arg(from)));
-        }
-    }
 }
 
 QTEST_GUILESS_MAIN(TestHtmlScanner)
