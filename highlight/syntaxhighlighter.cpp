@@ -570,5 +570,5 @@ void SyntaxHighlighter::onContentsChange(int from, int charsRemoved, int charsAd
     syncStep(first.position(), last.position());
     // Input first: the rest waits until the typing pauses.
     if (isBusy())
-        m_timer.start(InputPauseMs);
+        m_timer.start(m_inputPauseMs);
 }

@@ -84,6 +84,9 @@ public:
     // Longest time one background slice may take, and the most lines it may
     // colour (tests use a small number to leave work pending between edits).
     void setSliceLimits(int msecs, int maxLines = INT_MAX);
+    // How long the lines off screen wait for the next keystroke (tests wait
+    // longer than a busy machine can stall between two edits).
+    void setInputPause(int msecs) { m_inputPauseMs = msecs; }
 
     // State of a document's first line: Script for script files (".js",
     // ".mjs", ".cjs", ".json"), Style for ".css" (in any case), Html for
@@ -155,6 +158,7 @@ private:
     QTimer m_timer;
     int m_sliceMs = 20;
     int m_sliceLines = INT_MAX;
+    int m_inputPauseMs = InputPauseMs;
     HtmlScanner::ScanState m_pathState = HtmlScanner::Html;
     // Range of lines coloured since the layout was last told, as positions;
     // -1 when none.

@@ -274,8 +274,9 @@ void TestSyntaxHighlighter::largeDocumentInSlices()
     view->updateSettings();
     QCOMPARE(colourAt(doc->lastBlock().previous(), 0), tag);  // "</body>"
     QCOMPARE(colourAt(doc->lastBlock().previous(), 0, QTextFormat::BackgroundBrush), background);
-    // Far enough above that the few slices a busy machine lets through
-    // between the edits do not reach it; without the wait ten would.
+    // Far enough above that slices let through between the edits would
+    // reach it; the pause is long so that a stalled machine lets none through.
+    view->highlighter()->setInputPause(3000);
     const QTextBlock above = doc->findBlockByNumber(198);
     QCOMPARE(above.text(), QStringLiteral("<style type=\"text/css\">"));
     for (int i = 0; i < 10; ++i) {
