@@ -90,28 +90,34 @@ private slots:
         QCOMPARE(found, w.viewAt(0));
         QCOMPARE(found->toPlainText(), QStringLiteral("edited"));
     }
-    void createQuestion_data()
+    void loadingWhatIsNoFile_data() { addTableRows("app/loadnofile.txt"); }
+    // A missing file is made at the first save, if the user wants it; what
+    // cannot be read leaves no view, but a message that names it and why.
+    void loadingWhatIsNoFile()
     {
-        QTest::addColumn<QString>("answer");
-        for (const char *answer : {"Ok", "No", "Cancel"})
-            QTest::newRow(answer) << QString(answer);
-    }
-    void createQuestion()
-    {
-        QFETCH(QString, answer);
+        QFETCH(QStringList, fields);
         MainWindow w({});
-        w.currentView()->setPlainText("keep me");
-        prompt->answers = buttons(answer);
-        const QString missing = dir->filePath("new.html");
-        w.loadFile(missing);
-        QCOMPARE(prompt->asked.size(), 1);
-        QCOMPARE(prompt->asked.first().text, QStringLiteral("'%1' does not exist.\nDo you want to create it?").arg(missing));
-        QCOMPARE(tabTitles(w), (answer == "Ok" ? QStringList{"Untitled-1", "new.html"} : QStringList{"Untitled-1"}));
-        if (answer != "Ok")
-            return;
-        QVERIFY(w.currentView()->toPlainText().isEmpty() && !w.currentView()->document()->isModified());
-        QCOMPARE(stored("recentFileList").value(0), missing);
-        QVERIFY(!QFile::exists(missing));  // the file comes at the first save
+        w.currentView()->insertPlainText(fields.at(1));
+        const QString path = dir->filePath("new.html");
+        if (fields.at(0) == "folder")
+            QVERIFY(QDir().mkpath(path));
+        else if (fields.at(0) == "pipe" && ::mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
+            QSKIP("cannot make a named pipe here");
+        prompt->answers = buttons(fields.at(2));
+        EditView *result = reinterpret_cast<EditView *>(0x1);
+        w.loadFile(path, &result);
+        QStringList asked;
+        for (const ScriptedPrompt::Asked &question : prompt->asked)
+            asked << question.text;
+        QCOMPARE(asked.join('\n'), QString(fields.at(4)).replace("%1", path));
+        QCOMPARE(w.messages()->texts(nullptr).join('\n'), QString(fields.at(5)).replace("%1", QDir::toNativeSeparators(path)));
+        QCOMPARE(tabTitles(w).join(", "), fields.at(3));
+        const bool created = w.tabs()->count() == 2;
+        QCOMPARE(result, created ? w.currentView() : nullptr);
+        QCOMPARE(stored("recentFileList").value(0) == path, created);
+        QCOMPARE(QFile::exists(path), !fields.at(0).isEmpty());  // the file comes at the first save
+        if (created)
+            QVERIFY(w.currentView()->toPlainText().isEmpty() && !w.currentView()->document()->isModified());
     }
     void closeQuestions_data() { addTableRows("app/closetab.txt"); }
     void closeQuestions()
@@ -231,29 +237,6 @@ private slots:
         QVERIFY(!w.on_actionSave_As_triggered());
         QCOMPARE(w.currentView()->fullPath(), dir->filePath("b.html"));
         QCOMPARE(tabTitles(w), QStringList{"b.html *"});
-    }
-    void failedReadLeavesNoView_data()
-    {
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("folder") << "it is a folder";
-        QTest::newRow("fifo") << "it is not a regular file";
-    }
-    // No view, but a message in the window that names the file and why.
-    void failedReadLeavesNoView()
-    {
-        QFETCH(QString, reason);
-        MainWindow w({});
-        const QString unreadable = dir->filePath(QTest::currentDataTag());
-        if (reason.contains("folder"))
-            QVERIFY(QDir().mkpath(unreadable));
-        else if (::mkfifo(QFile::encodeName(unreadable).constData(), 0600) != 0)
-            QSKIP("cannot make a named pipe here");
-        EditView *result = reinterpret_cast<EditView *>(0x1);
-        w.loadFile(unreadable, &result);
-        QCOMPARE(result, nullptr);
-        QCOMPARE(tabTitles(w), QStringList{"Untitled-1"});
-        QCOMPARE(w.messages()->texts(nullptr),
-                 QStringList{QStringLiteral("'%1' cannot be opened: %2").arg(QDir::toNativeSeparators(unreadable), reason)});
     }
     void readProblem_data()
     {
