@@ -119,51 +119,38 @@ private slots:
         if (created)
             QVERIFY(w.currentView()->toPlainText().isEmpty() && !w.currentView()->document()->isModified());
     }
-    void closeQuestions_data() { addTableRows("app/closetab.txt"); }
-    void closeQuestions()
+    void closing_data() { addTableRows("app/closing.txt"); }
+    // Every unsaved document is asked about in turn; the window state is
+    // stored only when the window really closes.
+    void closing()
     {
         QFETCH(QStringList, fields);
-        const QString a = file("a.html", "old\n");
-        MainWindow w({a});
-        const bool emptied = fields.at(0) == "emptied";
-        emptied ? w.currentView()->selectAll() : w.currentView()->moveCursor(QTextCursor::End);
-        w.currentView()->textCursor().insertText(emptied ? "" : "new");
-        QCOMPARE(tabTitles(w), QStringList{"a.html *"});
-        prompt->answers = buttons(fields.at(1));
-        w.on_action_Close_triggered();
-        QCOMPARE(prompt->asked.size(), 1);
-        QCOMPARE(prompt->asked.first().title, QStringLiteral("Mossglen"));
-        QCOMPARE(w.tabs()->count(), fields.at(1) == "Cancel" ? 1 : 0);
-        QCOMPARE(readFile(a), fields.at(2).toUtf8());
-    }
-    // The window's close and File > Exit ask about every unsaved document in
-    // turn and store the window state only when the window really closes.
-    void closingTheWindow_data() { addTableRows("app/closewindow.txt"); }
-    void closingTheWindow()
-    {
-        QFETCH(QStringList, fields);
-        const int documents = fields.at(0).toInt();
-        const bool closes = fields.at(3) == "closes";
-        prompt->answers = buttons(fields.at(2));
-        MainWindow w({});
+        const bool emptied = fields.at(2) == "emptied", closes = fields.at(4) == "closes";
+        QStringList paths;
+        for (int i = 1; i <= fields.at(1).toInt(); ++i)
+            paths << file(QStringLiteral("%1.html").arg(i), "old\n");
+        MainWindow w(paths);
         w.show();
-        for (int i = 0; i < documents; ++i) {
-            if (i > 0)
-                w.on_action_New_triggered();
-            w.currentView()->insertPlainText("unsaved");
+        for (int i = 0; i < w.tabs()->count(); ++i) {
+            emptied ? w.viewAt(i)->selectAll() : w.viewAt(i)->moveCursor(QTextCursor::End);
+            w.viewAt(i)->textCursor().insertText(emptied ? "" : "new");
         }
-        if (fields.at(1) == "exit")
+        prompt->answers = buttons(fields.at(3));
+        if (fields.at(0) == "tab")
+            w.on_action_Close_triggered();
+        else if (fields.at(0) == "exit")
             action(w, "action_Exit")->trigger();
         else
             QCOMPARE(w.QMainWindow::close(), closes);
         QCOMPARE(w.isVisible(), !closes);
-        QCOMPARE(prompt->asked.size(), buttons(fields.at(2)).size());
-        QVERIFY(prompt->asked.last().text.contains(QStringLiteral("Untitled-%1").arg(prompt->asked.size())));
+        QCOMPARE(prompt->asked.size(), buttons(fields.at(3)).size());
+        QCOMPARE(prompt->asked.last().title, QStringLiteral("Mossglen"));
+        QVERIFY(prompt->asked.last().text.contains(QStringLiteral("%1.html").arg(prompt->asked.size())));
         QCOMPARE(QSettings().contains("geometry"), closes);
         QCOMPARE(QSettings().contains("windowState"), closes);
         QCOMPARE(QSettings().value("tabWidth", 0).toInt(), closes ? 2 : 0);
-        QCOMPARE(w.tabs()->count(), documents);
-        QVERIFY(w.currentView()->document()->isModified());
+        QCOMPARE(tabTitles(w).join(", "), fields.at(5));
+        QCOMPARE(readFile(paths.first()), fields.at(6).toUtf8());
     }
     // The first start has no stored state: a window of two thirds of the screen
     // with the Outline in front; later starts keep what the user made of it.
