@@ -23,14 +23,6 @@
 
 namespace {
 
-void placeCursor(EditView *view, int position, int anchor)
-{
-    QTextCursor cursor = view->textCursor();
-    cursor.setPosition(anchor);
-    cursor.setPosition(position, QTextCursor::KeepAnchor);
-    view->setTextCursor(cursor);
-}
-
 // Stands for the platform: an input method the user switches on and off.
 struct FakeInputMethod : InputMethodMemory::Control {
     bool *open;
@@ -47,14 +39,6 @@ class TestMainWindowEditing : public MainWindowTest
 {
     Q_OBJECT
     QAction *action(const MainWindow &w, const QString &name) { return w.findChild<QAction *>(name); }
-    // A shown, active window whose current view has the keyboard focus.
-    void focus(MainWindow &w)
-    {
-        w.show();
-        w.activateWindow();
-        w.currentView()->setFocus();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-    }
 private slots:
     // With every tab closed the commands are counted but touch nothing, and
     // Find and Replace opens no dialog.
@@ -89,7 +73,11 @@ private slots:
         MainWindow w({});
         EditView *view = w.currentView();
         setCursorMarked(*view, fields.at(1));
-        focus(w);
+        // The keys go to a shown, active window's focused view.
+        w.show();
+        w.activateWindow();
+        view->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         const int storedSize = w.globalSettings()->fontSize;
         prompt->saveAnswers = {dir->filePath("saved.html")};
         if (fields.at(2) == "undone") {
@@ -232,7 +220,10 @@ private slots:
         } else {
             view->setPlainText(document);
         }
-        placeCursor(view, position, marked.textCursor().anchor());
+        QTextCursor cursor = view->textCursor();
+        cursor.setPosition(marked.textCursor().anchor());
+        cursor.setPosition(position, QTextCursor::KeepAnchor);
+        view->setTextCursor(cursor);
         w.on_action_FindWord_triggered();
         QCOMPARE(commandCount(QStringLiteral("Action.findWordAtCursor")), 1);
         QCOMPARE(view->virtualBreaks()->toReal(view->textCursor().selectionStart()), foundAt);
