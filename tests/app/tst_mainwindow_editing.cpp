@@ -120,15 +120,11 @@ private slots:
         action(w, "action_viEnabled")->setChecked(vi);
         if (fields.at(1) == "1")
             connect(w.engine(), &ViEngine::modeChanged, &w, &MainWindow::onImeOpenStatusChanged);
-        for (QString keys = fields.at(2); !keys.isEmpty(); keys.remove(0, 1)) {
-            if (keys.startsWith(QLatin1String("<ime>"))) {
+        const QStringList typed = fields.at(2).split(QStringLiteral("<ime>"));
+        for (const QString &keys : typed) {
+            if (&keys != &typed.first())
                 w.onImeOpenStatusChanged();
-                keys.remove(0, 4);
-            } else if (keys.front() == QChar(0x1b)) {
-                QTest::keyClick(view, Qt::Key_Escape);
-            } else {
-                QTest::keyClicks(view, keys.left(1));
-            }
+            QTest::keyClicks(view, keys);  // \e is sent as the Escape key
         }
         QCOMPARE(cursorMarked(*view), fields.at(3));
         QCOMPARE(w.modeText(), fields.at(4));
