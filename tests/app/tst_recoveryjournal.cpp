@@ -135,25 +135,13 @@ private slots:
             QCOMPARE(e.lastChange, when);
         }
     }
-    void writeTiming_data()
-    {
-        QTest::addColumn<int>("idleMs");
-        QTest::addColumn<int>("maxMs");
-        QTest::addColumn<int>("keyIntervalMs");
-        QTest::addColumn<int>("keys");
-        // One edit, then quiet: written once the idle delay has passed.
-        QTest::newRow("single edit") << 150 << 3000 << 0 << 1;
-        // Keys come faster than the idle delay: only the maximum delay writes.
-        QTest::newRow("steady typing") << 400 << 900 << 50 << 60;
-    }
+    void writeTiming_data() { addTableRows("app/recoverytiming.txt"); }
     void writeTiming()
     {
-        QFETCH(int, idleMs);
-        QFETCH(int, maxMs);
-        QFETCH(int, keyIntervalMs);
-        QFETCH(int, keys);
+        QFETCH(QStringList, fields);
+        const int idleMs = fields[0].toInt(), keyIntervalMs = fields[2].toInt(), keys = fields[3].toInt();
         RecoveryJournal journal(recoveryDir());
-        journal.setDelays(idleMs, maxMs);
+        journal.setDelays(idleMs, fields[1].toInt());
         auto view = makeView(QStringLiteral("start"));
         journal.track(view.get());
         QElapsedTimer clock;
@@ -177,17 +165,26 @@ private slots:
     }
     void editsWhileCopying_data() { addTableRows("app/recoveryedits.txt"); }
     // The copy is taken in slices; edits between them must end up in it exactly.
+    // A long line shown as several blocks is kept as the one line of the file,
+    // with the cursor where the file has it.
     void editsWhileCopying()
     {
         QFETCH(QStringList, fields);
-        const int position = fields[0].toInt(), removed = fields[1].toInt();
+        const bool longLine = fields[0] == "long line";
+        const int position = fields[1].toInt(), removed = fields[2].toInt();
+        const QString put = fields[3].repeated(fields[4].toInt());
         RecoveryJournal journal(recoveryDir());
         journal.setDelays(3600000, 3600000);
         journal.setSlices(0, 100);
-        QString text;
-        for (int i = 0; i < 10; ++i)
-            text += QString(QLatin1Char(char('a' + i))).repeated(98) + QStringLiteral("\u00a0\n");
-        auto view = makeView(text);
+        auto view = makeView();
+        if (longLine)
+            view->virtualBreaks()->setLimits(60, 20);
+        QString text = longLine ? QStringLiteral("first\u00a0\n") : QString();
+        for (int i = 0; i < (longLine ? 40 : 10); ++i)
+            text += longLine ? QStringLiteral("a%1{b:c;d:e}").arg(i)
+                             : QString(QLatin1Char(char('a' + i))).repeated(98) + QStringLiteral("\u00a0\n");
+        view->loadText(longLine ? text + QStringLiteral("\nlast\n") : text);
+        QCOMPARE(view->virtualBreaks()->hasBreaks(), longLine);
         journal.track(view.get());
         typeText(view.get(), QStringLiteral("!"));
         journal.writeSoon(view.get());
@@ -197,54 +194,21 @@ private slots:
             cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
         else
             cursor.setPosition(position + removed, QTextCursor::KeepAnchor);
-        cursor.insertText(fields[2].repeated(fields[3].toInt()));
-        journal.flush();
-        const QString copy = copyText(journal.journalFile(view.get()));
-        QCOMPARE(copy, view->document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
-        QVERIFY(copy.contains(QChar(0x00a0)) || removed < 0);
-    }
-    // A long line shown as several blocks is kept as the one line of the file,
-    // with the cursor where the file has it, also when an edit lands between
-    // two slices of the copy.
-    void virtualBreaksLeftOut()
-    {
-        RecoveryJournal journal(recoveryDir());
-        journal.setDelays(3600000, 3600000);
-        journal.setSlices(0, 100);
-        auto view = makeView();
-        view->virtualBreaks()->setLimits(60, 20);
-        QString line;
-        for (int i = 0; i < 40; ++i)
-            line += QStringLiteral("a%1{b:c;d:e}").arg(i);
-        view->loadText(QStringLiteral("first\n") + line + QStringLiteral("\nlast\n"));
-        QVERIFY(view->document()->blockCount() > 20);
-        journal.track(view.get());
-        typeText(view.get(), QStringLiteral("!"));
-        journal.writeSoon(view.get());
-        // One edit in the part already copied, one beyond it.
-        QTextCursor(view->document()->findBlockByNumber(2)).insertText(QStringLiteral("early"));
-        QTextCursor cursor(view->document()->findBlockByNumber(12));
-        cursor.insertText(QStringLiteral("typed"));
+        cursor.insertText(put);
         view->setTextCursor(cursor);
         journal.flush();
         RecoveryJournal::Entry entry;
         const QString copy = copyText(journal.journalFile(view.get()), &entry);
         QCOMPARE(copy, view->realText());
-        QCOMPARE(copy.count(QLatin1Char('\n')), 3);
-        QCOMPARE(copy.mid(entry.cursorPosition - 5, 5), QStringLiteral("typed"));
+        QCOMPARE(copy.count(QLatin1Char('\n')), fields[5].toInt());
+        QCOMPARE(copy.mid(entry.cursorPosition - put.size(), put.size()), put);
+        QVERIFY(copy.contains(QChar(0x00a0)) || removed < 0);
     }
-    void copyRemoved_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("saved") << QStringLiteral("saved");
-        QTest::newRow("undone to the saved text") << QStringLiteral("undo");
-        QTest::newRow("closed") << QStringLiteral("closed");
-        QTest::newRow("closed while the copy is being written") << QStringLiteral("closed-writing");
-        QTest::newRow("journal ends with the program") << QStringLiteral("journal-ends");
-    }
+    void copyRemoved_data() { addTableRows("app/recoveryremoved.txt"); }
     void copyRemoved()
     {
-        QFETCH(QString, how);
+        QFETCH(QStringList, fields);
+        const QString how = fields[0];
         auto journal = std::make_unique<RecoveryJournal>(recoveryDir());
         journal->setDelays(0, 0);
         auto view = makeView(QStringLiteral("saved text"));
@@ -277,19 +241,14 @@ private slots:
             QCOMPARE(copies().size(), 1);
         }
     }
-    void crashedRunIsClaimedOnce_data()
-    {
-        QTest::addColumn<QString>("decision");
-        QTest::newRow("adopted") << QStringLiteral("adopt");
-        QTest::newRow("discarded") << QStringLiteral("discard");
-        QTest::newRow("decided later") << QStringLiteral("later");
-    }
+    void crashedRunIsClaimedOnce_data() { addTableRows("app/recoveryclaim.txt"); }
     // A real program (this test in helper mode) edits a document, lets its copy be
     // written, and is killed; the next program finds the copy and claims it, and
     // leaves alone the copy of a program that is still running.
     void crashedRunIsClaimedOnce()
     {
-        QFETCH(QString, decision);
+        QFETCH(QStringList, fields);
+        const QString decision = fields[0];
         RecoveryJournal running(recoveryDir());
         running.setDelays(0, 0);
         auto runningView = makeView();
@@ -331,35 +290,6 @@ private slots:
         if (decision == "adopt")
             QCOMPARE(copyText(next.journalFile(view.get())), text);
         QCOMPARE(RecoveryJournal(recoveryDir()).claimOrphans().size(), decision == "later" ? 1 : 0);
-    }
-    void failedWriteIsReportedAndRetried()
-    {
-        RecoveryJournal journal(recoveryDir());
-        journal.setDelays(0, 200);
-        auto view = makeView();
-        view->setTitle(QStringLiteral("Untitled-4"));
-        journal.track(view.get());
-        QSignalSpy messages(view.get(), &EditViewBase::showMessage);
-        QSignalSpy written(&journal, &RecoveryJournal::written);
-        // The folder is replaced by a plain file: nothing can be written there.
-        const QString aside = recoveryDir() + QStringLiteral(".aside");
-        QVERIFY(QDir().rename(recoveryDir(), aside));
-        QVERIFY(writeFile(recoveryDir(), "not a folder"));
-        typeText(view.get(), QStringLiteral("precious"));
-        journal.flush();
-        QCOMPARE(written.size(), 1);
-        QCOMPARE(written[0][1].toBool(), false);
-        QCOMPARE(messages.size(), 1);
-        QVERIFY2(messages[0][0].toString().contains("Untitled-4"), qPrintable(messages[0][0].toString()));
-        // Room again: the copy is written without another edit, and the failure
-        // is not reported twice.
-        QVERIFY(QFile::remove(recoveryDir()));
-        QVERIFY(QDir().rename(aside, recoveryDir()));
-        QTRY_VERIFY_WITH_TIMEOUT(!copies().isEmpty(), 5000);
-        journal.waitForIdle();
-        QCOMPARE(written.last()[1].toBool(), true);
-        QCOMPARE(messages.size(), 1);
-        QCOMPARE(copyText(journal.journalFile(view.get())), QStringLiteral("precious"));
     }
     void dialogDecisions_data() { addTableRows("app/recoverydialog.txt"); }
     void dialogDecisions()
@@ -404,17 +334,14 @@ private slots:
         // Only a decision closes the dialog as accepted.
         QCOMPARE(dlg.result(), int(dlg.decision() != RecoveryDlg::Later ? QDialog::Accepted : QDialog::Rejected));
     }
-    void mainWindowRestores_data()
-    {
-        QTest::addColumn<bool>("pageOnCommandLine");
-        // The empty start-up document makes way for the restored ones.
-        QTest::newRow("nothing on the command line") << false;
-        // The page's tab gets the kept text rather than a second tab.
-        QTest::newRow("page opened from the command line") << true;
-    }
+    void mainWindowRestores_data() { addTableRows("app/recoveryrestore.txt"); }
+    // Decided later at the first start: the copies stay and are offered again
+    // at the next. A copy that cannot be read is named in the window, left
+    // alone, and the good ones are still offered.
     void mainWindowRestores()
     {
-        QFETCH(bool, pageOnCommandLine);
+        QFETCH(QStringList, fields);
+        const bool pageOnCommandLine = fields[0] == "true";
         const QString page = file(QStringLiteral("page.html"), "<p>on disk</p>\n");
         const QString pageText = QStringLiteral("<p>on disk</p>\n<p>typed 日本</p>\n");
         const QString owner = QStringLiteral("0123456789abcdef0123456789abcdef");
@@ -422,6 +349,20 @@ private slots:
         const QStringList old{keep(owner, page, "page.html", ShiftJIS, pageText, 20, now.addSecs(-60)),
                               keep(owner, {}, "Untitled-1", UTF16LE, "never saved\ntext", 5, now.addSecs(-300)),
                               keep(owner, {}, "Untitled-2", UTF8, "not wanted", 0, now.addSecs(-540))};
+        const QString damaged = recoveryDir() + "/" + owner + "-x.journal";
+        QVERIFY(writeFile(damaged, "not a recovery file"));
+        onRecovery([](RecoveryDlg *dlg) { dlg->reject(); });
+        {
+            MainWindow window({});
+            QTRY_COMPARE(dialogsRun, 1);
+            QCOMPARE(window.tabs()->count(), 1);
+            QVERIFY(window.currentView()->toPlainText().isEmpty());
+            const QStringList shown = window.messages()->texts(nullptr);
+            QCOMPARE(shown.size(), 1);
+            QVERIFY2(shown[0].contains(QDir::toNativeSeparators(damaged)), qPrintable(shown[0]));
+        }
+        for (const QString &copy : old)
+            QVERIFY(QFileInfo::exists(copy));
         QStringList listed;
         onRecovery([&](RecoveryDlg *dlg) {
             for (int i = 0; i < dlg->count(); ++i)
@@ -449,41 +390,15 @@ private slots:
             QVERIFY(!QFileInfo::exists(copy));
         QCOMPARE(copyText(journal->journalFile(pageView)), pageText);
         QCOMPARE(copyText(journal->journalFile(untitled)), untitled->toPlainText());
-        QCOMPARE(copies().size(), 2);
+        QVERIFY(QFileInfo::exists(damaged));
+        QCOMPARE(copies().size(), 3);
         QCOMPARE(readFile(page), QByteArray("<p>on disk</p>\n"));
         // Saving the restored page writes its encoding and drops its copy.
         window.tabs()->setCurrentIndex(0);
         QVERIFY(window.on_action_Save_triggered());
         QCOMPARE(readFile(page), encodeText(pageText, ShiftJIS).bytes);
         journal->waitForIdle();
-        QCOMPARE(copies().size(), 1);
-    }
-    // Decided later: the copies stay and are offered again at the next start.
-    // A copy that cannot be read is named in the window, left alone, and the
-    // good ones are still offered.
-    void mainWindowLaterKeepsCopies()
-    {
-        const QString owner = QStringLiteral("feedfacefeedfacefeedfacefeedface");
-        const QString copy = keep(owner, {}, "Untitled-7", UTF8, "later", 0);
-        const QString damaged = recoveryDir() + "/" + owner + "-x.journal";
-        QVERIFY(writeFile(damaged, "not a recovery file"));
-        onRecovery([](RecoveryDlg *dlg) { dlg->reject(); });
-        {
-            MainWindow window({});
-            QTRY_COMPARE(dialogsRun, 1);
-            QCOMPARE(window.tabs()->count(), 1);
-            QVERIFY(window.currentView()->toPlainText().isEmpty());
-            QVERIFY(QFileInfo::exists(copy));
-            const QStringList shown = window.messages()->texts(nullptr);
-            QCOMPARE(shown.size(), 1);
-            QVERIFY2(shown[0].contains(QDir::toNativeSeparators(damaged)), qPrintable(shown[0]));
-        }
-        onRecovery([](RecoveryDlg *dlg) { dlg->restoreChecked(); });
-        MainWindow again({});
-        QTRY_COMPARE(dialogsRun, 1);
-        QCOMPARE(again.tabs()->count(), 1);
-        QCOMPARE(again.currentView()->toPlainText(), QStringLiteral("later"));
-        QVERIFY(QFileInfo::exists(damaged));
+        QCOMPARE(copies().size(), 2);
     }
     // Saving and keeping recovery copies on a file system that is full: the old
     // file or copy stays as it was, and the document keeps its changes.
@@ -495,24 +410,6 @@ private slots:
         if (QTest::currentTestFailed() || !mounted)
             return;
         QVERIFY(writeFile(target, old));
-        RecoveryJournal journal(dir->filePath("small/recovery"));
-        journal.setDelays(0, 0);
-        auto untitled = makeView();
-        untitled->setTitle(QStringLiteral("Untitled-1"));
-        journal.track(untitled.get());
-        QSignalSpy messages(untitled.get(), &EditViewBase::showMessage);
-        typeText(untitled.get(), QStringLiteral("first words"));
-        journal.flush();
-        const QString copy = journal.journalFile(untitled.get());
-        QCOMPARE(copyText(copy), QStringLiteral("first words"));
-        // Now far more than the disk holds: the write fails, the last good copy stays.
-        typeText(untitled.get(), QStringLiteral(" and a great many more").repeated(3000));
-        journal.flush();
-        QCOMPARE(messages.size(), 1);
-        QVERIFY2(messages[0][0].toString().contains("Untitled-1"), qPrintable(messages[0][0].toString()));
-        QCOMPARE(copyText(copy), QStringLiteral("first words"));
-        QCOMPARE(QDir(dir->filePath("small/recovery")).entryList({"*.journal*"}, QDir::Files | QDir::Hidden).size(), 1);
-
         MainWindow window({target});
         EditView *view = window.currentView();
         QCOMPARE(view->fullPath(), target);
@@ -529,6 +426,34 @@ private slots:
         // The edits are still kept safe where there is room.
         window.recoveryJournal()->flush();
         QCOMPARE(copyText(window.recoveryJournal()->journalFile(view)), view->toPlainText());
+
+        RecoveryJournal journal(dir->filePath("small/recovery"));
+        journal.setDelays(0, 200);
+        auto untitled = makeView();
+        untitled->setTitle(QStringLiteral("Untitled-1"));
+        journal.track(untitled.get());
+        QSignalSpy messages(untitled.get(), &EditViewBase::showMessage);
+        QSignalSpy written(&journal, &RecoveryJournal::written);
+        typeText(untitled.get(), QStringLiteral("first words"));
+        journal.flush();
+        const QString copy = journal.journalFile(untitled.get());
+        QCOMPARE(copyText(copy), QStringLiteral("first words"));
+        // Now more than the disk holds: the write fails, the last good copy stays.
+        typeText(untitled.get(), QStringLiteral(" and a great many more").repeated(600));
+        journal.flush();
+        QCOMPARE(written.size(), 2);
+        QCOMPARE(written[1][1].toBool(), false);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0][0].toString().contains("Untitled-1"), qPrintable(messages[0][0].toString()));
+        QCOMPARE(copyText(copy), QStringLiteral("first words"));
+        QCOMPARE(QDir(dir->filePath("small/recovery")).entryList({"*.journal*"}, QDir::Files | QDir::Hidden).size(), 1);
+        // Room again: the copy is written without another edit, and the failure
+        // is not reported twice.
+        QVERIFY(QFile::remove(dir->filePath("small/filler")));
+        QTRY_COMPARE_WITH_TIMEOUT(copyText(copy), untitled->toPlainText(), 5000);
+        journal.waitForIdle();
+        QCOMPARE(written.last()[1].toBool(), true);
+        QCOMPARE(messages.size(), 1);
     }
 
 private:
