@@ -71,18 +71,13 @@ private slots:
         bar.reset();
         MainWindowTest::cleanup();
     }
-    void unmodifiedDocumentReloads_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("rewritten in place") << QStringLiteral("in place");
-        QTest::newRow("replaced by a rename") << QStringLiteral("rename");
-        QTest::newRow("deleted and written again") << QStringLiteral("delete and write");
-    }
+    void unmodifiedDocumentReloads_data() { addTableRows("app/watcherreload.txt"); }
     // Our own save is no change on disk, and the watch survives the rename
     // it writes with; a change by another program reloads the document.
     void unmodifiedDocumentReloads()
     {
-        QFETCH(QString, how);
+        QFETCH(QStringList, fields);
+        const QString how = fields[0];
         open("the first version\n");
         QSignalSpy reloaded(watcher.get(), &DocumentWatcher::reloaded);
         edit(view.get(), QString::fromLatin1(fiveLines));
@@ -110,26 +105,16 @@ private slots:
         QCOMPARE(view->textCursor().positionInBlock(), 4);
         QCOMPARE(reloaded.size(), 2);
     }
-    void modifiedDocumentAsks_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QByteArray>("longLine");  // added to both versions of the file
-        QTest::addColumn<bool>("belowAnother");    // a message of the window's stands above
-        // Lines over 2,000 characters are shown in pieces; the undo brings back
-        // the user's text with its pieces.
-        const QByteArray minified = "<p>" + QByteArray(2500, 'x') + ";" + QByteArray(2500, 'y') + "</p>\n";
-        QTest::newRow("reload") << QStringLiteral("Reload") << QByteArray() << false;
-        QTest::newRow("keep mine, below another message") << QStringLiteral("Keep my text") << QByteArray() << true;
-        QTest::newRow("reload long lines, below another message") << QStringLiteral("Reload") << minified << true;
-        QTest::newRow("keep mine, long lines") << QStringLiteral("Keep my text") << minified << false;
-    }
+    void modifiedDocumentAsks_data() { addTableRows("app/watcherask.txt"); }
     // Asked in the bar: typing on answers nothing, and a reload is one undo step.
     void modifiedDocumentAsks()
     {
-        QFETCH(QString, answer);
-        QFETCH(QByteArray, longLine);
-        QFETCH(bool, belowAnother);
-        const bool reloaded = answer == "Reload";
+        QFETCH(QStringList, fields);
+        const QString answer = fields[0];
+        const bool reloaded = answer == "Reload", belowAnother = fields[2] == "true";
+        // Added to both versions of the file.
+        const QByteArray longLine = fields[1] == "true"
+            ? "<p>" + QByteArray(2500, 'x') + ";" + QByteArray(2500, 'y') + "</p>\n" : QByteArray();
         if (belowAnother)
             bar->post(nullptr, QStringLiteral("other"), QStringLiteral("a message of the window"));
         open(longLine + fiveLines);
@@ -164,15 +149,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(bar->has(view.get(), changedKey), 5000);
         QCOMPARE(view->realText(), mine);
     }
-    void deletedFile_data()
-    {
-        QTest::addColumn<bool>("editWhileGone");
-        QTest::newRow("comes back untouched") << false;
-        QTest::newRow("edited while gone") << true;
-    }
+    void deletedFile_data() { addTableRows("app/watcherdeleted.txt"); }
     void deletedFile()
     {
-        QFETCH(bool, editWhileGone);
+        QFETCH(QStringList, fields);
+        const bool editWhileGone = fields[0] == "true";
         open(fiveLines);
         QVERIFY(QFile::remove(path));
         // Closing must now ask: the text exists only in the editor.
@@ -221,23 +202,14 @@ private slots:
                                                            "Save and overwrite those changes?")
                                                 .arg(QDir::toNativeSeparators(path)));
     }
-    void inMainWindow_data()
-    {
-        QTest::addColumn<QKeySequence>("key");
-        QTest::addColumn<QString>("answer");  // empty: the key answers nothing
-        QTest::newRow("Alt+R reloads: the recovery copy keeps my text until saved") << QKeySequence("Alt+R") << "Reload";
-        QTest::newRow("Alt+K keeps my text: Save asks before writing over the change") << QKeySequence("Alt+K") << "Keep";
-        QTest::newRow("R goes into the text") << QKeySequence("R") << "";
-        QTest::newRow("Return goes into the text") << QKeySequence("Return") << "";
-        QTest::newRow("Space goes into the text") << QKeySequence("Space") << "";
-    }
+    void inMainWindow_data() { addTableRows("app/watcherkeys.txt"); }
     // Through the main window: the question goes with the tab it belongs to
     // and is answered with Alt and the button's letter while the focus stays
     // in the text; no key typed into the text answers it.
     void inMainWindow()
     {
-        QFETCH(QKeySequence, key);
-        QFETCH(QString, answer);
+        QFETCH(QStringList, fields);
+        const QString answer = fields[1];
         QVERIFY(writeFile(path, fiveLines));
         MainWindow window({path});
         window.documentWatcher()->setSettleDelay(50);
@@ -258,7 +230,7 @@ private slots:
         doc->setFocus();
         QTRY_VERIFY(doc->hasFocus());
 
-        QTest::keySequence(doc, key);
+        QTest::keySequence(doc, QKeySequence(fields[0]));
         QTest::qWait(300);  // longer than a button's animated click
         QCOMPARE(window.messages()->has(doc, changedKey), answer.isEmpty());
         QVERIFY(doc->hasFocus());
