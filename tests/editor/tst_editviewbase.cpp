@@ -53,6 +53,16 @@ int redPixels(const QImage &image, const QRect &rect)
     return n;
 }
 
+// The bounds of the pixels that `ink` picks out.
+QRect inkOf(const QImage &image, const std::function<bool(QRgb)> &ink)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            bounds |= ink(image.pixel(x, y)) ? QRect(x, y, 1, 1) : QRect();
+    return bounds;
+}
+
 QImage grabbed(QWidget *w, const QRect &r = QRect())
 {
     return w->grab(r.isNull() ? w->rect() : r).toImage().convertToFormat(QImage::Format_RGB32);
@@ -335,26 +345,43 @@ private slots:
                  qPrintable(QStringLiteral("repainted %1 px high").arg(spy.painted.boundingRect().height())));
     }
 
-    void margin_data() { addTableRows("editor/marginlabels.txt"); }
+    void margin_data() { addTableRows("editor/margin.txt"); }
 
+    // The numbers beside the lines, and the end mark, which starts where the
+    // document ends, on its last line.
     void margin()
     {
         QFETCH(QStringList, fields);
         const bool lineNumber = fields.at(0) == "yes";
-        const int lines = fields.at(1).toInt();
-        const QString firstLabel = fields.at(3);
-        Shown s(lineNumber, Ins, lines ? numberedLines(lines, fields.at(4)) : QString());
+        int lines = fields.at(1).toInt();
+        Shown s(lineNumber, Ins, numberedLines(lines, fields.at(4)));
         EditViewBase &view = *s.view;
         QVERIFY(QTest::qWaitForWindowExposed(&s.window));
         if (fields.at(2).toInt())
             view.jumpToLine(fields.at(2).toInt());
+        const int lineHeight = s.lineHeight();
+        if (lines < 0) {
+            // All of the bottom row shown but its lowest pixels, which the mark does not need.
+            const int top = view.cursorRect(QTextCursor(view.document())).top();
+            const int h = view.viewport()->height() - top;
+            s.window.resize(s.window.width(), s.window.height() + (lineHeight - 3 - h % lineHeight + lineHeight) % lineHeight);
+            QTRY_COMPARE((view.viewport()->height() - top) % lineHeight, lineHeight - 3);
+            lines = (view.viewport()->height() - top) / lineHeight + 1;
+            view.setPlainText(numberedLines(lines));
+        }
+        QTextCursor end(view.document());
+        end.movePosition(QTextCursor::End);
+        const QRect endRect = view.cursorRect(end);
+        const QRect mark = inkOf(grabbed(view.viewport()), [](QRgb p) { return qBlue(p) > qRed(p) + 60 && qBlue(p) > qGreen(p) + 60; });
+        QCOMPARE(!mark.isNull(), fields.at(5) == "yes");
+        QVERIFY2(mark.isNull() || (mark.left() >= endRect.left() - 1 && mark.left() <= endRect.left() + 4),
+                 qPrintable(QStringLiteral("ink at %1, end at %2").arg(mark.left()).arg(endRect.left())));
+        QVERIFY(mark.isNull() || (mark.top() >= endRect.top() && mark.top() <= endRect.bottom()));
+
         QWidget *area = view.lineNumberWidget();
         const QImage image = grabbed(area);
         const QRgb paper = s.settings.color(GlobalSettings::ColLeftMargin).rgb();
-        QRect ink;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                ink |= image.pixel(x, y) != paper ? QRect(x, y, 1, 1) : QRect();
+        const QRect ink = inkOf(image, [paper](QRgb p) { return p != paper; });
         const QList<EditViewBase::MarginLabel> labels = view.marginLabels(0, area->height());
         if (!lineNumber) {
             QVERIFY(area->width() == 2 * s.digit() && labels.isEmpty() && ink.isNull());
@@ -362,15 +389,16 @@ private slots:
         }
         if (lines == 3) {
             // Ink only in the three lines' band, right-aligned 8 pixels from the edge.
-            QVERIFY(!ink.isNull() && ink.height() <= 3 * s.lineHeight());
+            QVERIFY(!ink.isNull() && ink.height() <= 3 * lineHeight);
             QVERIFY(ink.right() <= image.width() - 8 && ink.right() >= image.width() - 10 - view.fontMetrics().horizontalAdvance(u':'));
         }
         QVERIFY(area->width() >= 7 * s.digit());
         QVERIFY(!labels.isEmpty());
+        // No first label given: the number of the line at the top.
+        const QString firstLabel = fields.at(3).isEmpty() ? QStringLiteral("%1:").arg(view.topLine()) : fields.at(3);
         QCOMPARE(labels.first().text, firstLabel);
         // Consecutive numbers, one line apart, each ending 8 pixels left of the
         // margin's edge and none cut off on the left.
-        const int lineHeight = s.lineHeight();
         const int firstNumber = firstLabel.chopped(1).toInt();
         for (int i = 0; i < labels.size(); ++i) {
             const EditViewBase::MarginLabel &label = labels.at(i);
@@ -389,41 +417,6 @@ private slots:
         // The first label sits on the line it numbers.
         const QTextCursor top(view.document()->findBlockByNumber(view.topLine() - 1));
         QCOMPARE(labels.first().baseline, view.cursorRect(top).top() + view.fontMetrics().ascent());
-    }
-
-    void eofMark_data() { addTableRows("editor/eofmark.txt"); }
-
-    // The mark starts where the document ends, on its last line.
-    void eofMark()
-    {
-        QFETCH(QStringList, fields);
-        const int lines = fields.at(0).toInt();
-        Shown s(true, Ins, numberedLines(lines));
-        QVERIFY(QTest::qWaitForWindowExposed(&s.window));
-        if (fields.at(1).toInt() > 0)
-            s.view->jumpToLine(fields.at(1).toInt());
-        if (lines < 0) {
-            // All of the bottom row shown but its lowest pixels, which the mark does not need.
-            const int lh = s.lineHeight();
-            const int top = s.view->cursorRect(QTextCursor(s.view->document())).top();
-            const int h = s.view->viewport()->height() - top;
-            s.window.resize(s.window.width(), s.window.height() + (lh - 3 - h % lh + lh) % lh);
-            QTRY_COMPARE((s.view->viewport()->height() - top) % lh, lh - 3);
-            s.view->setPlainText(numberedLines((s.view->viewport()->height() - top) / lh + 1));
-        }
-        const QImage image = grabbed(s.view->viewport());
-        QTextCursor end(s.view->document());
-        end.movePosition(QTextCursor::End);
-        const QRect endRect = s.view->cursorRect(end);
-        QRect ink;  // of the blue pen
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (const QRgb p = image.pixel(x, y); qBlue(p) > qRed(p) + 60 && qBlue(p) > qGreen(p) + 60)
-                    ink |= QRect(x, y, 1, 1);
-        QCOMPARE(!ink.isNull(), fields.at(2) == "yes");
-        QVERIFY2(ink.isNull() || (ink.left() >= endRect.left() - 1 && ink.left() <= endRect.left() + 4),
-                 qPrintable(QStringLiteral("ink at %1, end at %2").arg(ink.left()).arg(endRect.left())));
-        QVERIFY(ink.isNull() || (ink.top() >= endRect.top() && ink.top() <= endRect.bottom()));
     }
 
     void shiftedLinesOnScreen_data() { addTableRows("editor/shiftedlines.txt"); }
