@@ -289,21 +289,6 @@ private slots:
         QCOMPARE(continuationCount(doc), continuations);
     }
 
-    // From any piece of a long line, Ctrl+Return opens a line below the file's
-    // line with the indentation of its first piece, Shift+Return one above it
-    // with that of the line above.
-    void openLineAroundLongLine()
-    {
-        const QString minified = QString::fromUtf8(readFile(dataDir + QStringLiteral("site.min.js")).left(600));
-        for (bool above : {false, true}) {
-            auto view = openText(QStringLiteral("indented.js"), ("a();\n\t" + minified + "\nb();\n").toUtf8(), 100, 40);
-            focusAt(*view, nthContinuation(view->document(), 4).position() + 3);
-            QTest::keyClick(view.get(), Qt::Key_Return, above ? Qt::ShiftModifier : Qt::ControlModifier);
-            QCOMPARE(view->realText(), above ? "a();\n\n\t" + minified + "\nb();\n" : "a();\n\t" + minified + "\n\t\nb();\n");
-            QCOMPARE(view->realLineNumber(view->textCursor().block()), above ? 2 : 3);
-        }
-    }
-
     // A long line pasted below lines the colouring has not reached yet is cut
     // once typing pauses and their states are known, from those states; the
     // cut is part of the paste's undo step.
@@ -360,11 +345,14 @@ private slots:
     }
 
     // The margin numbers the file's lines and marks continuations; jumpToLine
-    // counts the file's lines.
-    void marginAndLineNumbers()
+    // counts the file's lines. From any piece of a long line, Ctrl+Return opens
+    // a line below the file's line with the indentation of its first piece,
+    // Shift+Return one above it with that of the line above.
+    void marginLineNumbersAndOpenedLines()
     {
-        const QByteArray minified = readFile(dataDir + QStringLiteral("site.min.js")).left(600);
-        auto view = openText(QStringLiteral("mixed.js"), "a=1;\n" + minified + "\nb=2;\nc=3;\n", 100, 40);
+        const QString minified = QString::fromUtf8(readFile(dataDir + QStringLiteral("site.min.js")).left(600));
+        const QString text = "a=1;\n\t" + minified + "\nb=2;\nc=3;\n";
+        auto view = openText(QStringLiteral("mixed.js"), text.toUtf8(), 100, 40);
         view->resize(500, 2000);
         view->show();
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
@@ -383,6 +371,15 @@ private slots:
         for (int beyond : {0, 6}) {  // outside the file: stays
             view->jumpToLine(beyond);
             QCOMPARE(view->textCursor().blockNumber(), 1);
+        }
+
+        for (bool above : {false, true}) {
+            focusAt(*view, nthContinuation(view->document(), 4).position() + 3);
+            QTest::keyClick(view.get(), Qt::Key_Return, above ? Qt::ShiftModifier : Qt::ControlModifier);
+            QCOMPARE(view->realText(), above ? "a=1;\n\n\t" + minified + "\nb=2;\nc=3;\n" : "a=1;\n\t" + minified + "\n\t\nb=2;\nc=3;\n");
+            QCOMPARE(view->realLineNumber(view->textCursor().block()), above ? 2 : 3);
+            view->undo();
+            QCOMPARE(view->realText(), text);
         }
     }
 
