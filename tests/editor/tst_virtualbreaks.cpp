@@ -259,36 +259,6 @@ private slots:
         QCOMPARE(view->realText().count(u'\n'), before.count(u'\n') + 1);
     }
 
-    // One undo step that changes text far apart reports one range over the
-    // breaks between: those stay virtual. Tab on a selection indents the file's
-    // lines, not the pieces of a long one.
-    void oneEditAtSeveralPlaces()
-    {
-        const QString minified = QString::fromUtf8(readFile(dataDir + QStringLiteral("site.min.css")).left(800));
-        auto view = openText(QStringLiteral("two.css"), (minified + "\n" + minified + "\n").toUtf8(), 100, 30);
-        QTextDocument *doc = view->document();
-        const int continuations = continuationCount(doc);
-        QVERIFY(continuations > 20);
-        const QString before = view->realText();
-        QTextCursor edit(doc);
-        edit.beginEditBlock();
-        edit.setPosition(nthContinuation(doc, 1).position() + 1);
-        edit.insertText(QStringLiteral("A"));
-        edit.setPosition(nthContinuation(doc, 9).position() + 1);
-        edit.insertText(QStringLiteral("B\nC"));
-        edit.endEditBlock();
-        QCOMPARE(continuationCount(doc), continuations);  // the new line is real
-        QCOMPARE(view->realText().count(u'\n'), before.count(u'\n') + 1);
-        doc->undo();
-        QCOMPARE(view->realText(), before);
-
-        focusAt(*view, 0);
-        view->selectAll();
-        QTest::keyClick(view.get(), Qt::Key_Tab);
-        QCOMPARE(view->realText(), "\t" + minified + "\n\t" + minified + "\n");
-        QCOMPARE(continuationCount(doc), continuations);
-    }
-
     // A long line pasted below lines the colouring has not reached yet is cut
     // once typing pauses and their states are known, from those states; the
     // cut is part of the paste's undo step.
@@ -347,8 +317,11 @@ private slots:
     // The margin numbers the file's lines and marks continuations; jumpToLine
     // counts the file's lines. From any piece of a long line, Ctrl+Return opens
     // a line below the file's line with the indentation of its first piece,
-    // Shift+Return one above it with that of the line above.
-    void marginLineNumbersAndOpenedLines()
+    // Shift+Return one above it with that of the line above. One undo step
+    // that changes text far apart reports one range over the breaks between:
+    // those stay virtual. Tab on a selection indents the file's lines, not the
+    // pieces of a long one.
+    void pageWithALongLine()
     {
         const QString minified = QString::fromUtf8(readFile(dataDir + QStringLiteral("site.min.js")).left(600));
         const QString text = "a=1;\n\t" + minified + "\nb=2;\nc=3;\n";
@@ -381,6 +354,25 @@ private slots:
             view->undo();
             QCOMPARE(view->realText(), text);
         }
+
+        QTextDocument *doc = view->document();
+        QTextCursor edit(doc);
+        edit.beginEditBlock();
+        edit.setPosition(nthContinuation(doc, 1).position() + 1);
+        edit.insertText(QStringLiteral("A"));
+        edit.setPosition(nthContinuation(doc, 9).position() + 1);
+        edit.insertText(QStringLiteral("B\nC"));
+        edit.endEditBlock();
+        QCOMPARE(continuationCount(doc), continuations);  // the new line is real
+        QCOMPARE(view->realText().count(u'\n'), text.count(u'\n') + 1);
+        doc->undo();
+        QCOMPARE(view->realText(), text);
+
+        focusAt(*view, 0);
+        view->selectAll();
+        QTest::keyClick(view.get(), Qt::Key_Tab);
+        QCOMPARE(view->realText(), "\ta=1;\n\t\t" + minified + "\n\tb=2;\n\tc=3;\n");
+        QCOMPARE(continuationCount(doc), continuations);
     }
 
     void find_data() { addTableRows("editor/searchbreaks.txt"); }
