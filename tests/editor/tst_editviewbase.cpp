@@ -266,7 +266,7 @@ private slots:
 
     void cursorShowsAtOnceAndLeavesNoTrace()
     {
-        Shown s(false, Cmd, QStringLiteral("MMMM\nMMMM"), 24);
+        Shown s(false, Cmd, "MMMM\nMMMM\n" + numberedLines(200), 24);
         QVERIFY(s.focus(s.view));
         s.setCursor(1);
         const QRect oldRect = s.view->drawnCursorRect();
@@ -298,7 +298,25 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(redOnScreen(newRect), area, 1500);
         QVERIFY(s.view->cursorBlinkOn());
 
+        // Its pixels scrolled away with it; kept in mind, every later cursor
+        // repaint would cover a strip from there to the cursor.
+        s.setCursor(0);
+        QTRY_VERIFY_WITH_TIMEOUT(s.view->cursorBlinkOn(), 1500);
+        QTest::qWait(20);
+        s.view->verticalScrollBar()->setValue(20);
+        const auto toLine = [&s](int line) { s.setCursor(s.view->document()->findBlockByNumber(line).position()); };
+        toLine(22);
+        QTest::qWait(20);
+        PaintSpy spy(s.view->viewport());
+        toLine(23);
+        QTRY_VERIFY(!spy.painted.isEmpty());
+        QTest::qWait(20);
+        QVERIFY2(spy.painted.boundingRect().height() <= 2 * s.lineHeight() + 4,
+                 qPrintable(QStringLiteral("repainted %1 px high").arg(spy.painted.boundingRect().height())));
+        QCOMPARE(s.view->verticalScrollBar()->value(), 20);  // both lines were in sight
+
         // Without the focus a dotted outline of the character stays, in both phases.
+        s.setCursor(0);
         QVERIFY(s.focus(s.other));
         QRect outline = s.view->cursorRect();
         outline.setWidth(s.view->drawnCursorWidth());
@@ -313,27 +331,6 @@ private slots:
             // Dotted: gaps that a solid pen would not leave.
             QVERIFY(onOutline < 2 * (outline.width() + outline.height()) - 4);
         }
-    }
-
-    // Its pixels scrolled away with it; kept in mind, every later cursor repaint
-    // would cover a strip from there to the cursor.
-    void cursorScrolledOutOfSightIsForgotten()
-    {
-        Shown s(false, Cmd, numberedLines(200));
-        QVERIFY(s.focus(s.view));
-        s.setCursor(0);
-        QTRY_VERIFY_WITH_TIMEOUT(s.view->cursorBlinkOn(), 1500);
-        QTest::qWait(20);
-        s.view->verticalScrollBar()->setValue(20);
-        const auto toLine = [&s](int line) { s.setCursor(s.view->document()->findBlockByNumber(line).position()); };
-        toLine(28);
-        QTest::qWait(20);
-        PaintSpy spy(s.view->viewport());
-        toLine(29);
-        QTRY_VERIFY(!spy.painted.isEmpty());
-        QTest::qWait(20);
-        QVERIFY2(spy.painted.boundingRect().height() <= 2 * s.lineHeight() + 4,
-                 qPrintable(QStringLiteral("repainted %1 px high").arg(spy.painted.boundingRect().height())));
     }
 
     void margin_data() { addTableRows("editor/margin.txt"); }
