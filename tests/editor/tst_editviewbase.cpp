@@ -142,17 +142,6 @@ QKeyCombination keyOf(const QString &text)
     return sequence[0];
 }
 
-// A shown view with the cursor marks of the key tables, in vi command mode
-// or insert mode, and nothing counted yet.
-struct Keyed : Shown {
-    Keyed(const QString &marked, const QString &mode) : Shown(false, mode == QLatin1String("command") ? Cmd : Ins, QString())
-    {
-        settings.viEnabled = mode != QLatin1String("insert");
-        setCursorMarked(*view, marked);
-        clearCommandStatistics();
-    }
-};
-
 } // namespace
 
 class TestEditViewBase : public QObject
@@ -192,10 +181,7 @@ private slots:
     void wheelZoom()
     {
         QFETCH(QStringList, fields);
-        Qt::KeyboardModifiers mods;
-        for (const auto &[name, mod] : QList<QPair<QString, Qt::KeyboardModifier>>{{"ctrl", Qt::ControlModifier}, {"shift", Qt::ShiftModifier},
-                 {"alt", Qt::AltModifier}, {"meta", Qt::MetaModifier}, {"keypad", Qt::KeypadModifier}})
-            mods.setFlag(mod, fields.at(2).contains(name));
+        const Qt::KeyboardModifiers mods = keyOf(fields.at(2) + "F1").keyboardModifiers();
         const int expectedSize = fields.at(3).toInt();
         const bool zooms = fields.at(4) == QLatin1String("zooms");
         Shown s(true, Cmd, "\tx\n" + numberedLines(400), fields.at(0).toInt());
@@ -484,7 +470,10 @@ private slots:
         QTemporaryDir dir;
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
-        Keyed k(fields.at(4), fields.at(0));
+        Shown k(false, fields.at(0) == QLatin1String("command") ? Cmd : Ins, QString());
+        k.settings.viEnabled = fields.at(0) != QLatin1String("insert");
+        setCursorMarked(*k.view, fields.at(4));
+        clearCommandStatistics();
         k.settings.softTab = fields.at(3).startsWith(QLatin1String("soft "));
         k.settings.tabWidth = fields.at(3).section(u' ', -1).toInt();
         const QString original = k.view->toPlainText();
@@ -520,7 +509,8 @@ private slots:
     void cursorCommands()
     {
         QFETCH(QStringList, fields);
-        Keyed k(fields.at(0), QStringLiteral("insert"));
+        Shown k(false, Ins, QString());
+        setCursorMarked(*k.view, fields.at(0));
         QString taken = QStringLiteral("stale");
         if (fields.at(1).isEmpty())
             k.view->jumpToMatchingBracket();
