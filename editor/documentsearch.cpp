@@ -28,7 +28,7 @@ bool isBehindFinalLineEnd(const QTextDocument *document, int position)
     return last.length() == 1 && last.blockNumber() > 0 && position == last.position();
 }
 
-bool isWordChar(QChar c)
+bool isSearchWordChar(QChar c)
 {
     return c.isLetterOrNumber();
 }
@@ -274,8 +274,8 @@ DocumentSearch::LineHit DocumentSearch::searchLineBackward(QStringView line, int
 bool DocumentSearch::isWholeWordIn(QStringView line, int start, int length)
 {
     const int end = start + length;
-    return (start == 0 || !isWordChar(line.at(start - 1)))
-            && (end >= line.size() || !isWordChar(line.at(end)));
+    return (start == 0 || !isSearchWordChar(line.at(start - 1)))
+            && (end >= line.size() || !isSearchWordChar(line.at(end)));
 }
 
 // The first lines are searched one at a time, which is quickest for a match

@@ -39,7 +39,7 @@ bool isAsciiAlnum(QChar c)
 // A character a cut inside a body may stand beside: the body's scanner looks
 // for ASCII punctuation only, and blanks at a piece start would be skipped.
 // Japanese text has no ASCII letters, but every character of it will do.
-bool isWordChar(QChar c)
+bool isCutNeighbour(QChar c)
 {
     return isAsciiAlnum(c)
         || (c.unicode() >= 0x80 && !c.isSpace() && !c.isMark() && !c.isSurrogate());
@@ -265,8 +265,8 @@ QList<int> LineSplitter::breaks(const QString &line, int startState, int limit)
                 const int at = findPlace(std::max(start, pieceStart) + 1,
                                          std::min(end - 1, pieceStart + limit), end,
                                          int(line.size()) - limit, [&](int at) {
-                                             return isWordChar(line.at(at - 1))
-                                                 && isWordChar(line.at(at));
+                                             return isCutNeighbour(line.at(at - 1))
+                                                 && isCutNeighbour(line.at(at));
                                          });
                 if (at > 0) {
                     cut(at);

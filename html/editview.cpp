@@ -31,12 +31,6 @@ bool isBlankOrTab(QChar c)
     return c == u' ' || c == u'\t';
 }
 
-// What the vi word motions take for a word character.
-bool isWordChar(QChar c)
-{
-    return (c.unicode() < 256 && c.isLetterOrNumber()) || c == u'_';
-}
-
 // The cursor's line as the file has it: its first block and the blocks that
 // continue it behind virtual breaks.
 struct RealLine {
@@ -585,7 +579,7 @@ void EditView::completion(bool closeTagOnly)
         const QChar before = line.at(col - 1);
         if ((before.unicode() < 256 && before.isLetter()) || before == u'_') {
             int start = col;
-            while (start > 0 && isWordChar(line.at(start - 1)))
+            while (start > 0 && KeywordList::isWordChar(line.at(start - 1)))
                 --start;
             prefix = line.mid(start, col - start);
             from = real.position(start);
