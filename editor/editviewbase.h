@@ -147,6 +147,7 @@ signals:
     void fullPathChanged();
 
 protected:
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *object, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;

@@ -119,6 +119,21 @@ int EditViewBase::tabColumns() const
     return settings ? qMax(settings->tabWidth, 1) : 1;
 }
 
+// Ctrl+Return is also the menu's shortcut for opening a line below; taken
+// here, it reaches keyPressEvent and is counted like Shift+Return, which
+// the text widget already keeps from the shortcut as typed text.
+bool EditViewBase::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return && key->modifiers() == Qt::ControlModifier) {
+            event->accept();
+            return true;
+        }
+    }
+    return QPlainTextEdit::event(event);
+}
+
 void EditViewBase::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
