@@ -102,38 +102,6 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void setMarked(QPlainTextEdit &edit, QString marked)
-{
-    const qsizetype open = marked.indexOf(u'[');
-    int anchor = -1;
-    if (open >= 0) {
-        marked.remove(open, 1);
-        anchor = int(open);
-    }
-    qsizetype cursorAt = marked.indexOf(u']');
-    if (cursorAt >= 0)
-        marked.remove(cursorAt, 1);
-    else if ((cursorAt = marked.indexOf(u'^')) >= 0)
-        marked.remove(cursorAt, 1);
-    else
-        cursorAt = marked.size();
-    edit.setPlainText(marked);
-    QTextCursor cursor = edit.textCursor();
-    cursor.setPosition(anchor >= 0 ? anchor : int(cursorAt));
-    cursor.setPosition(int(cursorAt), QTextCursor::KeepAnchor);
-    edit.setTextCursor(cursor);
-}
-
-QString marked(const QPlainTextEdit &edit)
-{
-    QString text = edit.toPlainText();
-    const QTextCursor cursor = edit.textCursor();
-    if (!cursor.hasSelection())
-        return text.insert(cursor.position(), u'^');
-    text.insert(cursor.selectionEnd(), u']');
-    return text.insert(cursor.selectionStart(), u'[');
-}
-
 void setCursorMarked(QPlainTextEdit &edit, const QString &marked)
 {
     QString text = marked;

@@ -54,12 +54,9 @@ public:
 
 class QPlainTextEdit;
 
-// Texts with a cursor marker, for editing tests: "^" is the cursor,
-// "[...]" a selection whose cursor stands at its end.
-void setMarked(QPlainTextEdit &edit, QString marked);
-QString marked(const QPlainTextEdit &edit);
-// The key tables' form: "|" is the cursor and "^" a selection's anchor, on
-// either side of it, so that a backward selection can be written too.
+// Texts with a cursor marker, for editing tests: "|" is the cursor and "^" a
+// selection's anchor, on either side of it, so that a backward selection can
+// be written too.
 void setCursorMarked(QPlainTextEdit &edit, const QString &marked);
 QString cursorMarked(const QPlainTextEdit &edit);
 

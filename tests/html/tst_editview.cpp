@@ -30,7 +30,7 @@ namespace {
 
 QString unmarked(QString text)
 {
-    return text.remove(u'^').remove(u'[').remove(u']');
+    return text.remove(u'|').remove(u'^');
 }
 
 // Keys split at blanks: one character (or "Space") is typed, anything else
@@ -126,7 +126,7 @@ void TestEditView::cleanup()
     delete keywordDir;
 }
 
-// Fields: command | document ("^" the cursor, "[...]" a selection) | result |
+// Fields: command | document ("|" the cursor, "^" a selection's anchor) | result |
 // argument | path | block states, or "cut" for long lines cut into pieces.
 void TestEditView::commands()
 {
@@ -144,7 +144,7 @@ void TestEditView::commands()
         if (command == u"template")
             view->insertTemplate();
         const auto joined = [](const QStringList &l) { return l.isEmpty() ? QStringLiteral("none") : l.join(u'\n'); };
-        QCOMPARE(command == u"template" ? marked(*view)
+        QCOMPARE(command == u"template" ? cursorMarked(*view)
                                         : joined(view->tagCandidates()) + " / " + joined(view->attributeCandidates(argument)),
                  fields.at(2));
         return;
@@ -154,10 +154,10 @@ void TestEditView::commands()
         view->loadText(unmarked(document));
         QVERIFY(view->virtualBreaks()->hasBreaks());
         QTextCursor cursor(view->document());
-        cursor.setPosition(view->virtualBreaks()->toDocument(int(document.indexOf(u'^'))));
+        cursor.setPosition(view->virtualBreaks()->toDocument(int(document.indexOf(u'|'))));
         view->setTextCursor(cursor);
     } else {
-        setMarked(*view, document);
+        setCursorMarked(*view, document);
     }
     QTextBlock block = view->document()->begin();
     for (const QString &s : cut ? QStringList() : states.split(u',', Qt::SkipEmptyParts)) {
@@ -210,8 +210,8 @@ void TestEditView::commands()
     // The queries leave the document alone; after the other commands it is
     // part of the result.
     if (!QStringList{"close tags", "words", "tag", "style", "list item"}.contains(command))
-        out += cut ? view->realText().insert(view->virtualBreaks()->toReal(view->textCursor().position()), u'^')
-                   : marked(*view);
+        out += cut ? view->realText().insert(view->virtualBreaks()->toReal(view->textCursor().position()), u'|')
+                   : cursorMarked(*view);
     out += popupLog;
     for (const QList<QVariant> &m : std::as_const(messages))
         out += QStringLiteral(" [%1]").arg(m.at(0).toString());
@@ -373,11 +373,11 @@ void TestEditView::menuCommands()
         if (fields.at(1).isEmpty())
             w.tabs()->clear();
         else
-            setMarked(*w.currentView(), fields.at(1));
+            setCursorMarked(*w.currentView(), fields.at(1));
         auto *act = w.findChild<QAction *>(fields.at(0));
         QVERIFY(act);
         act->trigger();
-        QCOMPARE(w.currentView() ? marked(*w.currentView()) : QString(), fields.at(2));
+        QCOMPARE(w.currentView() ? cursorMarked(*w.currentView()) : QString(), fields.at(2));
     }
     QDir::setCurrent(previous);
     QVERIFY(prompt->asked.isEmpty() && popupLog.isEmpty());
