@@ -2,6 +2,7 @@
 
 #include "testsupport.h"
 
+#include <QDir>
 #include <QtTest>
 
 QString unescapeTestField(const QString &field)
@@ -75,4 +76,12 @@ QList<TestRow> readTestTable(const QString &relativePath)
         rows.append(row);
     }
     return rows;
+}
+
+void addDirectoryRows(const QString &relativeDir, const char *column)
+{
+    QTest::addColumn<QString>(column);
+    const QDir dir(QStringLiteral(MOSSGLEN_TEST_DATA "/") + relativeDir);
+    for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
+        QTest::newRow(qPrintable(name)) << dir.filePath(name);
 }

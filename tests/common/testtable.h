@@ -19,3 +19,7 @@ struct TestRow
 
 QList<TestRow> readTestTable(const QString &relativePath);
 QString unescapeTestField(const QString &field);
+
+// One row a file of a folder under tests/data, named after the file, with its
+// path in the column: for golden-file tests that read every sample there.
+void addDirectoryRows(const QString &relativeDir, const char *column = "input");

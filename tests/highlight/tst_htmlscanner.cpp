@@ -9,7 +9,6 @@
 #include "highlight/linesplitter.h"
 #include "highlight/piecescanner.h"
 #include "testsupport.h"
-#include "testtable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -54,17 +53,6 @@ QStringList scanLines(const QStringList &lines, int state, const QSet<QString> *
 int stateValue(const QString &name)
 {
     return stateNames.contains(name) ? int(stateNames.indexOf(name)) : name.toInt();
-}
-
-// Rows of highlight/scanner_misc.txt of one kind: start state, text, then the rest.
-void miscRows(const char *kind)
-{
-    QTest::addColumn<int>("startState");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("more");
-    for (const TestRow &r : readTestTable(QStringLiteral("highlight/scanner_misc.txt")))
-        if (r.fields.at(0) == QLatin1String(kind))
-            QTest::newRow(qPrintable(r.name)) << stateValue(r.fields.at(1)) << r.fields.at(2) << r.fields.mid(3);
 }
 
 
@@ -126,44 +114,31 @@ class TestHtmlScanner : public QObject
 {
     Q_OBJECT
 private slots:
-    void tokens_data();
+    void tokens_data() { addTableRows(QStringLiteral("highlight/scanner_tokens.txt")); }
     void tokens();
     void isRegExpContext();
-    void tagNameFollowsFirstIdentifier_data() { miscRows("tag"); }
+    void tagNameFollowsFirstIdentifier_data() { addTableRows(QStringLiteral("highlight/scanner_tags.txt")); }
     void tagNameFollowsFirstIdentifier();
-    void referenceFiles_data();
+    void referenceFiles_data() { addDirectoryRows(QStringLiteral("scanner/input")); }
     void referenceFiles();
     void linesKeepRules();
-    void linearInLineLength_data() { miscRows("linear"); }
+    void linearInLineLength_data() { addTableRows(QStringLiteral("highlight/scanner_linear.txt")); }
     void linearInLineLength();
-    void cuts_data();
+    void cuts_data() { addTableRows(QStringLiteral("highlight/line_cuts.txt")); }
     void cuts();
     void randomLinesColourAsWhole();
 };
 
-void TestHtmlScanner::tokens_data()
-{
-    static_assert(HtmlScanner::StateCount == 34 && HtmlScanner::TokenCount == 18, "name lists out of date");
-    QTest::addColumn<int>("startState");
-    QTest::addColumn<QString>("keywords");
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<QStringList>("expected");
-    for (const TestRow &r : readTestTable(QStringLiteral("highlight/scanner_tokens.txt"))) {
-        const QStringList state = r.fields.at(0).split(u'/');
-        QTest::newRow(qPrintable(r.name)) << stateValue(state.at(0)) << state.value(1)
-                                          << r.fields.at(1).split(u'\n') << r.fields.mid(2);
-    }
-}
-
+// Fields: start state, "/none" or "/empty" after it for the script keywords |
+// lines | tokens.
 void TestHtmlScanner::tokens()
 {
-    QFETCH(int, startState);
-    QFETCH(QString, keywords);
-    QFETCH(QStringList, lines);
-    QFETCH(QStringList, expected);
+    static_assert(HtmlScanner::StateCount == 34 && HtmlScanner::TokenCount == 18, "name lists out of date");
+    QFETCH(QStringList, fields);
+    const QString state = fields.at(0).section(u'/', 0, 0), keywords = fields.at(0).section(u'/', 1);
     static const QSet<QString> none;
     const QSet<QString> *set = keywords.isEmpty() ? &testKeywords : keywords == u"empty" ? &none : nullptr;
-    QCOMPARE(scanLines(lines, startState, set, &testPhpKeywords), expected);
+    QCOMPARE(scanLines(fields.at(1).split(u'\n'), stateValue(state), set, &testPhpKeywords), fields.mid(2));
 }
 
 // What may stand before a "/" that opens a regular expression: nothing,
@@ -179,21 +154,11 @@ void TestHtmlScanner::isRegExpContext()
 
 void TestHtmlScanner::tagNameFollowsFirstIdentifier()
 {
-    QFETCH(int, startState);
-    QFETCH(QString, text);
-    QFETCH(QStringList, more);
-    HtmlScanner scanner(&testKeywords, text, startState);
-    for (int i = more.at(0).toInt(); i > 0; --i)
+    QFETCH(QStringList, fields);
+    HtmlScanner scanner(&testKeywords, fields.at(1), stateValue(fields.at(0)));
+    for (int i = fields.at(2).toInt(); i > 0; --i)
         QVERIFY(scanner.nextToken() != HtmlScanner::End);
-    QCOMPARE(scanner.tagName(), more.at(1));
-}
-
-void TestHtmlScanner::referenceFiles_data()
-{
-    QTest::addColumn<QString>("input");
-    const QDir dir(QStringLiteral(MOSSGLEN_TEST_DATA "/scanner/input"));
-    for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
-        QTest::newRow(qPrintable(name)) << dir.filePath(name);
+    QCOMPARE(scanner.tagName(), fields.at(3));
 }
 
 // The token streams of whole sample files, scanned from the state the file's
@@ -269,8 +234,9 @@ void TestHtmlScanner::linesKeepRules()
 // seconds instead of running for hours on the longest line.
 void TestHtmlScanner::linearInLineLength()
 {
-    QFETCH(int, startState);
-    QFETCH(QString, text);
+    QFETCH(QStringList, fields);
+    const int startState = stateValue(fields.at(0));
+    const QString text = fields.at(1);
     double previous = -1;
     for (const int bits : {13, 16, 19, 22}) {
         const QString longLine = text.repeated((1 << bits) / text.size() + 1).left(1 << bits);
@@ -300,28 +266,15 @@ void TestHtmlScanner::linearInLineLength()
     }
 }
 
-void TestHtmlScanner::cuts_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<int>("state");
-    QTest::addColumn<int>("limit");
-    QTest::addColumn<QList<int>>("expected");
-    for (const TestRow &r : readTestTable(QStringLiteral("highlight/line_cuts.txt"))) {
-        QList<int> cuts;
-        for (const QString &c : r.fields.at(3).split(u' ', Qt::SkipEmptyParts))
-            cuts << c.toInt();
-        QTest::newRow(qPrintable(r.name)) << r.fields.at(2) << stateValue(r.fields.at(0))
-                                          << r.fields.at(1).toInt() << cuts;
-    }
-}
-
 void TestHtmlScanner::cuts()
 {
-    QFETCH(QString, line);
-    QFETCH(int, state);
-    QFETCH(int, limit);
-    QFETCH(QList<int>, expected);
-    const QList<int> cuts = LineSplitter::breaks(line, state, limit);
+    QFETCH(QStringList, fields);
+    const QString line = fields.at(2);
+    const int state = stateValue(fields.at(0));
+    QList<int> expected;
+    for (const QString &c : fields.at(3).split(u' ', Qt::SkipEmptyParts))
+        expected << c.toInt();
+    const QList<int> cuts = LineSplitter::breaks(line, state, fields.at(1).toInt());
     QCOMPARE(cuts, expected);
     compareWithWhole(line, state, cuts);
 }

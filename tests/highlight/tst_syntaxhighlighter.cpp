@@ -10,7 +10,7 @@
 #include "html/editview.h"
 #include "testsupport.h"
 
-#include <QDir>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -63,7 +63,7 @@ class TestSyntaxHighlighter : public QObject
     Q_OBJECT
 private slots:
     void init();
-    void referenceColours_data();
+    void referenceColours_data() { addDirectoryRows(QStringLiteral("scanner/input")); }
     void referenceColours();
     void names();
     void lazyEqualsFull_data() { addTableRows(QStringLiteral("highlight/lazy_edits.txt")); }
@@ -117,14 +117,6 @@ void TestSyntaxHighlighter::compareWithStraightPass(const EditView &view)
                                  .arg(a.blockNumber() + 1).arg(a.text()).arg(a.userState()).arg(e.userState())));
         QVERIFY(a.userState() >= 0 && (a.userState() & HtmlScanner::StateMask) < HtmlScanner::StateCount);
     }
-}
-
-void TestSyntaxHighlighter::referenceColours_data()
-{
-    QTest::addColumn<QString>("input");
-    const QDir dir(QStringLiteral(MOSSGLEN_TEST_DATA "/scanner/input"));
-    for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
-        QTest::newRow(qPrintable(name)) << dir.filePath(name);
 }
 
 // Every format range of the scanner's sample files against references beside
