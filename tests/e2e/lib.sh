@@ -14,6 +14,15 @@ rerun_under_xvfb() {
     fi
 }
 
+# What every script does first: e2e_setup "$0" "$@" takes the program to
+# test ($program) from the script's argument and runs the script under Xvfb
+# with a scratch home.
+e2e_setup() {
+    program="$(readlink -f "$2")"
+    rerun_under_xvfb "$@"
+    make_work_home
+}
+
 # A scratch folder, $work, that is also the program's home and is removed
 # (with the program stopped) when the script ends.
 make_work_home() {
@@ -59,9 +68,10 @@ start_program() {
     wait_until 10 bash -c "xdotool getwindowgeometry $window_id >/dev/null"
 }
 
-visible_windows() {
-    xdotool search --pid "$program_pid" --onlyvisible --name '' 2>/dev/null | wc -l
-}
+# The ids of the program's mapped windows, one a line.
+mapped_windows() { xdotool search --pid "$program_pid" --onlyvisible --name '' 2>/dev/null | sort; }
+
+visible_windows() { mapped_windows | wc -l; }
 
 more_windows_than() { [ "$(visible_windows)" -gt "$1" ]; }
 
@@ -87,10 +97,12 @@ wait_for_bytes() {  # wait_for_bytes FILE EXPECTED-FILE
 
 program_gone() { ! kill -0 "$program_pid" 2>/dev/null; }
 
-# File > eXit: the same road as closing the window, questions included.
+# File > eXit: the same road as closing the window, questions included;
+# returns when the program is gone.
 exit_program() {
     keys_opening_popup alt+f
     xdotool key x
+    wait_program_gone
 }
 
 wait_program_gone() {

@@ -4,12 +4,8 @@
 # document back with everything up to the last recovery copy; then that a
 # normal exit leaves no copies behind. Usage: test_crash_recovery.sh path/to/mossglen
 set -euo pipefail
-program="$(readlink -f "$1")"
-here="$(cd "$(dirname "$0")" && pwd)"
-
-source "$here/lib.sh"
-rerun_under_xvfb "$0" "$@"
-make_work_home
+source "$(dirname "$0")/lib.sh"
+e2e_setup "$0" "$@"
 recovery="$XDG_DATA_HOME/Velmora/Mossglen/recovery"
 
 # About 5 MB of markup, plain ASCII.
@@ -22,10 +18,7 @@ has_copy() { [ "$(copies)" -ge 1 ]; }
 no_copy() { [ "$(copies)" -eq 0 ]; }
 copy_newer_than() { [ -n "$(find "$recovery" -name '*.journal' -newer "$1" 2>/dev/null)" ]; }
 
-"$program" "$work/big.html" >"$work/program.log" 2>&1 &
-program_pid=$!
-wait_until 60 find_main_window
-wait_until 10 focus_window "$window_id"
+start_program "$program" "$work/big.html"
 
 first="typed before the crash "
 second="typed while it was killed"
@@ -87,7 +80,6 @@ fi
 wait_until 15 no_copy
 
 exit_program
-wait_program_gone
 leftovers="$(find "$recovery" -type f 2>/dev/null | wc -l || true)"
 if [ "$leftovers" -ne 0 ]; then
     echo "files left in the recovery folder after a normal exit:"; ls -la "$recovery"

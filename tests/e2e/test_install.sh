@@ -3,16 +3,10 @@
 # installed program starts from there and finds its data folder.
 # Usage: test_install.sh path/to/mossglen (inside the build folder)
 set -euo pipefail
-program="$(readlink -f "$1")"
-here="$(cd "$(dirname "$0")" && pwd)"
-source "$here/lib.sh"
-rerun_under_xvfb "$0" "$@"
+source "$(dirname "$0")/lib.sh"
+e2e_setup "$0" "$@"
 build="$(dirname "$(dirname "$program")")"
-prefix="$(mktemp -d)"
-work="$prefix"
-trap 'show_log_on_failure; stop_program; rm -rf "$prefix"' EXIT
-export HOME="$prefix/home"
-mkdir -p "$HOME"
+prefix="$work"
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 installed="$prefix/bin/mossglen"
@@ -30,5 +24,4 @@ desktop-file-validate "$prefix/share/applications/mossglen.desktop" 2>/dev/null 
 # The installed program starts from there and shows its window.
 start_program "$installed" --no-such-option
 exit_program
-wait_program_gone
 echo "install: passed"

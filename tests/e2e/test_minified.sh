@@ -4,12 +4,9 @@
 # character typed at the start is saved with the rest of the one line intact.
 # Usage: test_minified.sh path/to/mossglen
 set -euo pipefail
-program="$(readlink -f "$1")"
 here="$(cd "$(dirname "$0")" && pwd)"
-
 source "$here/lib.sh"
-rerun_under_xvfb "$0" "$@"
-make_work_home
+e2e_setup "$0" "$@"
 
 original="$here/../data/minified/site.min.js"
 cp "$original" "$work/site.min.js"
@@ -33,5 +30,4 @@ xdotool key ctrl+s
 wait_for_bytes "$work/site.min.js" <(printf 'z'; cat "$original")
 
 exit_program
-wait_program_gone
 echo "e2e minified: passed"

@@ -6,13 +6,10 @@
 # measured by tst_translation; these pictures are for looking at.
 # Usage: test_screenshots.sh path/to/mossglen
 set -euo pipefail
-program="$(readlink -f "$1")"
-here="$(cd "$(dirname "$0")" && pwd)"
-source "$here/lib.sh"
-rerun_under_xvfb "$0" "$@"
+source "$(dirname "$0")/lib.sh"
+e2e_setup "$0" "$@"
 out="${MOSSGLEN_SCREENSHOTS:-}"
 [ -n "$out" ] && out="$(mkdir -p "$out" && cd "$out" && pwd)"
-make_work_home
 [ -n "$out" ] || out="$work/shots"
 mkdir -p "$out" "$work/site"
 
@@ -25,9 +22,6 @@ shoot() {
     import -window "$1" "$out/$2.png"
     [ -s "$out/$2.png" ]
 }
-
-# The ids of the program's mapped windows, one a line.
-mapped_windows() { xdotool search --pid "$program_pid" --onlyvisible --name '' 2>/dev/null | sort; }
 
 new_window=""
 find_new_window() {
