@@ -3,6 +3,8 @@
 #include "editor/editviewbase.h"
 #include "editor/findreplacedlg.h"
 #include "editor/globalsettings.h"
+#include "editor/virtualbreaks.h"
+#include "highlight/linesplitter.h"
 #include "testsupport.h"
 
 #include <QCheckBox>
@@ -31,20 +33,48 @@ DocumentSearch::Options options(const QString &words)
     return o;
 }
 
-QTextCursor cursorAt(QTextDocument *document, int position, int anchor = -1)
+// Lines longer than 40 characters are cut into pieces of ten, as a long
+// line of a file is, so that searches run over the breaks between them.
+void loadCut(EditViewBase &view, const QString &text)
 {
-    QTextCursor cursor(document);
-    cursor.setPosition(anchor < 0 ? position : anchor);
-    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    view.virtualBreaks()->setCutRules(LineSplitter::cutRules());
+    view.virtualBreaks()->setLimits(40, 10);
+    view.loadText(text);
+    const QStringList lines = text.split(u'\n');
+    QCOMPARE(view.virtualBreaks()->hasBreaks(), std::any_of(lines.begin(), lines.end(), [](const QString &l) { return l.size() > 40; }));
+}
+
+// "<far>" in a table's text stands for 2100 short lines: beyond the search's
+// line-by-line walk.
+QString expanded(const QString &text)
+{
+    return QString(text).replace(QLatin1String("<far>"), QStringLiteral("x\n").repeated(2100));
+}
+
+// Positions in the file's text; at a break the cursor stands behind it, at
+// the start of the next block.
+QTextCursor cursorAt(EditViewBase &view, int position, int anchor = -1)
+{
+    const VirtualBreaks *breaks = view.virtualBreaks();
+    const auto at = [breaks](int real) { const int p = breaks->toDocument(real); return p + int(breaks->breakPositions().contains(p)); };
+    QTextCursor cursor(view.document());
+    cursor.setPosition(at(anchor < 0 ? position : anchor));
+    cursor.setPosition(at(position), QTextCursor::KeepAnchor);
     return cursor;
 }
 
-// Start and length of a found cursor, or (-1, 0) for none.
-QPair<int, int> span(const QTextCursor &cursor)
+// Start and length of a found cursor in the file's text: (-1, 0) for none,
+// (-2, 0) when it begins or ends on a break character that the match only
+// touches.
+QPair<int, int> span(const EditViewBase &view, const QTextCursor &cursor)
 {
     if (cursor.isNull())
         return {-1, 0};
-    return {cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()};
+    const VirtualBreaks *breaks = view.virtualBreaks();
+    const int start = cursor.selectionStart(), end = cursor.selectionEnd();
+    if (breaks->breakPositions().contains(start) || (end > start && breaks->breakPositions().contains(end - 1)))
+        return {-2, 0};
+    return {breaks->toReal(start), breaks->toReal(end) - breaks->toReal(start)};
 }
 
 template<class T> T *child(const FindReplaceDlg &dialog, const char *name)
@@ -103,22 +133,36 @@ private slots:
     void find()
     {
         QFETCH(QStringList, f);
-        QTextDocument doc(f.at(1));
-        const DocumentSearch search(f.at(2), options(f.at(0)));
-        const QTextCursor from = cursorAt(&doc, f.at(3).toInt(), f.at(4).toInt());
-        if (f.at(5) == QLatin1String("walk")) {
+        // The view's own plain search must not take these.
+        settings.ignoreCase = CaseSensitive;
+        settings.wordSearch = true;
+        EditViewBase view(&settings, nullptr);
+        loadCut(view, expanded(f.at(1)));
+        const DocumentSearch::Options o = options(f.at(0));
+        const DocumentSearch search(f.at(2), o);
+        const QTextCursor from = cursorAt(view, f.at(3).toInt(), f.at(4).toInt());
+        const QString how = f.at(5);
+        if (how == QLatin1String("walk")) {
             QStringList starts;
-            for (QTextCursor cursor = search.find(&doc, from, false); !cursor.isNull() && starts.size() < 20;
-                 cursor = search.find(&doc, cursor, false)) {
-                starts.append(QString::number(cursor.selectionStart()));
-                QCOMPARE(span(cursor).second, f.at(7).toInt());
+            for (QTextCursor cursor = search.find(view.document(), from, false); !cursor.isNull() && starts.size() < 20;
+                 cursor = search.find(view.document(), cursor, false)) {
+                starts.append(QString::number(span(view, cursor).first));
+                QCOMPARE(span(view, cursor).second, f.at(7).toInt());
             }
             QCOMPARE(starts.join(QLatin1Char(' ')), f.at(6));
             return;
         }
-        const QTextCursor match = f.at(5) == QLatin1String("at")
-            ? search.matchAt(from) : search.find(&doc, from, f.at(5) == QLatin1String("backward"));
-        QCOMPARE(span(match), qMakePair(f.at(6).toInt(), f.at(7).toInt()));
+        QTextCursor match;
+        if (how.startsWith(QLatin1String("word"))) {
+            view.setTextCursor(from);
+            if (view.findPlain(f.at(2), (how.endsWith(QLatin1String("back")) ? QTextDocument::FindBackward : QTextDocument::FindFlags())
+                                            | (o.wholeWords ? QTextDocument::FindWholeWords : QTextDocument::FindFlags())))
+                match = view.textCursor();
+            QVERIFY(!match.isNull() || span(view, view.textCursor()) == span(view, from));  // a failed search leaves the cursor
+        } else {
+            match = how == QLatin1String("at") ? search.matchAt(from) : search.find(view.document(), from, how == QLatin1String("backward"));
+        }
+        QCOMPARE(span(view, match), qMakePair(f.at(6).toInt(), f.at(7).toInt()));
     }
 
     void farMatchesInLargeDocuments_data() { addTableRows("editor/farmatches.txt", "f"); }
@@ -146,7 +190,7 @@ private slots:
         settings.findLoop = f.at(0) == QLatin1String("no") ? NoLoop : f.at(0) == QLatin1String("confirm") ? ConfirmLoop : Loop;
         EditViewBase view(&settings, nullptr);
         view.setPlainText(QStringLiteral("cat dog\nbird cat"));
-        view.setTextCursor(cursorAt(view.document(), f.at(2).toInt(), f.at(3).toInt()));
+        view.setTextCursor(cursorAt(view, f.at(2).toInt(), f.at(3).toInt()));
         if (!f.at(6).isEmpty())
             prompt->answers << (yes(6) ? QMessageBox::Yes : QMessageBox::No);
         QSignalSpy messages(&view, &EditViewBase::showMessage);
@@ -180,21 +224,6 @@ private slots:
             QCOMPARE(view.textCursor().blockNumber() + 1, matchLine);
             QCOMPARE(view.topLine(), topLine);
         }
-    }
-
-    // The plain search of other tools takes its flags, not the settings.
-    void findPlainUsesItsOwnFlags()
-    {
-        settings.ignoreCase = CaseSensitive;
-        settings.wordSearch = true;
-        EditViewBase view(&settings, nullptr);
-        view.setPlainText(QStringLiteral("xx FOOBAR foo"));
-        QVERIFY(view.findPlain(QStringLiteral("foo"), {}));
-        QCOMPARE(span(view.textCursor()), qMakePair(3, 3));
-        QVERIFY(view.findPlain(QStringLiteral("foo"), QTextDocument::FindWholeWords));
-        QCOMPARE(span(view.textCursor()), qMakePair(10, 3));
-        QVERIFY(!view.findPlain(QStringLiteral("foo"), {}));
-        QCOMPARE(span(view.textCursor()), qMakePair(10, 3));
     }
 
     void dialogOptions_data() { addTableRows("editor/dialogoptions.txt", "f"); }
@@ -252,7 +281,7 @@ private slots:
         const auto replaced = [&](int i) { return f.value(i).split(QLatin1Char(','), Qt::SkipEmptyParts); };
         const QString button = f.at(0);
         const int times = qMax(1, f.value(15).toInt());
-        const QString document = f.at(3).repeated(times), after = f.at(8).repeated(times);
+        const QString document = expanded(f.at(3).repeated(times)), after = expanded(f.at(8).repeated(times));
         const DocumentSearch::Options o = options(f.at(2));
         settings.findStrings = list(f.at(1));
         settings.replaceStrings = replaced(14);
@@ -261,8 +290,9 @@ private slots:
         settings.ignoreCase = quint8(o.caseMode);
         settings.findLoop = ConfirmLoop;
         EditViewBase view(&settings, nullptr);
-        view.setPlainText(document);
-        view.setTextCursor(cursorAt(view.document(), f.at(4).toInt() < 0 ? int(document.size()) : f.at(4).toInt(), f.at(5).toInt()));
+        loadCut(view, document);
+        const QString shown = view.toPlainText();
+        view.setTextCursor(cursorAt(view, f.at(4).toInt() < 0 ? int(document.size()) : f.at(4).toInt(), f.at(5).toInt()));
         FindReplaceDlg dialog(&view, &settings);
         child<QRadioButton>(dialog, "noLoop")->setChecked(true);
         setTexts(dialog, f.at(6), f.at(7));
@@ -276,13 +306,13 @@ private slots:
             QCOMPARE(button == QLatin1String("silent")     ? dialog.findInView(false, true)
                      : button == QLatin1String("backward") ? dialog.on_findBackward_clicked()
                                                            : dialog.on_findForward_clicked(), n >= 0);
-        QCOMPARE(view.toPlainText(), after);
+        QCOMPARE(view.realText(), after);
         const bool all = button == QLatin1String("all");
         QCOMPARE(view.textCursor().hasSelection(), !all && n >= 0);
         if (!all && n >= 0)
-            QCOMPARE(view.textCursor().selectionStart(), n);
+            QCOMPARE(span(view, view.textCursor()).first, n);
         if (!f.value(13).isEmpty())
-            QCOMPARE(view.textCursor().position(), f.at(13).toInt());
+            QCOMPARE(view.virtualBreaks()->toReal(view.textCursor().position()), f.at(13).toInt());
         const QSignalSpy &spoken = all ? messages : viewMessages;
         QCOMPARE((all ? viewMessages : messages).size(), 0);
         QCOMPARE(spoken.size(), f.at(12).isEmpty() ? 0 : 1);
@@ -304,12 +334,14 @@ private slots:
         QCOMPARE((QStringList{stored.value("ignoreCase").toString(), stored.value("wordSearch").toString(), stored.value("regexp").toString()}),
                  (f.at(6).isEmpty() ? QStringList(3) : QStringList{QString::number(o.caseMode), QString::number(o.wholeWords), QString::number(o.regexp)}));
         QVERIFY(!stored.contains(QStringLiteral("findLoop")));
-        // Whatever the button did is one undo step.
+        // Whatever the button did is one undo step, which brings back the
+        // virtual breaks as they were.
         child<QPushButton>(dialog, "undo")->click();
-        QCOMPARE(view.toPlainText(), document);
+        QCOMPARE(view.toPlainText(), shown);
+        QCOMPARE(view.realText(), document);
         QVERIFY(!view.document()->isUndoAvailable());
         child<QPushButton>(dialog, "redo")->click();
-        QCOMPARE(view.toPlainText(), after);
+        QCOMPARE(view.realText(), after);
     }
 
     // Return searches on, not into the list as a second entry; Close rejects.
@@ -324,9 +356,9 @@ private slots:
         edit->setFocus();
         QTest::keyClicks(edit, QStringLiteral("one"));
         QTest::keyClick(edit, Qt::Key_Return);
-        QCOMPARE(span(view.textCursor()), qMakePair(0, 3));
+        QCOMPARE(span(view, view.textCursor()), qMakePair(0, 3));
         QTest::keyClick(edit, Qt::Key_Return);
-        QCOMPARE(span(view.textCursor()), qMakePair(8, 3));
+        QCOMPARE(span(view, view.textCursor()), qMakePair(8, 3));
         QCOMPARE(items(dialog, "findString"), QStringList{"one"});
         child<QPushButton>(dialog, "Close")->click();
         QVERIFY(!dialog.isVisible());

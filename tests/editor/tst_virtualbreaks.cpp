@@ -1,21 +1,16 @@
 // Very long lines shown as several blocks, on a real coloured view: what is
 // saved, copied and numbered is the file's text; breaks the user makes are
-// real ones; colouring equals that of the unbroken line; search and replace
-// see the file's lines.
+// real ones; colouring equals that of the unbroken line. Searches over the
+// breaks are rows of the search tests' tables.
 
 #include "editor/documentfile.h"
-#include "editor/documentsearch.h"
-#include "editor/findreplacedlg.h"
 #include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
-#include "highlight/linesplitter.h"
 #include "highlight/syntaxhighlighter.h"
 #include "html/editview.h"
 #include "testsupport.h"
 
-#include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
 #include <QGuiApplication>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -75,47 +70,6 @@ void focusAt(EditView &view, int position)
     view.setTextCursor(cursor);
 }
 
-// Search and replace run on a view whose lines longer than 40 characters are
-// cut into pieces of ten; Line is shown as
-//   alpha brav|o charli|e delta ec|ho foxtro|t golf hot|el india j|uliet
-// and positions in the search rows are positions in the file's text.
-const QString Line = QStringLiteral("alpha bravo charlie delta echo foxtrot golf hotel india juliet");
-const QString Far = QStringLiteral("x\n").repeated(2100);  // beyond the line-by-line walk
-
-void loadCut(EditViewBase &view, const QString &text)
-{
-    view.virtualBreaks()->setCutRules(LineSplitter::cutRules());
-    view.virtualBreaks()->setLimits(40, 10);
-    view.loadText(text);
-    QVERIFY(view.virtualBreaks()->hasBreaks());
-}
-
-// Real start and length of a selection; (-1, 0) for none, (-2, 0) when it
-// begins or ends on a break character that the match only touches.
-QPair<int, int> realSpan(const EditViewBase &view, const QTextCursor &cursor)
-{
-    if (cursor.isNull())
-        return {-1, 0};
-    const VirtualBreaks *breaks = view.virtualBreaks();
-    const QList<int> at = breaks->breakPositions();
-    const int start = cursor.selectionStart();
-    const int end = cursor.selectionEnd();
-    if (at.contains(start) || (end > start && at.contains(end - 1)))
-        return {-2, 0};
-    return {breaks->toReal(start), breaks->toReal(end) - breaks->toReal(start)};
-}
-
-// At a break the cursor stands behind it, at the start of the next block.
-QTextCursor cursorAtReal(EditViewBase &view, int position, int anchor)
-{
-    const VirtualBreaks *breaks = view.virtualBreaks();
-    const auto at = [breaks](int real) { const int p = breaks->toDocument(real); return p + int(breaks->breakPositions().contains(p)); };
-    QTextCursor cursor(view.document());
-    cursor.setPosition(at(anchor < 0 ? position : anchor));
-    cursor.setPosition(at(position), QTextCursor::KeepAnchor);
-    return cursor;
-}
-
 } // namespace
 
 class TestVirtualBreaks : public QObject
@@ -128,7 +82,6 @@ private slots:
         prompt = std::make_unique<ScriptedPrompt>();
         settings = GlobalSettings();
         settings.load();
-        settings.findLoop = NoLoop;
         settings.lineNumber = true;
         settings.fontFamily = QStringLiteral("DejaVu Sans Mono");
         for (int i = 0; i < GlobalSettings::ColorCount; ++i)
@@ -362,61 +315,6 @@ private slots:
         doc->undo();
         QTest::keyClick(view.get(), Qt::Key_Semicolon);
         QTRY_VERIFY(continuationCount(doc) > continuations);
-    }
-
-    void find_data() { addTableRows("editor/searchbreaks.txt"); }
-
-    void find()
-    {
-        QFETCH(QStringList, fields);
-        const QString &document = fields.at(0), &pattern = fields.at(1), &how = fields.at(3);
-        const QString text = document == "line" ? Line : document == "far then line" ? Far + Line : Line + "\n" + Far;
-        const int from = fields.at(4).toInt();
-        const int start = fields.at(5).toInt();
-        EditViewBase view(&settings, nullptr);
-        loadCut(view, text);
-        DocumentSearch::Options options;
-        options.regexp = fields.at(2).contains("regexp");
-        options.wholeWords = fields.at(2).contains("words");
-        const QTextCursor cursor = cursorAtReal(view, from < 0 ? int(text.size()) : from, how == "sel" ? start : -1);
-        QTextCursor found;
-        if (how.startsWith("word")) {
-            view.setTextCursor(cursor);
-            if (view.findPlain(pattern, (how.endsWith("back") ? QTextDocument::FindBackward : QTextDocument::FindFlags())
-                                                | (options.wholeWords ? QTextDocument::FindWholeWords : QTextDocument::FindFlags())))
-                found = view.textCursor();
-        } else {
-            const DocumentSearch search(pattern, options);
-            found = how == "at" || how == "sel" ? search.matchAt(cursor) : search.find(view.document(), cursor, how == "back");
-        }
-        QCOMPARE(realSpan(view, found), qMakePair(start, fields.at(6).toInt()));
-    }
-
-    void replace_data() { addTableRows("editor/replacebreaks.txt"); }
-
-    // The other breaks stay virtual: neither text nor file gains a line; one
-    // undo brings the page back with its breaks.
-    void replace()
-    {
-        QFETCH(QStringList, fields);
-        EditViewBase view(&settings, nullptr);
-        const QString far = fields.value(4) == "far" ? Far : QString();
-        const QString text = far + QStringLiteral("top\n") + Line;
-        loadCut(view, text);
-        const QString shown = view.toPlainText();
-        FindReplaceDlg dialog(&view, &settings);
-        dialog.findChild<QComboBox *>(QStringLiteral("findString"))->setEditText(fields.at(1));
-        dialog.findChild<QComboBox *>(QStringLiteral("replaceTo"))->setEditText(fields.at(2));
-        dialog.findChild<QCheckBox *>(QStringLiteral("regExp"))->setChecked(true);
-        view.moveCursor(QTextCursor::Start);
-        fields.at(0) == "all" ? dialog.on_replaceAll_clicked() : dialog.on_replaceNext_clicked();
-        QCOMPARE(view.realText(), far + fields.at(3));
-        QTemporaryDir dir;
-        QVERIFY(writeDocument(&view, dir.filePath(QStringLiteral("saved.js")), nullptr));
-        QCOMPARE(readFile(dir.filePath(QStringLiteral("saved.js"))), (far + fields.at(3)).toUtf8());
-        view.undo();
-        QCOMPARE(view.toPlainText(), shown);
-        QCOMPARE(view.realText(), text);
     }
 
 private:
