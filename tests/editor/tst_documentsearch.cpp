@@ -165,23 +165,6 @@ private slots:
         QCOMPARE(span(view, match), qMakePair(f.at(6).toInt(), f.at(7).toInt()));
     }
 
-    void farMatchesInLargeDocuments_data() { addTableRows("editor/farmatches.txt", "f"); }
-    void farMatchesInLargeDocuments()
-    {
-        QFETCH(QStringList, f);
-        QStringList lines;
-        for (int i = 0; i < 5000; ++i)
-            lines << QStringLiteral("row %1").arg(i);
-        lines[500] = QStringLiteral("a target");
-        lines[3000] = QStringLiteral("targets");
-        lines[4000] = QStringLiteral("Target here");
-        QTextDocument document(lines.join(QLatin1Char('\n')));
-        const QTextCursor found = DocumentSearch(f.at(1), options(f.at(0)))
-            .find(&document, QTextCursor(document.findBlockByNumber(f.at(3).toInt())), f.at(2) == QLatin1String("backward"));
-        QCOMPARE(found.isNull() ? QString() : found.block().text(), f.at(4));
-        QCOMPARE(found.isNull() ? 0 : found.selectionStart() - found.block().position(), f.at(5).toInt());
-    }
-
     void loopModes_data() { addTableRows("editor/loop.txt", "f"); }
     void loopModes()
     {
