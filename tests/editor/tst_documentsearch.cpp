@@ -14,7 +14,6 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QTextBlock>
 #include <QtTest>
 
 namespace {
@@ -88,12 +87,6 @@ QStringList items(const FindReplaceDlg &dialog, const char *box)
     for (const QComboBox *combo = child<QComboBox>(dialog, box); list.size() < combo->count();)
         list << combo->itemText(int(list.size()));
     return list;
-}
-
-void setTexts(FindReplaceDlg &dialog, const QString &find, const QString &replace = QString())
-{
-    child<QComboBox>(dialog, "findString")->setEditText(find);
-    child<QComboBox>(dialog, "replaceTo")->setEditText(replace);
 }
 
 GlobalSettings loaded()
@@ -257,7 +250,8 @@ private slots:
         child<QRadioButton>(dialog, qPrintable(loop))->setChecked(true);
         if (!f.value(17).isEmpty())
             prompt->answers << (f.at(17) == QLatin1String("yes") ? QMessageBox::Yes : QMessageBox::No);
-        setTexts(dialog, f.at(6), f.at(7));
+        child<QComboBox>(dialog, "findString")->setEditText(f.at(6));
+        child<QComboBox>(dialog, "replaceTo")->setEditText(f.at(7));
         const QTextCursor before = view.textCursor();
         QSignalSpy messages(&dialog, &FindReplaceDlg::showMessage), viewMessages(&view, &EditViewBase::showMessage);
         const int n = f.at(9).toInt();
