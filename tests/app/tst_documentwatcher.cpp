@@ -148,9 +148,7 @@ private slots:
             QVERIFY(QFile::remove(path));
         else if (disk != "unchanged")
             change(disk, disk == "rename" ? fiveLines : otherLines);
-        if (!fields[1].isEmpty())
-            prompt->answers << QMessageBox::StandardButton(
-                QMetaEnum::fromType<QMessageBox::StandardButtons>().keyToValue(qPrintable(fields[1])));
+        prompt->answers = standardButtons(fields[1]);
         QCOMPARE(watcher->confirmOverwrite(view.get()), fields[2] == "true");
         QCOMPARE(prompt->asked.size(), fields[1].isEmpty() ? 0 : 1);
         if (!prompt->asked.isEmpty())

@@ -33,15 +33,6 @@ public slots:
 
 static QStringList stored(const char *key) { return QSettings().value(QLatin1String(key)).toStringList(); }
 
-// "Discard Cancel": the buttons a scripted prompt answers with, in turn.
-static QList<QMessageBox::StandardButton> buttons(const QString &names)
-{
-    QList<QMessageBox::StandardButton> list;
-    for (const QString &name : names.split(' ', Qt::SkipEmptyParts))
-        list << QMessageBox::StandardButton(QMetaEnum::fromType<QMessageBox::StandardButtons>().keyToValue(qPrintable(name)));
-    return list;
-}
-
 class TestMainWindowDocuments : public MainWindowTest
 {
     Q_OBJECT
@@ -53,7 +44,7 @@ private slots:
         QFETCH(QStringList, fields);
         MainWindow w({});
         QCOMPARE(w.windowTitle(), QStringLiteral("mossGlen version 0.014.Dev"));
-        prompt->answers = buttons(fields.at(1));
+        prompt->answers = standardButtons(fields.at(1));
         for (const QString &step : fields.at(0).split(' ', Qt::SkipEmptyParts)) {
             const QString argument = step.section(':', 1), name = argument.section('=', 0, 0);
             EditView *loaded = nullptr;
@@ -114,10 +105,10 @@ private slots:
             QVERIFY(QDir().mkpath(path));
         else if (fields.at(0) == "pipe" && ::mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
             QSKIP("cannot make a named pipe here");
-        prompt->answers = buttons(fields.at(2));
+        prompt->answers = standardButtons(fields.at(2));
         EditView *result = reinterpret_cast<EditView *>(0x1);
         w.loadFile(path, &result);
-        QCOMPARE(prompt->asked.size(), buttons(fields.at(2)).size());
+        QCOMPARE(prompt->asked.size(), standardButtons(fields.at(2)).size());
         QCOMPARE(prompt->asked.value(0).text, QString(fields.at(4)).replace("%1", path));
         QCOMPARE(w.messages()->texts(nullptr).join('\n'), QString(fields.at(5)).replace("%1", QDir::toNativeSeparators(path)));
         QCOMPARE(tabTitles(w).join(", "), fields.at(3));
@@ -145,7 +136,7 @@ private slots:
             emptied ? w.viewAt(i)->selectAll() : w.viewAt(i)->moveCursor(QTextCursor::End);
             w.viewAt(i)->textCursor().insertText(emptied ? "" : "new");
         }
-        prompt->answers = buttons(fields.at(3));
+        prompt->answers = standardButtons(fields.at(3));
         if (fields.at(0) == "tab")
             w.on_action_Close_triggered();
         else if (fields.at(0) == "exit")
@@ -153,7 +144,7 @@ private slots:
         else
             QCOMPARE(w.QMainWindow::close(), closes);
         QCOMPARE(w.isVisible(), !closes);
-        QCOMPARE(prompt->asked.size(), buttons(fields.at(3)).size());
+        QCOMPARE(prompt->asked.size(), standardButtons(fields.at(3)).size());
         QCOMPARE(prompt->asked.last().title, QStringLiteral("Mossglen"));
         QVERIFY(prompt->asked.last().text.contains(names.at(prompt->asked.size() - 1)));
         QCOMPARE(QSettings().contains("geometry"), closes);

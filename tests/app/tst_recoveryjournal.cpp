@@ -309,9 +309,7 @@ private slots:
         const QStringList unchecked = fields[0].split(' ', Qt::SkipEmptyParts);
         for (const QString &row : unchecked)
             dlg.setChecked(row.toInt(), false);
-        if (!fields[2].isEmpty())
-            prompt->answers << QMessageBox::StandardButton(
-                QMetaEnum::fromType<QMessageBox::StandardButtons>().keyToValue(qPrintable(fields[2])));
+        prompt->answers = standardButtons(fields[2]);
         if (action == "restore")
             dlg.restoreChecked();
         else if (action == "discard")

@@ -243,3 +243,11 @@ void addTableRows(const QString &relativePath, const char *column)
     for (const TestRow &r : readTestTable(relativePath))
         QTest::newRow(qPrintable(r.name)) << r.fields;
 }
+
+QList<QMessageBox::StandardButton> standardButtons(const QString &names)
+{
+    QList<QMessageBox::StandardButton> list;
+    for (const QString &name : names.split(u' ', Qt::SkipEmptyParts))
+        list << QMessageBox::StandardButton(QMetaEnum::fromType<QMessageBox::StandardButtons>().keyToValue(qPrintable(name)));
+    return list;
+}

@@ -134,3 +134,6 @@ protected:
 // The rows of a table file under tests/data as the rows of a data function,
 // every field but the name in one column.
 void addTableRows(const QString &relativePath, const char *column = "fields");
+
+// "Discard Cancel": the buttons a scripted prompt answers with, in turn.
+QList<QMessageBox::StandardButton> standardButtons(const QString &names);
