@@ -33,13 +33,6 @@ bool click(MessageBar *bar, const QString &text)
         }
     return false;
 }
-
-void edit(QPlainTextEdit *view, const QString &text)
-{
-    QTextCursor cursor = view->textCursor();
-    cursor.insertText(text);
-    view->setTextCursor(cursor);
-}
 } // namespace
 
 // Files of open documents changed by other programs: reloading, asking,
@@ -80,7 +73,7 @@ private slots:
         const QString how = fields[0];
         open("the first version\n");
         QSignalSpy reloaded(watcher.get(), &DocumentWatcher::reloaded);
-        edit(view.get(), QString::fromLatin1(fiveLines));
+        view->insertPlainText(QString::fromLatin1(fiveLines));
         QVERIFY(writeDocument(view.get(), path));
         watcher->watch(view.get());
         QTest::qWait(200);
@@ -119,7 +112,7 @@ private slots:
                                                          .arg(QDir::toNativeSeparators(path))});
         QVERIFY(watcher->watchedDirectories().contains(dir->path()));
         if (editWhileGone)
-            edit(view.get(), QStringLiteral("kept "));
+            view->insertPlainText(QStringLiteral("kept "));
         const QString before = view->toPlainText();
         QVERIFY(writeFile(path, otherLines));
         if (editWhileGone) {
@@ -141,7 +134,7 @@ private slots:
         QFETCH(QStringList, fields);
         const QString disk = fields[0];
         open(fiveLines);
-        edit(view.get(), QStringLiteral("x"));
+        view->insertPlainText(QStringLiteral("x"));
         // Asked directly, before the watcher's own look at the file.
         watcher->setSettleDelay(60000);
         if (disk == "deleted")
@@ -183,7 +176,7 @@ private slots:
         if (doc->globalSettings()->viEnabled)
             window.engine()->setMode(ViEngine::InsertMode);
         QCOMPARE(doc->virtualBreaks()->hasBreaks(), !longLine.isEmpty());
-        edit(doc, QStringLiteral("mine "));
+        doc->insertPlainText(QStringLiteral("mine "));
         const QString mine = doc->realText();
         const QString mineShown = doc->toPlainText();
         change(QStringLiteral("rename"), otherLines + longLine);
@@ -248,7 +241,7 @@ private slots:
         journal->waitForIdle();
         QVERIFY(!QFileInfo::exists(copy));
         // Saved: the next Save has nothing to ask.
-        edit(doc, QStringLiteral("again "));
+        doc->insertPlainText(QStringLiteral("again "));
         QVERIFY(window.on_action_Save_triggered());
         QCOMPARE(prompt->asked.size(), 2);
     }
