@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/documentwatcher.h"
 #include "app/mainwindow.h"
 #include "app/messagebar.h"
@@ -265,6 +266,14 @@ private slots:
             QCOMPARE(readFile(url.toLocalFile()), page);
             QFile::remove(url.toLocalFile());
         }
+    }
+    void commandLine_data() { addTableRows("app/commandline.txt"); }
+    void commandLine()
+    {
+        QFETCH(QStringList, fields);
+        const CommandLine cmd = CommandLine::parse(fields.at(0).split(u' '));
+        QCOMPARE(QStringList({"Run", "ShowHelp", "ShowVersion"}).at(cmd.request), fields.at(1));
+        QCOMPARE(cmd.files, fields.at(2).split(u' ', Qt::SkipEmptyParts));
     }
     void scriptKeywordLines_data() { addTableRows("app/scriptkeywords.txt"); }
     void scriptKeywordLines()
