@@ -54,7 +54,9 @@ private slots:
         });
         for (const char *name : {"actionOpenLine_Above", "actionOpenLine_Below", "action_MatchedParen",
                                  "action_FindNext", "action_FindPrev", "action_FindWord", "action_GoToLine",
-                                 "action_Find_Replace", "action_ZoomIn", "actionText_1", "action_Save"})
+                                 "action_Find_Replace", "action_ZoomIn", "actionText_1", "action_Save",
+                                 "action_Zen_Coding", "action_DynamicCompletion", "actionCloseTagCompletion",
+                                 "action_TagJump", "action_lt_gt_amp", "action_lt_gt_amp_decode"})
             action(w, name)->trigger();
         QCoreApplication::processEvents();
         QVERIFY(!opened);
@@ -70,6 +72,10 @@ private slots:
     {
         QFETCH(QStringList, fields);
         const QKeySequence key(fields.at(0));
+        QVERIFY(writeFile(dir->filePath("target.html"), "<p>\n<p>\n<a name=\"end\">\n"));
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(dir->path());
+        auto back = qScopeGuard([&] { QDir::setCurrent(previous); });
         MainWindow w({});
         EditView *view = w.currentView();
         setCursorMarked(*view, fields.at(1));
@@ -92,20 +98,17 @@ private slots:
                 return input ? (input->setIntValue(3), int(QDialog::Accepted)) : int(QDialog::Rejected);
             };
         }
-        if (fields.at(0).startsWith(QLatin1String("action"))) {
+        if (fields.at(0).startsWith(QLatin1String("action")))
             action(w, fields.at(0))->trigger();
-            // Menu commands are not key presses.
-            QCOMPARE(commandCount(QStringLiteral("Edit.openLineAbove")) + commandCount(QStringLiteral("Edit.openLineBelow")), 0);
-        } else {
+        else
             QTest::keyClick(view, key[0].key(), key[0].keyboardModifiers());
-        }
-        QCOMPARE(cursorMarked(*view), fields.at(3));
+        QCOMPARE(cursorMarked(*w.currentView()), fields.at(3));
         QCOMPARE(view->font().pointSize(), storedSize + fields.at(4).toInt());
         QCOMPARE(w.globalSettings()->fontSize, storedSize);
         QCOMPARE(readFile(dir->filePath("saved.html")), fields.at(5).toUtf8());
         QCOMPARE(prompt->asked.size(), int(!fields.at(5).isEmpty()));
         QCOMPARE(prompt->asked.value(0).title, fields.at(5).isEmpty() ? QString() : QStringLiteral("Save As"));
-        QCOMPARE(commandCount(QStringLiteral("Action.gotoMatchParen")), fields.at(6).toInt());
+        QCOMPARE(countedNames(), fields.at(6));
         QCOMPARE(w.isVisible(), fields.at(7) == "stays");
     }
     void viModesThroughKeys_data() { addTableRows("app/vimodes.txt"); }

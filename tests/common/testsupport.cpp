@@ -135,6 +135,17 @@ QString cursorMarked(const QPlainTextEdit &edit)
 #include <QTabWidget>
 #include <QtTest>
 
+QString countedNames()
+{
+    saveCommandStatistics();
+    QStringList counted;
+    for (const QString &entry : QSettings().value("cmdStatistics").toStringList())
+        for (int i = entry.section(u':', 1).toInt(); i > 0; --i)
+            counted.append(entry.section(u':', 0, 0));
+    counted.sort();
+    return counted.join(u' ');
+}
+
 void MainWindowTest::init()
 {
     store = std::make_unique<ScopedSettingsStore>();

@@ -60,6 +60,10 @@ class QPlainTextEdit;
 void setCursorMarked(QPlainTextEdit &edit, const QString &marked);
 QString cursorMarked(const QPlainTextEdit &edit);
 
+// Every command counted since the statistics were cleared, as often as it
+// was counted, blank-separated in sorted order, as the key tables write them.
+QString countedNames();
+
 // Writes bytes to a file, creating directories as needed.
 bool writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);

@@ -119,19 +119,6 @@ struct Shown {
     QLineEdit *other = nullptr;
 };
 
-// Every name counted since the fixture was made, as often as it was counted,
-// blank-separated in sorted order, as the key tables write them.
-QString countedNames()
-{
-    saveCommandStatistics();
-    QStringList counted;
-    for (const QString &entry : QSettings().value("cmdStatistics").toStringList())
-        for (int i = entry.section(u':', 1).toInt(); i > 0; --i)
-            counted.append(entry.section(u':', 0, 0));
-    counted.sort();
-    return counted.join(u' ');
-}
-
 QKeyCombination keyOf(const QString &text)
 {
     if (text == QLatin1String("Shift"))

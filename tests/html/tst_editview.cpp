@@ -3,7 +3,6 @@
 // presses keys instead of running it modally), and the main window's menu
 // commands that reach them.
 
-#include "app/mainwindow.h"
 #include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
 #include "highlight/htmlscanner.h"
@@ -13,15 +12,12 @@
 #include "html/zencoding.h"
 #include "testsupport.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QListWidget>
-#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTabWidget>
 #include <QTextBlock>
 #include <QToolTip>
 #include <QtTest>
@@ -70,8 +66,6 @@ private slots:
     void popupMouseAndToolTip();
     void popupSize_data() { addTableRows(QStringLiteral("html/popup_sizes.txt")); }
     void popupSize();
-    void menuCommands_data() { addTableRows(QStringLiteral("html/menu_commands.txt")); }
-    void menuCommands();
 
 private:
     GlobalSettings *settings = nullptr;
@@ -356,31 +350,6 @@ void TestEditView::popupSize()
         // No wider than it takes.
         QVERIFY(w.width() >= CompletionWidget::PopupWidth && w.width() <= qMax(CompletionWidget::PopupWidth, needed + 60));
     }
-}
-
-// Fields: action | document of the current view, none to close every tab |
-// the current view's afterwards. The working folder holds target.html.
-void TestEditView::menuCommands()
-{
-    QFETCH(QStringList, fields);
-    ScopedSettingsStore store;
-    QTemporaryDir dir;
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("target.html")), "<p>\n<p>\n<a name=\"end\">\n"));
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    {
-        MainWindow w({});
-        if (fields.at(1).isEmpty())
-            w.tabs()->clear();
-        else
-            setCursorMarked(*w.currentView(), fields.at(1));
-        auto *act = w.findChild<QAction *>(fields.at(0));
-        QVERIFY(act);
-        act->trigger();
-        QCOMPARE(w.currentView() ? cursorMarked(*w.currentView()) : QString(), fields.at(2));
-    }
-    QDir::setCurrent(previous);
-    QVERIFY(prompt->asked.isEmpty() && popupLog.isEmpty());
 }
 
 QTEST_MAIN(TestEditView)
