@@ -454,6 +454,11 @@ private slots:
         journal.waitForIdle();
         QCOMPARE(written.last()[1].toBool(), true);
         QCOMPARE(messages.size(), 1);
+        // Beyond the disk once more: after that good write, it is reported anew.
+        typeText(untitled.get(), QStringLiteral(" and yet more").repeated(6000));
+        journal.flush();
+        QCOMPARE(written.last()[1].toBool(), false);
+        QCOMPARE(messages.size(), 2);
     }
 
 private:
