@@ -3,18 +3,12 @@
 #include "app/messagebar.h"
 #include "app/recoveryjournal.h"
 #include "editor/documentfile.h"
-#include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
-#include "highlight/viengine.h"
-#include "html/editview.h"
 #include "testsupport.h"
 
-#include <QDir>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTextBlock>
-#include <QtTest>
 
 #include <cstdio>
 
@@ -37,17 +31,15 @@ bool click(MessageBar *bar, const QString &text)
 
 // Files of open documents changed by other programs: reloading, asking,
 // deleted files, and the question before Save overwrites such a change.
-class TestDocumentWatcher : public MainWindowTest
+class TestDocumentWatcher : public FixtureTest
 {
     Q_OBJECT
 private slots:
     void initTestCase() { qRegisterMetaType<EditViewBase *>(); }
     void init()
     {
-        MainWindowTest::init();
-        settings = std::make_unique<GlobalSettings>();
-        engine = std::make_unique<ViEngine>();
-        view = std::make_unique<EditView>(settings.get(), engine.get());
+        FixtureTest::init();
+        view = makeView();
         bar = std::make_unique<MessageBar>();
         bar->setCurrentOwner(view.get());
         watcher = std::make_unique<DocumentWatcher>(nullptr);
@@ -62,7 +54,7 @@ private slots:
         watcher.reset();
         view.reset();
         bar.reset();
-        MainWindowTest::cleanup();
+        FixtureTest::cleanup();
     }
     void unmodifiedDocumentReloads_data() { addTableRows("app/watcherreload.txt"); }
     // Our own save is no change on disk, and the watch survives the rename
@@ -269,8 +261,6 @@ private:
         }
     }
 
-    std::unique_ptr<GlobalSettings> settings;
-    std::unique_ptr<ViEngine> engine;
     std::unique_ptr<EditView> view;
     std::unique_ptr<MessageBar> bar;
     std::unique_ptr<DocumentWatcher> watcher;

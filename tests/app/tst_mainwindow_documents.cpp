@@ -4,7 +4,6 @@
 #include "app/messagebar.h"
 #include "editor/commandstatistics.h"
 #include "editor/virtualbreaks.h"
-#include "html/editview.h"
 #include "panels/filesystemview.h"
 #include "panels/outlinebar.h"
 #include "testsupport.h"
@@ -12,13 +11,10 @@
 #include <QDesktopServices>
 #include <QDockWidget>
 #include <QMenu>
-#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QtTest>
 
 #include <sys/stat.h>
 
@@ -34,7 +30,7 @@ public slots:
 
 static QStringList stored(const char *key) { return QSettings().value(QLatin1String(key)).toStringList(); }
 
-class TestMainWindowDocuments : public MainWindowTest
+class TestMainWindowDocuments : public FixtureTest
 {
     Q_OBJECT
     QAction *action(const MainWindow &w, const QString &name) { return w.findChild<QAction *>(name); }

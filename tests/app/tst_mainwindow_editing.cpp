@@ -2,10 +2,7 @@
 #include "app/mainwindow.h"
 #include "editor/commandstatistics.h"
 #include "editor/findreplacedlg.h"
-#include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
-#include "highlight/viengine.h"
-#include "html/editview.h"
 #include "panels/settingsdlg.h"
 #include "testsupport.h"
 
@@ -15,11 +12,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QtTest>
 
 namespace {
 
@@ -35,7 +30,7 @@ struct FakeInputMethod : InputMethodMemory::Control {
 
 } // namespace
 
-class TestMainWindowEditing : public MainWindowTest
+class TestMainWindowEditing : public FixtureTest
 {
     Q_OBJECT
     QAction *action(const MainWindow &w, const QString &name) { return w.findChild<QAction *>(name); }

@@ -2,20 +2,11 @@
 #include "app/messagebar.h"
 #include "app/recoverydlg.h"
 #include "app/recoveryjournal.h"
-#include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
-#include "highlight/viengine.h"
-#include "html/editview.h"
 #include "testsupport.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QSignalSpy>
 #include <QTabWidget>
-#include <QTextBlock>
-#include <QtTest>
 
 #include <cerrno>
 #include <csignal>
@@ -26,10 +17,8 @@ namespace {
 
 void typeText(QPlainTextEdit *view, const QString &text)
 {
-    QTextCursor cursor = view->textCursor();
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(text);
-    view->setTextCursor(cursor);
+    view->moveCursor(QTextCursor::End);
+    view->insertPlainText(text);
 }
 
 // What a copy says about its document, and the document as the user sees it.
@@ -78,24 +67,16 @@ static int crashWithCopy(int argc, char **argv)
 // The recovery copies: their file format, when they are written and removed,
 // how copies of a crashed run are claimed without taking those of a program
 // still running, and how the main window offers and restores them.
-class TestRecoveryJournal : public MainWindowTest
+class TestRecoveryJournal : public FixtureTest
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        MainWindowTest::init();
-        settings = std::make_unique<GlobalSettings>();
-        engine = std::make_unique<ViEngine>();
-    }
     void cleanup()
     {
         if (mounted)
             ::umount2(QFile::encodeName(dir->filePath("small")).constData(), MNT_DETACH);
         mounted = false;
-        engine.reset();
-        settings.reset();
-        MainWindowTest::cleanup();
+        FixtureTest::cleanup();
     }
     void format_data() { addTableRows("app/recoveryformat.txt"); }
     void format()
@@ -462,13 +443,6 @@ private slots:
     }
 
 private:
-    std::unique_ptr<EditView> makeView(const QString &text = QString())
-    {
-        auto view = std::make_unique<EditView>(settings.get(), engine.get());
-        view->setPlainText(text);
-        view->document()->setModified(false);
-        return view;
-    }
     // Answers the recovery dialog by calling its slots, as a person would
     // click; a dialog the slot left open counts as closed unanswered.
     void onRecovery(const std::function<void(RecoveryDlg *)> &answer)
@@ -524,8 +498,6 @@ private:
         return s.entry.file;
     }
 
-    std::unique_ptr<GlobalSettings> settings;
-    std::unique_ptr<ViEngine> engine;
     int dialogsRun = 0;
     bool mounted = false;
 };

@@ -2,8 +2,6 @@
 #include "app/recoverydlg.h"
 #include "editor/datapaths.h"
 #include "editor/findreplacedlg.h"
-#include "editor/globalsettings.h"
-#include "html/editview.h"
 #include "panels/namedcolordlg.h"
 #include "panels/settingsdlg.h"
 #include "testsupport.h"
@@ -12,19 +10,14 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QStyleOptionComboBox>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTranslator>
-#include <QXmlStreamReader>
-#include <QtTest>
 
 namespace {
 

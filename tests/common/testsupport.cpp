@@ -1,15 +1,6 @@
 #include "testsupport.h"
 
-#include <QCoreApplication>
 #include <QDialog>
-#include <QPlainTextEdit>
-#include <QTextCursor>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QUuid>
 
 ScopedSettingsStore::ScopedSettingsStore()
     : m_previousOrganization(QCoreApplication::organizationName())
@@ -133,7 +124,6 @@ QString cursorMarked(const QPlainTextEdit &edit)
 #include "editor/commandstatistics.h"
 
 #include <QTabWidget>
-#include <QtTest>
 
 QString countedNames()
 {
@@ -146,26 +136,30 @@ QString countedNames()
     return counted.join(u' ');
 }
 
-void MainWindowTest::init()
+void FixtureTest::init()
 {
     store = std::make_unique<ScopedSettingsStore>();
     prompt = std::make_unique<ScriptedPrompt>();
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
+    settings = std::make_unique<GlobalSettings>();
+    engine = std::make_unique<ViEngine>();
     clearCommandStatistics();
 }
 
-void MainWindowTest::cleanup()
+void FixtureTest::cleanup()
 {
     const bool unexpected = prompt->unexpected;
     QDir(recoveryDir()).removeRecursively();
+    engine.reset();
+    settings.reset();
     prompt.reset();
     store.reset();
     dir.reset();
     QVERIFY2(!unexpected, "a question was asked that the test did not expect");
 }
 
-QString MainWindowTest::file(const QString &name, const QByteArray &bytes)
+QString FixtureTest::file(const QString &name, const QByteArray &bytes)
 {
     const QString path = dir->filePath(name);
     if (!writeFile(path, bytes))
@@ -173,7 +167,15 @@ QString MainWindowTest::file(const QString &name, const QByteArray &bytes)
     return path;
 }
 
-QStringList MainWindowTest::tabTitles(const MainWindow &w)
+std::unique_ptr<EditView> FixtureTest::makeView(const QString &text)
+{
+    auto view = std::make_unique<EditView>(settings.get(), engine.get());
+    view->setPlainText(text);
+    view->document()->setModified(false);
+    return view;
+}
+
+QStringList FixtureTest::tabTitles(const MainWindow &w)
 {
     QStringList titles;
     for (int i = 0; i < w.tabs()->count(); ++i)
@@ -181,15 +183,13 @@ QStringList MainWindowTest::tabTitles(const MainWindow &w)
     return titles;
 }
 
-QString MainWindowTest::recoveryDir()
+QString FixtureTest::recoveryDir()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
         + QStringLiteral("/recovery");
 }
 
 // highlight and html tests
-
-#include <QtTest>
 
 void compareWithReference(const QString &referencePath, const QString &actual)
 {

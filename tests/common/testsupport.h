@@ -1,12 +1,14 @@
 #pragma once
 
+#include "editor/globalsettings.h"
 #include "editor/userprompt.h"
+#include "highlight/viengine.h"
+#include "html/editview.h"
 
-#include <QList>
-#include <QString>
-#include <QStringList>
-#include <QTemporaryDir>
+// The whole of QtCore and QtTest: every test program uses both.
+#include <QtTest>
 #include <functional>
+#include <memory>
 
 // Points every default-constructed QSettings of the test at a fresh, empty
 // store that is removed again afterwards.
@@ -68,26 +70,26 @@ QString countedNames();
 bool writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
 
-// main window tests
-
-#include <QObject>
-#include <memory>
-
 class MainWindow;
 
-// Every main window test starts with an empty settings store, a scripted
-// prompt and a folder for its files; a question no row scripted fails it.
-class MainWindowTest : public QObject
+// Every fixture test starts with an empty settings store, a scripted prompt,
+// a folder for its files, no commands counted, and default settings with a
+// vi engine for the views it makes; a question no row scripted fails it.
+class FixtureTest : public QObject
 {
     Q_OBJECT
 protected:
     QString file(const QString &name, const QByteArray &bytes = "<meta charset=\"utf-8\">\n");
+    // A view on the fixture's settings and engine, holding `text` unmodified.
+    std::unique_ptr<EditView> makeView(const QString &text = QString());
     static QStringList tabTitles(const MainWindow &w);
     // Where the main window keeps its recovery copies under the test's store.
     static QString recoveryDir();
     std::unique_ptr<ScopedSettingsStore> store;
     std::unique_ptr<ScriptedPrompt> prompt;
     std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<GlobalSettings> settings;
+    std::unique_ptr<ViEngine> engine;
 
 protected slots:
     // A test class with its own init() and cleanup() calls these from them.
@@ -114,10 +116,7 @@ QByteArray tableBytes(const QString &field);
 // "UTF-8", "Shift-JIS", ... as encodingName() spells them; "none" otherwise.
 CharEncoding tableEncoding(const QString &name);
 
-#include <QEvent>
 #include <QPaintEvent>
-#include <QRegion>
-#include <QWidget>
 
 // What a widget was asked to paint since the spy was made.
 class PaintSpy : public QObject

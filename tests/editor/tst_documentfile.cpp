@@ -1,14 +1,5 @@
 #include "editor/documentfile.h"
-#include "editor/globalsettings.h"
-#include "highlight/viengine.h"
-#include "html/editview.h"
 #include "testsupport.h"
-
-#include <QDir>
-#include <QRandomGenerator>
-#include <QSignalSpy>
-#include <QStringEncoder>
-#include <QTest>
 
 #ifdef Q_OS_LINUX
 #include <csignal>
@@ -22,14 +13,6 @@
 #endif
 
 namespace {
-
-QMessageBox::StandardButton answer(const QString &word)
-{
-    static const QHash<QString, QMessageBox::StandardButton> answers = {
-        {"yes", QMessageBox::Yes}, {"no", QMessageBox::No}, {"cancel", QMessageBox::Cancel},
-        {"save", QMessageBox::Save}, {"apply", QMessageBox::Apply}};
-    return answers.value(word, QMessageBox::NoButton);
-}
 
 // "65536 plain ascii line\n": the text repeated to that many bytes.
 QByteArray filled(const QString &field)
@@ -45,34 +28,23 @@ QByteArray filled(const QString &field)
 // The user's files: detection and conversion of the five encodings, reading
 // files into a view and writing them back byte for byte, the questions before
 // a save that would change bytes, and saves that fail without harming the file.
-class TestDocumentFile : public QObject
+class TestDocumentFile : public FixtureTest
 {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<GlobalSettings> settings;
-    std::unique_ptr<ViEngine> engine;
     std::unique_ptr<EditView> view;
-    std::unique_ptr<ScriptedPrompt> prompt;
 
     QString path(const QString &name) const { return dir->filePath(name); }
 
 private slots:
     void init()
     {
-        dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir->isValid());
-        settings = std::make_unique<GlobalSettings>();
-        engine = std::make_unique<ViEngine>();
-        view = std::make_unique<EditView>(settings.get(), engine.get());
-        prompt = std::make_unique<ScriptedPrompt>();
+        FixtureTest::init();
+        view = makeView();
     }
     void cleanup()
     {
-        const bool unexpected = prompt->unexpected;
-        prompt.reset();
         view.reset();
-        dir.reset();
-        QVERIFY2(!unexpected, "a question was asked that the test did not expect");
+        FixtureTest::cleanup();
     }
 
     void detect_data() { addTableRows("editor/detect.txt", "f"); }
@@ -202,7 +174,7 @@ private slots:
         for (const TestRow &r : readTestTable("editor/saves.txt"))
             QTest::newRow(qPrintable(r.name)) << tableBytes(r.fields.at(2)) << r.fields;
         const auto asRead = [](const char *encoding) {
-            return QStringList{"doc.html", "", "", "none", encoding, "", "", "", "no", "", "none", "", "=", ""};
+            return QStringList{"doc.html", "", "", "none", encoding, "", "", "", "no", "", "", "", "=", ""};
         };
         // A line far over the virtual-break threshold, a U+2029 and a U+2028
         // inside lines: none of them may move a line end, in any encoding.
@@ -257,11 +229,10 @@ private slots:
         view->document()->setModified(f.at(8) == QLatin1String("yes"));
         if (!f.at(9).isEmpty())
             view->setCharEncoding(tableEncoding(f.at(9)));
-        if (f.at(10) != QLatin1String("none"))
-            prompt->answers << answer(f.at(10));
+        prompt->answers = standardButtons(f.at(10));
         const bool saved = writeDocument(view.get(), target, nullptr);
         QCOMPARE(saved, !f.at(12).isEmpty());
-        QCOMPARE(prompt->asked.size(), f.at(10) == QLatin1String("none") ? 0 : 1);
+        QCOMPARE(prompt->asked.size(), f.at(10).isEmpty() ? 0 : 1);
         for (const ScriptedPrompt::Asked &asked : std::as_const(prompt->asked)) {
             QCOMPARE(asked.icon, QMessageBox::Warning);
             QCOMPARE(asked.title, QStringLiteral("save"));
@@ -274,7 +245,7 @@ private slots:
         if (f.at(13) == QLatin1String("quiet")) {
             view->document()->setModified(true);
             QVERIFY(writeDocument(view.get(), target, nullptr));
-            QCOMPARE(prompt->asked.size(), f.at(10) == QLatin1String("none") ? 0 : 1);
+            QCOMPARE(prompt->asked.size(), f.at(10).isEmpty() ? 0 : 1);
             QCOMPARE(readFile(target), written);
         }
     }
@@ -367,14 +338,14 @@ private slots:
         view->setPlainText(text);
         view->document()->setModified(true);
         QSignalSpy modified(view.get(), &EditView::modificationChanged);
-        prompt->answers << (inPlace.isEmpty() ? QMessageBox::Ok : answer(inPlace));
+        prompt->answers = standardButtons(inPlace.isEmpty() ? QStringLiteral("Ok") : inPlace);
         if (asUser)
             QCOMPARE(::seteuid(65534), 0);
         const bool saved = writeDocument(view.get(), target, nullptr);
         if (asUser)
             QCOMPARE(::seteuid(0), 0);
 
-        QCOMPARE(saved, inPlace == QLatin1String("save"));
+        QCOMPARE(saved, inPlace == QLatin1String("Save"));
         QCOMPARE(prompt->asked.size(), 1);
         QCOMPARE(prompt->asked[0].icon, reason.isEmpty() ? QMessageBox::Warning : QMessageBox::Critical);
         QCOMPARE(prompt->asked[0].title, QStringLiteral("save"));

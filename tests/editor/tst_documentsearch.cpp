@@ -2,7 +2,6 @@
 #include "editor/documentsearch.h"
 #include "editor/editviewbase.h"
 #include "editor/findreplacedlg.h"
-#include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
 #include "highlight/linesplitter.h"
 #include "testsupport.h"
@@ -12,9 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QtTest>
 
 namespace {
 
@@ -101,25 +97,14 @@ GlobalSettings loaded()
 // Searching and replacing in a document, in the view (loop modes, scrolling)
 // and through the find dialog, and the settings and statistics that remember
 // what the user did.
-class TestDocumentSearch : public QObject
+class TestDocumentSearch : public FixtureTest
 {
     Q_OBJECT
-    std::unique_ptr<ScopedSettingsStore> store;
-    std::unique_ptr<ScriptedPrompt> prompt;
-    GlobalSettings settings;
-
 private slots:
     void init()
     {
-        store = std::make_unique<ScopedSettingsStore>();
-        prompt = std::make_unique<ScriptedPrompt>();
-        settings = loaded();
-    }
-    void cleanup()
-    {
-        QVERIFY2(!prompt->unexpected, "a question was asked that the test did not expect");
-        prompt.reset();
-        store.reset();
+        FixtureTest::init();
+        settings->load();
     }
 
     void find_data() { addTableRows("editor/find.txt", "f"); }
@@ -127,9 +112,9 @@ private slots:
     {
         QFETCH(QStringList, f);
         // The view's own plain search must not take these.
-        settings.ignoreCase = CaseSensitive;
-        settings.wordSearch = true;
-        EditViewBase view(&settings, nullptr);
+        settings->ignoreCase = CaseSensitive;
+        settings->wordSearch = true;
+        EditViewBase view(settings.get(), nullptr);
         loadCut(view, expanded(f.at(1)));
         const DocumentSearch::Options o = options(f.at(0));
         const DocumentSearch search(f.at(2), o);
@@ -163,7 +148,7 @@ private slots:
     void scrollRule()
     {
         for (const auto &[matchLine, topLine] : {std::pair{4, 1}, {150, 150}}) {
-            EditViewBase view(&settings, nullptr);
+            EditViewBase view(settings.get(), nullptr);
             QStringList lines;
             for (int i = 1; i <= 300; ++i)
                 lines << (i == matchLine ? QStringLiteral("needle") : QStringLiteral("hay %1").arg(i));
@@ -187,14 +172,14 @@ private slots:
         QFETCH(QStringList, f);
         const auto yes = [&](int i) { return f.at(i) == QLatin1String("yes"); };
         const int caseMode = f.at(0).toInt();
-        settings.ignoreCase = quint8(caseMode);
-        settings.regexp = yes(1);
-        settings.wordSearch = yes(2);
-        settings.findLoop = quint8(f.at(3).toInt());
-        settings.findStrings = QStringList{"newest", "older", "oldest"};
-        settings.replaceStrings = QStringList{"r1", "r2"};
-        GlobalSettings before = settings;
-        FindReplaceDlg dialog(nullptr, &settings);
+        settings->ignoreCase = quint8(caseMode);
+        settings->regexp = yes(1);
+        settings->wordSearch = yes(2);
+        settings->findLoop = quint8(f.at(3).toInt());
+        settings->findStrings = QStringList{"newest", "older", "oldest"};
+        settings->replaceStrings = QStringList{"r1", "r2"};
+        GlobalSettings before = *settings;
+        FindReplaceDlg dialog(nullptr, settings.get());
         auto *caseBox = child<QComboBox>(dialog, "ignoreCase");
         auto *regExp = child<QCheckBox>(dialog, "regExp");
         auto *word = child<QCheckBox>(dialog, "wordSearch");
@@ -204,16 +189,16 @@ private slots:
         QCOMPARE(word->isEnabled(), !yes(1));
         for (const char *name : {"noLoop", "confirmLoop", "loop"})
             QCOMPARE(child<QRadioButton>(dialog, name)->isChecked(), f.at(4) == QLatin1String(name));
-        QCOMPARE(items(dialog, "findString"), settings.findStrings);
+        QCOMPARE(items(dialog, "findString"), settings->findStrings);
         QCOMPARE(child<QComboBox>(dialog, "findString")->lineEdit()->selectedText(), QStringLiteral("newest"));
         QVERIFY(!child<QComboBox>(dialog, "findString")->completer());
-        QCOMPARE(items(dialog, "replaceTo"), settings.replaceStrings);
+        QCOMPARE(items(dialog, "replaceTo"), settings->replaceStrings);
         QCOMPARE(child<QComboBox>(dialog, "replaceTo")->currentText(), QStringLiteral("r1"));
         regExp->setChecked(!yes(1));
         QCOMPARE(word->isEnabled(), yes(1));
         QCOMPARE(word->isChecked(), yes(2));
         dialog.on_Close_clicked();
-        QVERIFY(settings == before);
+        QVERIFY(*settings == before);
         word->setChecked(!yes(2));
         caseBox->setCurrentIndex((caseMode + 1) % 3);
         dialog.storeOptions();
@@ -221,7 +206,7 @@ private slots:
         before.wordSearch = !yes(2);
         before.ignoreCase = quint8((caseMode + 1) % 3);
         before.findLoop = quint8(f.at(5).toInt());
-        QVERIFY(settings == before);
+        QVERIFY(*settings == before);
         QVERIFY(!QSettings().contains(QStringLiteral("regexp")));
     }
 
@@ -235,17 +220,17 @@ private slots:
         const int times = qMax(1, f.value(15).toInt());
         const QString document = expanded(f.at(3).repeated(times)), after = expanded(f.at(8).repeated(times));
         const DocumentSearch::Options o = options(f.at(2));
-        settings.findStrings = list(f.at(1));
-        settings.replaceStrings = replaced(14);
-        settings.regexp = o.regexp;
-        settings.wordSearch = o.wholeWords;
-        settings.ignoreCase = quint8(o.caseMode);
-        settings.findLoop = ConfirmLoop;
-        EditViewBase view(&settings, nullptr);
+        settings->findStrings = list(f.at(1));
+        settings->replaceStrings = replaced(14);
+        settings->regexp = o.regexp;
+        settings->wordSearch = o.wholeWords;
+        settings->ignoreCase = quint8(o.caseMode);
+        settings->findLoop = ConfirmLoop;
+        EditViewBase view(settings.get(), nullptr);
         loadCut(view, document);
         const QString shown = view.toPlainText();
         view.setTextCursor(cursorAt(view, f.at(4).toInt() < 0 ? int(document.size()) : f.at(4).toInt(), f.at(5).toInt()));
-        FindReplaceDlg dialog(&view, &settings);
+        FindReplaceDlg dialog(&view, settings.get());
         const QString loop = f.value(16).isEmpty() ? QStringLiteral("noLoop") : f.at(16);
         child<QRadioButton>(dialog, qPrintable(loop))->setChecked(true);
         if (!f.value(17).isEmpty())
@@ -285,15 +270,15 @@ private slots:
             QCOMPARE(asked.title + '|' + asked.text, QStringLiteral("Find Loop|reached begin/end of document.\nsearch again from end/begin ?"));
         // Options and history are stored only when there is a text to search;
         // the loop mode waits for the next full save.
-        QCOMPARE(int(settings.findLoop), int(f.at(6).isEmpty() ? ConfirmLoop : QStringList{"noLoop", "confirmLoop", "loop"}.indexOf(loop)));
+        QCOMPARE(int(settings->findLoop), int(f.at(6).isEmpty() ? ConfirmLoop : QStringList{"noLoop", "confirmLoop", "loop"}.indexOf(loop)));
         QCOMPARE(items(dialog, "findString"), list(f.at(10)));
         QCOMPARE(child<QComboBox>(dialog, "findString")->currentText(), f.at(6));
-        QCOMPARE(settings.findStrings, list(f.at(10)).mid(0, GlobalSettings::HistoryLimit));
-        QCOMPARE(settings.replaceStrings, replaced(11));
+        QCOMPARE(settings->findStrings, list(f.at(10)).mid(0, GlobalSettings::HistoryLimit));
+        QCOMPARE(settings->replaceStrings, replaced(11));
         QCOMPARE(items(dialog, "replaceTo"), replaced(14));
         const QSettings stored;
-        QCOMPARE(stored.value(QStringLiteral("findStrings")).toStringList(), f.at(6).isEmpty() ? QStringList() : settings.findStrings);
-        QCOMPARE(stored.value(QStringLiteral("replaceStrings")).toStringList(), replaced(11) == replaced(14) ? QStringList() : settings.replaceStrings);
+        QCOMPARE(stored.value(QStringLiteral("findStrings")).toStringList(), f.at(6).isEmpty() ? QStringList() : settings->findStrings);
+        QCOMPARE(stored.value(QStringLiteral("replaceStrings")).toStringList(), replaced(11) == replaced(14) ? QStringList() : settings->replaceStrings);
         QCOMPARE((QStringList{stored.value("ignoreCase").toString(), stored.value("wordSearch").toString(), stored.value("regexp").toString()}),
                  (f.at(6).isEmpty() ? QStringList(3) : QStringList{QString::number(o.caseMode), QString::number(o.wholeWords), QString::number(o.regexp)}));
         QVERIFY(!stored.contains(QStringLiteral("findLoop")));
@@ -310,9 +295,9 @@ private slots:
     // Return searches on, not into the list as a second entry; Close rejects.
     void returnSearchesForwardAndCloseRejects()
     {
-        EditViewBase view(&settings, nullptr);
+        EditViewBase view(settings.get(), nullptr);
         view.setPlainText(QStringLiteral("one two one"));
-        FindReplaceDlg dialog(&view, &settings);
+        FindReplaceDlg dialog(&view, settings.get());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QLineEdit *edit = child<QComboBox>(dialog, "findString")->lineEdit();
@@ -331,15 +316,15 @@ private slots:
     // Without a view nothing is done or stored.
     void nothingWithoutView()
     {
-        settings.findStrings = QStringList{"keep"};
-        const GlobalSettings before = settings;
-        FindReplaceDlg dialog(nullptr, &settings);
+        settings->findStrings = QStringList{"keep"};
+        const GlobalSettings before = *settings;
+        FindReplaceDlg dialog(nullptr, settings.get());
         QVERIFY(!dialog.on_findForward_clicked());
         QVERIFY(!dialog.on_findBackward_clicked());
         dialog.on_replaceNext_clicked();
         dialog.on_replaceAll_clicked();
         dialog.on_undo_clicked();
-        QVERIFY(settings == before);
+        QVERIFY(*settings == before);
         QVERIFY(!QSettings().contains(QStringLiteral("findStrings")));
     }
 

@@ -1,23 +1,15 @@
 #include "editor/commandstatistics.h"
-#include "editor/editviewbase.h"
-#include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
 #include "highlight/linesplitter.h"
-#include "highlight/viengine.h"
-#include "html/editview.h"
 #include "testsupport.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QVBoxLayout>
-#include <QtTest>
 
 namespace {
 
@@ -131,16 +123,10 @@ QKeyCombination keyOf(const QString &text)
 
 } // namespace
 
-class TestEditViewBase : public QObject
+class TestEditViewBase : public FixtureTest
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        store = std::make_unique<ScopedSettingsStore>();
-        clearCommandStatistics();
-    }
-    void cleanup() { store.reset(); }
     void identity_data() { addTableRows("editor/identity.txt"); }
 
     void identity()
@@ -454,9 +440,8 @@ private slots:
         QFETCH(QStringList, fields);
         const QString after = fields.at(5);
         const bool command = fields.at(6) == QLatin1String("command");
-        QTemporaryDir dir;
         const QString previous = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(dir.path()));
+        QVERIFY(QDir::setCurrent(dir->path()));
         Shown k(false, fields.at(0) == QLatin1String("command") ? Cmd : Ins, QString());
         k.settings.viEnabled = fields.at(0) != QLatin1String("insert");
         setCursorMarked(*k.view, fields.at(4));
@@ -486,7 +471,7 @@ private slots:
         // Escape shows where relative paths lead.
         QCOMPARE(messages.size(), fields.at(7).contains(QLatin1String("Edit.Escape")) ? 1 : 0);
         if (!messages.isEmpty())
-            QCOMPARE(messages.first().first().toString(), QDir(dir.path()).canonicalPath());
+            QCOMPARE(messages.first().first().toString(), QDir(dir->path()).canonicalPath());
         k.view->undo();
         QCOMPARE(k.view->toPlainText(), original);
     }
@@ -506,9 +491,6 @@ private slots:
         QCOMPARE(cursorMarked(*k.view), fields.at(2));
         QCOMPARE(taken, fields.at(1).isEmpty() ? QStringLiteral("stale") : fields.at(3));
     }
-
-private:
-    std::unique_ptr<ScopedSettingsStore> store;
 };
 
 QTEST_MAIN(TestEditViewBase)

@@ -4,19 +4,14 @@
 // breaks are rows of the search tests' tables.
 
 #include "editor/documentfile.h"
-#include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
 #include "highlight/syntaxhighlighter.h"
-#include "html/editview.h"
 #include "testsupport.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QTextBlock>
 #include <QTextLayout>
-#include <QtTest>
-
-#include <memory>
 
 namespace {
 
@@ -72,27 +67,18 @@ void focusAt(EditView &view, int position)
 
 } // namespace
 
-class TestVirtualBreaks : public QObject
+class TestVirtualBreaks : public FixtureTest
 {
     Q_OBJECT
 private slots:
     void init()
     {
-        store = std::make_unique<ScopedSettingsStore>();
-        prompt = std::make_unique<ScriptedPrompt>();
-        settings = GlobalSettings();
-        settings.load();
-        settings.lineNumber = true;
-        settings.fontFamily = QStringLiteral("DejaVu Sans Mono");
+        FixtureTest::init();
+        settings->load();
+        settings->lineNumber = true;
+        settings->fontFamily = QStringLiteral("DejaVu Sans Mono");
         for (int i = 0; i < GlobalSettings::ColorCount; ++i)
-            settings.colors[i] = QColor::fromHsv((i * 37) % 360, 180, 120 + (i * 7) % 120);
-    }
-    void cleanup()
-    {
-        const bool unexpected = prompt->unexpected;
-        prompt.reset();
-        store.reset();
-        QVERIFY2(!unexpected, "a question was asked that the test did not expect");
+            settings->colors[i] = QColor::fromHsv((i * 37) % 360, 180, 120 + (i * 7) % 120);
     }
     void savedAsRead_data() { addTableRows("editor/longlines.txt"); }
 
@@ -209,7 +195,7 @@ private slots:
     // cut is part of the paste's undo step.
     void grownLineCutOnceColoured()
     {
-        const QString path = dir.filePath(QStringLiteral("long.html"));
+        const QString path = dir->filePath(QStringLiteral("long.html"));
         QVERIFY(writeFile(path, QByteArray("<script>\n") + QByteArray("x = 1;\n").repeated(100000)));
         auto view = newView(path, 200, 60);
         view->highlighter()->setSliceLimits(1, 1);  // a line a turn: far from done
@@ -322,7 +308,7 @@ private:
     // `threshold` are cut in pieces of `piece` (-1: the view's own limits).
     std::unique_ptr<EditView> newView(const QString &path, int threshold = -1, int piece = -1)
     {
-        auto view = std::make_unique<EditView>(&settings, nullptr);
+        auto view = std::make_unique<EditView>(settings.get(), nullptr);
         view->updateSettings();
         view->resize(700, 500);
         if (threshold > 0)
@@ -349,17 +335,13 @@ private:
     // Writes `bytes` to a file of the test's folder and opens it.
     std::unique_ptr<EditView> openText(const QString &name, const QByteArray &bytes, int threshold, int piece)
     {
-        return writeFile(dir.filePath(name), bytes) ? openView(dir.filePath(name), threshold, piece) : nullptr;
+        return writeFile(dir->filePath(name), bytes) ? openView(dir->filePath(name), threshold, piece) : nullptr;
     }
     // What saving the view writes.
     QByteArray saved(EditView &view)
     {
-        return writeDocument(&view, dir.filePath(QStringLiteral("saved"))) ? readFile(dir.filePath(QStringLiteral("saved"))) : "(not written)";
+        return writeDocument(&view, dir->filePath(QStringLiteral("saved"))) ? readFile(dir->filePath(QStringLiteral("saved"))) : "(not written)";
     }
-    std::unique_ptr<ScopedSettingsStore> store;
-    std::unique_ptr<ScriptedPrompt> prompt;
-    GlobalSettings settings;
-    QTemporaryDir dir;
 };
 
 QTEST_MAIN(TestVirtualBreaks)

@@ -10,11 +10,6 @@
 #include "highlight/piecescanner.h"
 #include "testsupport.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QRandomGenerator>
-#include <QtTest>
-
 #include <ctime>
 
 namespace {
@@ -54,7 +49,6 @@ int stateValue(const QString &name)
 {
     return stateNames.contains(name) ? int(stateNames.indexOf(name)) : name.toInt();
 }
-
 
 struct Token {
     int kind;

@@ -4,20 +4,13 @@
 // with the screen coloured and repainted first.
 
 #include "editor/datapaths.h"
-#include "editor/globalsettings.h"
 #include "highlight/htmlscanner.h"
 #include "highlight/syntaxhighlighter.h"
-#include "html/editview.h"
 #include "testsupport.h"
 
-#include <QFileInfo>
-#include <QRandomGenerator>
 #include <QScrollBar>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
-#include <QtTest>
 
 #include <memory>
 

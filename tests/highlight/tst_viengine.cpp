@@ -3,14 +3,11 @@
 // each sequence leaves; and the flag the main window reads during a mode change.
 
 #include "editor/editviewbase.h"
-#include "editor/globalsettings.h"
-#include "highlight/viengine.h"
 #include "testsupport.h"
 
 #include <QApplication>
 #include <QFontDatabase>
 #include <QKeyEvent>
-#include <QtTest>
 
 class TestViEngine : public QObject
 {

@@ -3,24 +3,18 @@
 // presses keys instead of running it modally), and the main window's menu
 // commands that reach them.
 
-#include "editor/globalsettings.h"
 #include "editor/virtualbreaks.h"
 #include "highlight/htmlscanner.h"
-#include "highlight/viengine.h"
 #include "html/completionwidget.h"
-#include "html/editview.h"
 #include "html/zencoding.h"
 #include "testsupport.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QTextBlock>
 #include <QToolTip>
-#include <QtTest>
 
 namespace {
 
@@ -50,7 +44,7 @@ void pressKeys(QWidget *target, const QString &keys, const QSignalSpy *stopWhen 
 
 } // namespace
 
-class TestEditView : public QObject
+class TestEditView : public FixtureTest
 {
     Q_OBJECT
 private slots:
@@ -68,29 +62,22 @@ private slots:
     void popupSize();
 
 private:
-    GlobalSettings *settings = nullptr;
-    ViEngine *engine = nullptr;
     EditView *view = nullptr;
-    QTemporaryDir *keywordDir = nullptr;
-    ScriptedPrompt *prompt = nullptr;
     QString keys;       // the popup's user presses these
     QString popupLog;   // what each popup showed
 };
 
 void TestEditView::init()
 {
-    settings = new GlobalSettings;
+    FixtureTest::init();
     // With line numbers, so that a popup placed without their margin shows.
     settings->lineNumber = true;
-    engine = new ViEngine;
-    view = new EditView(settings, engine);
+    view = new EditView(settings.get(), engine.get());
     QVERIFY(view->lineNumberAreaWidth() > 0);
-    keywordDir = new QTemporaryDir;
-    view->setKeywordDir(keywordDir->path());
+    view->setKeywordDir(dir->path());
     // A folder of its own, as rows write their template or tags file into it.
     for (const char *name : {"tags.txt", "css.txt", "htmlSpecialChars.txt"})
-        QVERIFY(QFile::copy(QStringLiteral(MOSSGLEN_TEST_DATA "/html/keywords/") + name, keywordDir->filePath(name)));
-    prompt = new ScriptedPrompt;
+        QVERIFY(QFile::copy(QStringLiteral(MOSSGLEN_TEST_DATA "/html/keywords/") + name, dir->filePath(name)));
     keys = popupLog = QString();
     // The popup's user: logs its rows, ">" before the current one, then
     // presses the keys. A popup left open is closed as by a click elsewhere.
@@ -112,12 +99,8 @@ void TestEditView::init()
 
 void TestEditView::cleanup()
 {
-    QVERIFY2(!prompt->unexpected, "an unexpected question was asked");
-    delete prompt;
     delete view;
-    delete engine;
-    delete settings;
-    delete keywordDir;
+    FixtureTest::cleanup();
 }
 
 // Fields: command | document ("|" the cursor, "^" a selection's anchor) | result |
@@ -129,12 +112,12 @@ void TestEditView::commands()
     const QString document = fields.at(1), argument = fields.value(3), states = fields.value(5);
     view->setFullPath(fields.value(4));
     if (command.endsWith(QLatin1String(" without files")))
-        view->setKeywordDir(keywordDir->filePath(QStringLiteral("none")));
+        view->setKeywordDir(dir->filePath(QStringLiteral("none")));
     command = command.section(QLatin1String(" without files"), 0, 0);
     const bool cut = states == u"cut";
     QString out;
     if (command == u"template" || command == u"tags") {
-        QVERIFY(writeFile(keywordDir->filePath(QLatin1String(command == u"tags" ? "tags.txt" : "template.html")), document.toUtf8()));
+        QVERIFY(writeFile(dir->filePath(QLatin1String(command == u"tags" ? "tags.txt" : "template.html")), document.toUtf8()));
         if (command == u"template")
             view->insertTemplate();
         const auto joined = [](const QStringList &l) { return l.isEmpty() ? QStringLiteral("none") : l.join(u'\n'); };
@@ -180,7 +163,7 @@ void TestEditView::commands()
                                argument.mid(blank + 1));
     } else if (command == u"jump") {
         settings->docRootPath = argument;
-        EditView target(settings, engine);
+        EditView target(settings.get(), engine.get());
         target.setPlainText(QStringLiteral("x\n<a name=top>\n<a name=\"top2\">"));
         connect(view, &EditView::openFile, this, [&](const QString &name, EditView **opened) {
             out += name + u' ';
@@ -212,7 +195,7 @@ void TestEditView::commands()
     QCOMPARE(out, fields.at(2));
     if (command == u"encode") {
         // Decoding the whole document undoes any encoding.
-        EditView copy(settings, engine);
+        EditView copy(settings.get(), engine.get());
         copy.setPlainText(view->toPlainText());
         copy.decodeLtGtAmp();
         QCOMPARE(copy.toPlainText(), unmarked(document));

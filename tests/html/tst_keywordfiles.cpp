@@ -2,12 +2,6 @@
 #include "html/keywordlist.h"
 #include "testsupport.h"
 
-#include <QHash>
-#include <QRegularExpression>
-#include <QSet>
-#include <QStringDecoder>
-#include <QtTest>
-
 // The keyword files and the page template shipped in settings/: every line
 // has the form the completion, the highlighter and the scanner expect, and
 // the well-known entries are there.

@@ -1,5 +1,4 @@
 #include "app/mainwindow.h"
-#include "html/editview.h"
 #include "panels/filesystemview.h"
 #include "testsupport.h"
 
@@ -7,9 +6,8 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QScrollBar>
-#include <QtTest>
 
-class TestFileSystemView : public MainWindowTest
+class TestFileSystemView : public FixtureTest
 {
     Q_OBJECT
 private slots:

@@ -1,14 +1,10 @@
-#include "editor/globalsettings.h"
-#include "html/editview.h"
 #include "panels/outlinebar.h"
 #include "testsupport.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
-#include <QPointer>
 #include <QVBoxLayout>
-#include <QtTest>
 
 #include <vector>
 

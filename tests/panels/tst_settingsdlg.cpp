@@ -1,4 +1,3 @@
-#include "editor/globalsettings.h"
 #include "panels/namedcolordlg.h"
 #include "panels/settingsdlg.h"
 #include "testsupport.h"
@@ -13,11 +12,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QSet>
-#include <QSettings>
 #include <QStackedWidget>
 #include <QToolButton>
-#include <QtTest>
 
 #include <algorithm>
 
@@ -100,12 +96,10 @@ QString formValue(const SettingsDlg &dlg, const QString &value)
 } // namespace
 
 // The settings dialog's form and colour buttons, and the named colours it offers.
-class TestSettingsDlg : public QObject
+class TestSettingsDlg : public FixtureTest
 {
     Q_OBJECT
 private slots:
-    void init() { store = std::make_unique<ScopedSettingsStore>(); }
-    void cleanup() { store.reset(); }
 
     void colorButtons_data() { addTableRows("panels/colorbuttons.txt", "row"); }
     void colorButtons()
@@ -310,9 +304,6 @@ private slots:
         QCOMPARE(dlg.result() == QDialog::Accepted, !name.isEmpty());
         QCOMPARE(dlg.isVisible(), name.isEmpty());
     }
-
-private:
-    std::unique_ptr<ScopedSettingsStore> store;
 };
 
 QTEST_MAIN(TestSettingsDlg)
