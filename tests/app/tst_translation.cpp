@@ -151,7 +151,7 @@ QStringList clippedTexts(QWidget *root)
 
 } // namespace
 
-class TestTranslation : public QObject
+class TestTranslation : public FixtureTest
 {
     Q_OBJECT
 private slots:
@@ -224,8 +224,7 @@ private slots:
         const QString lupdate = QLibraryInfo::path(QLibraryInfo::BinariesPath) + QStringLiteral("/lupdate");
         if (!QFileInfo(lupdate).isExecutable())
             QSKIP("lupdate is not installed");
-        QTemporaryDir dir;
-        const QString fresh = dir.filePath(QStringLiteral("fresh.ts"));
+        const QString fresh = dir->filePath(QStringLiteral("fresh.ts"));
         QProcess process;
         process.setWorkingDirectory(QStringLiteral(MOSSGLEN_SOURCE_DIR));
         process.setProcessChannelMode(QProcess::MergedChannels);
@@ -247,7 +246,6 @@ private slots:
     }
     void mainWindowMenusInJapanese()
     {
-        ScopedSettingsStore store;
         QVERIFY(QCoreApplication::installTranslator(&translator));
         auto uninstall = qScopeGuard([this] { QCoreApplication::removeTranslator(&translator); });
         MainWindow w({});
@@ -290,17 +288,15 @@ private slots:
     {
         QFETCH(QString, dialog);
         QFETCH(bool, japanese);
-        ScopedSettingsStore store;
         if (japanese)
             QVERIFY(QCoreApplication::installTranslator(&translator));
         auto uninstall = qScopeGuard([this] { QCoreApplication::removeTranslator(&translator); });
-        GlobalSettings settings;
-        EditView view(&settings, nullptr);
+        const auto view = makeView();
         std::unique_ptr<QWidget> shown;
         if (dialog == "find and replace") {
-            shown = std::make_unique<FindReplaceDlg>(&view, &settings);
+            shown = std::make_unique<FindReplaceDlg>(view.get(), settings.get());
         } else if (dialog == "settings") {
-            shown = std::make_unique<SettingsDlg>(&settings);
+            shown = std::make_unique<SettingsDlg>(settings.get());
         } else if (dialog == "named colours") {
             shown = std::make_unique<NamedColorDlg>();
         } else if (dialog == "recovery") {

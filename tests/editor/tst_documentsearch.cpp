@@ -369,13 +369,12 @@ private slots:
     void userKeywordFile()
     {
         const QByteArray words("alpha\n  beta\n_gamma\n9x\n\ndelta   \r\n\xe3\x81\x82kana\n#comment\nalpha\n");
-        QTemporaryDir outside;
         const QString sub = QStringLiteral("kw-test-%1/user.txt").arg(QCoreApplication::applicationPid());
         const QString beside = QCoreApplication::applicationDirPath() + QLatin1Char('/') + sub;
         const auto cleanup = qScopeGuard([&] { QDir(QFileInfo(beside).path()).removeRecursively(); });
         QVERIFY(writeFile(beside, "beside\n"));
-        QVERIFY(writeFile(outside.filePath("user.txt"), words));
-        QSettings().setValue("userKeywordFileName", outside.filePath("user.txt"));
+        QVERIFY(writeFile(dir->filePath("user.txt"), words));
+        QSettings().setValue("userKeywordFileName", dir->filePath("user.txt"));
         QCOMPARE(loaded().userKeywords, (QSet<QString>{"alpha", "_gamma", "delta"}));
         QSettings().setValue("userKeywordFileName", sub);
         QCOMPARE(loaded().userKeywords, QSet<QString>{"beside"});
@@ -385,7 +384,6 @@ private slots:
     // what an earlier run stored.
     void commandStatistics()
     {
-        clearCommandStatistics();
         QSettings().setValue("cmdStatistics", QStringList{"Action.Old:9"});
         for (const char *name : {"Action.FileSave", "Edit.Left", "", "Action.FileSave", "edit.left", "Action.FileSave"})
             recordCommand(QString::fromLatin1(name));
