@@ -42,6 +42,15 @@ void pressKeys(QWidget *target, const QString &keys, const QSignalSpy *stopWhen 
     }
 }
 
+// The popup's rows, ">" before the current one.
+QString shownRows(CompletionWidget *popup)
+{
+    QStringList rows;
+    for (int i = 0; popup && i < popup->count(); ++i)
+        rows << (i == popup->list()->currentRow() ? QStringLiteral(">") : QString()) + popup->list()->item(i)->text();
+    return rows.join(u'\n');
+}
+
 } // namespace
 
 class TestEditView : public FixtureTest
@@ -60,14 +69,11 @@ private slots:
         for (const char *name : {"tags.txt", "css.txt", "htmlSpecialChars.txt"})
             QVERIFY(QFile::copy(QStringLiteral(MOSSGLEN_TEST_DATA "/html/keywords/") + name, dir->filePath(name)));
         keys = popupLog = QString();
-        // The popup's user: logs its rows, ">" before the current one, then
-        // presses the keys. A popup left open is closed as by a click elsewhere.
+        // The popup's user: logs its rows, then presses the keys. A popup left
+        // open is closed as by a click elsewhere.
         prompt->dialogHandler = [this](QDialog *dialog) {
             auto *popup = qobject_cast<CompletionWidget *>(dialog);
-            QStringList rows;
-            for (int i = 0; popup && i < popup->count(); ++i)
-                rows << (i == popup->list()->currentRow() ? QStringLiteral(">") : QString()) + popup->list()->item(i)->text();
-            popupLog += QStringLiteral(" {%1}").arg(rows.join(u'\n'));
+            popupLog += QStringLiteral(" {%1}").arg(shownRows(popup));
             // It stands under the cursor, right of the line numbers.
             const QPoint under = view->cursorRect().bottomLeft() + QPoint(view->lineNumberAreaWidth(), 0);
             if (popup && dialog->pos() != view->mapToGlobal(under))
@@ -232,10 +238,8 @@ private slots:
         QVERIFY((w.windowFlags() & Qt::FramelessWindowHint) && w.testAttribute(Qt::WA_TranslucentBackground));
         QSignalSpy finished(&w, &QDialog::finished);
         pressKeys(w.list(), fields.at(3));
-        QStringList rows;
-        for (int i = 0; i < w.count(); ++i)
-            rows << (i == w.list()->currentRow() ? QStringLiteral(">") : QString()) + w.list()->item(i)->text();
-        QCOMPARE(rows.join(u'\n'), fields.at(4));
+        const QString rows = shownRows(&w);
+        QCOMPARE(rows, fields.at(4));
         QCOMPARE(finished.isEmpty() ? QStringLiteral("open") : finished.first().first().toString(), fields.at(5));
         QVERIFY(finished.size() <= 1);
         QCOMPARE(editor.toPlainText(), fields.at(6));
