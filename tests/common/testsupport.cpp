@@ -14,16 +14,11 @@ ScopedSettingsStore::ScopedSettingsStore()
 
 ScopedSettingsStore::~ScopedSettingsStore()
 {
-    const QString file = fileName();
+    const QString file = QSettings().fileName();
     QSettings().clear();
     QFile::remove(file);
     QDir().rmdir(QFileInfo(file).absolutePath());
     QCoreApplication::setOrganizationName(m_previousOrganization);
-}
-
-QString ScopedSettingsStore::fileName() const
-{
-    return QSettings().fileName();
 }
 
 ScriptedPrompt::ScriptedPrompt()
@@ -60,7 +55,7 @@ QStringList ScriptedPrompt::openFileNames(QWidget *, const QString &caption, con
                                           const QString &filter)
 {
     asked.append({QMessageBox::NoIcon, caption, {}, filter});
-    return openAnswers.isEmpty() ? QStringList() : openAnswers.takeFirst();
+    return {};
 }
 
 QString ScriptedPrompt::saveFileName(QWidget *, const QString &caption, const QString &,

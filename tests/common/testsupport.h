@@ -17,7 +17,6 @@ class ScopedSettingsStore
 public:
     ScopedSettingsStore();
     ~ScopedSettingsStore();
-    QString fileName() const;
 
 private:
     QString m_previousOrganization;
@@ -36,6 +35,7 @@ public:
                                         const QString &title, const QString &text,
                                         QMessageBox::StandardButtons buttons,
                                         const ButtonLabels &labels) override;
+    // The Open dialog is cancelled: files reach a test by name.
     QStringList openFileNames(QWidget *parent, const QString &caption,
                               const QString &dir, const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption,
@@ -46,7 +46,6 @@ public:
     std::function<int(QDialog *)> dialogHandler;
 
     QList<QMessageBox::StandardButton> answers;  // taken from the front
-    QList<QStringList> openAnswers;
     QStringList saveAnswers;
 
     struct Asked { QMessageBox::Icon icon; QString title; QString text; QString filter; };

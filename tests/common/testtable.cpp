@@ -2,9 +2,6 @@
 
 #include "testsupport.h"
 
-#include <QDir>
-#include <QtTest>
-
 QString unescapeTestField(const QString &field)
 {
     QString out;
@@ -69,7 +66,6 @@ QList<TestRow> readTestTable(const QString &relativePath)
         }
         raw.append(line.mid(start));
         TestRow row;
-        row.line = n + 1;
         row.name = raw.takeFirst().trimmed();
         for (const QString &f : raw)
             row.fields.append(unescapeTestField(f));

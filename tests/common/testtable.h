@@ -14,7 +14,6 @@ struct TestRow
 {
     QString name;
     QStringList fields;  // without the name
-    int line = 0;        // in the file, for messages
 };
 
 QList<TestRow> readTestTable(const QString &relativePath);

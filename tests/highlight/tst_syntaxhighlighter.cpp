@@ -51,7 +51,7 @@ QString mixedPage(int repeats)
 
 } // namespace
 
-class TestSyntaxHighlighter : public QObject
+class TestSyntaxHighlighter : public FixtureTest
 {
     Q_OBJECT
 private slots:
@@ -60,12 +60,12 @@ private slots:
         // The name lists come from the keyword files shipped beside the test.
         QVERIFY(QFile::exists(DataPaths::settingsFile(QStringLiteral("tags.txt"))));
         QVERIFY(QFile::exists(DataPaths::settingsFile(QStringLiteral("css.txt"))));
+        FixtureTest::init();
         // Every colour different, so that a wrong choice of format shows.
-        settings = GlobalSettings();
         for (int i = 0; i < GlobalSettings::ColorCount; ++i)
-            settings.colors[i] = QColor::fromHsv((i * 37) % 360, 180, 120 + (i * 7) % 120);
-        settings.tabWidth = 4;
-        settings.fontFamily = QStringLiteral("DejaVu Sans Mono");
+            settings->colors[i] = QColor::fromHsv((i * 37) % 360, 180, 120 + (i * 7) % 120);
+        settings->tabWidth = 4;
+        settings->fontFamily = QStringLiteral("DejaVu Sans Mono");
     }
     // Every format range of the scanner's sample files against references beside
     // the scanner's: foreground and background colour keys, and each line's end
@@ -80,11 +80,11 @@ private slots:
         const auto key = [&](const QTextCharFormat &f, QTextFormat::Property p) {
             if (!f.hasProperty(p))
                 return QStringLiteral("-");
-            const auto at = std::find(settings.colors.begin(), settings.colors.end(), f.brushProperty(p).color());
-            return at == settings.colors.end() ? f.brushProperty(p).color().name()
-                                               : GlobalSettings::colorKey(int(at - settings.colors.begin())).mid(4);
+            const auto at = std::find(settings->colors.begin(), settings->colors.end(), f.brushProperty(p).color());
+            return at == settings->colors.end() ? f.brushProperty(p).color().name()
+                                               : GlobalSettings::colorKey(int(at - settings->colors.begin())).mid(4);
         };
-        auto view = makeView();
+        auto view = shownView();
         view->setPlainText(QString::fromUtf8(readFile(input)));
         QVERIFY(waitIdle(*view));
         view->setFullPath(QStringLiteral("/w/") + QFileInfo(input).fileName());
@@ -108,13 +108,12 @@ private slots:
         QCOMPARE(SyntaxHighlighter::startStateFor(QStringLiteral("/w/site.CSS")), HtmlScanner::Style);
         QCOMPARE(SyntaxHighlighter::startStateFor(QStringLiteral("/w/lib.js/readme")), HtmlScanner::Html);
         QCOMPARE(SyntaxHighlighter::startStateFor(QString()), HtmlScanner::Html);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("names.txt"));
+        const QString path = dir->filePath(QStringLiteral("names.txt"));
         QVERIFY(writeFile(path, "# comment\ndiv></div>\ttemplate line\n\thref=\"\"\tattribute\n  indented\n9lives\n\n"
                                 "Span\tupper case\r\ntrailing   \n\xc3\xa9l\xc3\xa9ment\tnon-ASCII\nspan\tagain"));
         QCOMPARE(SyntaxHighlighter::readNames(path),
                  (QStringList{"div></div>", "span", "trailing", QString::fromUtf8("\xc3\xa9l\xc3\xa9ment"), "span"}));
-        QVERIFY(SyntaxHighlighter::readNames(dir.filePath(QStringLiteral("missing.txt"))).isEmpty());
+        QVERIFY(SyntaxHighlighter::readNames(dir->filePath(QStringLiteral("missing.txt"))).isEmpty());
     }
     // Applies edits while colouring is still under way in small slices, lets it
     // finish, and compares with a straight pass over the final text.
@@ -122,7 +121,7 @@ private slots:
     void lazyEqualsFull()
     {
         QFETCH(QStringList, fields);
-        auto view = makeView();
+        auto view = shownView();
         view->highlighter()->setSliceLimits(20, fields.at(0).toInt());
         view->setPlainText(mixedPage(60));
         QTextDocument *doc = view->document();
@@ -173,7 +172,7 @@ private slots:
     }
     void largeDocumentInSlices()
     {
-        auto view = makeView();
+        auto view = shownView();
         // Slices end after a number of lines, not of milliseconds, so that a
         // busy machine does not move what is coloured when.
         view->highlighter()->setSliceLimits(1000, 50);
@@ -208,8 +207,8 @@ private slots:
         // New colours: the screen (at the end) at once, the rest in the
         // background, which waits while edits come in quick succession.
         const QColor tag(1, 2, 3), background(0xfe, 0xdc, 0xba);
-        settings.colors[GlobalSettings::ColTag] = tag;
-        settings.colors[GlobalSettings::ColBackground] = background;
+        settings->colors[GlobalSettings::ColTag] = tag;
+        settings->colors[GlobalSettings::ColBackground] = background;
         view->updateSettings();
         QCOMPARE(colourAt(doc->lastBlock().previous(), 0), tag);  // "</body>"
         QCOMPARE(colourAt(doc->lastBlock().previous(), 0, QTextFormat::BackgroundBrush), background);
@@ -235,7 +234,7 @@ private slots:
     // that work arrives.
     void typingOnALongPage()
     {
-        auto view = makeView();
+        auto view = shownView();
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
         QString text;
         for (int i = 0; i < 1000; ++i)
@@ -297,10 +296,10 @@ private slots:
     }
 
 private:
-    std::unique_ptr<EditView> makeView()
+    std::unique_ptr<EditView> shownView()
     {
         static const QSet<QString> keywords{"var", "if", "return", "function"};
-        auto view = std::make_unique<EditView>(&settings, nullptr);
+        auto view = std::make_unique<EditView>(settings.get(), nullptr);
         view->setScriptKeywords(&keywords);
         view->updateSettings();
         view->resize(600, 400);
@@ -311,7 +310,7 @@ private:
     // compares states and formats line by line.
     void compareWithStraightPass(const EditView &view)
     {
-        auto straight = makeView();
+        auto straight = shownView();
         straight->setPlainText(view.toPlainText());
         straight->highlighter()->rehighlightNow();
         QVERIFY(!straight->highlighter()->isBusy());
@@ -323,8 +322,7 @@ private:
             QVERIFY(a.userState() >= 0 && (a.userState() & HtmlScanner::StateMask) < HtmlScanner::StateCount);
         }
     }
-    QColor colour(GlobalSettings::ColorIndex i) const { return settings.color(i); }
-    GlobalSettings settings;
+    QColor colour(GlobalSettings::ColorIndex i) const { return settings->color(i); }
 };
 
 QTEST_MAIN(TestSyntaxHighlighter)
