@@ -57,10 +57,10 @@ class TestSyntaxHighlighter : public FixtureTest
 private slots:
     void init()
     {
+        FixtureTest::init();
         // The name lists come from the keyword files shipped beside the test.
         QVERIFY(QFile::exists(DataPaths::settingsFile(QStringLiteral("tags.txt"))));
         QVERIFY(QFile::exists(DataPaths::settingsFile(QStringLiteral("css.txt"))));
-        FixtureTest::init();
         // Every colour different, so that a wrong choice of format shows.
         for (int i = 0; i < GlobalSettings::ColorCount; ++i)
             settings->colors[i] = QColor::fromHsv((i * 37) % 360, 180, 120 + (i * 7) % 120);
@@ -82,7 +82,7 @@ private slots:
                 return QStringLiteral("-");
             const auto at = std::find(settings->colors.begin(), settings->colors.end(), f.brushProperty(p).color());
             return at == settings->colors.end() ? f.brushProperty(p).color().name()
-                                               : GlobalSettings::colorKey(int(at - settings->colors.begin())).mid(4);
+                                                : GlobalSettings::colorKey(int(at - settings->colors.begin())).mid(4);
         };
         auto view = shownView();
         view->setPlainText(QString::fromUtf8(readFile(input)));
